@@ -1,0 +1,64 @@
+#include <shlwapi.h>
+
+#include "actions/file_copy.h"
+#include "run/setup_state.h"
+#include "ui/resource_ids.h"
+
+namespace {
+
+void FormatStamp(const BY_HANDLE_FILE_INFORMATION* info, char (&date)[64], char (&time)[64]) {
+    FILETIME local;
+    SYSTEMTIME st;
+    FileTimeToLocalFileTime(&info->ftLastWriteTime, &local);
+    FileTimeToSystemTime(&local, &st);
+    GetDateFormatA(LOCALE_SYSTEM_DEFAULT, DATE_LONGDATE, &st, nullptr, date, sizeof date);
+    GetTimeFormatA(LOCALE_SYSTEM_DEFAULT, TIME_NOSECONDS, &st, nullptr, time, sizeof time);
+}
+
+INT_PTR CALLBACK OverwriteProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG: {
+            char text[1024];
+            FormatOverwriteText(text, sizeof text, reinterpret_cast<const OverwriteRequest*>(lParam));
+            SetDlgItemTextA(dialog, IDC_OVERWRITE_TEXT, text);
+            MessageBeep(MB_ICONQUESTION);
+            return TRUE;
+        }
+        case WM_COMMAND: {
+            int id = LOWORD(wParam);
+            if (id == IDCANCEL || id == IDC_SKIP || id == IDYES || id == IDC_YES_TO_ALL) {
+                EndDialog(dialog, id);
+                return TRUE;
+            }
+            return FALSE;
+        }
+        case WM_CLOSE:
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+void FormatOverwriteText(char* out, int cap, const OverwriteRequest* request) {
+    char targetDate[64] = "", targetTime[64] = "";
+    FormatStamp(request->targetInfo, targetDate, targetTime);
+    long targetKb = static_cast<long>(request->targetInfo->nFileSizeLow >> 10);
+    if (request->sourceInfo) {
+        char sourceDate[64] = "", sourceTime[64] = "";
+        FormatStamp(request->sourceInfo, sourceDate, sourceTime);
+        wnsprintfA(out, cap, "%s\n%ldKB\nmodified  on %s, %s\n%s\n%ldKB\nmodified  on %s, %s", request->targetName,
+                   targetKb, targetDate, targetTime, request->secondText,
+                   static_cast<long>(request->sourceInfo->nFileSizeLow >> 10), sourceDate, sourceTime);
+    } else {
+        wnsprintfA(out, cap, "%s\n%ldKB\nmodified  on %s, %s\n%s", request->targetName, targetKb, targetDate,
+                   targetTime, request->secondText);
+    }
+}
+
+int OverwriteDialog(const OverwriteRequest* request) {
+    return static_cast<int>(DialogBoxParamA(gProcess.libraryModule, MAKEINTRESOURCEA(IDD_OVERWRITE),
+                                            gState ? gState->ownerWindow : nullptr, OverwriteProc,
+                                            reinterpret_cast<LPARAM>(request)));
+}

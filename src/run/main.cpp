@@ -1,0 +1,5 @@
+#include "run/run.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    return RunSetup(instance, CommandLineText(GetCommandLineA()));
+}

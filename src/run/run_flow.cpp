@@ -1,0 +1,134 @@
+#include "actions/file_copy.h"
+#include "run/messages.h"
+#include "run/run.h"
+#include "run/setup_state.h"
+#include "script/sections.h"
+#include "script/text.h"
+#include "ui/dialogs.h"
+
+const char* CommandLineText(const char* line) {
+    if (!line) return "";
+    const unsigned char* at = reinterpret_cast<const unsigned char*>(line);
+    if (*at == '"') {
+        ++at;
+        while (*at && *at != '"') ++at;
+        if (*at == '"') ++at;
+    } else {
+        while (*at > 32) ++at;
+    }
+    while (*at >= 1 && *at <= 32) ++at;
+    return reinterpret_cast<const char*>(at);
+}
+
+int FetchToTemp(const char* mediaFile, char* tempPath) {
+    char directory[MAX_PATH];
+    DWORD n = GetTempPathA(sizeof directory, directory);
+    if (n == 0 || n >= sizeof directory || !GetTempFileNameA(directory, "setup", 0, tempPath)) {
+        // No room for a temporary copy: say so rather than end without a word.
+        ReportMessage(nullptr, kMsgCannotCreateFile, kStyleStop, directory);
+        tempPath[0] = '\0';
+        return -1;
+    }
+    DeleteFileA(tempPath);
+    return ExpandCopy(mediaFile, tempPath);
+}
+
+void RestartWindows() {
+    HANDLE token = nullptr;
+    TOKEN_PRIVILEGES privileges = {};
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_WRITE | TOKEN_QUERY, &token) &&
+        LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid)) {
+        privileges.PrivilegeCount = 1;
+        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+    }
+    if (token) CloseHandle(token);
+    ExitWindowsEx(EWX_REBOOT, 0);
+}
+
+namespace {
+
+// What the run has made so far; the clean-up releases exactly these, newest first.
+struct RunResources {
+    char libraryCopy[MAX_PATH] = "";
+    char licenceCopy[MAX_PATH] = "";
+    bool scriptFetched = false;
+    HWND background = nullptr;
+
+    ~RunResources() {
+        if (licenceCopy[0]) DeleteFileA(licenceCopy);
+        if (background) DestroyWindow(background);
+        if (scriptFetched) DeleteFileA(gProcess.scriptPath);
+        if (gProcess.libraryModule) FreeLibrary(gProcess.libraryModule);
+        gProcess.libraryModule = nullptr;
+        if (libraryCopy[0]) DeleteFileA(libraryCopy);
+        ReleaseSetupState();
+    }
+};
+
+// The program's directory becomes the media directory, ending in a backslash.
+void FindMediaDirectory() {
+    char own[MAX_PATH] = "";
+    GetModuleFileNameA(gProcess.ownModule, own, sizeof own);
+    char* filePart = nullptr;
+    DWORD n = GetFullPathNameA(own, sizeof gProcess.mediaDirectory, gProcess.mediaDirectory, &filePart);
+    if (n == 0 || n >= sizeof gProcess.mediaDirectory) CopyText(gProcess.mediaDirectory, own);
+    else if (filePart) *filePart = '\0';
+    AddBackslash(gProcess.mediaDirectory);
+}
+
+int SetUpKey(const char* key, int fallback) {
+    return GetPrivateProfileIntA("SetUp", key, fallback, gProcess.scriptPath);
+}
+
+// Steps after the opening dialogs; returns the exit code and sets restart.
+int RunScript(HWND background, bool& restart);
+
+}  // namespace
+
+int RunSetup(HINSTANCE ownModule, const char* commandText) {
+    gProcess.ownModule = ownModule;
+    if (!CreateSetupState()) {
+        ReportMessage(nullptr, kMsgNoMemory, kStyleStop);
+        return 0;
+    }
+    char scriptName[MAX_PATH] = "SETUP.INF";
+    if (commandText && *commandText && !CopyText(scriptName, commandText)) {
+        // A name that long cannot be a file the platform opens: refuse it whole.
+        ReportMessage(nullptr, kMsgCannotOpen, kStyleStop, scriptName);
+        ReleaseSetupState();
+        return 0;
+    }
+
+    bool restart = false;
+    int exitCode = 0;
+    {
+        RunResources made;
+        if (FetchToTemp("STP.DLL", made.libraryCopy) != 0) return 0;
+        gProcess.libraryModule = LoadLibraryA(made.libraryCopy);
+        if (!gProcess.libraryModule) return 0;
+        made.scriptFetched = true;
+        if (FetchToTemp(scriptName, gProcess.scriptPath) != 0) return 0;
+        made.background = CreateBackgroundWindow();
+        if (!made.background) return 0;
+        if (ShowWelcomeDialog(made.background) == IDNO) return 0;
+        if (SetUpKey("license", 0) == 1) {
+            if (FetchToTemp("LICENSE.TXT", made.licenceCopy) != 0) return 0;
+            if (ShowLicenceDialog(made.background, made.licenceCopy) == IDCANCEL) return 0;
+        }
+        FindMediaDirectory();
+        gProcess.removeMode = SetUpKey("remove", 0);
+        exitCode = RunScript(made.background, restart);
+    }
+    if (restart) RestartWindows();
+    return exitCode;
+}
+
+namespace {
+
+int RunScript(HWND /*background*/, bool& restart) {
+    restart = false;
+    return 0;
+}
+
+}  // namespace

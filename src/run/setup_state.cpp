@@ -1,0 +1,14 @@
+#include "run/setup_state.h"
+
+SetupState* gState = nullptr;
+ProcessValues gProcess = {};
+
+bool CreateSetupState() {
+    gState = static_cast<SetupState*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(SetupState)));
+    return gState != nullptr;
+}
+
+void ReleaseSetupState() {
+    if (gState) HeapFree(GetProcessHeap(), 0, gState);
+    gState = nullptr;
+}

@@ -1,0 +1,89 @@
+#include "script/sections.h"
+
+#include <windows.h>
+
+char* SplitFields(char* text, char** fields, int* count, char separator, int room) {
+    int n = 0;
+    fields[0] = text;
+    char* w = text;
+    char* r = text;
+    bool justBroke = false;
+    for (; *r; ++r) {
+        char c = *r;
+        if (separator && c == separator) {
+            if (justBroke) {  // the second of a pair takes the break back
+                --n;
+                w[-1] = separator;
+                justBroke = false;
+                continue;
+            }
+            if (n + 2 <= room - 1) {
+                *w++ = '\0';
+                fields[++n] = w;
+                justBroke = true;
+                continue;
+            }
+        }
+        *w++ = c;
+        justBroke = false;
+    }
+    *w = '\0';
+    *count = n + 1;
+    fields[n + 1] = nullptr;
+    return r;
+}
+
+int ForEachEntry(const char* section, const char* scriptPath, char keySeparator, char valueSeparator,
+                 EntryVisitor visitor, void* context) {
+    char* keys = static_cast<char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, kKeyListSize));
+    if (!keys) {
+        ShowOutOfMemory();
+        return -1;
+    }
+    GetPrivateProfileStringA(section, nullptr, "", keys, kKeyListSize, scriptPath);
+    int visited = 0;
+    char* at = keys;
+    while (*at) {
+        char value[kValueSize];
+        char* keyFields[kFieldRoom];
+        char* valueFields[kFieldRoom];
+        int keyCount = 0, valueCount = 0;
+        GetPrivateProfileStringA(section, at, "", value, sizeof value, scriptPath);
+        SplitFields(value, valueFields, &valueCount, valueSeparator, kFieldRoom);
+        char* end = SplitFields(at, keyFields, &keyCount, keySeparator, kFieldRoom);
+        if (visitor(keyFields, keyCount, valueFields, valueCount, context) == -1) {
+            HeapFree(GetProcessHeap(), 0, keys);
+            return -1;
+        }
+        at = end + 1;
+        ++visited;
+    }
+    HeapFree(GetProcessHeap(), 0, keys);
+    return visited;
+}
+
+const char* FindText(const char* text, const char* needle) {
+    if (!text || !needle) return nullptr;
+    for (const char* at = text; *at; ++at) {
+        const char* a = at;
+        const char* b = needle;
+        while (*b && *a == *b) ++a, ++b;
+        if (!*b) return at;
+    }
+    return nullptr;
+}
+
+char* FindText(char* text, const char* needle) {
+    return const_cast<char*>(FindText(static_cast<const char*>(text), needle));
+}
+
+char* AddBackslash(char* path, size_t cap) {
+    size_t n = lstrlenA(path);
+    if ((n == 0 || path[n - 1] != '\\') && n + 1 < cap) {
+        path[n] = '\\';
+        path[n + 1] = '\0';
+    }
+    return path;
+}
+
+void ShowOutOfMemory() { MessageBoxA(nullptr, "Out of memory!", "SetUp", MB_OK | MB_TASKMODAL); }

@@ -1,0 +1,21 @@
+// Bounded text helpers. Every write into one of the program's fixed-width
+// buffers goes through these, so no script text can run past a buffer: a text
+// that does not fit is cut at the buffer's end and the caller is told.
+#pragma once
+#include <cstddef>
+
+// Copies src into dst (capacity cap, terminator included). Returns true when
+// the whole text fit, false when it was cut. A null src copies as empty.
+bool CopyText(char* dst, size_t cap, const char* src);
+// Copies at most n characters of src.
+bool CopyTextN(char* dst, size_t cap, const char* src, size_t n);
+// Appends src behind the text already in dst; same result rule as CopyText.
+bool AppendText(char* dst, size_t cap, const char* src);
+
+template <size_t N> inline bool CopyText(char (&dst)[N], const char* src) { return CopyText(dst, N, src); }
+template <size_t N> inline bool AppendText(char (&dst)[N], const char* src) { return AppendText(dst, N, src); }
+
+// Letter-case-insensitive comparison of two ANSI texts (0 when equal).
+int CompareNoCase(const char* a, const char* b);
+// True when text ends with suffix, letter case ignored.
+bool EndsWithNoCase(const char* text, const char* suffix);

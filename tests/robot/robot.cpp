@@ -1,0 +1,2 @@
+#include <windows.h>
+int main(){return 0;}
