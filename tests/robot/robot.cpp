@@ -1,2 +1,333 @@
+// The UI robot: starts a program, watches for the dialogs and message boxes it
+// shows, records each one (caption and every control's id, class and text, the
+// items of list and combo boxes) as a JSON line, and answers it from a plan.
+//
+//   robot.exe PLAN TRANSCRIPT SECONDS COMMAND-LINE
+//
+// Plan lines (one per line, '#' starts a comment):
+//   ignore  MATCH       dialogs that match are recorded but never answered
+//                       (the modeless progress dialog, for example)
+//   expect  MATCH       wait for the next new dialog; it must match
+//   click   ID          press button ID of the current dialog
+//   close               send the current dialog WM_CLOSE
+//   text    ID TEXT     set the text of control ID
+//   item    ID N        click item N of list box ID, as the mouse would
+//   choose  ID N        select item N of combo box ID (N = -1: none)
+//   snap                record the current dialog again
+//   wait    MS          pause
+// MATCH is one of: any | caption=TEXT | caption~TEXT | control=ID | message~TEXT
+// (message~ looks in the message box text; ~ means "contains").
+//
+// A new dialog that matches neither the awaited step nor an ignore rule ends
+// the run as unexpected. The transcript's last line tells how the run ended.
 #include <windows.h>
-int main(){return 0;}
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Match {
+    std::string kind;  // any, caption=, caption~, control=, message~
+    std::string value;
+};
+
+struct Step {
+    std::string verb;
+    std::string arg1;
+    std::string arg2;
+    Match match;
+};
+
+FILE* transcript = nullptr;
+DWORD childPid = 0;
+
+std::string Json(const std::string& s) {
+    std::string out = "\"";
+    for (unsigned char c : s) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    char buf[8];
+                    snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    return out + "\"";
+}
+
+void Emit(const std::string& line) {
+    fputs(line.c_str(), transcript);
+    fputc('\n', transcript);
+    fflush(transcript);
+}
+
+std::string WindowText(HWND w) {
+    DWORD_PTR len = 0;
+    if (!SendMessageTimeoutA(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &len)) return "";
+    std::string s(len + 1, '\0');
+    DWORD_PTR got = 0;
+    SendMessageTimeoutA(w, WM_GETTEXT, len + 1, reinterpret_cast<LPARAM>(&s[0]), SMTO_ABORTIFHUNG, 2000, &got);
+    s.resize(strlen(s.c_str()));
+    return s;
+}
+
+std::string ClassOf(HWND w) {
+    char name[64] = "";
+    GetClassNameA(w, name, sizeof name);
+    return name;
+}
+
+HWND Control(HWND dialog, int id) { return GetDlgItem(dialog, id); }
+
+std::string ListItems(HWND w, bool combo) {
+    UINT countMsg = combo ? CB_GETCOUNT : LB_GETCOUNT;
+    UINT lenMsg = combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN;
+    UINT textMsg = combo ? CB_GETLBTEXT : LB_GETTEXT;
+    LRESULT count = SendMessageA(w, countMsg, 0, 0);
+    LRESULT current = combo ? SendMessageA(w, CB_GETCURSEL, 0, 0) : -1;
+    std::string out = "[";
+    for (LRESULT i = 0; i < count; ++i) {
+        LRESULT len = SendMessageA(w, lenMsg, i, 0);
+        std::string s(len > 0 ? len + 1 : 1, '\0');
+        SendMessageA(w, textMsg, i, reinterpret_cast<LPARAM>(&s[0]));
+        s.resize(strlen(s.c_str()));
+        bool selected = combo ? (i == current) : SendMessageA(w, LB_GETSEL, i, 0) > 0;
+        if (i) out += ",";
+        out += "{\"text\":" + Json(s) + ",\"selected\":" + (selected ? "true" : "false") + "}";
+    }
+    return out + "]";
+}
+
+struct Snapshot {
+    std::string json;
+};
+
+BOOL CALLBACK CollectChild(HWND w, LPARAM param) {
+    auto* out = reinterpret_cast<std::string*>(param);
+    std::string cls = ClassOf(w);
+    int id = GetDlgCtrlID(w);
+    std::string entry = "{\"id\":" + std::to_string(id) + ",\"class\":" + Json(cls) +
+                        ",\"text\":" + Json(WindowText(w)) +
+                        ",\"enabled\":" + (IsWindowEnabled(w) ? "true" : "false") +
+                        ",\"visible\":" + (IsWindowVisible(w) ? "true" : "false");
+    if (!_stricmp(cls.c_str(), "ListBox")) entry += ",\"items\":" + ListItems(w, false);
+    if (!_stricmp(cls.c_str(), "ComboBox")) entry += ",\"items\":" + ListItems(w, true);
+    entry += "}";
+    if (out->back() != '[') *out += ",";
+    *out += entry;
+    return TRUE;
+}
+
+void Record(HWND dialog, const char* event) {
+    std::string controls = "[";
+    EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&controls));
+    controls += "]";
+    RECT r;
+    GetWindowRect(dialog, &r);
+    Emit(std::string("{\"event\":") + Json(event) + ",\"hwnd\":" +
+         std::to_string(reinterpret_cast<uintptr_t>(dialog)) + ",\"class\":" + Json(ClassOf(dialog)) +
+         ",\"caption\":" + Json(WindowText(dialog)) + ",\"rect\":[" + std::to_string(r.left) + "," +
+         std::to_string(r.top) + "," + std::to_string(r.right) + "," + std::to_string(r.bottom) +
+         "],\"controls\":" + controls + "}");
+}
+
+bool Matches(HWND dialog, const Match& m) {
+    if (m.kind == "any") return true;
+    if (m.kind == "caption=") return WindowText(dialog) == m.value;
+    if (m.kind == "caption~") return WindowText(dialog).find(m.value) != std::string::npos;
+    if (m.kind == "control=") return Control(dialog, atoi(m.value.c_str())) != nullptr;
+    if (m.kind == "message~") {
+        HWND text = Control(dialog, 0xFFFF);
+        return text && WindowText(text).find(m.value) != std::string::npos;
+    }
+    return false;
+}
+
+Match ParseMatch(const std::string& s) {
+    if (s == "any") return {"any", ""};
+    for (const char* kind : {"caption=", "caption~", "control=", "message~"})
+        if (s.compare(0, strlen(kind), kind) == 0) return {kind, s.substr(strlen(kind))};
+    fprintf(stderr, "robot: bad match '%s'\n", s.c_str());
+    exit(2);
+}
+
+std::vector<Step> ReadPlan(const char* path, std::vector<Match>& ignores) {
+    std::vector<Step> steps;
+    FILE* f = fopen(path, "rb");
+    if (!f) {
+        fprintf(stderr, "robot: cannot read plan %s\n", path);
+        exit(2);
+    }
+    char line[4096];
+    while (fgets(line, sizeof line, f)) {
+        std::string s(line);
+        while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+        size_t start = s.find_first_not_of(" \t");
+        if (start == std::string::npos || s[start] == '#') continue;
+        s = s.substr(start);
+        size_t sp = s.find(' ');
+        Step step;
+        step.verb = s.substr(0, sp);
+        std::string rest = sp == std::string::npos ? "" : s.substr(sp + 1);
+        if (step.verb == "ignore") {
+            ignores.push_back(ParseMatch(rest));
+            continue;
+        }
+        if (step.verb == "expect") {
+            step.match = ParseMatch(rest);
+        } else {
+            size_t sp2 = rest.find(' ');
+            step.arg1 = rest.substr(0, sp2);
+            step.arg2 = sp2 == std::string::npos ? "" : rest.substr(sp2 + 1);
+        }
+        steps.push_back(step);
+    }
+    fclose(f);
+    return steps;
+}
+
+struct Finder {
+    std::vector<HWND>* seen;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK FindTopLevel(HWND w, LPARAM param) {
+    auto* finder = reinterpret_cast<Finder*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != childPid || !IsWindowVisible(w)) return TRUE;
+    for (HWND s : *finder->seen)
+        if (s == w) return TRUE;
+    finder->found.push_back(w);
+    return TRUE;
+}
+
+// Sends a command synchronously but never waits long: the command may start
+// work (an install pass) whose dialogs this robot must answer meanwhile.
+void SendBriefly(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    DWORD_PTR result;
+    SendMessageTimeoutA(w, msg, wp, lp, SMTO_NORMAL, 700, &result);
+}
+
+void Act(HWND dialog, const Step& step) {
+    int id = atoi(step.arg1.c_str());
+    if (step.verb == "click") {
+        SendBriefly(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(dialog, id)));
+    } else if (step.verb == "close") {
+        SendBriefly(dialog, WM_CLOSE, 0, 0);
+    } else if (step.verb == "text") {
+        SendMessageA(Control(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(step.arg2.c_str()));
+    } else if (step.verb == "item") {
+        HWND list = Control(dialog, id);
+        int n = atoi(step.arg2.c_str());
+        RECT r = {};
+        SendMessageA(list, LB_GETITEMRECT, n, reinterpret_cast<LPARAM>(&r));
+        LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        SendBriefly(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendBriefly(list, WM_LBUTTONUP, 0, at);
+    } else if (step.verb == "choose") {
+        HWND combo = Control(dialog, id);
+        SendMessageA(combo, CB_SETCURSEL, atoi(step.arg2.c_str()), 0);
+        SendBriefly(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    } else if (step.verb == "snap") {
+        Sleep(300);
+        Record(dialog, "snap");
+    } else if (step.verb == "wait") {
+        Sleep(atoi(step.arg1.c_str()));
+    } else {
+        fprintf(stderr, "robot: unknown step '%s'\n", step.verb.c_str());
+        exit(2);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 5) {
+        fprintf(stderr, "usage: robot PLAN TRANSCRIPT SECONDS COMMAND-LINE\n");
+        return 2;
+    }
+    std::vector<Match> ignores;
+    std::vector<Step> steps = ReadPlan(argv[1], ignores);
+    transcript = fopen(argv[2], "wb");
+    if (!transcript) return 2;
+    DWORD deadline = GetTickCount() + static_cast<DWORD>(atoi(argv[3])) * 1000;
+
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::string command = argv[4];
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        Emit("{\"event\":\"end\",\"how\":\"cannot-start\"}");
+        return 2;
+    }
+    childPid = pi.dwProcessId;
+
+    std::vector<HWND> seen;
+    size_t next = 0;
+    HWND current = nullptr;
+    const char* how = nullptr;
+    while (!how) {
+        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) break;
+        if (static_cast<int>(GetTickCount() - deadline) > 0) {
+            how = "timeout";
+            break;
+        }
+        // Forget windows that are gone, so a reused handle counts as new.
+        for (size_t i = 0; i < seen.size();)
+            if (!IsWindow(seen[i])) seen.erase(seen.begin() + i);
+            else ++i;
+        // Run actions up to the next expect.
+        while (next < steps.size() && steps[next].verb != "expect" && current) Act(current, steps[next++]);
+        Finder finder{&seen, {}};
+        EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&finder));
+        for (HWND w : finder.found) {
+            seen.push_back(w);
+            Sleep(80);  // let the new window finish its initialisation
+            std::string cls = ClassOf(w);
+            if (cls != "#32770") {
+                Record(w, "window");
+                continue;
+            }
+            bool ignored = false;
+            for (const Match& m : ignores) ignored = ignored || Matches(w, m);
+            if (ignored) {
+                Record(w, "ignored");
+                continue;
+            }
+            Record(w, "dialog");
+            if (next < steps.size() && steps[next].verb == "expect" && Matches(w, steps[next].match)) {
+                current = w;
+                ++next;
+                break;  // act before looking at further windows
+            }
+            how = "unexpected";
+            break;
+        }
+        if (!how) Sleep(40);
+    }
+    if (how) {
+        TerminateProcess(pi.hProcess, 99);
+        WaitForSingleObject(pi.hProcess, 5000);
+    } else {
+        how = next < steps.size() ? "exited-early" : "done";
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    Emit(std::string("{\"event\":\"end\",\"how\":\"") + how + "\",\"exit\":" +
+         std::to_string(static_cast<int>(code)) + ",\"stepsLeft\":" + std::to_string(steps.size() - next) + "}");
+    fclose(transcript);
+    return std::string(how) == "done" ? 0 : 1;
+}

@@ -1,0 +1,195 @@
+"""End-to-end harness: a fresh Wine prefix per run, a media directory laid out
+inside it, setup.exe started by the UI robot with a plan, and helpers to check
+what the run left behind (files, INI files, registry, the robot's transcript).
+"""
+import json
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+BUILD = os.environ.get("SETUP_BUILD", os.path.join(os.path.dirname(__file__), "..", "..", "build"))
+SOURCE = os.environ.get("SETUP_SOURCE", os.path.join(os.path.dirname(__file__), "..", ".."))
+PREFIXES = os.environ.get("SETUP_PREFIX", os.path.join(BUILD, "prefix"))
+WINE_ENV = {
+    "WINEDEBUG": "-all",
+    "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
+    "WINEARCH": "win64",
+}
+# Every plan ignores the modeless progress dialog unless it says otherwise.
+DEFAULT_IGNORES = ["ignore control=301"]
+
+
+class Failure(AssertionError):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+class Transcript:
+    def __init__(self, path):
+        self.events = []
+        if os.path.exists(path):
+            with open(path, encoding="latin-1") as f:
+                for line in f:
+                    line = line.strip()
+                    if line:
+                        self.events.append(json.loads(line))
+
+    @property
+    def end(self):
+        return self.events[-1] if self.events and self.events[-1]["event"] == "end" else {"how": "none"}
+
+    def dialogs(self, event=("dialog",)):
+        return [e for e in self.events if e["event"] in event]
+
+    def messages(self):
+        """Texts of every message box seen, in order."""
+        return [control_text(e, 0xFFFF) for e in self.dialogs() if has_control(e, 0xFFFF)]
+
+    def find(self, caption=None, control=None, event=("dialog", "snap")):
+        for e in self.events:
+            if e["event"] not in event:
+                continue
+            if caption is not None and e.get("caption") != caption:
+                continue
+            if control is not None and not has_control(e, control):
+                continue
+            return e
+        return None
+
+    def captions(self):
+        return [e["caption"] for e in self.dialogs()]
+
+
+def has_control(event, cid):
+    return any(c["id"] == cid for c in event.get("controls", []))
+
+
+def control(event, cid):
+    for c in event.get("controls", []):
+        if c["id"] == cid:
+            return c
+    raise Failure("control %d not in %s" % (cid, event.get("caption")))
+
+
+def control_text(event, cid):
+    return control(event, cid)["text"]
+
+
+class Prefix:
+    """A fresh copy of the template prefix, removed when the run is over."""
+
+    def __init__(self, name):
+        self.path = os.path.join(PREFIXES, name)
+        shutil.rmtree(self.path, ignore_errors=True)
+        subprocess.run(["cp", "-a", os.path.join(PREFIXES, "template"), self.path], check=True)
+        self.env = dict(os.environ, WINEPREFIX=self.path, **WINE_ENV)
+        self.drive_c = os.path.join(self.path, "drive_c")
+        self.windows = os.path.join(self.drive_c, "windows")
+        self.system = os.path.join(self.windows, "system32")
+        users = os.path.join(self.drive_c, "users")
+        self.user = next((u for u in sorted(os.listdir(users)) if u != "Public"), "root")
+        self.temp = os.path.join(users, self.user, "Temp")
+
+    def unix(self, windows_path):
+        """Unix path of a C:\\ path inside this prefix."""
+        assert windows_path[1:3] in (":\\", ":/") and windows_path[0].lower() == "c"
+        return os.path.join(self.drive_c, *[p for p in windows_path[3:].replace("\\", "/").split("/") if p])
+
+    def wine(self, *args, timeout=120, check_rc=True):
+        r = subprocess.run(["wine", *args], env=self.env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                           timeout=timeout)
+        if check_rc and r.returncode != 0:
+            raise Failure("wine %s failed: %s" % (args, r.stderr[-500:]))
+        return r
+
+    def reg(self, *args):
+        return self.wine("reg", *args, check_rc=False)
+
+    def reg_query(self, key, value=None):
+        """(type, data) of a registry value as reg.exe shows it, or None."""
+        args = ["query", key] + (["/v", value] if value is not None else ["/ve"])
+        r = self.reg(*args)
+        if r.returncode != 0:
+            return None
+        for line in r.stdout.decode("latin-1").splitlines():
+            parts = line.strip().split(None, 2)
+            if len(parts) >= 2 and parts[1].startswith("REG_"):
+                return parts[1], parts[2] if len(parts) > 2 else ""
+        return None
+
+    def stop(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(0.2)
+
+    def remove(self):
+        self.stop()
+        shutil.rmtree(self.path, ignore_errors=True)
+
+    def temp_files(self):
+        if not os.path.isdir(self.temp):
+            return []
+        return sorted(os.listdir(self.temp))
+
+
+class Media:
+    """A media directory inside the prefix holding setup.exe, STP.DLL, the
+    script and any product files."""
+
+    def __init__(self, prefix, name="media"):
+        self.prefix = prefix
+        self.windows_path = "C:\\" + name
+        self.path = os.path.join(prefix.drive_c, name)
+        os.makedirs(self.path, exist_ok=True)
+        shutil.copy(os.path.join(BUILD, "setup.exe"), self.path)
+        shutil.copy(os.path.join(BUILD, "STP.DLL"), self.path)
+
+    def write(self, name, content, crlf=True):
+        path = os.path.join(self.path, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        if isinstance(content, str):
+            if crlf:
+                content = content.replace("\r\n", "\n").replace("\n", "\r\n")
+            content = content.encode("latin-1")
+        with open(path, "wb") as f:
+            f.write(content)
+        return path
+
+    def script(self, text, name="SETUP.INF"):
+        return self.write(name, text)
+
+
+def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="run"):
+    """Runs setup.exe under the robot; returns the transcript."""
+    plan_path = os.path.join(prefix.path, name + ".plan")
+    transcript_path = os.path.join(prefix.path, name + ".jsonl")
+    with open(plan_path, "w") as f:
+        f.write("\n".join(DEFAULT_IGNORES + [line.strip() for line in plan.strip().splitlines()]) + "\n")
+    robot = os.path.join(BUILD, "tests", "robot.exe")
+    command = media.windows_path + "\\" + exe + (" " + args if args else "")
+    subprocess.run(["wine", robot, plan_path, transcript_path, str(timeout), command], env=prefix.env,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=timeout + 60)
+    t = Transcript(transcript_path)
+    return t
+
+
+def expect_done(transcript, exit_code=0):
+    end = transcript.end
+    check(end["how"] == "done", "robot ended with %s; dialogs seen: %s" % (end, transcript.captions()))
+    check(end.get("exit") == exit_code, "exit code %s, wanted %s" % (end.get("exit"), exit_code))
+
+
+def scenario(fn):
+    """Marks a scenario function; run_scenario.py runs each in its own prefix."""
+    fn.is_scenario = True
+    return fn
