@@ -1,0 +1,32 @@
+// The install pass: path variables, the progress dialog, the disks stage with
+// the copy sections and the action stage with the six action kinds.
+#pragma once
+#include <windows.h>
+
+#include "script/sections.h"
+
+struct ActionKind {
+    const char* prefix;    // section name prefix, such as "ini."
+    char keySeparator;     // 0: the key is not cut
+    char valueSeparator;
+    EntryVisitor visitor;  // null while a kind has no visitor yet
+};
+
+// The action kinds in the order they run: fonts, INI entries, text lines,
+// registry, program groups, deletions.
+extern const ActionKind ActionTable[6];
+
+// 0 when the pass ran to its end, -1 when it was aborted.
+int RunInstallPass(HWND startingWindow);
+int VisitDisk(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context);
+int RunActionStage();
+
+// Sets the status texts (controls 200, 100, 110, 120) of the owner window.
+void ShowStatus(const char* labels, const char* first, const char* second, const char* third);
+// Dispatches every waiting message of the thread.
+void DrainMessageQueue();
+// Drains the queue; true when the user has cancelled the pass.
+bool CancelRequested();
+// Percentage of step `step` (counted from 1) of `stages` stages of `perStage`
+// steps; never divides by zero.
+int ProgressPercent(int step, int stages, int perStage);

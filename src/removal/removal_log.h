@@ -1,0 +1,24 @@
+// The removal log: every change is recorded, when it is made, as a script
+// entry that undoes it. The log is itself a script for this engine.
+#pragma once
+#include <cstddef>
+
+enum RemovalKind {
+    RestoreCopy = 0,          // target path text, description
+    RemoveFile = 1,           // path, description
+    IniValue = 2,             // file text, section, key, old value
+    RegistryString = 3,       // key path text, value name, old value
+    RegistryDword = 4,        // key path text, value name, const unsigned long* old value
+    TextLine = 5,             // file text, section, line key, old line
+    RegistryBinary = 6,       // key path text, value name, old data as escaped text
+    RegistryMultiString = 7,  // key path text, value name, old data as escaped text
+    PathVariable = 10,        // variable name, value
+};
+
+// Writes one record into the file named by the variable RemoveInf. Returns 0,
+// or -1 when the log's directory could not be made (nothing written then).
+int LogRemoval(int kind, ...);
+
+// Copies source into destination (capacity cap) writing every separator
+// twice; false when the doubled text did not fit (it is then cut).
+bool DoubleSeparator(char* destination, size_t cap, const char* source, char separator);
