@@ -1,0 +1,35 @@
+#include "run/setup_state.h"
+#include "script/conditions.h"
+#include "script/text.h"
+#include "ui/components.h"
+#include "ui/resource_ids.h"
+
+int ChoiseEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context) {
+    HWND dialog = static_cast<HWND>(context);
+    // Listed at all: the condition holds with "-" added to the chosen codes.
+    char listing[sizeof gState->optionCodes + 1];
+    CopyText(listing, gState->optionCodes);
+    AppendText(listing, "-");
+    if (keyCount >= 2 && !MatchCondition(listing, keyFields[1])) return 0;
+    if (!valueFields[0][0]) return 0;
+    if (gState->componentCount >= kMaxComponents) return 0;  // the table is full: later entries are left out
+
+    int index = gState->componentCount;
+    ComponentEntry& row = gState->components[index];
+    CopyText(row.label, keyFields[0]);
+    CopyText(row.section, valueFields[0]);
+    row.selected = 1;
+    row.description[0] = '\0';
+    if (valueCount >= 2) {
+        CopyText(row.description, valueFields[1]);
+        if (dialog) {
+            HWND list = GetDlgItem(dialog, IDC_COMPONENT_LIST);
+            LRESULT item = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.label));
+            SendMessageA(list, LB_SETITEMDATA, item, index);
+            BOOL preselect = keyCount < 2 || MatchCondition(gState->optionCodes, keyFields[1]);
+            SendMessageA(list, LB_SETSEL, preselect, item);
+        }
+    }
+    gState->componentCount++;
+    return 0;
+}
