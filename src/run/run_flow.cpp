@@ -126,8 +126,11 @@ int RunSetup(HINSTANCE ownModule, const char* commandText) {
 
 namespace {
 
-int RunScript(HWND /*background*/, bool& restart) {
+int RunScript(HWND background, bool& restart) {
     restart = false;
+    int silent = SetUpKey("silent", 0);
+    int reboot = SetUpKey("reboot", 1);
+    if (silent) restart = RunSilentInstall(background, reboot);
     return 0;
 }
 
