@@ -35,11 +35,15 @@ void SetBar(HWND dialog, unsigned percent) {
 
 INT_PTR CALLBACK ProgressDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_INITDIALOG:
-            // The bar lies over its frame; keep it on top so the frame never paints over it.
+        case WM_INITDIALOG: {
+            // The bar lies over its frame: keep it on top, and keep the frame
+            // from painting over it.
+            HWND frame = GetDlgItem(dialog, IDC_PROGRESS_FRAME);
+            SetWindowLongA(frame, GWL_STYLE, GetWindowLongA(frame, GWL_STYLE) | WS_CLIPSIBLINGS);
             SetWindowPos(GetDlgItem(dialog, IDC_PROGRESS_BAR), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
             SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_BAR, 0), 0);
             return TRUE;
+        }
         case WM_CTLCOLORSTATIC:
             if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == IDC_PROGRESS_BAR) {
                 HDC dc = reinterpret_cast<HDC>(wParam);

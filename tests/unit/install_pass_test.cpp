@@ -190,6 +190,14 @@ TEST_F(InstallPass, ProgressDialogBar) {
     EXPECT_EQ(bar(-1), std::make_pair(frameWidth / 10, std::string("0 %")));  // as created
     EXPECT_EQ(bar(3), std::make_pair(frameWidth / 10, std::string("3 %")));
     EXPECT_EQ(bar(57), std::make_pair(frameWidth * 57 / 100, std::string("57 %")));
+    // Drawn as a filled bar, not hidden behind its frame.
+    UpdateWindow(dialog);
+    HDC screen = GetDC(nullptr);
+    int middle = (frame.top + frame.bottom) / 2;
+    int end = frame.left + frameWidth * 57 / 100;
+    EXPECT_EQ(GetPixel(screen, end - 3, middle), GetSysColor(COLOR_HIGHLIGHT));
+    EXPECT_NE(GetPixel(screen, end + 3, middle), GetSysColor(COLOR_HIGHLIGHT));
+    ReleaseDC(nullptr, screen);
     EXPECT_EQ(bar(142), std::make_pair(frameWidth * 142 / 100, std::string("142 %")));
     // The percentage travels as an unsigned 16-bit word.
     EXPECT_EQ(bar(-3 & 0xFFFF).second, "65533 %");
