@@ -31,10 +31,6 @@ std::string Pattern(size_t size) {
 
 using FileCopy = PassFixture;
 
-std::string Entry(char** keys, int keyCount, char** values, int valueCount) {
-    return CopyEntry(keys, keyCount, values, valueCount, nullptr) == 0 ? "0" : "not 0";
-}
-
 }  // namespace
 
 TEST(CompressedName, Rule) {
@@ -66,49 +62,6 @@ TEST_F(FileCopy, ExpandsCompressedAndCopiesPlainInLargeBlocks) {
     WriteAll(dir + "big", big);
     EXPECT_EQ(ExpandCopy((dir + "big").c_str(), (dir + "big.out").c_str()), 0);
     EXPECT_EQ(ReadAll(dir + "big.out"), big);
-}
-
-TEST_F(FileCopy, CompressedFileEndingEarlyIsReported) {
-    std::string text = Pattern(4000);
-    std::string packed = Compress(text);
-    WriteAll(dir + "cut", packed.substr(0, packed.size() / 2));
-    DialogGuard::answers = {IDRETRY, IDIGNORE};
-    EXPECT_EQ(ExpandCopy((dir + "cut").c_str(), (dir + "out").c_str()), 1);
-    EXPECT_EQ(Shown(), (std::vector<std::string>(2, "Lempel-Ziv Encoding Error #-3 !")));
-    EXPECT_LT(ReadAll(dir + "out").size(), text.size());  // left as far as it came
-
-    gProcess.yesToAll = 1;
-    EXPECT_EQ(ExpandCopy((dir + "cut").c_str(), (dir + "out").c_str()), -1);  // Abort
-    EXPECT_EQ(Shown().size(), 1u);
-}
-
-TEST_F(FileCopy, ReadOnlyTargetReplaced) {
-    WriteAll(dir + "new", "new content");
-    WriteAll(dir + "old", "old");
-    SetFileAttributesA((dir + "old").c_str(), FILE_ATTRIBUTE_READONLY);
-    gProcess.yesToAll = 1;
-    EXPECT_EQ(ExpandCopy((dir + "new").c_str(), (dir + "old").c_str()), 0);
-    EXPECT_EQ(ReadAll(dir + "old"), "new content");
-}
-
-TEST_F(FileCopy, MissingSourceAndUncreatableTarget) {
-    std::string missing = dir + "nothing.here";
-    DialogGuard::answers = {IDRETRY, IDIGNORE};
-    EXPECT_EQ(ExpandCopy(missing.c_str(), (dir + "x").c_str()), 1);
-    EXPECT_EQ(Shown(), (std::vector<std::string>(2, missing + "\nCannot open specified file !")));
-
-    // A file where a directory should be: the outermost missing directory is
-    // the one reported, and the target then cannot be created either.
-    WriteAll(dir + "source", "data");
-    WriteAll(dir + "blocker", "in the way");
-    std::string target = dir + "blocker\\inner\\file.txt";
-    DialogGuard::answers = {IDIGNORE, IDIGNORE};
-    EXPECT_EQ(ExpandCopy((dir + "source").c_str(), target.c_str()), 1);
-    EXPECT_EQ(Shown(), (std::vector<std::string>{dir + "blocker\nCannot create specified directory !!",
-                                                 target + "\nCannot create specified file !"}));
-    DialogGuard::answers = {IDABORT};
-    EXPECT_EQ(ExpandCopy((dir + "source").c_str(), target.c_str()), -1);
-    EXPECT_EQ(Shown().size(), 1u);
 }
 
 TEST_F(FileCopy, ExistenceTest) {
@@ -152,46 +105,6 @@ TEST_F(FileCopy, OverwriteTextFormats) {
     EXPECT_EQ(std::string(text), "C:\\WINDOWS\\F.FOT\n5KB\nmodified  on " + stamp + "\nNew Font Resource file");
     FormatOverwriteText(text, 16, &font);  // bounded
     EXPECT_EQ(std::string(text), "C:\\WINDOWS\\F.FO");
-}
-
-TEST_F(FileCopy, DiskChange) {
-    std::string set = dir + "Set\\";
-    CreateDirectoryA(set.c_str(), nullptr);
-    CreateDirectoryA((set + "disk1").c_str(), nullptr);
-    CreateDirectoryA((set + "Disk2").c_str(), nullptr);
-    WriteAll(set + "Disk2\\two.txt", "from disk two");
-    Script("[disks]\r\n1=First\r\n2=Second\r\n");
-    CopyText(gProcess.mediaDirectory, (set + "disk1\\").c_str());
-    CopyText(gState->diskInDrive, "1");
-    CopyText(gState->currentDisk, "1");
-
-    std::string target = dir + "out\\two.txt";
-    char disk[] = "2", path[MAX_PATH], description[] = "Two";
-    CopyText(path, target.c_str());
-    char* keys[] = {disk, path, nullptr};
-    char* values[] = {description, nullptr};
-    // Not this disk's entry: nothing happens, not even a disk change.
-    EXPECT_EQ(Entry(keys, 2, values, 1), "0");
-    EXPECT_STREQ(gState->diskInDrive, "1");
-    EXPECT_FALSE(Exists(target));
-
-    // disk1\ moves to its sibling by itself, whatever the letter case.
-    CopyText(gState->currentDisk, "2");
-    EXPECT_EQ(Entry(keys, 2, values, 1), "0");
-    EXPECT_EQ(std::string(gProcess.mediaDirectory), set + "disk2\\");
-    EXPECT_STREQ(gState->diskInDrive, "2");
-    EXPECT_EQ(ReadAll(target), "from disk two");
-
-    // Without the disk marker the user is asked; Cancel ends the pass.
-    CopyText(gProcess.mediaDirectory, set.c_str());
-    CopyText(gState->currentDisk, "3");
-    char disk3[] = "3";
-    keys[0] = disk3;
-    CopyText(path, target.c_str());
-    EXPECT_EQ(CopyEntry(keys, 2, values, 1, nullptr), -1);
-    EXPECT_EQ(Shown(), std::vector<std::string>{"<dialog>"});
-    EXPECT_EQ(std::string(gProcess.mediaDirectory), set);
-    EXPECT_STREQ(gState->diskInDrive, "2");
 }
 
 TEST_F(FileCopy, OverlongTargetIsRefused) {
