@@ -85,15 +85,12 @@ int ExpandCopy(const char* source, const char* target) {
     // The LZ library takes a writable name.
     char sourceName[MAX_PATH];
     CopyText(sourceName, source);
-    OFSTRUCT of;
-    BY_HANDLE_FILE_INFORMATION sourceInfo = {};
-    GetFileInfo(sourceName, &sourceInfo);
+    OFSTRUCT of = {};
     INT src = LZOpenFileA(sourceName, &of, OF_READ);
     int result = 0;
     while (src < 0) {
         result = ReportMessage(Owner(), kMsgCannotOpen, kStyleAbortRetryIgnore, source);
         if (result != 0) return result;
-        GetFileInfo(sourceName, &sourceInfo);
         src = LZOpenFileA(sourceName, &of, OF_READ);
     }
 
@@ -101,6 +98,11 @@ int ExpandCopy(const char* source, const char* target) {
     BY_HANDLE_FILE_INFORMATION targetInfo;
     if (GetFileInfo(target, &targetInfo)) {
         if (!gProcess.yesToAll) {
+            // Only the question shows the source's details: reading them for
+            // every copy would cost one more open per file. The library
+            // tells which file it found, also for a name it searched.
+            BY_HANDLE_FILE_INFORMATION sourceInfo = {};
+            GetFileInfo(of.szPathName, &sourceInfo);
             OverwriteRequest request = {target, source, &sourceInfo, &targetInfo};
             decision = OverwriteDialog(&request);
         }

@@ -7,13 +7,26 @@ int ProgressBarWidth(int frameWidth, unsigned percent) {
     return static_cast<int>(static_cast<long long>(frameWidth) * percent / 100);
 }
 
+namespace {
+
+// Every new text repaints its control, which costs far more than comparing:
+// a text that is shown already (the labels, most of the time) is left alone.
+void SetStatusText(HWND owner, int id, const char* text) {
+    char shown[MAX_PATH + 2];
+    UINT length = GetDlgItemTextA(owner, id, shown, sizeof shown);
+    if (length < sizeof shown - 1 && lstrcmpA(shown, text ? text : "") == 0) return;
+    SetDlgItemTextA(owner, id, text);
+}
+
+}  // namespace
+
 void ShowStatus(const char* labels, const char* first, const char* second, const char* third) {
     HWND owner = gState->ownerWindow;
     if (!owner) return;
-    SetDlgItemTextA(owner, IDC_STATUS_LABELS, labels);
-    SetDlgItemTextA(owner, IDC_STATUS_FIRST, first);
-    SetDlgItemTextA(owner, IDC_STATUS_SECOND, second);
-    SetDlgItemTextA(owner, IDC_STATUS_THIRD, third);
+    SetStatusText(owner, IDC_STATUS_LABELS, labels);
+    SetStatusText(owner, IDC_STATUS_FIRST, first);
+    SetStatusText(owner, IDC_STATUS_SECOND, second);
+    SetStatusText(owner, IDC_STATUS_THIRD, third);
 }
 
 namespace {
