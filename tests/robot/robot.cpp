@@ -22,6 +22,9 @@
 // MATCH is one of: any | caption=TEXT | caption~TEXT | control=ID | message~TEXT
 // (message~ looks in the message box text; ~ means "contains").
 //
+// Every transcript line carries "t", the milliseconds since the robot started;
+// each click, close and press is recorded as an "act" line.
+//
 // A new dialog that matches neither the awaited step nor an ignore rule ends
 // the run as unexpected. The transcript's last line tells how the run ended.
 #include <windows.h>
@@ -71,8 +74,12 @@ std::string Json(const std::string& s) {
     return out + "\"";
 }
 
+DWORD startTick = GetTickCount();
+
+// line is a JSON object; the time is added as its last member.
 void Emit(const std::string& line) {
-    fputs(line.c_str(), transcript);
+    std::string timed = line.substr(0, line.size() - 1) + ",\"t\":" + std::to_string(GetTickCount() - startTick) + "}";
+    fputs(timed.c_str(), transcript);
     fputc('\n', transcript);
     fflush(transcript);
 }
@@ -253,6 +260,8 @@ void SendBriefly(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 
 void Act(HWND dialog, const Step& step) {
     int id = atoi(step.arg1.c_str());
+    if (step.verb == "click" || step.verb == "close" || step.verb == "press")
+        Emit("{\"event\":\"act\",\"verb\":" + Json(step.verb) + ",\"arg\":" + Json(step.arg1) + "}");
     if (step.verb == "click") {
         SendBriefly(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(dialog, id)));
     } else if (step.verb == "close") {
