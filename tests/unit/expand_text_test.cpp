@@ -70,12 +70,12 @@ TEST_F(ExpandTextTest, VariableLookup) {
     SetVariable("WINDIR", "C:\\ELSEWHERE");
     SetVariable("AppDir", "C:\\APP");
     SetVariable("AppDir", "C:\\SECOND");
-    SetVariable("STRASSE", "wrong");
+    SetVariable("strasse", "wrong");
     EXPECT_EQ(Expand("%WINDIR%"), std::string(windows));  // the built-in name comes first
     EXPECT_EQ(Expand("%AppDir%\\BIN\\%AppDir%"), "C:\\APP\\BIN\\C:\\APP");
     EXPECT_EQ(Expand("%APPDIR%"), "APPDIR");
     EXPECT_EQ(Expand("AppDir"), "C:\\APP");  // every piece is looked up
-    EXPECT_EQ(Expand("%STRA\xDF" "E%"), "STRA\xDF" "E");
+    EXPECT_EQ(Expand("%stra\xDF" "e%"), "stra\xDF" "e");
     // A row with an empty name must not land around every name.
     SetVariable("", "!");
     EXPECT_EQ(Expand("%AppDir%"), "C:\\APP");
