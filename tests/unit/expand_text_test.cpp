@@ -95,17 +95,4 @@ TEST_F(ExpandTextTest, LongResultsAreCutAtTheBuffer) {
     EXPECT_EQ(out, long200);
 }
 
-TEST_F(ExpandTextTest, ManyPiecesStayBounded) {
-    // Past 63 pieces the rest is one piece with its percent signs kept.
-    std::string text;
-    for (int i = 0; i < 80; ++i) text += "a%";
-    char copy[512];
-    CopyText(copy, text.c_str());
-    char out[MAX_PATH];
-    ExpandText(copy, out, true);
-    std::string expected(62, 'a');
-    expected += text.substr(62 * 2);
-    EXPECT_EQ(out, expected);
-}
-
 }  // namespace
