@@ -134,6 +134,7 @@ TEST(RegistryData, StringListAdditions) {
     };
     for (const ListCase& c : cases) {
         unsigned char list[kRegistryDataSize];
+        memset(list, '#', sizeof list);  // nothing beyond the data may be relied on
         memcpy(list, c.list.data(), c.list.size());
         DWORD size = static_cast<DWORD>(c.list.size());
         EXPECT_EQ(AddToStringList(list, &size, sizeof list, "two"), c.result) << c.list;
