@@ -9,6 +9,8 @@
 // Script sections read by the driver itself:
 //   [driver]  codes=   the selection code string (optionCodes)
 //             remove=  remove mode; yesToAll= the yes-to-all flag at the start
+//             shell=none  run in a window station of its own, where no desktop
+//                      shell (and so no Program Manager) is started
 //   [vars]    NAME=VALUE rows of the variable table (values are expanded)
 //   [run]     any keys; each value names one action section, in key order,
 //             such as fot.Main, del.!Main or group.Main
@@ -126,6 +128,16 @@ int main(int argc, char** argv) {
     if (!results) return 2;
 
     const char* script = gProcess.scriptPath;
+    char shell[16] = "";
+    GetPrivateProfileStringA("driver", "shell", "", shell, sizeof shell, script);
+    if (!lstrcmpiA(shell, "none")) {
+        // Wine starts no desktop process for a window station that is not
+        // visible; this must happen before the thread has any window.
+        HWINSTA station = CreateWindowStationA("SetupNoShell", 0, WINSTA_ALL_ACCESS, nullptr);
+        if (!station || !SetProcessWindowStation(station)) return 3;
+        HDESK desktop = CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        if (!desktop || !SetThreadDesktop(desktop)) return 3;
+    }
     GetPrivateProfileStringA("driver", "codes", "", gState->optionCodes, sizeof gState->optionCodes, script);
     gProcess.removeMode = GetPrivateProfileIntA("driver", "remove", 0, script);
     gProcess.yesToAll = GetPrivateProfileIntA("driver", "yesToAll", 0, script);
