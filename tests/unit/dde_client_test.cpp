@@ -2,6 +2,7 @@
 // service name nobody else answers; Program Manager itself is exercised end
 // to end (scenario program_groups).
 #include <gtest/gtest.h>
+#include <windows.h>
 #include <dde.h>
 
 #include <atomic>
@@ -9,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "action_support.h"
-#include "actions/actions.h"
 #include "actions/dde_client.h"
 
 namespace {
@@ -141,7 +140,7 @@ TEST(DdeClient, WithNoServerAnsweringTheOpenReturnsNoneAtOnce) {
     EXPECT_EQ(OpenDdeConversation(parent.window, nullptr, kService, kTopic), nullptr);
 }
 
-TEST(DdeClient, OpensAChildWindowWhosePartnerIsTheAnsweringServer) {
+TEST(DdeClient, OpensWithTheAnsweringServerAndItsAcknowledgementsEndTheWait) {
     FakeServer server;
     Parent parent;
     HWND client = Open(parent);
@@ -154,13 +153,7 @@ TEST(DdeClient, OpensAChildWindowWhosePartnerIsTheAnsweringServer) {
     // Our own atoms and those the answer carried are all deleted again.
     EXPECT_EQ(GlobalFindAtomA(kService), 0);
     EXPECT_EQ(GlobalFindAtomA(kTopic), 0);
-}
 
-TEST(DdeClient, AnAcknowledgedExecuteReturnsOneAtOnce) {
-    FakeServer server;
-    Parent parent;
-    HWND client = Open(parent);
-    ASSERT_NE(client, nullptr);
     ULONGLONG started = GetTickCount64();
     EXPECT_EQ(SendDdeExecute(client, "[DeleteGroup(\"Tools\")]", 2), 1);
     EXPECT_LT(GetTickCount64() - started, 900u) << "the acknowledgement did not end the wait";
@@ -208,17 +201,6 @@ TEST(DdeClient, DestroyingTheParentEndsTheConversationWithTheServer) {
     DestroyWindow(parent.window);  // the terminate is sent, so it has arrived when this returns
     EXPECT_FALSE(IsWindow(client));
     EXPECT_EQ(server.terminates, 1);
-}
-
-// Group entries need an open conversation only when they apply.
-TEST(DdeClient, AGroupEntryWhoseConditionFailsOpensNoConversation) {
-    ScopedState state;
-    ScratchDirectory dir("setup_unit_groups");
-    Parent parent;
-    gState->mainWindow = parent.window;
-    lstrcpyA(gState->optionCodes, "A");
-    EXPECT_EQ(VisitSection(dir, "group.Main", "Tools|Editor=C:\\edit.exe,Editor/B\r\n", '|', GroupEntry), 1);
-    EXPECT_EQ(gState->ddeConversation, nullptr);
 }
 
 TEST(DdeCommand, FitsWithinItsBufferOrIsRefused) {
