@@ -127,7 +127,7 @@ int RunSetup(HINSTANCE ownModule, const char* commandText) {
 
 namespace {
 
-int RunScript(HWND /*background*/, bool& restart) {
+int RunScript(HWND background, bool& restart) {
     restart = false;
 
     // The option groups are read here, before the registry variables.
@@ -135,6 +135,9 @@ int RunScript(HWND /*background*/, bool& restart) {
     // -1 only when [reg] could not be read at all: the run ends with exit code -1.
     if (ReadRegVariables() == -1) return -1;
 
+    int silent = SetUpKey("silent", 0);
+    int reboot = SetUpKey("reboot", 1);
+    if (silent) restart = RunSilentInstall(background, reboot);
     return 0;
 }
 

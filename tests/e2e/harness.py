@@ -2,6 +2,7 @@
 inside it, setup.exe started by the UI robot with a plan, and helpers to check
 what the run left behind (files, INI files, registry, the robot's transcript).
 """
+import hashlib
 import json
 import os
 import shutil
@@ -153,13 +154,16 @@ class Media:
     """A media directory inside the prefix holding setup.exe, STP.DLL, the
     script and any product files."""
 
-    def __init__(self, prefix, name="media"):
+    def __init__(self, prefix, name="media", program=True):
+        """name may hold "/" for a deeper directory (prod/DISK1); program=False
+        makes a directory for product files only (a further disk)."""
         self.prefix = prefix
-        self.windows_path = "C:\\" + name
-        self.path = os.path.join(prefix.drive_c, name)
+        self.windows_path = "C:\\" + name.replace("/", "\\")
+        self.path = os.path.join(prefix.drive_c, *name.split("/"))
         os.makedirs(self.path, exist_ok=True)
-        shutil.copy(os.path.join(BUILD, "setup.exe"), self.path)
-        shutil.copy(os.path.join(BUILD, "STP.DLL"), self.path)
+        if program:
+            shutil.copy(os.path.join(BUILD, "setup.exe"), self.path)
+            shutil.copy(os.path.join(BUILD, "STP.DLL"), self.path)
 
     def write(self, name, content, crlf=True):
         path = os.path.join(self.path, name)
@@ -176,12 +180,47 @@ class Media:
         return self.write(name, text)
 
 
-def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="run"):
-    """Runs setup.exe under the robot; returns the transcript."""
+def compressed(data):
+    """data stored SZDD-compressed by mscompress (cached by content; data of
+    64 bytes or more, since the tool mangles very small files)."""
+    assert len(data) >= 64, "mscompress needs 64 bytes or more"
+    cache = os.path.join(BUILD, "szdd-cache")
+    os.makedirs(cache, exist_ok=True)
+    digest = hashlib.sha1(data).hexdigest()
+    packed = os.path.join(cache, digest + "_")
+    if not os.path.exists(packed):
+        plain = os.path.join(cache, digest)
+        with open(plain, "wb") as f:
+            f.write(data)
+        subprocess.run(["mscompress", plain], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.remove(plain)
+    return read_bytes(packed)
+
+
+def read_ini(path):
+    """{section (lower case): [(key, value), ...]} of an INI file, in file
+    order; keys split at the first "=" only, as the profile functions do."""
+    sections = {}
+    current = None
+    with open(path, encoding="latin-1") as f:
+        for line in f:
+            line = line.strip()
+            if line.startswith("[") and "]" in line:
+                current = sections.setdefault(line[1:line.index("]")].lower(), [])
+            elif current is not None and "=" in line:
+                key, value = line.split("=", 1)
+                current.append((key.strip(), value.strip()))
+    return sections
+
+
+def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="run", ignore_progress=True):
+    """Runs setup.exe under the robot; returns the transcript. With
+    ignore_progress=False the plan must expect the progress dialog itself."""
     plan_path = os.path.join(prefix.path, name + ".plan")
     transcript_path = os.path.join(prefix.path, name + ".jsonl")
+    ignores = DEFAULT_IGNORES if ignore_progress else []
     with open(plan_path, "w") as f:
-        f.write("\n".join(DEFAULT_IGNORES + [line.strip() for line in plan.strip().splitlines()]) + "\n")
+        f.write("\n".join(ignores + [line.strip() for line in plan.strip().splitlines()]) + "\n")
     robot = os.path.join(BUILD, "tests", "robot.exe")
     command = media.windows_path + "\\" + exe + (" " + args if args else "")
     subprocess.run(["wine", robot, plan_path, transcript_path, str(timeout), command], env=prefix.env,
