@@ -79,7 +79,7 @@ int RunActionStage() {
 int RunInstallPass(HWND startingWindow) {
     gState->ownerWindow = startingWindow;
     gState->mainWindow = startingWindow;
-    if (ForEachEntry("path", gProcess.scriptPath, '/', ';', PathVariableEntry, nullptr) == -1) return -1;
+    if (ReadPathVariables() == -1) return -1;
 
     if (!gProcess.removeMode)
         for (int i = 0; i < gState->variableCount && i < kMaxVariables; ++i)

@@ -4,6 +4,7 @@
 #include "run/setup_state.h"
 #include "script/sections.h"
 #include "script/text.h"
+#include "script/variables.h"
 #include "ui/dialogs.h"
 
 const char* CommandLineText(const char* line) {
@@ -128,6 +129,12 @@ namespace {
 
 int RunScript(HWND background, bool& restart) {
     restart = false;
+
+    // The option groups are read here, before the registry variables.
+
+    // -1 only when [reg] could not be read at all: the run ends with exit code -1.
+    if (ReadRegVariables() == -1) return -1;
+
     int silent = SetUpKey("silent", 0);
     int reboot = SetUpKey("reboot", 1);
     if (silent) restart = RunSilentInstall(background, reboot);

@@ -18,8 +18,9 @@ WINE_ENV = {
     "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
     "WINEARCH": "win64",
 }
-# Every plan ignores the modeless progress dialog unless it says otherwise.
-DEFAULT_IGNORES = ["ignore control=301"]
+# Every plan ignores the modeless progress dialog unless it says otherwise. It
+# is known by its bar, control 300: the path dialog has a control 301 too.
+DEFAULT_IGNORES = ["ignore control=300"]
 
 
 class Failure(AssertionError):
@@ -137,6 +138,12 @@ class Prefix:
         self.stop()
         shutil.rmtree(self.path, ignore_errors=True)
 
+    @property
+    def programs(self):
+        """The Start Menu's Programs folder, where Program Manager groups land."""
+        return os.path.join(self.drive_c, "users", self.user, "AppData", "Roaming", "Microsoft", "Windows",
+                            "Start Menu", "Programs")
+
     def temp_files(self):
         if not os.path.isdir(self.temp):
             return []
@@ -220,6 +227,42 @@ def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="r
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=timeout + 60)
     t = Transcript(transcript_path)
     return t
+
+
+def run_actions(prefix, media, script, plan="", name="actions", timeout=90):
+    """Runs action sections of a script through the action driver (see
+    tests/driver/action_driver.cpp) under the robot; returns the transcript
+    and the driver's result records."""
+    shutil.copy(os.path.join(BUILD, "tests", "action_driver.exe"), media.path)
+    media.script(script, name + ".inf")
+    results = os.path.join(media.path, name + ".results")
+    if os.path.exists(results):
+        os.remove(results)
+    args = "%s\\%s.inf %s\\%s.results" % (media.windows_path, name, media.windows_path, name)
+    t = run_setup(prefix, media, plan, args=args, timeout=timeout, exe="action_driver.exe", name=name)
+    records = []
+    if os.path.exists(results):
+        with open(results, encoding="latin-1") as f:
+            records = [json.loads(line) for line in f if line.strip()]
+    return t, records
+
+
+def entries(records, section=None):
+    """The per-entry records of the driver, optionally of one section."""
+    return [r for r in records if "key" in r and (section is None or r["section"] == section)]
+
+
+def lnk_target(path):
+    """The local target path a shell link (.lnk) records in its link info."""
+    data = read_bytes(path)
+    check(data[:4] == b"L\0\0\0", "%s is not a shell link" % path)
+    flags = int.from_bytes(data[0x14:0x18], "little")
+    at = 0x4C
+    if flags & 1:  # a target ID list comes first
+        at += 2 + int.from_bytes(data[at:at + 2], "little")
+    check(flags & 2, "%s has no link info" % path)
+    base = at + int.from_bytes(data[at + 16:at + 20], "little")
+    return data[base:data.index(b"\0", base)].decode("latin-1")
 
 
 def expect_done(transcript, exit_code=0):

@@ -124,6 +124,7 @@ protected:
         CopyText(gState->variables[0].name, "RemoveInf");
         CopyText(gState->variables[0].value, (dir + "remove.inf").c_str());
         gState->variableCount = 1;
+        gState->regVariableCount = 1;  // as if [reg] had defined it
         DialogGuard::Start();
     }
 
