@@ -348,6 +348,9 @@ int main(int argc, char** argv) {
         for (HWND w : finder.found) {
             seen.push_back(w);
             Sleep(80);  // let the new window finish its initialisation
+            // A window that is gone again (a short pass's progress dialog) was
+            // nothing to answer; looking at it half-destroyed would mislead.
+            if (!IsWindow(w) || !IsWindowVisible(w)) continue;
             std::string cls = ClassOf(w);
             if (cls != "#32770") {
                 Record(w, "window");
@@ -365,6 +368,7 @@ int main(int argc, char** argv) {
                 ++next;
                 break;  // act before looking at further windows
             }
+            if (!IsWindow(w)) continue;
             how = "unexpected";
             break;
         }
