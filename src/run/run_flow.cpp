@@ -4,7 +4,9 @@
 #include "run/setup_state.h"
 #include "script/sections.h"
 #include "script/text.h"
+#include "ui/components.h"
 #include "ui/dialogs.h"
+#include "ui/options.h"
 
 const char* CommandLineText(const char* line) {
     if (!line) return "";
@@ -126,8 +128,12 @@ int RunSetup(HINSTANCE ownModule, const char* commandText) {
 
 namespace {
 
-int RunScript(HWND /*background*/, bool& restart) {
+int RunScript(HWND background, bool& restart) {
     restart = false;
+    gState->optionGroupCount = 0;
+    ForEachEntry("options", gProcess.scriptPath, 0, 0, OptionsEntry, nullptr);
+    if (gState->optionGroupCount > 0 && ShowOptionDialog(background) == IDCANCEL) return 0;
+    if (SetUpKey("silent", 0) == 0) restart = ShowComponentDialog(background) == 1;
     return 0;
 }
 
