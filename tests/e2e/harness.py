@@ -12,6 +12,8 @@ import time
 BUILD = os.environ.get("SETUP_BUILD", os.path.join(os.path.dirname(__file__), "..", "..", "build"))
 SOURCE = os.environ.get("SETUP_SOURCE", os.path.join(os.path.dirname(__file__), "..", ".."))
 PREFIXES = os.environ.get("SETUP_PREFIX", os.path.join(BUILD, "prefix"))
+# Screenshots stay here after the run, for a person to look at.
+SHOTS = os.path.join(BUILD, "shots")
 WINE_ENV = {
     "WINEDEBUG": "-all",
     "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
@@ -94,6 +96,7 @@ class Prefix:
         shutil.rmtree(self.path, ignore_errors=True)
         subprocess.run(["cp", "-a", os.path.join(PREFIXES, "template"), self.path], check=True)
         self.env = dict(os.environ, WINEPREFIX=self.path, **WINE_ENV)
+        self.shots = {}
         self.drive_c = os.path.join(self.path, "drive_c")
         self.windows = os.path.join(self.drive_c, "windows")
         self.system = os.path.join(self.windows, "system32")
@@ -170,17 +173,69 @@ class Media:
 
 
 def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="run"):
-    """Runs setup.exe under the robot; returns the transcript."""
+    """Runs setup.exe under the robot; returns the transcript. Screenshots the
+    plan asks for ("shot NAME") are taken of the prefix's X display and kept as
+    prefix.shots[NAME] (a Screenshot)."""
     plan_path = os.path.join(prefix.path, name + ".plan")
     transcript_path = os.path.join(prefix.path, name + ".jsonl")
     with open(plan_path, "w") as f:
         f.write("\n".join(DEFAULT_IGNORES + [line.strip() for line in plan.strip().splitlines()]) + "\n")
     robot = os.path.join(BUILD, "tests", "robot.exe")
     command = media.windows_path + "\\" + exe + (" " + args if args else "")
-    subprocess.run(["wine", robot, plan_path, transcript_path, str(timeout), command], env=prefix.env,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=timeout + 60)
-    t = Transcript(transcript_path)
-    return t
+    shot_request = transcript_path + ".shot"
+    robot_run = subprocess.Popen(["wine", robot, plan_path, transcript_path, str(timeout), command], env=prefix.env,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    deadline = time.time() + timeout + 60
+    while robot_run.poll() is None:
+        if time.time() > deadline:
+            robot_run.kill()
+            robot_run.wait()
+            raise Failure("the robot did not end")
+        if os.path.exists(shot_request):
+            take_shot(prefix, shot_request)
+        time.sleep(0.05)
+    return Transcript(transcript_path)
+
+
+def take_shot(prefix, request):
+    with open(request) as f:
+        shot_name = f.read().strip() or "shot"
+    os.makedirs(SHOTS, exist_ok=True)
+    path = os.path.join(SHOTS, "%s-%s.ppm" % (os.path.basename(prefix.path), shot_name))
+    subprocess.run(["import", "-display", prefix.env["DISPLAY"], "-window", "root", "-depth", "8", "ppm:" + path],
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+    prefix.shots[shot_name] = Screenshot(path)
+    os.remove(request)  # lets the robot go on
+
+
+class Screenshot:
+    """A binary PPM picture of the whole screen; pixel(x, y) gives (r, g, b)."""
+
+    def __init__(self, path):
+        self.path = path
+        with open(path, "rb") as f:
+            data = f.read()
+        fields = []
+        at = 0
+        while len(fields) < 4:  # magic, width, height, maximum, with comments between
+            while data[at:at + 1].isspace():
+                at += 1
+            if data[at:at + 1] == b"#":
+                at = data.index(b"\n", at)
+                continue
+            end = at
+            while not data[end:end + 1].isspace():
+                end += 1
+            fields.append(data[at:end])
+            at = end
+        check(fields[0] == b"P6", "%s is no binary PPM" % path)
+        self.width, self.height, maximum = int(fields[1]), int(fields[2]), int(fields[3])
+        check(maximum == 255, "%s has %d levels" % (path, maximum))
+        self.pixels = data[at + 1:]
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.pixels[i:i + 3])
 
 
 def expect_done(transcript, exit_code=0):

@@ -15,6 +15,9 @@
 //   choose  ID N        select item N of combo box ID (N = -1: none)
 //   snap                record the current dialog again
 //   wait    MS          pause
+//   shot    NAME        ask the driver for a screenshot named NAME: writes
+//                       NAME into TRANSCRIPT.shot and waits (up to 20 s) until
+//                       the driver has taken it and deleted that file
 // MATCH is one of: any | caption=TEXT | caption~TEXT | control=ID | message~TEXT
 // (message~ looks in the message box text; ~ means "contains").
 //
@@ -43,6 +46,7 @@ struct Step {
 };
 
 FILE* transcript = nullptr;
+std::string shotRequest;  // the transcript's path with ".shot" added
 DWORD childPid = 0;
 
 std::string Json(const std::string& s) {
@@ -99,10 +103,14 @@ std::string ListItems(HWND w, bool combo) {
     LRESULT current = combo ? SendMessageA(w, CB_GETCURSEL, 0, 0) : -1;
     std::string out = "[";
     for (LRESULT i = 0; i < count; ++i) {
-        LRESULT len = SendMessageA(w, lenMsg, i, 0);
-        std::string s(len > 0 ? len + 1 : 1, '\0');
-        SendMessageA(w, textMsg, i, reinterpret_cast<LPARAM>(&s[0]));
-        s.resize(strlen(s.c_str()));
+        // Item texts are fetched wide: Wine hands the wide text to an ANSI
+        // caller of another process, which then sees only its first letter.
+        LRESULT len = SendMessageW(w, lenMsg, i, 0);
+        std::wstring wide(len > 0 ? len + 1 : 1, L'\0');
+        SendMessageW(w, textMsg, i, reinterpret_cast<LPARAM>(&wide[0]));
+        char narrow[1024] = "";
+        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, narrow, sizeof narrow - 1, nullptr, nullptr);
+        std::string s(narrow);
         bool selected = combo ? (i == current) : SendMessageA(w, LB_GETSEL, i, 0) > 0;
         if (i) out += ",";
         out += "{\"text\":" + Json(s) + ",\"selected\":" + (selected ? "true" : "false") + "}";
@@ -244,6 +252,15 @@ void Act(HWND dialog, const Step& step) {
     } else if (step.verb == "snap") {
         Sleep(300);
         Record(dialog, "snap");
+    } else if (step.verb == "shot") {
+        Sleep(300);  // let the screen settle after the last step
+        if (FILE* f = fopen(shotRequest.c_str(), "wb")) {
+            fputs(step.arg1.c_str(), f);
+            fclose(f);
+            for (int waited = 0; waited < 20000 && GetFileAttributesA(shotRequest.c_str()) != INVALID_FILE_ATTRIBUTES;
+                 waited += 50)
+                Sleep(50);
+        }
     } else if (step.verb == "wait") {
         Sleep(atoi(step.arg1.c_str()));
     } else {
@@ -262,6 +279,7 @@ int main(int argc, char** argv) {
     std::vector<Match> ignores;
     std::vector<Step> steps = ReadPlan(argv[1], ignores);
     transcript = fopen(argv[2], "wb");
+    shotRequest = std::string(argv[2]) + ".shot";
     if (!transcript) return 2;
     DWORD deadline = GetTickCount() + static_cast<DWORD>(atoi(argv[3])) * 1000;
 
