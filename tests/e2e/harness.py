@@ -2,9 +2,11 @@
 inside it, setup.exe started by the UI robot with a plan, and helpers to check
 what the run left behind (files, INI files, registry, the robot's transcript).
 """
+import contextlib
 import json
 import os
 import shutil
+import struct
 import subprocess
 import sys
 import time
@@ -236,6 +238,47 @@ class Screenshot:
     def pixel(self, x, y):
         i = (y * self.width + x) * 3
         return tuple(self.pixels[i:i + 3])
+
+
+def read_bmp(path):
+    """(width, height, rows of (r, g, b)) of an uncompressed 4- or 24-bit BMP file."""
+    data = read_bytes(path)
+    offset = struct.unpack_from("<I", data, 10)[0]
+    width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
+    colours = struct.unpack_from("<I", data, 46)[0] or (16 if bits == 4 else 0)
+    palette = [(data[54 + 4 * i + 2], data[54 + 4 * i + 1], data[54 + 4 * i]) for i in range(colours)]
+    stride = (width * bits + 31) // 32 * 4
+    rows = []
+    for y in range(height):
+        line = data[offset + (height - 1 - y) * stride:offset + (height - y) * stride]
+        if bits == 24:
+            rows.append([(line[3 * x + 2], line[3 * x + 1], line[3 * x]) for x in range(width)])
+        elif bits == 4:
+            rows.append([palette[(line[x // 2] >> (0 if x % 2 else 4)) & 15] for x in range(width)])
+        else:
+            raise Failure("%s: %d bits per pixel not read here" % (path, bits))
+    return width, height, rows
+
+
+@contextlib.contextmanager
+def private_display(depth, width=1024, height=768):
+    """An Xvfb display of its own for one test, stopped afterwards."""
+    for number in range(150, 200):
+        if not os.path.exists("/tmp/.X11-unix/X%d" % number) and not os.path.exists("/tmp/.X%d-lock" % number):
+            break
+    else:
+        raise Failure("no free display number")
+    server = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", "%dx%dx%d" % (width, height, depth),
+                               "-nolisten", "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        for _ in range(100):
+            if os.path.exists("/tmp/.X11-unix/X%d" % number):
+                break
+            time.sleep(0.05)
+        yield ":%d" % number
+    finally:
+        server.terminate()
+        server.wait(timeout=10)
 
 
 def expect_done(transcript, exit_code=0):
