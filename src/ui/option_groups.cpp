@@ -82,7 +82,44 @@ void InitOptionDialog(HWND dialog) {
             SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(group.labels[c]));
         unsigned char preselected = PreselectionOf(&group);
         SendMessageA(combo, CB_SETCURSEL, preselected == kNoPreselection ? -1 : preselected, 0);
+        // Our library hides the combo boxes, so that groups a script does not use leave no empty boxes.
+        ShowWindow(combo, SW_SHOW);
     }
+}
+
+// With the combo boxes of unused groups hidden (as in our library), the
+// buttons move up under the last group in use and the dialog shrinks with them.
+void FitOptionDialog(HWND dialog) {
+    int used = gState->optionGroupCount;
+    HWND firstUnused = used < kMaxOptionGroups ? GetDlgItem(dialog, IDC_OPTION_COMBO + used) : nullptr;
+    HWND ok = GetDlgItem(dialog, IDOK);
+    HWND cancel = GetDlgItem(dialog, IDCANCEL);
+    if (!firstUnused || (GetWindowLongA(firstUnused, GWL_STYLE) & WS_VISIBLE) || !ok || !cancel) return;
+    LONG lowest = 0;
+    for (int i = 0; i < used; ++i) {
+        RECT r;
+        GetWindowRect(GetDlgItem(dialog, IDC_OPTION_COMBO + i), &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        if (r.bottom > lowest) lowest = r.bottom;
+    }
+    RECT button;
+    GetWindowRect(ok, &button);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&button), 2);
+    RECT gap = {0, 0, 0, 8};  // dialog units between the last group and the buttons
+    MapDialogRect(dialog, &gap);
+    LONG shift = lowest + gap.bottom - button.top;
+    if (shift >= 0) return;
+    HWND buttons[] = {ok, cancel};
+    for (HWND b : buttons) {
+        RECT r;
+        GetWindowRect(b, &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        SetWindowPos(b, nullptr, r.left, r.top + shift, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    RECT frame;
+    GetWindowRect(dialog, &frame);
+    SetWindowPos(dialog, nullptr, frame.left, frame.top - shift / 2, frame.right - frame.left,
+                 frame.bottom - frame.top + shift, SWP_NOZORDER | SWP_NOACTIVATE);  // still centred
 }
 
 void AcceptOptions(HWND dialog) {
@@ -96,6 +133,7 @@ INT_PTR CALLBACK OptionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     switch (message) {
         case WM_INITDIALOG:
             InitOptionDialog(dialog);
+            FitOptionDialog(dialog);
             return TRUE;
         case WM_COMMAND:
             if (LOWORD(wParam) == IDOK) {

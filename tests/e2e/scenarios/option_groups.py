@@ -84,6 +84,9 @@ First choices/X1rdg=FIRST|the first choices
     check(combo(dialog, 104)[1] == 1, "first LogPixels match: %s" % (combo(dialog, 104),))
     check(combo(dialog, 105) == ([], None), combo(dialog, 105))
     check(combo(dialog, 106) == ([], None), "a control without a group is left alone")
+    visible = [control(dialog, 100 + i)["visible"] for i in range(8)]
+    check(visible == [True] * 6 + [False] * 2, "only the groups in use show: %s" % visible)
+    check(control(dialog, 1)["enabled"] and control(dialog, 2)["enabled"], "OK and Cancel usable")
     # Y (chosen by hand), 1, r, d and g; X was not chosen.
     check(listed(t.find(caption="Product")) == {"All chosen": True}, listed(t.find(caption="Product")))
 
