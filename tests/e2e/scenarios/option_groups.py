@@ -55,7 +55,7 @@ Western/%(acp)s=d
 Western again/%(acp)s=e
 [fsize]
 Small/96=f
-Large/120=g
+Large/0120=g
 Large again/120=h
 [choise]
 All chosen/Y1rdg=YES|every chosen code
@@ -81,7 +81,7 @@ First choices/X1rdg=FIRST|the first choices
     check(combo(dialog, 102) == (["Windows 95", "Windows 7 family", "Windows 7", "Windows XP"], 2),
           combo(dialog, 102))
     check(combo(dialog, 103)[1] == 1, "first code page match: %s" % (combo(dialog, 103),))
-    check(combo(dialog, 104)[1] == 1, "first LogPixels match: %s" % (combo(dialog, 104),))
+    check(combo(dialog, 104)[1] == 1, "first LogPixels match, as a number: %s" % (combo(dialog, 104),))
     check(combo(dialog, 105) == ([], None), combo(dialog, 105))
     check(combo(dialog, 106) == ([], None), "a control without a group is left alone")
     visible = [control(dialog, 100 + i)["visible"] for i in range(8)]
