@@ -41,34 +41,56 @@ namespace {
 HWND Owner() { return gState ? gState->ownerWindow : nullptr; }
 
 // Moves the whole file through the LZ library: plain files come through
-// unchanged, compressed ones expanded. Large reads keep plain copies as fast as
-// the file system allows.
-void Transfer(INT source, HANDLE target) {
+// unchanged, compressed ones expanded. Large blocks keep plain copies as fast
+// as the file system allows. Returns 0, an LZ error code (negative) when the
+// media file could not be read to its full length, or 1 when the target
+// could not be written.
+int Transfer(INT source, HANDLE target) {
     static char buffer[1 << 20];
+    LONG total = 0;
     for (;;) {
         INT got = LZRead(source, buffer, sizeof buffer);
-        if (got <= 0) break;
+        if (got < 0) return got;
+        if (got == 0) break;
         DWORD written = 0;
         if (!WriteFile(target, buffer, static_cast<DWORD>(got), &written, nullptr) ||
             written != static_cast<DWORD>(got))
-            break;
+            return 1;
+        total += got;
+    }
+    // A compressed file whose data ends early expands without an error; its
+    // header still tells the full length.
+    LONG length = LZSeek(source, 0, 2);
+    return length >= 0 && total < length ? LZERROR_READ : 0;
+}
+
+// Copies until it succeeds or the user gives up: 0, 1 after Ignore, -1 after Abort.
+int TransferWithRetry(INT source, HANDLE target, const char* targetPath) {
+    for (;;) {
+        int status = Transfer(source, target);
+        if (status == 0) return 0;
+        int answer = status < 0 ? ReportMessage(Owner(), kMsgLzError, kStyleAbortRetryIgnore,
+                                                reinterpret_cast<const void*>(static_cast<INT_PTR>(status)))
+                                : ReportMessage(Owner(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, targetPath);
+        if (answer != 0) return answer;
+        LZSeek(source, 0, 0);
+        SetFilePointer(target, 0, nullptr, FILE_BEGIN);
+        SetEndOfFile(target);
     }
 }
 
 }  // namespace
 
 int ExpandCopy(const char* source, const char* target) {
+    // The LZ library takes a writable name.
     char sourceName[MAX_PATH];
     CopyText(sourceName, source);
-    OFSTRUCT of;
-    BY_HANDLE_FILE_INFORMATION sourceInfo = {};
-    GetFileInfo(sourceName, &sourceInfo);
+    OFSTRUCT of = {};
     INT src = LZOpenFileA(sourceName, &of, OF_READ);
     int result = 0;
     while (src < 0) {
         result = ReportMessage(Owner(), kMsgCannotOpen, kStyleAbortRetryIgnore, source);
         if (result != 0) return result;
-        GetFileInfo(sourceName, &sourceInfo);
         src = LZOpenFileA(sourceName, &of, OF_READ);
     }
 
@@ -76,22 +98,28 @@ int ExpandCopy(const char* source, const char* target) {
     BY_HANDLE_FILE_INFORMATION targetInfo;
     if (GetFileInfo(target, &targetInfo)) {
         if (!gProcess.yesToAll) {
+            // Only the question shows the source's details: reading them for
+            // every copy would cost one more open per file. The library
+            // tells which file it found, also for a name it searched.
+            BY_HANDLE_FILE_INFORMATION sourceInfo = {};
+            GetFileInfo(of.szPathName, &sourceInfo);
             OverwriteRequest request = {target, source, &sourceInfo, &targetInfo};
             decision = OverwriteDialog(&request);
         }
-        if (decision == 2) result = -1;
-        else if (decision == 5) result = 1;
+        if (decision == IDCANCEL) result = -1;
+        else if (decision == IDC_SKIP) result = 1;
         else if (decision == IDC_YES_TO_ALL) {
             gProcess.yesToAll = 1;
-            decision = 6;
+            decision = IDYES;
         }
-        if (decision == 6) SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+        // A read-only target is replaced like any other.
+        if (decision == IDYES) SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
     } else if (EnsureDirectory(target) == -1) {
         decision = -1;
         result = -1;
     }
 
-    if (decision == 6) {
+    if (decision == IDYES) {
         HANDLE out;
         while ((out = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                   nullptr)) == INVALID_HANDLE_VALUE) {
@@ -99,7 +127,7 @@ int ExpandCopy(const char* source, const char* target) {
             if (result != 0) break;
         }
         if (out != INVALID_HANDLE_VALUE) {
-            Transfer(src, out);
+            result = TransferWithRetry(src, out, target);
             CloseHandle(out);
         }
     }

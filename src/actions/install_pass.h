@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include "run/setup_state.h"
 #include "script/sections.h"
 
 struct ActionKind {
@@ -29,4 +30,19 @@ void DrainMessageQueue();
 bool CancelRequested();
 // Percentage of step `step` (counted from 1) of `stages` stages of `perStage`
 // steps; never divides by zero.
-int ProgressPercent(int step, int stages, int perStage);
+int ProgressPercent(long long step, int stages, int perStage);
+// Sends the progress command (id 300, the percentage in the high word) to the
+// owner window.
+void SendProgress(int percent);
+
+// Room for the longest action section name: a 7-character prefix, "!" and a
+// 63-character component section.
+constexpr int kSectionNameSize = 72;
+// Section of a component for an action prefix ("" for the copy section), with
+// "!" before the component's section when it is not selected.
+void ComponentSectionName(char (&out)[kSectionNameSize], const char* prefix, const ComponentEntry& component);
+
+// The progress dialog (template 50) and its bar: the bar is the frame's width
+// times the percentage, never less than 10 % of it and not capped above.
+INT_PTR CALLBACK ProgressDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+int ProgressBarWidth(int frameWidth, unsigned percent);

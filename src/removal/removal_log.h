@@ -17,8 +17,14 @@ enum RemovalKind {
 
 // Writes one record into the file named by the variable RemoveInf. Returns 0,
 // or -1 when the log's directory could not be made (nothing written then).
+// Values are written with their separators doubled ('/' in descriptions and
+// old values, ';' and '%' in path values), so each reads back as written.
+// A record whose key text would not fit 259 characters is left out: a cut key
+// would name another item. A value that would not fit is cut, never inside a
+// doubled separator.
 int LogRemoval(int kind, ...);
 
 // Copies source into destination (capacity cap) writing every separator
-// twice; false when the doubled text did not fit (it is then cut).
+// twice; false when the doubled text did not fit (it is then cut before the
+// first separator pair or character that would not fit whole).
 bool DoubleSeparator(char* destination, size_t cap, const char* source, char separator);

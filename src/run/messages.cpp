@@ -24,16 +24,46 @@ int MapMessageAnswer(UINT style, int answer) {
     }
 }
 
-void ComposeMessage(char* out, int cap, int id, const void* const* args) {
-    char text[256] = "";
-    LoadStringA(gProcess.ownModule, id, text, sizeof text);
-    // The formatter is bounded: a long path cuts the composed text at the
-    // buffer's end instead of running past it.
+namespace {
+
+void Format(char* out, int cap, const char* text, int id, const void* const* args) {
     if (id == kMsgLzError)
         wnsprintfA(out, cap, text, static_cast<long>(reinterpret_cast<INT_PTR>(args[0])));
     else
         wnsprintfA(out, cap, text, args[0], args[1], args[2]);
     out[cap - 1] = '\0';
+}
+
+}  // namespace
+
+void ComposeMessage(char* out, int cap, int id, const void* const* args) {
+    char text[256] = "";
+    LoadStringA(gProcess.ownModule, id, text, sizeof text);
+    char wide[1024];
+    Format(wide, sizeof wide, text, id, args);
+    int count = MessageArgumentCount(id);
+    if (lstrlenA(wide) < cap - 1 || id == kMsgLzError || count == 0) {
+        Format(out, cap, text, id, args);
+        return;
+    }
+    // Too long for the box: shorten the texts handed in, keeping their ends
+    // (a path's file name), so the message's own words stay readable.
+    int budget = (cap - 1 - lstrlenA(text)) / count;
+    if (budget < 8) budget = 8;
+    char shortened[3][256];
+    const void* shortArgs[3] = {"", "", ""};
+    for (int i = 0; i < count && i < 3; ++i) {
+        const char* arg = static_cast<const char*>(args[i]);
+        int len = lstrlenA(arg);
+        if (len <= budget) {
+            shortArgs[i] = arg;
+            continue;
+        }
+        CopyText(shortened[i], "...");
+        AppendText(shortened[i], arg + len - (budget - 3));
+        shortArgs[i] = shortened[i];
+    }
+    Format(out, cap, text, id, shortArgs);
 }
 
 int ReportMessage(HWND owner, int id, UINT style, ...) {

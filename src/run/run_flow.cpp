@@ -4,6 +4,7 @@
 #include "run/setup_state.h"
 #include "script/sections.h"
 #include "script/text.h"
+#include "script/variables.h"
 #include "ui/components.h"
 #include "ui/dialogs.h"
 #include "ui/options.h"
@@ -133,7 +134,14 @@ int RunScript(HWND background, bool& restart) {
     gState->optionGroupCount = 0;
     ForEachEntry("options", gProcess.scriptPath, 0, 0, OptionsEntry, nullptr);
     if (gState->optionGroupCount > 0 && ShowOptionDialog(background) == IDCANCEL) return 0;
-    if (SetUpKey("silent", 0) == 0) restart = ShowComponentDialog(background) == 1;
+
+    // -1 only when [reg] could not be read at all: the run ends with exit code -1.
+    if (ReadRegVariables() == -1) return -1;
+
+    int silent = SetUpKey("silent", 0);
+    int reboot = SetUpKey("reboot", 1);
+    if (silent) restart = RunSilentInstall(background, reboot);
+    else restart = ShowComponentDialog(background) == 1;
     return 0;
 }
 

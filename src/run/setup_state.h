@@ -44,6 +44,7 @@ struct SetupState {
     ComponentEntry components[kMaxComponents];
     int variableCount;
     ScriptVariable variables[kMaxVariables];
+    int regVariableCount;  // rows made by [reg]; each pass's [path] rows start behind them
 };
 
 // Values that live beside the record for the whole process.

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "script/sections.h"
 #include "script/text.h"
 #include "script/variables.h"
 
@@ -20,12 +19,14 @@ bool CharacterRuleHolds(const char* codes, const char* alternative) {
 }  // namespace
 
 int MatchCondition(const char* codes, const char* condition) {
+    if (!codes) codes = "";
     char copy[kConditionSize];
-    CopyText(copy, condition);  // a longer condition is tested as far as it fits
-    char* alternatives[kConditionSize];
+    CopyText(copy, condition);
+    char* alternatives[kAlternativeRoom];
     int count = 0;
-    SplitFields(copy, alternatives, &count, ',', kConditionSize);
+    SplitFields(copy, alternatives, &count, ',', kAlternativeRoom);
     const char* last = alternatives[count - 1];
+    // The flags "-" and "!" count only as the last alternative.
     if (std::strcmp(codes, "-") == 0) return std::strcmp(last, "-") == 0;
     if (std::strcmp(codes, "!") == 0) return std::strcmp(last, "!") == 0;
     for (int i = 0; i < count; ++i) {

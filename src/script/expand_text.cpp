@@ -1,13 +1,36 @@
 #include <windows.h>
 
+#include <cstring>
+
 #include "script/sections.h"
 #include "script/text.h"
 #include "script/variables.h"
 
+namespace {
+
+// Names compare byte for byte: the platform's lstrcmpA is linguistic and
+// holds "ss" equal to a sharp s, which would merge two distinct variables.
+bool SameName(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+
+// Built-in names ignore letter case; ASCII folding only, so no linguistic
+// equivalence can make another text pass for one of them.
+bool SameNameNoCase(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        char x = (*a >= 'a' && *a <= 'z') ? static_cast<char>(*a - 32) : *a;
+        char y = (*b >= 'a' && *b <= 'z') ? static_cast<char>(*b - 32) : *b;
+        if (x != y) return false;
+        if (!x) return true;
+    }
+}
+
+}  // namespace
+
 const ScriptVariable* FindVariable(const char* name) {
-    if (!gState) return nullptr;
+    // An empty piece or alternative is never a variable: a row with an empty
+    // name would otherwise land around every %Name% of every text.
+    if (!gState || !name || !*name) return nullptr;
     for (int i = 0; i < gState->variableCount && i < kMaxVariables; ++i)
-        if (lstrcmpA(gState->variables[i].name, name) == 0) return &gState->variables[i];
+        if (SameName(gState->variables[i].name, name)) return &gState->variables[i];
     return nullptr;
 }
 
@@ -24,14 +47,14 @@ namespace {
 // Value of a built-in name into out; false when the piece is no built-in name.
 bool BuiltIn(const char* piece, char (&out)[MAX_PATH]) {
     char directory[MAX_PATH] = "";
-    bool windows = !lstrcmpiA(piece, "WinDir") || !lstrcmpiA(piece, "WinDisk");
-    bool system = !lstrcmpiA(piece, "SysDir") || !lstrcmpiA(piece, "SysDisk");
+    bool windows = SameNameNoCase(piece, "WinDir") || SameNameNoCase(piece, "WinDisk");
+    bool system = SameNameNoCase(piece, "SysDir") || SameNameNoCase(piece, "SysDisk");
     if (windows) GetWindowsDirectoryA(directory, sizeof directory);
     else if (system) GetSystemDirectoryA(directory, sizeof directory);
-    else if (!lstrcmpiA(piece, "InstDir")) CopyText(directory, gProcess.mediaDirectory);
+    else if (SameNameNoCase(piece, "InstDir")) CopyText(directory, gProcess.mediaDirectory);
     else return false;
 
-    if (!lstrcmpiA(piece, "WinDisk") || !lstrcmpiA(piece, "SysDisk")) {
+    if (SameNameNoCase(piece, "WinDisk") || SameNameNoCase(piece, "SysDisk")) {
         CopyTextN(out, sizeof out, directory, 2);
         return true;
     }
@@ -47,6 +70,7 @@ bool ExpandText(char* text, char* out, size_t cap, bool split) {
     char* pieces[64];
     int count = 1;
     pieces[0] = text;
+    pieces[1] = nullptr;
     if (split) SplitFields(text, pieces, &count, '%', 64);
     if (cap) out[0] = '\0';
     bool whole = true;

@@ -3,6 +3,7 @@ inside it, setup.exe started by the UI robot with a plan, and helpers to check
 what the run left behind (files, INI files, registry, the robot's transcript).
 """
 import contextlib
+import hashlib
 import json
 import os
 import shutil
@@ -21,8 +22,9 @@ WINE_ENV = {
     "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
     "WINEARCH": "win64",
 }
-# Every plan ignores the modeless progress dialog unless it says otherwise.
-DEFAULT_IGNORES = ["ignore control=301"]
+# Every plan ignores the modeless progress dialog unless it says otherwise. It
+# is known by its bar, control 300: the path dialog has a control 301 too.
+DEFAULT_IGNORES = ["ignore control=300"]
 
 
 class Failure(AssertionError):
@@ -141,6 +143,12 @@ class Prefix:
         self.stop()
         shutil.rmtree(self.path, ignore_errors=True)
 
+    @property
+    def programs(self):
+        """The Start Menu's Programs folder, where Program Manager groups land."""
+        return os.path.join(self.drive_c, "users", self.user, "AppData", "Roaming", "Microsoft", "Windows",
+                            "Start Menu", "Programs")
+
     def temp_files(self):
         if not os.path.isdir(self.temp):
             return []
@@ -151,13 +159,16 @@ class Media:
     """A media directory inside the prefix holding setup.exe, STP.DLL, the
     script and any product files."""
 
-    def __init__(self, prefix, name="media"):
+    def __init__(self, prefix, name="media", program=True):
+        """name may hold "/" for a deeper directory (prod/DISK1); program=False
+        makes a directory for product files only (a further disk)."""
         self.prefix = prefix
-        self.windows_path = "C:\\" + name
-        self.path = os.path.join(prefix.drive_c, name)
+        self.windows_path = "C:\\" + name.replace("/", "\\")
+        self.path = os.path.join(prefix.drive_c, *name.split("/"))
         os.makedirs(self.path, exist_ok=True)
-        shutil.copy(os.path.join(BUILD, "setup.exe"), self.path)
-        shutil.copy(os.path.join(BUILD, "STP.DLL"), self.path)
+        if program:
+            shutil.copy(os.path.join(BUILD, "setup.exe"), self.path)
+            shutil.copy(os.path.join(BUILD, "STP.DLL"), self.path)
 
     def write(self, name, content, crlf=True):
         path = os.path.join(self.path, name)
@@ -174,14 +185,49 @@ class Media:
         return self.write(name, text)
 
 
-def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="run"):
-    """Runs setup.exe under the robot; returns the transcript. Screenshots the
-    plan asks for ("shot NAME") are taken of the prefix's X display and kept as
-    prefix.shots[NAME] (a Screenshot)."""
+def compressed(data):
+    """data stored SZDD-compressed by mscompress (cached by content; data of
+    64 bytes or more, since the tool mangles very small files)."""
+    assert len(data) >= 64, "mscompress needs 64 bytes or more"
+    cache = os.path.join(BUILD, "szdd-cache")
+    os.makedirs(cache, exist_ok=True)
+    digest = hashlib.sha1(data).hexdigest()
+    packed = os.path.join(cache, digest + "_")
+    if not os.path.exists(packed):
+        plain = os.path.join(cache, digest)
+        with open(plain, "wb") as f:
+            f.write(data)
+        subprocess.run(["mscompress", plain], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.remove(plain)
+    return read_bytes(packed)
+
+
+def read_ini(path):
+    """{section (lower case): [(key, value), ...]} of an INI file, in file
+    order; keys split at the first "=" only, as the profile functions do."""
+    sections = {}
+    current = None
+    with open(path, encoding="latin-1") as f:
+        for line in f:
+            line = line.strip()
+            if line.startswith("[") and "]" in line:
+                current = sections.setdefault(line[1:line.index("]")].lower(), [])
+            elif current is not None and "=" in line:
+                key, value = line.split("=", 1)
+                current.append((key.strip(), value.strip()))
+    return sections
+
+
+def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="run", ignore_progress=True):
+    """Runs setup.exe under the robot; returns the transcript. With
+    ignore_progress=False the plan must expect the progress dialog itself.
+    Screenshots the plan asks for ("shot NAME") are taken of the prefix's X
+    display and kept as prefix.shots[NAME] (a Screenshot)."""
     plan_path = os.path.join(prefix.path, name + ".plan")
     transcript_path = os.path.join(prefix.path, name + ".jsonl")
+    ignores = DEFAULT_IGNORES if ignore_progress else []
     with open(plan_path, "w") as f:
-        f.write("\n".join(DEFAULT_IGNORES + [line.strip() for line in plan.strip().splitlines()]) + "\n")
+        f.write("\n".join(ignores + [line.strip() for line in plan.strip().splitlines()]) + "\n")
     robot = os.path.join(BUILD, "tests", "robot.exe")
     command = media.windows_path + "\\" + exe + (" " + args if args else "")
     shot_request = transcript_path + ".shot"
@@ -279,6 +325,42 @@ def private_display(depth, width=1024, height=768):
     finally:
         server.terminate()
         server.wait(timeout=10)
+
+
+def run_actions(prefix, media, script, plan="", name="actions", timeout=90):
+    """Runs action sections of a script through the action driver (see
+    tests/driver/action_driver.cpp) under the robot; returns the transcript
+    and the driver's result records."""
+    shutil.copy(os.path.join(BUILD, "tests", "action_driver.exe"), media.path)
+    media.script(script, name + ".inf")
+    results = os.path.join(media.path, name + ".results")
+    if os.path.exists(results):
+        os.remove(results)
+    args = "%s\\%s.inf %s\\%s.results" % (media.windows_path, name, media.windows_path, name)
+    t = run_setup(prefix, media, plan, args=args, timeout=timeout, exe="action_driver.exe", name=name)
+    records = []
+    if os.path.exists(results):
+        with open(results, encoding="latin-1") as f:
+            records = [json.loads(line) for line in f if line.strip()]
+    return t, records
+
+
+def entries(records, section=None):
+    """The per-entry records of the driver, optionally of one section."""
+    return [r for r in records if "key" in r and (section is None or r["section"] == section)]
+
+
+def lnk_target(path):
+    """The local target path a shell link (.lnk) records in its link info."""
+    data = read_bytes(path)
+    check(data[:4] == b"L\0\0\0", "%s is not a shell link" % path)
+    flags = int.from_bytes(data[0x14:0x18], "little")
+    at = 0x4C
+    if flags & 1:  # a target ID list comes first
+        at += 2 + int.from_bytes(data[at:at + 2], "little")
+    check(flags & 2, "%s has no link info" % path)
+    base = at + int.from_bytes(data[at + 16:at + 20], "little")
+    return data[base:data.index(b"\0", base)].decode("latin-1")
 
 
 def expect_done(transcript, exit_code=0):

@@ -14,6 +14,10 @@
 //   item    ID N        click item N of list box ID, as the mouse would
 //   choose  ID N        select item N of combo box ID (N = -1: none)
 //   snap                record the current dialog again
+//   peek    MATCH       record another window of the program that matches
+//                       (an ignored one too), as a "snap" event
+//   press   ID MATCH    press button ID (or "close": send WM_CLOSE) of another
+//                       window that matches, without making it current
 //   wait    MS          pause
 //   shot    NAME        ask the driver for a screenshot named NAME: writes
 //                       NAME into TRANSCRIPT.shot and waits (up to 20 s) until
@@ -193,8 +197,12 @@ std::vector<Step> ReadPlan(const char* path, std::vector<Match>& ignores) {
             ignores.push_back(ParseMatch(rest));
             continue;
         }
-        if (step.verb == "expect") {
+        if (step.verb == "expect" || step.verb == "peek") {
             step.match = ParseMatch(rest);
+        } else if (step.verb == "press") {
+            size_t sp2 = rest.find(' ');
+            step.arg1 = rest.substr(0, sp2);
+            step.match = ParseMatch(sp2 == std::string::npos ? "" : rest.substr(sp2 + 1));
         } else {
             size_t sp2 = rest.find(' ');
             step.arg1 = rest.substr(0, sp2);
@@ -220,6 +228,28 @@ BOOL CALLBACK FindTopLevel(HWND w, LPARAM param) {
         if (s == w) return TRUE;
     finder->found.push_back(w);
     return TRUE;
+}
+
+struct Seeker {
+    const Match* match;
+    HWND found;
+};
+
+BOOL CALLBACK SeekTopLevel(HWND w, LPARAM param) {
+    auto* seeker = reinterpret_cast<Seeker*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != childPid || !IsWindowVisible(w) || ClassOf(w) != "#32770") return TRUE;
+    if (!Matches(w, *seeker->match)) return TRUE;
+    seeker->found = w;
+    return FALSE;
+}
+
+// A visible dialog of the program that matches, whether seen before or not.
+HWND Seek(const Match& match) {
+    Seeker seeker{&match, nullptr};
+    EnumWindows(SeekTopLevel, reinterpret_cast<LPARAM>(&seeker));
+    return seeker.found;
 }
 
 // Sends a command synchronously but never waits long: the command may start
@@ -260,6 +290,19 @@ void Act(HWND dialog, const Step& step) {
             for (int waited = 0; waited < 20000 && GetFileAttributesA(shotRequest.c_str()) != INVALID_FILE_ATTRIBUTES;
                  waited += 50)
                 Sleep(50);
+        }
+    } else if (step.verb == "peek" || step.verb == "press") {
+        HWND other = Seek(step.match);
+        if (!other) {
+            Emit("{\"event\":\"missing\",\"verb\":" + Json(step.verb) + "}");
+        } else if (step.verb == "peek") {
+            Record(other, "snap");
+        } else if (step.arg1 == "close") {
+            SendBriefly(other, WM_CLOSE, 0, 0);
+        } else {
+            int button = atoi(step.arg1.c_str());
+            SendBriefly(other, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(Control(other, button)));
         }
     } else if (step.verb == "wait") {
         Sleep(atoi(step.arg1.c_str()));

@@ -1,21 +1,129 @@
-"""The opening of a run: welcome, licence, script name, missing script."""
+"""The opening of a run: welcome, licence, script name, a missing script, and
+that no run leaves a temporary copy behind."""
 from harness import Media, check, control_text, expect_done, read_bytes, run_setup, scenario
 
+# Silent with no components and no restart prompt: the run ends right after
+# the opening, whatever the later steps do.
 SCRIPT = """[SetUp]
 license=%d
 silent=1
 reboot=0
 """
+LICENCE = b"END-USER LICENCE\r\n\r\n1.\tYou may install this product.\r\n2.\tCaf\xe9 terms apply.\r\n"
+
+
+def no_temporary_copies(prefix):
+    check(prefix.temp_files() == [], "temporary files left: %s" % prefix.temp_files())
 
 
 @scenario
-def welcome_cancelled(prefix):
+def welcome_cancelled_or_closed(prefix):
     media = Media(prefix)
-    media.script(SCRIPT % 0)
+    media.script(SCRIPT % 1)
+    media.write("LICENSE.TXT", LICENCE)
+    for answer in ("click 2", "close"):
+        t = run_setup(prefix, media, "expect caption=Welcome\n" + answer)
+        expect_done(t)
+        check(t.captions() == ["Welcome"], "after %s: %s" % (answer, t.captions()))
+        no_temporary_copies(prefix)
+
+
+@scenario
+def licence_shown_exactly_then_declined(prefix):
+    media = Media(prefix)
+    media.script(SCRIPT % 1)
+    media.write("LICENSE.TXT", LICENCE)
     t = run_setup(prefix, media, """
         expect caption=Welcome
+        click 1
+        expect control=200
         click 2
     """)
     expect_done(t)
-    check(t.captions() == ["Welcome"], t.captions())
-    check(prefix.temp_files() == [], "temporary files left: %s" % prefix.temp_files())
+    licence = t.find(control=200)
+    check(control_text(licence, 200).encode("latin-1") == LICENCE,
+          "licence text differs: %r" % control_text(licence, 200))
+    no_temporary_copies(prefix)
+    # Closing the licence with its close box declines it as well.
+    t = run_setup(prefix, media, """
+        expect caption=Welcome
+        click 1
+        expect control=200
+        close
+    """)
+    expect_done(t)
+    check(len(t.captions()) == 2, t.captions())
+    no_temporary_copies(prefix)
+
+
+@scenario
+def licence_accepted_and_licence_2_skipped(prefix):
+    media = Media(prefix)
+    media.write("LICENSE.TXT", LICENCE)
+    media.script(SCRIPT % 1)
+    t = run_setup(prefix, media, """
+        expect caption=Welcome
+        click 1
+        expect control=200
+        click 1
+    """)
+    expect_done(t)
+    no_temporary_copies(prefix)
+    media.script(SCRIPT % 2)
+    t = run_setup(prefix, media, """
+        expect caption=Welcome
+        click 1
+    """)
+    expect_done(t)
+    check(t.captions() == ["Welcome"], "license=2 must show no licence: %s" % t.captions())
+    no_temporary_copies(prefix)
+
+
+@scenario
+def script_named_on_the_command_line(prefix):
+    media = Media(prefix)
+    media.write("LICENSE.TXT", LICENCE)
+    media.script(SCRIPT % 0)          # the default script: no licence
+    media.script(SCRIPT % 1, name="OTHER.INF")
+    t = run_setup(prefix, media, """
+        expect caption=Welcome
+        click 1
+        expect control=200
+        click 2
+    """, args="OTHER.INF")
+    expect_done(t)
+    check(t.find(control=200) is not None, "OTHER.INF asks for the licence: %s" % t.captions())
+    no_temporary_copies(prefix)
+
+
+@scenario
+def missing_script_retry_then_abort(prefix):
+    media = Media(prefix)
+    t = run_setup(prefix, media, """
+        expect message~Cannot open specified file !
+        click 4
+        expect message~Cannot open specified file !
+        click 3
+    """)
+    expect_done(t)
+    messages = t.messages()
+    check(messages == ["SETUP.INF\nCannot open specified file !"] * 2, messages)
+    check(all(d["caption"] == "SetUp" for d in t.dialogs()), t.captions())
+    check(t.find(caption="Welcome") is None, "no welcome without a script")
+    no_temporary_copies(prefix)
+
+
+@scenario
+def overlong_command_line_is_refused(prefix):
+    media = Media(prefix)
+    media.script(SCRIPT % 0)
+    name = "X" * 300 + ".INF"
+    t = run_setup(prefix, media, """
+        expect message~Cannot open specified file !
+        click 1
+    """, args=name)
+    expect_done(t)
+    text = t.messages()[0]
+    check(text.startswith("...XXX") and text.endswith("XXX\nCannot open specified file !") and len(text) <= 255, text)
+    check(t.find(caption="Welcome") is None, "an over-long script name must not start the run")
+    no_temporary_copies(prefix)

@@ -1,0 +1,127 @@
+#include <windows.h>
+
+#include <cstring>
+
+#include "actions/file_copy.h"
+#include "actions/install_pass.h"
+#include "removal/removal_log.h"
+#include "run/messages.h"
+#include "run/setup_state.h"
+#include "script/conditions.h"
+#include "script/sections.h"
+#include "script/text.h"
+#include "script/variables.h"
+
+namespace {
+
+// A path that had to be cut would name some other file: report it as the file
+// that cannot be opened or created. Retry cannot mend a script text, so it
+// asks again until the user gives up on the entry or on the pass.
+int ReportUnusablePath(int id, const char* path) {
+    int answer;
+    do answer = ReportMessage(gState->ownerWindow, id, kStyleAbortRetryIgnore, path);
+    while (answer == 0);
+    return answer;
+}
+
+// Brings the disk of the current entry into the drive: a media directory that
+// ends in the disk-in-drive's own subdirectory (...\DISK1\) moves to the
+// sibling (...\DISK2\) by itself; otherwise the user is asked. 0 or -1.
+int ChangeDisk() {
+    char label[64];
+    GetPrivateProfileStringA("disks", gState->currentDisk, "1", label, sizeof label, gProcess.scriptPath);
+    char marker[sizeof gState->diskInDrive + 8] = "disk";
+    AppendText(marker, gState->diskInDrive);
+    AppendText(marker, "\\");
+    bool switched = false;
+    char* media = gProcess.mediaDirectory;
+    if (EndsWithNoCase(media, marker)) {
+        char sibling[MAX_PATH];
+        CopyTextN(sibling, sizeof sibling, media, lstrlenA(media) - lstrlenA(gState->diskInDrive) - 1);
+        if (AppendText(sibling, gState->currentDisk) && AppendText(sibling, "\\")) {
+            CopyText(gProcess.mediaDirectory, sibling);
+            switched = true;
+        }
+    }
+    if (!switched && DiskPromptDialog(label) == IDCANCEL) return -1;
+    CopyText(gState->diskInDrive, gState->currentDisk);
+    return 0;
+}
+
+}  // namespace
+
+int SplitMediaName(const char* fileName, char (&targetName)[MAX_PATH], char (&mediaName)[MAX_PATH]) {
+    bool fits = CopyText(targetName, fileName) && CopyText(mediaName, fileName);
+    size_t n = std::strlen(fileName);
+    // setup.exe__ is read as setup.ex_ and readme.txt_1 as readme.tx1. A name
+    // of fewer than three characters would leave nothing to install under, so
+    // it is taken as written.
+    if (!fits || n < 3 || fileName[n - 2] != '_') return 0;
+    targetName[n - 2] = '\0';
+    CopyText(mediaName, targetName);
+    mediaName[n - 3] = fileName[n - 1];
+    return 1;
+}
+
+int CopyEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void*) {
+    if (CancelRequested()) return -1;
+    const char* flags = valueCount >= 2 ? valueFields[1] : nullptr;
+    if (flags && !MatchCondition(gState->optionCodes, flags)) return 0;
+    if (keyCount < 2 || lstrcmpA(keyFields[0], gState->currentDisk) != 0) return 0;
+    if (lstrcmpA(gState->currentDisk, gState->diskInDrive) != 0 && ChangeDisk() == -1) return -1;
+
+    char logged[MAX_PATH];
+    bool fits = CopyText(logged, keyFields[1]);
+    char* parts[kFieldRoom];
+    int partCount = 0;
+    SplitFields(keyFields[1], parts, &partCount, '\\', kFieldRoom);
+    char fileName[MAX_PATH];
+    fits = ExpandText(parts[partCount - 1], fileName, true) && fits;
+
+    char targetName[MAX_PATH], mediaName[MAX_PATH];
+    if (SplitMediaName(fileName, targetName, mediaName)) {
+        size_t n = std::strlen(logged);
+        logged[n >= 2 ? n - 2 : 0] = '\0';
+    }
+
+    char source[MAX_PATH];
+    bool sourceFits = CopyText(source, gProcess.mediaDirectory) && AppendText(source, mediaName) && fits;
+    char target[MAX_PATH] = "";
+    if (partCount == 1) {
+        GetWindowsDirectoryA(target, sizeof target);
+        AddBackslash(target);
+    }
+    for (int i = 0; i + 1 < partCount; ++i) {
+        char piece[MAX_PATH];
+        fits = ExpandText(parts[i], piece, true) && AppendText(target, piece) && fits;
+        size_t n = std::strlen(piece);
+        if (n == 0 || piece[n - 1] != '\\') fits = AppendText(target, "\\") && fits;
+    }
+    fits = AppendText(target, targetName) && fits;
+    if (!sourceFits) return ReportUnusablePath(kMsgCannotOpen, source);
+    if (!fits) return ReportUnusablePath(kMsgCannotCreateFile, target);
+
+    const char* description = valueFields[0];
+    if (flags && MatchCondition("!", flags)) {
+        if (GetFileInfo(target, nullptr)) {
+            char name[] = "BackUpDir";
+            char backup[MAX_PATH];
+            ExpandText(name, backup, false);
+            AddBackslash(backup);
+            if (!AppendText(backup, targetName)) return ReportUnusablePath(kMsgCannotCreateFile, backup);
+            LogRemoval(RestoreCopy, logged, description);
+            // The first backup holds the file found before any installation: keep it.
+            if (!GetFileInfo(backup, nullptr) && ExpandCopy(target, backup) == -1) return -1;
+            CopyText(logged, "BackUpDir\\");
+            AppendText(logged, targetName);
+        }
+        LogRemoval(RemoveFile, logged, description);
+    } else {
+        if (flags && MatchCondition("+", flags) && GetFileInfo(target, nullptr)) return 0;
+        if (!gProcess.removeMode && !(flags && MatchCondition("-", flags)))
+            LogRemoval(RemoveFile, logged, description);
+    }
+
+    ShowStatus("Copy:\n\nFrom:\n\nTo:", description, source, target);
+    return ExpandCopy(source, target);
+}

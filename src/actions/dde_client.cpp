@@ -1,0 +1,170 @@
+#include "actions/dde_client.h"
+
+#include <dde.h>
+
+#include <ctime>
+
+#include "script/text.h"
+
+namespace {
+
+constexpr char kClientClass[] = "ddeclient";
+
+// How an incoming acknowledgement is read depends on what was sent last.
+UINT lastDdeMessage = 0;
+// Set when a server acknowledged the initiate.
+bool ddeAnswered = false;
+bool classRegistered = false;
+
+// The partner (the server window that acknowledged the initiate) lives in the
+// client's window extra bytes; a window handle needs the full pointer width.
+HWND Partner(HWND client) { return reinterpret_cast<HWND>(GetWindowLongPtrA(client, 0)); }
+void SetPartner(HWND client, HWND partner) { SetWindowLongPtrA(client, 0, reinterpret_cast<LONG_PTR>(partner)); }
+
+void OnAcknowledge(HWND client, WPARAM wParam, LPARAM lParam) {
+    if (lastDdeMessage == WM_DDE_INITIATE) {
+        // The answer to an initiate is sent, not posted: its atoms are plain.
+        GlobalDeleteAtom(LOWORD(lParam));
+        GlobalDeleteAtom(HIWORD(lParam));
+        SetPartner(client, reinterpret_cast<HWND>(wParam));
+        ddeAnswered = true;
+    } else if (lastDdeMessage == WM_DDE_EXECUTE) {
+        // The server hands the command block back with its status.
+        UINT_PTR status = 0, commands = 0;
+        if (UnpackDDElParam(WM_DDE_ACK, lParam, &status, &commands)) {
+            FreeDDElParam(WM_DDE_ACK, lParam);
+            if (commands) GlobalFree(reinterpret_cast<HGLOBAL>(commands));
+        }
+    }
+}
+
+void OnTerminate(HWND client, WPARAM wParam) {
+    HWND former = Partner(client);
+    if (reinterpret_cast<HWND>(wParam) != former) return;
+    SetPartner(client, nullptr);
+    SendMessageA(GetParent(client), kDdeConversationEnded, reinterpret_cast<WPARAM>(client), 0);
+    if (lastDdeMessage != WM_DDE_TERMINATE && IsWindow(former))
+        PostMessageA(former, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(client), 0);
+    DestroyWindow(client);
+}
+
+}  // namespace
+
+LRESULT CALLBACK DdeClientProc(HWND client, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE: SetPartner(client, nullptr); return 0;
+        case WM_DDE_ACK: OnAcknowledge(client, wParam, lParam); return 0;
+        case WM_DDE_TERMINATE: OnTerminate(client, wParam); return 0;
+        case WM_DESTROY: EndDdeConversation(client); return 0;
+    }
+    return DefWindowProcA(client, message, wParam, lParam);
+}
+
+HWND OpenDdeConversation(HWND parent, HINSTANCE instance, const char* service, const char* topic) {
+    if (!instance) return nullptr;
+    if (!classRegistered) {
+        WNDCLASSA wc = {};
+        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = DdeClientProc;
+        wc.cbWndExtra = sizeof(LONG_PTR);
+        wc.hInstance = instance;
+        wc.lpszClassName = kClientClass;
+        classRegistered = RegisterClassA(&wc) != 0;
+    }
+    HWND client = CreateWindowA(kClientClass, "", WS_CHILD, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, parent, nullptr, instance, nullptr);
+    if (!client) return nullptr;
+
+    ATOM serviceAtom = GlobalAddAtomA(service);
+    ATOM topicAtom = serviceAtom ? GlobalAddAtomA(topic) : 0;
+    if (!topicAtom) {
+        if (serviceAtom) GlobalDeleteAtom(serviceAtom);
+        DestroyWindow(client);
+        return nullptr;
+    }
+    lastDdeMessage = WM_DDE_INITIATE;
+    // Servers acknowledge inside this call.
+    SendMessageA(HWND_BROADCAST, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(client), MAKELPARAM(serviceAtom, topicAtom));
+    GlobalDeleteAtom(serviceAtom);
+    GlobalDeleteAtom(topicAtom);
+
+    if (!ddeAnswered) {
+        DestroyWindow(client);
+        return nullptr;
+    }
+    ddeAnswered = false;
+    return client;
+}
+
+int SendDdeExecute(HWND client, const char* command, int waitSeconds) {
+    HWND partner = client && IsWindow(client) ? Partner(client) : nullptr;
+    if (!partner || !IsWindow(partner)) return 0;
+
+    size_t size = lstrlenA(command) + 1;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, size);
+    char* text = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
+    if (!text) {
+        if (block) GlobalFree(block);
+        ddeAnswered = false;
+        return 0;
+    }
+    CopyMemory(text, command, size);
+    GlobalUnlock(block);
+
+    lastDdeMessage = WM_DDE_EXECUTE;
+    // Once posted, the block belongs to the conversation until it is acknowledged.
+    if (!PostMessageA(partner, WM_DDE_EXECUTE, reinterpret_cast<WPARAM>(client),
+                      PackDDElParam(WM_DDE_EXECUTE, 0, reinterpret_cast<UINT_PTR>(block)))) {
+        GlobalFree(block);
+        ddeAnswered = false;
+        return 0;
+    }
+    ddeAnswered = false;
+    int result = waitSeconds ? WaitDdeReply(client, waitSeconds) : 1;
+    ddeAnswered = false;
+    return result;
+}
+
+int WaitDdeReply(HWND client, int seconds) {
+    time_t start = time(nullptr);
+    for (;;) {
+        MSG msg;
+        if (PeekMessageA(&msg, client, WM_DDE_FIRST, WM_DDE_LAST, PM_REMOVE)) {
+            DispatchMessageA(&msg);
+            return 1;
+        }
+        if (time(nullptr) - start >= seconds) return 0;
+        // Sleep until something is posted or sent to the thread instead of
+        // spinning; nothing but the client's DDE messages is taken meanwhile.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_POSTMESSAGE | QS_SENDMESSAGE);
+    }
+}
+
+void EndDdeConversation(HWND client) {
+    if (!IsWindow(client)) return;
+    lastDdeMessage = WM_DDE_TERMINATE;
+    HWND partner = Partner(client);
+    if (partner && IsWindow(partner)) SendMessageA(partner, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(client), 0);
+}
+
+bool FormatDdeCommand(char* out, size_t cap, const char* format, const char* first, const char* second,
+                      const char* third) {
+    if (cap == 0) return false;
+    const char* args[3] = {first, second, third};
+    int next = 0;
+    bool fits = true;
+    out[0] = '\0';
+    for (const char* at = format; *at && fits;) {
+        if (at[0] == '%' && at[1] == 's') {
+            fits = AppendText(out, cap, next < 3 ? args[next++] : "");
+            at += 2;
+            continue;
+        }
+        const char* end = at + 1;
+        while (*end && !(end[0] == '%' && end[1] == 's')) ++end;
+        size_t used = lstrlenA(out);
+        fits = CopyTextN(out + used, cap - used, at, end - at);
+        at = end;
+    }
+    return fits;
+}

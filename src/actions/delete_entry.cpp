@@ -1,0 +1,68 @@
+// Deletion entries: the last action kind of a pass, and the way a removal run
+// takes installed files away again.
+#include <windows.h>
+
+#include "actions/actions.h"
+#include "actions/install_pass.h"
+#include "run/messages.h"
+#include "run/setup_state.h"
+#include "script/conditions.h"
+#include "script/sections.h"
+#include "script/text.h"
+#include "script/variables.h"
+
+namespace {
+
+// A key holds at most a directory, a subdirectory and the file name; further
+// backslashes stay in the file name part.
+constexpr int kPathPartRoom = 4;
+
+// Builds the path of a deletion key. A key of one part names a file in the
+// Windows directory. False when the path does not fit: a cut path could name
+// another file, so it is never deleted.
+bool DeletePath(char* key, char (&path)[MAX_PATH]) {
+    char* parts[kPathPartRoom];
+    int count = 0;
+    SplitFields(key, parts, &count, '\\', kPathPartRoom);
+    bool fits = true;
+    path[0] = '\0';
+    if (count == 1) {
+        GetWindowsDirectoryA(path, sizeof path);
+        AddBackslash(path);
+    }
+    for (int i = 0; i + 1 < count; ++i) {
+        char part[MAX_PATH];
+        fits = ExpandText(parts[i], part, true) && fits;
+        fits = AppendText(path, part) && fits;
+        AddBackslash(path);
+    }
+    size_t n = lstrlenA(path);
+    fits = fits && n && path[n - 1] == '\\';
+    char name[MAX_PATH];
+    fits = ExpandText(parts[count - 1], name, true) && fits;
+    return AppendText(path, name) && fits;
+}
+
+}  // namespace
+
+int DeleteEntry(char** keyFields, int, char** valueFields, int valueCount, void*) {
+    if (CancelRequested()) return -1;
+    const char* condition = valueCount >= 2 ? valueFields[1] : nullptr;
+    if (condition && !MatchCondition(gState->optionCodes, condition)) return 0;
+
+    char path[MAX_PATH];
+    bool fits = DeletePath(keyFields[0], path);
+    ShowStatus("Delete:\n\nFrom:", valueFields[0], path, "");
+    bool quiet = condition && MatchCondition("?", condition);
+
+    // Read-only, hidden and system files are deletable once made normal.
+    if (fits && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    for (;;) {
+        if (fits && DeleteFileA(path)) return 0;
+        if (!fits) SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        if (quiet) return 0;
+        int answer = ReportMessage(gState->ownerWindow, kMsgCannotDelete, kStyleAbortRetryIgnore | kAppendSystemText,
+                                   path);
+        if (answer != 0) return answer;
+    }
+}

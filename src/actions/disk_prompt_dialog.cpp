@@ -1,0 +1,43 @@
+#include "actions/file_copy.h"
+#include "run/setup_state.h"
+#include "script/sections.h"
+#include "ui/resource_ids.h"
+
+namespace {
+
+INT_PTR CALLBACK DiskPromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            MessageBeep(MB_ICONQUESTION);
+            SetDlgItemTextA(dialog, IDC_DISK_LABEL, reinterpret_cast<const char*>(lParam));
+            // Leave room for the backslash that OK appends.
+            SendDlgItemMessageA(dialog, IDC_DISK_DIRECTORY, EM_LIMITTEXT, sizeof gProcess.mediaDirectory - 2, 0);
+            SetDlgItemTextA(dialog, IDC_DISK_DIRECTORY, gProcess.mediaDirectory);
+            return TRUE;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK) {
+                GetDlgItemTextA(dialog, IDC_DISK_DIRECTORY, gProcess.mediaDirectory,
+                                sizeof gProcess.mediaDirectory - 1);
+                AddBackslash(gProcess.mediaDirectory);
+                EndDialog(dialog, IDOK);
+                return TRUE;
+            }
+            if (LOWORD(wParam) == IDCANCEL) {
+                EndDialog(dialog, IDCANCEL);
+                return TRUE;
+            }
+            return FALSE;
+        case WM_CLOSE:
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+int DiskPromptDialog(const char* label) {
+    return static_cast<int>(DialogBoxParamA(gProcess.libraryModule, MAKEINTRESOURCEA(IDD_DISK),
+                                            gState ? gState->ownerWindow : nullptr, DiskPromptProc,
+                                            reinterpret_cast<LPARAM>(label)));
+}

@@ -1,0 +1,83 @@
+#include "actions/install_pass.h"
+#include "run/setup_state.h"
+#include "ui/resource_ids.h"
+
+int ProgressBarWidth(int frameWidth, unsigned percent) {
+    if (percent < 10) percent = 10;
+    return static_cast<int>(static_cast<long long>(frameWidth) * percent / 100);
+}
+
+namespace {
+
+// Every new text repaints its control, which costs far more than comparing:
+// a text that is shown already (the labels, most of the time) is left alone.
+void SetStatusText(HWND owner, int id, const char* text) {
+    char shown[MAX_PATH + 2];
+    UINT length = GetDlgItemTextA(owner, id, shown, sizeof shown);
+    if (length < sizeof shown - 1 && lstrcmpA(shown, text ? text : "") == 0) return;
+    SetDlgItemTextA(owner, id, text);
+}
+
+}  // namespace
+
+void ShowStatus(const char* labels, const char* first, const char* second, const char* third) {
+    HWND owner = gState->ownerWindow;
+    if (!owner) return;
+    SetStatusText(owner, IDC_STATUS_LABELS, labels);
+    SetStatusText(owner, IDC_STATUS_FIRST, first);
+    SetStatusText(owner, IDC_STATUS_SECOND, second);
+    SetStatusText(owner, IDC_STATUS_THIRD, third);
+}
+
+namespace {
+
+void SetBar(HWND dialog, unsigned percent) {
+    HWND frame = GetDlgItem(dialog, IDC_PROGRESS_FRAME);
+    HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
+    RECT r;
+    if (!frame || !bar || !GetWindowRect(frame, &r)) return;
+    POINT corner = {r.left, r.top};
+    ScreenToClient(dialog, &corner);
+    MoveWindow(bar, corner.x, corner.y, ProgressBarWidth(r.right - r.left, percent), r.bottom - r.top, TRUE);
+    char text[16];
+    wsprintfA(text, "%d %%", static_cast<int>(percent));
+    SetWindowTextA(bar, text);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK ProgressDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG: {
+            // The bar lies over its frame: keep it on top, and keep the frame
+            // from painting over it.
+            HWND frame = GetDlgItem(dialog, IDC_PROGRESS_FRAME);
+            SetWindowLongA(frame, GWL_STYLE, GetWindowLongA(frame, GWL_STYLE) | WS_CLIPSIBLINGS);
+            SetWindowPos(GetDlgItem(dialog, IDC_PROGRESS_BAR), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_BAR, 0), 0);
+            return TRUE;
+        }
+        case WM_CTLCOLORSTATIC:
+            if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == IDC_PROGRESS_BAR) {
+                HDC dc = reinterpret_cast<HDC>(wParam);
+                SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+                SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+                return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_HIGHLIGHT));
+            }
+            return FALSE;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDC_PROGRESS_BAR && lParam == 0) {
+                SetBar(dialog, HIWORD(wParam));
+                return TRUE;
+            }
+            if (LOWORD(wParam) == IDCANCEL) {
+                gProcess.cancelFlag = 1;
+                return TRUE;
+            }
+            return FALSE;
+        case WM_CLOSE:
+            gProcess.cancelFlag = 1;
+            return TRUE;
+    }
+    return FALSE;
+}

@@ -1,0 +1,31 @@
+// Registry data as script text. Escaped text: outside a group every character
+// is one byte and "<<" is one '<'; a group <..> holds pairs of hex digits.
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+
+// Size of the registry data buffers: a present value, decoded data, escaped text.
+constexpr DWORD kRegistryDataSize = 1024;
+
+// Writes the escaped text of the bytes (bytes below 0x20, from 0x80 up and '<'
+// in groups of lower-case hex pairs) and a terminator, never more than
+// capacity characters in all; bytes that no longer fit are left out. Returns
+// the characters written, terminator included.
+size_t BinaryToText(char* destination, size_t capacity, const unsigned char* bytes, size_t length);
+// Writes the bytes that escaped text stands for, at most capacity, without a
+// terminator; returns their number. Never reads past the text's terminator.
+size_t TextToBinary(unsigned char* destination, size_t capacity, const char* text);
+
+// Reads a number the way "%lX" input does: blanks, a sign, an optional "0x",
+// hex digits of either case, up to the first other character. False when no
+// digit comes first or the number needs more than 32 bits.
+bool ReadHexNumber(const char* text, DWORD* value);
+
+enum class StringListResult { Added, AlreadyThere, NoRoom };
+// Adds text as one more string to the REG_MULTI_SZ list of *size bytes in
+// list (capacity bytes), unless a string of the list equals it (letter case
+// ignored). The walk ends at the list's empty string or at the end of the
+// data, whichever comes first; an unterminated last string counts as ended
+// there. On Added, *size is the new list's size, ended by two zeros.
+StringListResult AddToStringList(unsigned char* list, DWORD* size, DWORD capacity, const char* text);

@@ -1,0 +1,52 @@
+#include <windows.h>
+
+#include <cstring>
+
+#include "run/messages.h"
+#include "run/setup_state.h"
+#include "script/conditions.h"
+#include "script/sections.h"
+#include "script/text.h"
+#include "script/variables.h"
+
+namespace {
+
+bool ComponentSelected(const char* section) {
+    for (int i = 0; i < gState->componentCount && i < kMaxComponents; ++i)
+        if (gState->components[i].selected && std::strcmp(gState->components[i].section, section) == 0)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+int PathVariableEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void*) {
+    if (keyCount >= 2 && !MatchCondition(gState->optionCodes, keyFields[1])) return 0;
+    // A name that is empty or does not fit could never be looked up as written.
+    const char* name = keyFields[0];
+    if (!*name || lstrlenA(name) >= static_cast<int>(sizeof(ScriptVariable::name))) return 0;
+    if (gState->variableCount >= kMaxVariables) {
+        // Going on would install into a directory that was never defined.
+        ReportMessage(gState->ownerWindow, kMsgNoMemory, kStyleStop);
+        return -1;
+    }
+
+    // The row is filled before it is counted: a cancelled dialog leaves no row.
+    ScriptVariable* row = &gState->variables[gState->variableCount];
+    row->name[0] = '\0';
+    ExpandText(valueFields[0], row->value, true);
+    bool ask = keyCount <= 2 || ComponentSelected(keyFields[2]);
+    if (valueCount >= 2 && ask) {
+        char prompt[64];
+        CopyText(prompt, valueFields[1]);
+        if (PathDialog(row, prompt) == IDCANCEL) return -1;
+    }
+    CopyText(row->name, name);
+    gState->variableCount++;
+    return 0;
+}
+
+int ReadPathVariables() {
+    gState->variableCount = gState->regVariableCount;
+    return ForEachEntry("path", gProcess.scriptPath, '/', ';', PathVariableEntry, nullptr);
+}

@@ -1,0 +1,171 @@
+// Test driver for the action visitors: sets up the run's state from a script,
+// visits the listed action sections through ForEachEntry the way the install
+// pass does, and writes one JSON line per entry (its result, how long it took,
+// the program-group conversation) so a scenario can check what happened while
+// the UI robot answers the dialogs and message boxes.
+//
+//   action_driver.exe SCRIPT RESULTS
+//
+// Script sections read by the driver itself:
+//   [driver]  codes=   the selection code string (optionCodes)
+//             remove=  remove mode; yesToAll= the yes-to-all flag at the start
+//             shell=none  run in a window station of its own, where no desktop
+//                      shell (and so no Program Manager) is started
+//   [vars]    NAME=VALUE rows of the variable table (values are expanded)
+//   [run]     any keys; each value names one action section, in key order,
+//             such as fot.Main, del.!Main or group.Main
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "actions/actions.h"
+#include "run/setup_state.h"
+#include "script/sections.h"
+#include "script/text.h"
+#include "script/variables.h"
+
+namespace {
+
+struct Kind {
+    const char* prefix;
+    char keySeparator;
+    char valueSeparator;
+    EntryVisitor visitor;
+};
+
+// The separators are those the install pass uses for these kinds.
+const Kind kKinds[] = {
+    {"fot.", '\\', '/', FontEntry},
+    {"group.", '|', '/', GroupEntry},
+    {"del.", 0, '/', DeleteEntry},
+};
+
+struct Visit {
+    const Kind* kind;
+    const char* section;
+    FILE* results;
+};
+
+
+void WriteJsonText(FILE* out, const char* text) {
+    fputc('"', out);
+    for (const unsigned char* c = reinterpret_cast<const unsigned char*>(text); *c; ++c) {
+        if (*c == '"' || *c == '\\') fprintf(out, "\\%c", *c);
+        else if (*c < 0x20) fprintf(out, "\\u%04x", *c);
+        else fputc(*c, out);
+    }
+    fputc('"', out);
+}
+
+int RecordingVisitor(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context) {
+    auto* visit = static_cast<Visit*>(context);
+    char key[512] = "";
+    for (int i = 0; i < keyCount; ++i) {
+        if (i) AppendText(key, "|");
+        AppendText(key, keyFields[i]);
+    }
+    ULONGLONG started = GetTickCount64();
+    int result = visit->kind->visitor(keyFields, keyCount, valueFields, valueCount, nullptr);
+    ULONGLONG elapsed = GetTickCount64() - started;
+    HWND conversation = gState->ddeConversation;
+    fprintf(visit->results, "{\"section\":");
+    WriteJsonText(visit->results, visit->section);
+    fprintf(visit->results, ",\"key\":");
+    WriteJsonText(visit->results, key);
+    fprintf(visit->results, ",\"result\":%d,\"ms\":%llu,\"conversation\":%llu,\"alive\":%d}\n", result, elapsed,
+            static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(conversation)),
+            conversation && IsWindow(conversation) ? 1 : 0);
+    fflush(visit->results);
+    return result;
+}
+
+int LoadVariable(char** keyFields, int, char** valueFields, int, void*) {
+    ScriptVariable* row = AppendVariable(keyFields[0]);
+    if (row) ExpandText(valueFields[0], row->value, true);
+    return 0;
+}
+
+struct RunContext {
+    FILE* results;
+    int last;
+};
+
+int RunSection(char**, int, char** valueFields, int, void* context) {
+    auto* run = static_cast<RunContext*>(context);
+    const char* section = valueFields[0];
+    for (const Kind& kind : kKinds) {
+        if (strncmp(section, kind.prefix, strlen(kind.prefix)) != 0) continue;
+        Visit visit = {&kind, section, run->results};
+        run->last = ForEachEntry(section, gProcess.scriptPath, kind.keySeparator, kind.valueSeparator,
+                                 RecordingVisitor, &visit);
+        fprintf(run->results, "{\"section\":");
+        WriteJsonText(run->results, section);
+        fprintf(run->results, ",\"end\":%d}\n", run->last);
+        fflush(run->results);
+        return run->last == -1 ? -1 : 0;  // an aborted section ends the run, as it ends a pass
+    }
+    fprintf(run->results, "{\"error\":\"no such kind\"}\n");
+    return -1;
+}
+
+LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        fprintf(stderr, "usage: action_driver SCRIPT RESULTS\n");
+        return 2;
+    }
+    gProcess.ownModule = GetModuleHandleA(nullptr);
+    if (!CreateSetupState()) return 2;
+    char* filePart = nullptr;
+    GetFullPathNameA(argv[1], sizeof gProcess.scriptPath, gProcess.scriptPath, &filePart);
+    FILE* results = fopen(argv[2], "w");
+    if (!results) return 2;
+
+    const char* script = gProcess.scriptPath;
+    char shell[16] = "";
+    GetPrivateProfileStringA("driver", "shell", "", shell, sizeof shell, script);
+    if (!lstrcmpiA(shell, "none")) {
+        // Wine starts no desktop process for a window station that is not
+        // visible; this must happen before the thread has any window.
+        HWINSTA station = CreateWindowStationA("SetupNoShell", 0, WINSTA_ALL_ACCESS, nullptr);
+        if (!station || !SetProcessWindowStation(station)) return 3;
+        HDESK desktop = CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        if (!desktop || !SetThreadDesktop(desktop)) return 3;
+    }
+    GetPrivateProfileStringA("driver", "codes", "", gState->optionCodes, sizeof gState->optionCodes, script);
+    gProcess.removeMode = GetPrivateProfileIntA("driver", "remove", 0, script);
+    gProcess.yesToAll = GetPrivateProfileIntA("driver", "yesToAll", 0, script);
+    // The dialogs come from the resource library beside the driver, as they
+    // come from the media's library in a real run.
+    gProcess.libraryModule = LoadLibraryA("STP.DLL");
+    ForEachEntry("vars", script, 0, 0, LoadVariable, nullptr);
+
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = MainProc;
+    wc.hInstance = gProcess.ownModule;
+    wc.lpszClassName = "ActionDriverMain";
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    RegisterClassA(&wc);
+    HWND main = CreateWindowA("ActionDriverMain", "Action driver", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
+                              nullptr, nullptr, gProcess.ownModule, nullptr);
+    gState->mainWindow = main;
+    gState->ownerWindow = main;
+    fprintf(results, "{\"mainWindow\":%d}\n", main && IsWindow(main) ? 1 : 0);
+
+    RunContext run = {results, 0};
+    ForEachEntry("run", script, 0, 0, RunSection, &run);
+
+    // The conversation ends with the window that parents it, as at the end of a run.
+    DestroyWindow(main);
+    fprintf(results, "{\"done\":1}\n");
+    fclose(results);
+    if (gProcess.libraryModule) FreeLibrary(gProcess.libraryModule);
+    ReleaseSetupState();
+    return 0;
+}

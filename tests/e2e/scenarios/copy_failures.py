@@ -1,0 +1,146 @@
+"""Copies that fail and the user's answers: a missing source (Retry, Ignore,
+Abort), a target that cannot be created, a directory that cannot be made, a
+compressed file that ends early, and Cancel in the progress dialog."""
+import os
+
+from harness import Media, check, compressed, expect_done, read_bytes, read_ini, run_setup, scenario
+
+SCRIPT = r"""[SetUp]
+silent=1
+reboot=1
+
+[choise]
+Main=Main|The program
+
+[path]
+AppDir=C:\App
+RemoveInf=C:\App\remove.inf
+
+[disks]
+1=Disk one
+
+[Main]
+"""
+
+START = """
+    expect caption=Welcome
+    click 1
+"""
+NO_RESTART = """
+    expect caption=Installation Complete
+    click 2
+"""
+ABORT, RETRY, IGNORE = 3, 4, 5
+
+
+def setup(prefix, entries, files=()):
+    media = Media(prefix)
+    media.script(SCRIPT + entries)
+    for name in files:
+        media.write(name, ("%s\r\n" % name) * 10)
+    return media
+
+
+def app(prefix, name):
+    return os.path.join(prefix.unix(r"C:\App"), name)
+
+
+@scenario
+def missing_source_retry_then_ignore(prefix):
+    media = setup(prefix, "1:%AppDir%\\gone.txt=Gone\n1:%AppDir%\\here.txt=Here\n", files=["here.txt"])
+    t = run_setup(prefix, media, START + """
+        expect message~Cannot open specified file
+        click %d
+        expect message~Cannot open specified file
+        click %d
+    """ % (RETRY, IGNORE) + NO_RESTART)
+    expect_done(t)
+    check(t.messages() == ["C:\\media\\gone.txt\nCannot open specified file !"] * 2, "messages: %s" % t.messages())
+    check(not os.path.exists(app(prefix, "gone.txt")), "a missing source made a target")
+    check(read_bytes(app(prefix, "here.txt")) == b"here.txt\r\n" * 10, "the pass did not go on")
+    # Recorded before the copy was tried.
+    log = read_ini(prefix.unix(r"C:\App\remove.inf"))
+    check([k for k, _ in log["del.step2"]] == [r"%AppDir%\gone.txt", r"%AppDir%\here.txt"], log["del.step2"])
+
+
+@scenario
+def missing_source_abort(prefix):
+    media = setup(prefix, "1:%AppDir%\\gone.txt=Gone\n1:%AppDir%\\here.txt=Here\n", files=["here.txt"])
+    t = run_setup(prefix, media, START + """
+        expect message~Cannot open specified file
+        click %d
+    """ % ABORT)
+    expect_done(t, exit_code=0)  # and no restart prompt
+    check(not os.path.exists(app(prefix, "here.txt")), "the pass went on after Abort")
+    check(prefix.temp_files() == [], "temporary files left: %s" % prefix.temp_files())
+
+
+@scenario
+def target_and_directory_cannot_be_made(prefix):
+    media = setup(prefix, "1:%AppDir%\\taken\\x.txt=In a file's place\n1:%AppDir%\\dir.txt=A directory\n"
+                          "1:%AppDir%\\fine.txt=Fine\n", files=["x.txt", "dir.txt", "fine.txt"])
+    os.makedirs(app(prefix, "dir.txt"))
+    with open(app(prefix, "taken"), "wb") as f:
+        f.write(b"a file where a directory should be")
+    t = run_setup(prefix, media, START + """
+        expect message~Cannot create specified directory
+        click %(retry)d
+        expect message~Cannot create specified directory
+        click %(ignore)d
+        expect message~Cannot create specified file
+        click %(ignore)d
+        expect message~Cannot create specified file
+        click %(retry)d
+        expect message~Cannot create specified file
+        click %(ignore)d
+    """ % {"retry": RETRY, "ignore": IGNORE} + NO_RESTART)
+    expect_done(t)
+    check(t.messages() == ["C:\\App\\taken\nCannot create specified directory !!"] * 2 +
+          ["C:\\App\\taken\\x.txt\nCannot create specified file !"] +
+          ["C:\\App\\dir.txt\nCannot create specified file !"] * 2, "messages: %s" % t.messages())
+    check(read_bytes(app(prefix, "fine.txt")) == b"fine.txt\r\n" * 10, "the pass did not go on")
+
+
+@scenario
+def compressed_file_ending_early(prefix):
+    data = bytes(range(256)) * 40
+    packed = compressed(data)
+    media = setup(prefix, "1:%AppDir%\\cut.bin=Cut\n1:%AppDir%\\whole.bin=Whole\n")
+    media.write("cut.bin", packed[:len(packed) // 2])
+    media.write("whole.bin", packed)
+    t = run_setup(prefix, media, START + """
+        expect message~Lempel-Ziv
+        click %d
+    """ % IGNORE + NO_RESTART)
+    expect_done(t)
+    check(t.messages() == ["Lempel-Ziv Encoding Error #-3 !"], "messages: %s" % t.messages())
+    check(read_bytes(app(prefix, "whole.bin")) == data, "the pass did not go on")
+
+
+def cancel_during_copy(prefix, press):
+    """The first target exists, so its copy stops at the overwrite question;
+    the progress dialog is cancelled meanwhile and the copy then confirmed."""
+    media = setup(prefix, "1:%AppDir%\\first.txt=First\n1:%AppDir%\\second.txt=Second\n",
+                  files=["first.txt", "second.txt"])
+    os.makedirs(prefix.unix(r"C:\App"), exist_ok=True)
+    with open(app(prefix, "first.txt"), "wb") as f:
+        f.write(b"old")
+    t = run_setup(prefix, media, START + """
+        expect caption=Confirm File Replace
+        press %s control=301
+        click 6
+    """ % press)
+    expect_done(t)  # the pass ended: no restart prompt
+    check(read_bytes(app(prefix, "first.txt")) == b"first.txt\r\n" * 10, "the copy under way did not finish")
+    check(not os.path.exists(app(prefix, "second.txt")), "the pass went on after Cancel")
+    check(not any(e["event"] == "missing" for e in t.events), "no progress dialog to press")
+
+
+@scenario
+def cancel_button_of_progress(prefix):
+    cancel_during_copy(prefix, "2")
+
+
+@scenario
+def close_box_of_progress(prefix):
+    cancel_during_copy(prefix, "close")

@@ -1,0 +1,225 @@
+// The DDE client against a server of our own on another thread, under a
+// service name nobody else answers; Program Manager itself is exercised end
+// to end (scenario program_groups).
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <dde.h>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "actions/dde_client.h"
+
+namespace {
+
+const char kService[] = "SetupUnitService";
+const char kTopic[] = "SetupUnitTopic";
+constexpr UINT kEndFromServer = WM_APP + 1;
+
+// A raw DDE server: acknowledges the initiate for its service and topic,
+// records every execute (and acknowledges it when asked to), counts
+// terminates. Everything it records is read after an event or a sent message.
+struct FakeServer {
+    bool acknowledgeExecutes = true;
+    HWND window = nullptr;
+    HWND client = nullptr;
+    std::vector<std::string> commands;
+    std::atomic<int> terminates{0};
+    HANDLE executed = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = nullptr;
+
+    FakeServer() {
+        thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+        WaitForSingleObject(ready, 5000);
+    }
+    ~FakeServer() {
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        WaitForSingleObject(thread, 5000);
+        CloseHandle(thread);
+        CloseHandle(executed);
+        CloseHandle(ready);
+    }
+
+    static std::string AtomName(ATOM atom) {
+        char name[64] = "";
+        GlobalGetAtomNameA(atom, name, sizeof name);
+        return name;
+    }
+
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<FakeServer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        HWND sender = reinterpret_cast<HWND>(wParam);
+        if (!self) return DefWindowProcA(window, message, wParam, lParam);
+        switch (message) {
+            case WM_DDE_INITIATE:
+                if (AtomName(LOWORD(lParam)) == kService && AtomName(HIWORD(lParam)) == kTopic) {
+                    self->client = sender;
+                    SendMessageA(sender, WM_DDE_ACK, reinterpret_cast<WPARAM>(window),
+                                 MAKELPARAM(GlobalAddAtomA(kService), GlobalAddAtomA(kTopic)));
+                }
+                return 0;
+            case WM_DDE_EXECUTE: {
+                HGLOBAL block = reinterpret_cast<HGLOBAL>(lParam);
+                const char* text = static_cast<const char*>(GlobalLock(block));
+                self->commands.push_back(text ? text : "(unreadable)");
+                GlobalUnlock(block);
+                if (self->acknowledgeExecutes)
+                    PostMessageA(sender, WM_DDE_ACK, reinterpret_cast<WPARAM>(window),
+                                 PackDDElParam(WM_DDE_ACK, 0x8000, reinterpret_cast<UINT_PTR>(block)));
+                SetEvent(self->executed);
+                return 0;
+            }
+            case WM_DDE_TERMINATE: ++self->terminates; return 0;
+            case kEndFromServer:
+                PostMessageA(self->client, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(window), 0);
+                return 0;
+            case WM_CLOSE: DestroyWindow(window); return 0;
+            case WM_DESTROY: PostQuitMessage(0); return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+
+    static DWORD WINAPI Run(void* param) {
+        auto* self = static_cast<FakeServer*>(param);
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "SetupUnitDdeServer";
+        RegisterClassA(&wc);
+        // Top-level, so that the initiate broadcast reaches it.
+        self->window = CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+        SetWindowLongPtrA(self->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        SetEvent(self->ready);
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+        return 0;
+    }
+};
+
+// The window that parents the client, as the install pass's main window does.
+struct Parent {
+    HWND window = nullptr;
+    static inline int endedNotices = 0;
+    static inline WPARAM endedClient = 0;
+    Parent() {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "SetupUnitDdeParent";
+        RegisterClassA(&wc);
+        window = CreateWindowA(wc.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
+                               nullptr);
+        endedNotices = 0;
+    }
+    ~Parent() {
+        if (IsWindow(window)) DestroyWindow(window);
+    }
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == kDdeConversationEnded) {
+            ++endedNotices;
+            endedClient = wParam;
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+};
+
+HWND Open(const Parent& parent, const char* service = kService) {
+    return OpenDdeConversation(parent.window, GetModuleHandleA(nullptr), service, kTopic);
+}
+
+TEST(DdeClient, WithNoServerAnsweringTheOpenReturnsNoneAtOnce) {
+    Parent parent;
+    ULONGLONG started = GetTickCount64();
+    EXPECT_EQ(Open(parent, "SetupUnitNobody"), nullptr);
+    EXPECT_LT(GetTickCount64() - started, 1000u);
+    EXPECT_EQ(GlobalFindAtomA("SetupUnitNobody"), 0) << "an atom was left behind";
+    EXPECT_EQ(OpenDdeConversation(parent.window, nullptr, kService, kTopic), nullptr);
+}
+
+TEST(DdeClient, OpensWithTheAnsweringServerAndItsAcknowledgementsEndTheWait) {
+    FakeServer server;
+    Parent parent;
+    HWND client = Open(parent);
+    ASSERT_NE(client, nullptr);
+    EXPECT_EQ(server.client, client);
+    EXPECT_EQ(GetParent(client), parent.window);
+    char name[32] = "";
+    GetClassNameA(client, name, sizeof name);
+    EXPECT_STREQ(name, "ddeclient");
+    // Our own atoms and those the answer carried are all deleted again.
+    EXPECT_EQ(GlobalFindAtomA(kService), 0);
+    EXPECT_EQ(GlobalFindAtomA(kTopic), 0);
+
+    ULONGLONG started = GetTickCount64();
+    EXPECT_EQ(SendDdeExecute(client, "[DeleteGroup(\"Tools\")]", 2), 1);
+    EXPECT_LT(GetTickCount64() - started, 900u) << "the acknowledgement did not end the wait";
+    ASSERT_EQ(server.commands.size(), 1u);
+    EXPECT_EQ(server.commands[0], "[DeleteGroup(\"Tools\")]");
+}
+
+TEST(DdeClient, AnExecuteNobodyAcknowledgesWaitsOneToTwoSecondsAndReturnsZero) {
+    FakeServer server;
+    server.acknowledgeExecutes = false;
+    Parent parent;
+    HWND client = Open(parent);
+    ASSERT_NE(client, nullptr);
+    ULONGLONG started = GetTickCount64();
+    EXPECT_EQ(SendDdeExecute(client, "[ExitProgman(0)]", 2), 0);
+    ULONGLONG waited = GetTickCount64() - started;
+    EXPECT_GE(waited, 900u);
+    EXPECT_LT(waited, 4000u);
+    EXPECT_EQ(SendDdeExecute(client, "[ExitProgman(0)]", 0), 1) << "a wait of 0 returns 1 once posted";
+    WaitForSingleObject(server.executed, 5000);
+}
+
+TEST(DdeClient, WhenTheServerEndsTheConversationTheClientGoesAndLaterCommandsAreDropped) {
+    FakeServer server;
+    Parent parent;
+    HWND client = Open(parent);
+    ASSERT_NE(client, nullptr);
+    PostMessageA(server.window, kEndFromServer, 0, 0);
+    EXPECT_EQ(WaitDdeReply(client, 2), 1);
+    EXPECT_FALSE(IsWindow(client));
+    EXPECT_EQ(Parent::endedNotices, 1);
+    EXPECT_EQ(Parent::endedClient, reinterpret_cast<WPARAM>(client));
+    EXPECT_EQ(SendDdeExecute(client, "[ExitProgman(0)]", 2), 0);
+    // The client answered the server's terminate with its own.
+    SendMessageA(server.window, WM_NULL, 0, 0);
+    for (int i = 0; i < 50 && server.terminates == 0; ++i) Sleep(20);
+    EXPECT_EQ(server.terminates, 1);
+}
+
+TEST(DdeClient, DestroyingTheParentEndsTheConversationWithTheServer) {
+    FakeServer server;
+    Parent parent;
+    HWND client = Open(parent);
+    ASSERT_NE(client, nullptr);
+    DestroyWindow(parent.window);  // the terminate is sent, so it has arrived when this returns
+    EXPECT_FALSE(IsWindow(client));
+    EXPECT_EQ(server.terminates, 1);
+}
+
+TEST(DdeCommand, FitsWithinItsBufferOrIsRefused) {
+    struct {
+        char text[kDdeCommandSize];
+        char canary[16];
+    } buffer;
+    memset(buffer.canary, 'C', sizeof buffer.canary);
+    const char* format = "[CreateGroup(\"%s\")][ShowGroup(\"%s\",1)][AddItem(%s)]";
+    std::string group(63, 'g'), arguments(255, 'a');
+    ASSERT_TRUE(FormatDdeCommand(buffer.text, sizeof buffer.text, format, group.c_str(), group.c_str(),
+                                 arguments.c_str()));
+    EXPECT_EQ(std::string(buffer.text), "[CreateGroup(\"" + group + "\")][ShowGroup(\"" + group + "\",1)][AddItem(" +
+                                            arguments + ")]");
+    std::string huge(600, 'h');
+    EXPECT_FALSE(FormatDdeCommand(buffer.text, sizeof buffer.text, format, group.c_str(), group.c_str(), huge.c_str()));
+    EXPECT_FALSE(FormatDdeCommand(buffer.text, sizeof buffer.text, format, huge.c_str(), "", ""));
+    EXPECT_EQ(std::string(buffer.canary, sizeof buffer.canary), std::string(sizeof buffer.canary, 'C'));
+    EXPECT_LT(strlen(buffer.text), sizeof buffer.text);
+}
+
+}  // namespace

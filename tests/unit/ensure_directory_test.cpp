@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "actions/file_copy.h"
+#include "unit_support.h"
+
+namespace {
+
+class EnsureDirectoryTest : public testing::Test {
+protected:
+    StateScope state;
+    ScratchDirectory scratch;
+};
+
+TEST_F(EnsureDirectoryTest, MakesMissingDirectoriesOutermostFirst) {
+    EXPECT_EQ(EnsureDirectory((scratch / "a\\b\\c\\file.txt").c_str()), 0);
+    EXPECT_TRUE(IsDirectory(scratch / "a\\b\\c"));
+    EXPECT_FALSE(IsDirectory(scratch / "a\\b\\c\\file.txt"));
+    EXPECT_EQ(EnsureDirectory((scratch / "a\\b\\c\\other.txt").c_str()), 0);
+}
+
+TEST_F(EnsureDirectoryTest, PathsWithoutAFileOrTooLongAreNotResolved) {
+    EXPECT_EQ(EnsureDirectory((scratch / "d\\").c_str()), 1);
+    EXPECT_FALSE(IsDirectory(scratch / "d"));
+    std::string deep = scratch.path();
+    while (deep.size() < 300) deep += "\\level";
+    EXPECT_EQ(EnsureDirectory((deep + "\\f").c_str()), 1);
+    EXPECT_FALSE(IsDirectory(scratch / "level"));
+}
+
+struct Blocker {
+    std::string path;
+    int removeBefore;  // index of the answer before which the blocker goes
+};
+
+void RemoveBlocker(int index, void* context) {
+    auto* blocker = static_cast<Blocker*>(context);
+    if (index == blocker->removeBefore) DeleteFileA(blocker->path.c_str());
+}
+
+// A file where a directory must go: message 104 names that directory and
+// the three answers take their three ways.
+TEST_F(EnsureDirectoryTest, DirectoryThatCannotBeMadeIsReported) {
+    Blocker blocker = {scratch / "blocker", 1};
+    WriteTextFile(blocker.path, "x");
+    std::string target = scratch / "blocker\\sub\\file.txt";
+    {
+        MessageAnswerer answerer({IDABORT});
+        EXPECT_EQ(EnsureDirectory(target.c_str()), -1);
+        ASSERT_EQ(answerer.Texts().size(), 1u);
+        EXPECT_EQ(answerer.Texts()[0], blocker.path + "\nCannot create specified directory !!");
+    }
+    {
+        MessageAnswerer answerer({IDIGNORE});
+        EXPECT_EQ(EnsureDirectory(target.c_str()), 1);
+        EXPECT_EQ(answerer.Texts().size(), 1u);  // the inner directory is not tried after Ignore
+    }
+    {
+        // Retry fails once more, then the blocker is gone and Retry succeeds.
+        MessageAnswerer answerer({IDRETRY, IDRETRY}, RemoveBlocker, &blocker);
+        EXPECT_EQ(EnsureDirectory(target.c_str()), 0);
+        EXPECT_EQ(answerer.Texts().size(), 2u);
+    }
+    EXPECT_TRUE(IsDirectory(scratch / "blocker\\sub"));
+}
+
+}  // namespace

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "actions/file_copy.h"
+#include "actions/install_pass.h"
+#include "pass_fixture.h"
+
+namespace {
+
+// data in the LZ library's compressed format, every byte a literal.
+std::string Compress(const std::string& data) {
+    std::string out("SZDD\x88\xf0\x27\x33" "A", 9);
+    out += '\0';
+    unsigned length = static_cast<unsigned>(data.size());
+    for (int i = 0; i < 4; ++i) out += static_cast<char>((length >> (8 * i)) & 0xFF);
+    for (size_t at = 0; at < data.size(); at += 8) {
+        out += '\xff';
+        out += data.substr(at, 8);
+    }
+    return out;
+}
+
+std::string Pattern(size_t size) {
+    std::string data(size, '\0');
+    unsigned x = 12345;
+    for (char& c : data) c = static_cast<char>((x = x * 1103515245 + 12345) >> 16);
+    return data;
+}
+
+using FileCopy = PassFixture;
+
+}  // namespace
+
+TEST(CompressedName, Rule) {
+    char target[MAX_PATH], media[MAX_PATH];
+    EXPECT_EQ(SplitMediaName("setup.exe__", target, media), 1);
+    EXPECT_STREQ(target, "setup.exe");
+    EXPECT_STREQ(media, "setup.ex_");
+    EXPECT_EQ(SplitMediaName("readme.txt_1", target, media), 1);
+    EXPECT_STREQ(target, "readme.txt");
+    EXPECT_STREQ(media, "readme.tx1");
+    EXPECT_EQ(SplitMediaName("a_1", target, media), 1);
+    EXPECT_STREQ(target, "a");
+    EXPECT_STREQ(media, "1");
+    // Too short to leave a name behind, or no marker: taken as written.
+    for (const char* name : {"_1", "readme.txt", "x_", "_"}) {
+        EXPECT_EQ(SplitMediaName(name, target, media), 0) << name;
+        EXPECT_STREQ(target, name);
+        EXPECT_STREQ(media, name);
+    }
+}
+
+TEST_F(FileCopy, ExpandsCompressedAndCopiesPlainInLargeBlocks) {
+    std::string text = Pattern(70000);
+    WriteAll(dir + "packed", Compress(text));
+    EXPECT_EQ(ExpandCopy((dir + "packed").c_str(), (dir + "a\\b\\c\\unpacked").c_str()), 0);
+    EXPECT_EQ(ReadAll(dir + "a\\b\\c\\unpacked"), text);
+
+    std::string big = Pattern(2600000);  // several blocks of the copy loop
+    WriteAll(dir + "big", big);
+    EXPECT_EQ(ExpandCopy((dir + "big").c_str(), (dir + "big.out").c_str()), 0);
+    EXPECT_EQ(ReadAll(dir + "big.out"), big);
+}
+
+TEST_F(FileCopy, ExistenceTest) {
+    BY_HANDLE_FILE_INFORMATION info = {};
+    WriteAll(dir + "five", "12345");
+    EXPECT_EQ(GetFileInfo((dir + "five").c_str(), &info), 1);
+    EXPECT_EQ(info.nFileSizeLow, 5u);
+    EXPECT_EQ(GetFileInfo(dir.c_str(), &info), 0);  // a directory is no file
+    EXPECT_EQ(GetFileInfo((dir + "none").c_str(), &info), 0);
+    HANDLE writer = CreateFileA((dir + "five").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(GetFileInfo((dir + "five").c_str(), &info), 0);  // held open for writing
+    CloseHandle(writer);
+
+    EXPECT_EQ(EnsureDirectory((dir + "x\\y\\z\\file").c_str()), 0);
+    EXPECT_TRUE(Exists(dir + "x\\y\\z"));
+    EXPECT_EQ(EnsureDirectory((dir + "x\\y\\z\\").c_str()), 1);  // no file part
+}
+
+TEST_F(FileCopy, OverwriteTextFormats) {
+    BY_HANDLE_FILE_INFORMATION target = {}, source = {};
+    target.nFileSizeLow = 5 * 1024 + 1023;
+    source.nFileSizeLow = 1023;
+    SYSTEMTIME when = {2001, 2, 0, 3, 4, 5, 6, 0};
+    FILETIME local;
+    SystemTimeToFileTime(&when, &local);
+    LocalFileTimeToFileTime(&local, &target.ftLastWriteTime);
+    source.ftLastWriteTime = target.ftLastWriteTime;
+    char date[64], time[64];
+    GetDateFormatA(LOCALE_SYSTEM_DEFAULT, DATE_LONGDATE, &when, nullptr, date, sizeof date);
+    GetTimeFormatA(LOCALE_SYSTEM_DEFAULT, TIME_NOSECONDS, &when, nullptr, time, sizeof time);
+    std::string stamp = std::string(date) + ", " + time;
+
+    OverwriteRequest both = {"C:\\APP\\A.DLL", "A:\\A.DLL", &source, &target};
+    char text[1024];
+    FormatOverwriteText(text, sizeof text, &both);
+    EXPECT_EQ(std::string(text), "C:\\APP\\A.DLL\n5KB\nmodified  on " + stamp + "\nA:\\A.DLL\n0KB\nmodified  on " +
+                                     stamp);
+    OverwriteRequest font = {"C:\\WINDOWS\\F.FOT", "New Font Resource file", nullptr, &target};
+    FormatOverwriteText(text, sizeof text, &font);
+    EXPECT_EQ(std::string(text), "C:\\WINDOWS\\F.FOT\n5KB\nmodified  on " + stamp + "\nNew Font Resource file");
+    FormatOverwriteText(text, 16, &font);  // bounded
+    EXPECT_EQ(std::string(text), "C:\\WINDOWS\\F.FO");
+}
+
+TEST_F(FileCopy, OverlongTargetIsRefused) {
+    CopyText(gState->variables[1].name, "Deep");
+    CopyText(gState->variables[1].value, (dir + std::string(250 - dir.size(), 'd')).c_str());
+    gState->variableCount = 2;
+    WriteAll(std::string(gProcess.mediaDirectory) + "some-long-file-name.txt", "x");
+    char disk[] = "1", path[] = "%Deep%\\some-long-file-name.txt", description[] = "Long";
+    char* keys[] = {disk, path, nullptr};
+    char* values[] = {description, nullptr};
+    CopyText(gState->currentDisk, "1");
+    CopyText(gState->diskInDrive, "1");
+    DialogGuard::answers = {IDRETRY, IDIGNORE};
+    EXPECT_EQ(CopyEntry(keys, 2, values, 1, nullptr), 1);
+    std::vector<std::string> shown = Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    // The path is shortened at its start; its end and the message's own line show.
+    const std::string tail = "\\some-lon\nCannot create specified file !";
+    ASSERT_GT(shown[0].size(), tail.size());
+    EXPECT_EQ(shown[0].substr(shown[0].size() - tail.size()), tail) << shown[0];
+    EXPECT_FALSE(Exists(gState->variables[1].value));
+}

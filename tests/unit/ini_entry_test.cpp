@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include "action_test_support.h"
+#include "actions/actions.h"
+#include "run/setup_state.h"
+#include "script/text.h"
+
+namespace {
+
+class IniEntryTest : public ActionTest {
+protected:
+    int Visit(const std::string& key, const std::string& value) { return VisitEntry(IniEntry, key, value); }
+    std::string Ini(const char* section, const char* key) { return ProfileText(file(), section, key); }
+    std::string Logged(const std::string& key) { return ActionTest::Logged("ini.step1", key); }
+    std::string file() const { return Path("app.ini"); }
+};
+
+TEST_F(IniEntryTest, WhereTheFileIs) {
+    std::string systemIni = WindowsDirectory() + "\\system.ini";
+    std::string before = ProfileText(systemIni, "boot", "shell");
+    EXPECT_EQ(Visit("system.ini|boot|shell", "progman.exe"), 1);
+    EXPECT_EQ(ProfileText(systemIni, "boot", "shell"), "progman.exe");
+    EXPECT_EQ(Logged("system.ini|boot|shell"), before == "<none>" ? "" : before);
+
+    EXPECT_EQ(Visit("InstDir\\app.ini|Settings|Path", "%InstDir%"), 1);
+    EXPECT_EQ(Ini("Settings", "Path"), dir);
+    // The middle piece is not used.
+    EXPECT_EQ(Visit("Dir\\sub\\a.ini|S|K", "v"), 1);
+    EXPECT_EQ(ProfileText(Path("a.ini"), "S", "K"), "v");
+    EXPECT_EQ(GetFileAttributesA(Path("sub").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(IniEntryTest, SetDeleteAndAppend) {
+    WriteBytes(file(), "[Desktop]\r\nPattern=x\r\n[windows]\r\nload=one.exe\r\nrun=\r\nshow=one.exe\r\n");
+    EXPECT_EQ(Visit("Dir\\app.ini|Desktop|Pattern", ""), 1);
+    EXPECT_EQ(Ini("Desktop", "Pattern"), "<none>");
+    EXPECT_EQ(Logged("Dir\\app.ini|Desktop|Pattern"), "x");
+
+    EXPECT_EQ(Visit("Dir\\app.ini|windows|load|,", "app.exe"), 1);
+    EXPECT_EQ(Ini("windows", "load"), "one.exe,app.exe");
+    EXPECT_EQ(Visit("Dir\\app.ini|windows|load|,", "app.exe"), 1);
+    EXPECT_EQ(Ini("windows", "load"), "one.exe,app.exe,app.exe");
+    EXPECT_EQ(Logged("Dir\\app.ini|windows|load"), "one.exe") << "the first old value stays";
+    EXPECT_EQ(Visit("Dir\\app.ini|windows|run|,", "app.exe"), 1);
+    EXPECT_EQ(Ini("windows", "run"), "app.exe");
+    EXPECT_EQ(Visit("Dir\\app.ini|windows|absent|,", "app.exe"), 1);
+    EXPECT_EQ(Ini("windows", "absent"), "app.exe");
+    EXPECT_EQ(Logged("Dir\\app.ini|windows|absent"), "");
+    EXPECT_EQ(Visit("Dir\\app.ini|windows|show|;", ""), 1);
+    EXPECT_EQ(Ini("windows", "show"), "one.exe;");
+}
+
+TEST_F(IniEntryTest, FlagsConditionsCancelAndReadOnly) {
+    WriteBytes(file(), "[S]\r\nK=old\r\n");
+    SetFileAttributesA(file().c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(Visit("Dir\\app.ini|S|K", "new/,-"), 1);
+    EXPECT_EQ(Ini("S", "K"), "new");
+    EXPECT_EQ(GetFileAttributesA(file().c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    gProcess.removeMode = 1;
+    EXPECT_EQ(Visit("Dir\\app.ini|S|R", "1"), 1);
+    EXPECT_EQ(Ini("S", "R"), "1");
+    EXPECT_EQ(ReadBytes(log), "<missing>") << "no record with the flag or in remove mode";
+
+    CopyText(gState->optionCodes, "B");
+    EXPECT_EQ(Visit("Dir\\app.ini|S|C", "v/A"), 0);
+    gProcess.cancelFlag = 1;
+    EXPECT_EQ(Visit("Dir\\app.ini|S|C", "v/B"), -1);
+    EXPECT_EQ(Ini("S", "C"), "<none>");
+}
+
+// Cut texts would change what the script did not name: such entries are refused.
+TEST_F(IniEntryTest, OverlongTextsAndMalformedKeysAreRefused) {
+    for (const std::string& key : {"Dir\\app.ini|S|" + std::string(64, 'k'), "Dir\\app.ini|" + std::string(64, 's') + "|K",
+                                   "Dir\\" + std::string(60, 'f') + "|S|K", std::string("Dir\\a\\b\\c.ini|S|K"), std::string("Dir\\app.ini|S")})
+        EXPECT_EQ(Visit(key, "v"), 1) << key;
+    EXPECT_EQ(Visit("Dir\\app.ini|S|K", std::string(128, 'v')), 1);
+    EXPECT_EQ(FileCount(), 0);
+
+    std::string full(127, 'v');
+    EXPECT_EQ(Visit("Dir\\app.ini|S|K", full), 1);
+    EXPECT_EQ(Visit("Dir\\app.ini|S|K|,", "x"), 1);
+    EXPECT_EQ(Ini("S", "K"), full);
+}
+
+// A directory where the file should be: the write fails and message 101 asks.
+TEST_F(IniEntryTest, FailedWriteAsksAbortRetryIgnore) {
+    ASSERT_TRUE(CreateDirectoryA(file().c_str(), nullptr));
+    MessageBoxAnswerer& answered = Answer({IDIGNORE, IDABORT, IDRETRY, IDRETRY}, [&](size_t index) {
+        if (index == 3) RemoveDirectoryA(file().c_str());
+    });
+    EXPECT_EQ(Visit("Dir\\app.ini|S|K", "v"), 1);
+    EXPECT_EQ(Visit("Dir\\app.ini|S|K", "v"), -1);
+    EXPECT_EQ(Visit("Dir\\app.ini|S|K", "v"), 1);
+    EXPECT_EQ(Ini("S", "K"), "v");
+    std::vector<std::string> texts = answered.Texts();
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[0], file() + "\nCannot modify specified file !");
+}
+
+}  // namespace

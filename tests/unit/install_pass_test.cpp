@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <vector>
+
+#include "actions/install_pass.h"
+#include "pass_fixture.h"
+#include "ui/resource_ids.h"
+
+namespace {
+
+// Every progress command the pass sends, in order, taken from the window
+// procedure calls of this thread.
+std::vector<int> sent;
+bool closeOnFirst = false;
+WPARAM cancelCommand = 0;
+
+LRESULT CALLBACK WatchProgress(int code, WPARAM wParam, LPARAM lParam) {
+    auto* call = reinterpret_cast<CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_COMMAND && LOWORD(call->wParam) == IDC_PROGRESS_BAR &&
+        call->lParam == 0) {
+        sent.push_back(HIWORD(call->wParam));
+        if (sent.size() == 1 && closeOnFirst) PostMessageA(call->hwnd, WM_CLOSE, 0, 0);
+        if (sent.size() == 1 && cancelCommand) PostMessageA(call->hwnd, WM_COMMAND, cancelCommand, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+class InstallPass : public PassFixture {
+protected:
+    HHOOK hook = nullptr;
+    void SetUp() override {
+        PassFixture::SetUp();
+        sent.clear();
+        closeOnFirst = false;
+        cancelCommand = 0;
+        hook = SetWindowsHookExA(WH_CALLWNDPROC, WatchProgress, nullptr, GetCurrentThreadId());
+    }
+    void TearDown() override {
+        UnhookWindowsHookEx(hook);
+        PassFixture::TearDown();
+    }
+};
+
+}  // namespace
+
+TEST_F(InstallPass, OneDiskTwoComponents) {
+    Script("[disks]\r\n1=Disk one\r\n");
+    AddComponent("Main", 1);
+    AddComponent("Extra", 1);
+    EXPECT_EQ(RunInstallPass(nullptr), 0);
+    EXPECT_EQ(sent, (std::vector<int>{0, 7, 14, 21, 28, 35, 42, 50, 57, 64, 71, 78, 85, 92, 100}));
+    EXPECT_EQ(gState->diskCount, 1);
+    EXPECT_EQ(gState->diskIndex, 1);
+}
+
+TEST_F(InstallPass, TwoDisksThreeComponents) {
+    Script("[SetUp]\r\ndisks=2\r\n[disks]\r\n1=One\r\n2=Two\r\n");
+    AddComponent("A", 1);
+    AddComponent("B", 1);
+    AddComponent("C", 0);
+    EXPECT_EQ(RunInstallPass(nullptr), 0);
+    EXPECT_EQ(sent, (std::vector<int>{0,  4,  8,  12, 16, 20, 25, 29, 33, 37, 41, 45, 50,
+                                      54, 58, 62, 66, 70, 75, 79, 83, 87, 91, 95, 100}));
+    EXPECT_STREQ(gState->currentDisk, "2");
+    EXPECT_STREQ(gState->diskInDrive, "1");  // no copy entry asked for disk 2
+}
+
+TEST_F(InstallPass, DiskSectionEdgeCases) {
+    // No [disks]: straight to the action stage; the first disk is taken as "1".
+    Script("");
+    AddComponent("Main", 1);
+    EXPECT_EQ(RunInstallPass(nullptr), 0);
+    EXPECT_EQ(sent, (std::vector<int>{0, 28, 42, 57, 71, 85, 100}));
+    EXPECT_STREQ(gState->diskInDrive, "1");
+
+    // More entries than [SetUp] disks: the disks stage runs into the action stage's values.
+    sent.clear();
+    Script("[disks]\r\nA=1\r\nB=2\r\nC=3\r\n");
+    EXPECT_EQ(RunInstallPass(nullptr), 0);
+    EXPECT_EQ(sent, (std::vector<int>{0, 14, 28, 42, 28, 42, 57, 71, 85, 100}));
+    EXPECT_STREQ(gState->diskInDrive, "A");
+
+    // disks=-6 and below leave no stage to divide by: every step reads 0.
+    for (const char* disks : {"-6", "-7", "-1000"}) {
+        sent.clear();
+        Script(std::string("[SetUp]\r\ndisks=") + disks + "\r\n[disks]\r\n1=One\r\n");
+        EXPECT_EQ(RunInstallPass(nullptr), 0) << disks;
+        EXPECT_EQ(sent, std::vector<int>(8, 0)) << disks;
+    }
+
+    // No components: only the dialog's own start.
+    sent.clear();
+    gState->componentCount = 0;
+    EXPECT_EQ(RunInstallPass(nullptr), 0);
+    EXPECT_EQ(sent, std::vector<int>{0});
+}
+
+TEST_F(InstallPass, UnselectedComponentUsesBangSections) {
+    Script("[disks]\r\n1=One\r\n[Main]\r\n1:" + Key(dir) + "chosen.txt=Chosen\r\n[!Main]\r\n1:" + Key(dir) +
+           "left-out.txt=Left out\r\n");
+    WriteAll(std::string(gProcess.mediaDirectory) + "chosen.txt", "chosen");
+    WriteAll(std::string(gProcess.mediaDirectory) + "left-out.txt", "left out");
+    AddComponent("Main", 0);
+    EXPECT_EQ(RunInstallPass(nullptr), 0);
+    EXPECT_FALSE(Exists(dir + "chosen.txt"));
+    EXPECT_EQ(ReadAll(dir + "left-out.txt"), "left out");
+
+    char longSection[64];
+    for (int i = 0; i < 63; ++i) longSection[i] = 'S';
+    longSection[63] = '\0';
+    ComponentEntry row = {};
+    CopyText(row.section, longSection);
+    char name[kSectionNameSize];
+    ComponentSectionName(name, "group.", row);
+    EXPECT_EQ(std::string(name), "group.!" + std::string(longSection));
+}
+
+TEST_F(InstallPass, CloseBoxAndCancelEndThePassAtTheNextCopy) {
+    Script("[disks]\r\n1=One\r\n[Main]\r\n1:" + Key(dir) + "a.txt=A\r\n1:" + Key(dir) + "b.txt=B\r\n");
+    WriteAll(std::string(gProcess.mediaDirectory) + "a.txt", "a");
+    WriteAll(std::string(gProcess.mediaDirectory) + "b.txt", "b");
+    AddComponent("Main", 1);
+    closeOnFirst = true;
+    EXPECT_EQ(RunInstallPass(nullptr), -1);
+    EXPECT_FALSE(Exists(dir + "a.txt"));
+    EXPECT_EQ(sent, std::vector<int>{0});  // nothing after the abort
+    EXPECT_FALSE(IsWindow(gState->ownerWindow));
+
+    // Cancel works alike, and the next pass starts with the flag cleared.
+    closeOnFirst = false;
+    cancelCommand = MAKEWPARAM(IDCANCEL, BN_CLICKED);
+    sent.clear();
+    EXPECT_EQ(RunInstallPass(nullptr), -1);
+    EXPECT_FALSE(Exists(dir + "a.txt"));
+    cancelCommand = 0;
+    sent.clear();
+    EXPECT_EQ(RunInstallPass(nullptr), 0);
+    EXPECT_EQ(ReadAll(dir + "b.txt"), "b");
+}
+
+TEST_F(InstallPass, VariablesAreLoggedUnlessRemoving) {
+    Script("[path]\r\nAppDir=%WinDir%\\App\r\n");
+    EXPECT_EQ(RunInstallPass(nullptr), 0);
+    std::string log = dir + "remove.inf";
+    char value[MAX_PATH];
+    GetPrivateProfileStringA("path", "AppDir", "", value, sizeof value, log.c_str());
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    EXPECT_EQ(std::string(value), std::string(windows) + "\\App");
+    GetPrivateProfileStringA("path", "RemoveInf", "", value, sizeof value, log.c_str());
+    EXPECT_EQ(std::string(value), log);
+
+    DeleteFileA(log.c_str());
+    gProcess.removeMode = 1;
+    EXPECT_EQ(RunInstallPass(nullptr), 0);
+    EXPECT_FALSE(Exists(log));
+}
+
+TEST_F(InstallPass, ProgressDialogBar) {
+    HWND dialog = CreateDialogParamA(gProcess.libraryModule, MAKEINTRESOURCEA(IDD_PROGRESS), nullptr,
+                                     ProgressDialog, 0);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    RECT frame;
+    GetWindowRect(GetDlgItem(dialog, IDC_PROGRESS_FRAME), &frame);
+    int frameWidth = frame.right - frame.left;
+    auto bar = [&](int percent) {
+        if (percent >= 0) SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_BAR, percent), 0);
+        RECT r;
+        GetWindowRect(GetDlgItem(dialog, IDC_PROGRESS_BAR), &r);
+        EXPECT_EQ(r.left, frame.left);
+        EXPECT_EQ(r.top, frame.top);
+        EXPECT_EQ(r.bottom - r.top, frame.bottom - frame.top);
+        char text[32];
+        GetDlgItemTextA(dialog, IDC_PROGRESS_BAR, text, sizeof text);
+        return std::make_pair(static_cast<int>(r.right - r.left), std::string(text));
+    };
+    EXPECT_EQ(bar(-1), std::make_pair(frameWidth / 10, std::string("0 %")));  // as created
+    EXPECT_EQ(bar(3), std::make_pair(frameWidth / 10, std::string("3 %")));
+    EXPECT_EQ(bar(57), std::make_pair(frameWidth * 57 / 100, std::string("57 %")));
+    // Drawn as a filled bar, not hidden behind its frame.
+    UpdateWindow(dialog);
+    HDC screen = GetDC(nullptr);
+    int middle = (frame.top + frame.bottom) / 2;
+    int end = frame.left + frameWidth * 57 / 100;
+    EXPECT_EQ(GetPixel(screen, end - 3, middle), GetSysColor(COLOR_HIGHLIGHT));
+    EXPECT_NE(GetPixel(screen, end + 3, middle), GetSysColor(COLOR_HIGHLIGHT));
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(bar(142), std::make_pair(frameWidth * 142 / 100, std::string("142 %")));
+    // The percentage travels as an unsigned 16-bit word.
+    EXPECT_EQ(bar(-3 & 0xFFFF).second, "65533 %");
+
+    // A notification of the bar itself is no progress command.
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_BAR, 80), reinterpret_cast<LPARAM>(dialog));
+    EXPECT_EQ(bar(-1).second, "65533 %");
+
+    gState->ownerWindow = dialog;
+    ShowStatus("Copy:\n\nFrom:\n\nTo:", "Read me", "A:\\README.TXT", "C:\\APP\\README.TXT");
+    char text[64];
+    GetDlgItemTextA(dialog, IDC_STATUS_LABELS, text, sizeof text);
+    EXPECT_STREQ(text, "Copy:\n\nFrom:\n\nTo:");
+    GetDlgItemTextA(dialog, IDC_STATUS_FIRST, text, sizeof text);
+    EXPECT_STREQ(text, "Read me");
+    GetDlgItemTextA(dialog, IDC_STATUS_SECOND, text, sizeof text);
+    EXPECT_STREQ(text, "A:\\README.TXT");
+    GetDlgItemTextA(dialog, IDC_STATUS_THIRD, text, sizeof text);
+    EXPECT_STREQ(text, "C:\\APP\\README.TXT");
+
+    SendMessageA(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(gProcess.cancelFlag, 1);
+    EXPECT_TRUE(IsWindow(dialog));  // stays until the pass ends
+    DestroyWindow(dialog);
+}

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "script/conditions.h"
+#include "script/text.h"
+#include "script/variables.h"
+#include "unit_support.h"
+
+namespace {
+
+// [path] entries that never ask (the dialog itself is driven end to end).
+class PathVariables : public testing::Test {
+protected:
+    void SetUp() override {
+        GetWindowsDirectoryA(windows, sizeof windows);
+        script = scratch / "SETUP.INF";
+        CopyText(gProcess.scriptPath, script.c_str());
+    }
+    void TearDown() override { gProcess.scriptPath[0] = '\0'; }
+    int Read(const std::string& entries) {
+        WriteTextFile(script, "[path]\r\n" + entries);
+        return ReadPathVariables();
+    }
+    std::string Expand(const char* text) {
+        char copy[MAX_PATH], out[MAX_PATH];
+        CopyText(copy, text);
+        ExpandText(copy, out, true);
+        return out;
+    }
+
+    StateScope state;
+    ScratchDirectory scratch;
+    std::string script;
+    char windows[MAX_PATH];
+};
+
+TEST_F(PathVariables, DefaultIsExpandedAndConditionsSelect) {
+    CopyText(gState->optionCodes, "A");
+    EXPECT_EQ(Read("AppDir=%WinDir%\\APP\r\n"
+                   "Skipped/B=C:\\NO\r\n"
+                   "Taken/A=%AppDir%\\SUB\r\n"),
+              3);
+    ASSERT_EQ(gState->variableCount, 2);
+    EXPECT_STREQ(gState->variables[0].name, "AppDir");
+    EXPECT_EQ(std::string(gState->variables[0].value), std::string(windows) + "\\APP");
+    EXPECT_STREQ(gState->variables[1].name, "Taken");
+    EXPECT_EQ(std::string(gState->variables[1].value), std::string(windows) + "\\APP\\SUB");
+}
+
+TEST_F(PathVariables, NameDefinedByRegGetsASecondRowThatLookupsDoNotSee) {
+    SetVariable("AppDir", "");
+    gState->regVariableCount = 1;
+    Read("AppDir=C:\\FROMPATH\r\n");
+    ASSERT_EQ(gState->variableCount, 2);
+    EXPECT_STREQ(gState->variables[1].value, "C:\\FROMPATH");
+    EXPECT_EQ(Expand("%AppDir%\\X"), "\\X");
+    EXPECT_EQ(MatchCondition("", "AppDir"), 0);
+}
+
+TEST_F(PathVariables, LaterPassReplacesTheRowsOfTheEarlierOne) {
+    SetVariable("OLDDIR", "C:\\REG");
+    gState->regVariableCount = 1;
+    Read("AppDir=C:\\FIRST\r\nDataDir=C:\\DATA\r\n");
+    Read("AppDir=C:\\SECOND\r\nDataDir=C:\\DATA\r\n");
+    EXPECT_EQ(gState->variableCount, 3);
+    EXPECT_EQ(Expand("%AppDir%"), "C:\\SECOND");
+    EXPECT_EQ(Expand("%OLDDIR%"), "C:\\REG");
+    for (int pass = 0; pass < 40; ++pass) Read("AppDir=C:\\APP\r\nDataDir=C:\\DATA\r\n");
+    EXPECT_EQ(gState->variableCount, 3);
+}
+
+TEST_F(PathVariables, FullTableStopsThePassWithAMessage) {
+    for (int i = 0; i < 60; ++i) SetVariable(("R" + std::to_string(i)).c_str(), "x");
+    gState->regVariableCount = 60;
+    std::string entries;
+    for (int i = 0; i < 6; ++i) entries += "P" + std::to_string(i) + "=C:\\P\r\n";
+    MessageAnswerer answerer({IDOK});
+    EXPECT_EQ(Read(entries), -1);
+    ASSERT_EQ(answerer.Texts().size(), 1u);
+    EXPECT_EQ(answerer.Texts()[0], "Not enought memory !!!");
+    EXPECT_EQ(gState->variableCount, kMaxVariables);
+    EXPECT_STREQ(gState->variables[63].name, "P3");
+}
+
+TEST_F(PathVariables, NamesThatCannotBeLookedUpAreLeftOut) {
+    EXPECT_EQ(Read("/,=C:\\EMPTY\r\n" + std::string(64, 'N') + "=C:\\LONG\r\n"), 2);
+    EXPECT_EQ(gState->variableCount, 0);
+}
+
+}  // namespace

@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include "action_test_support.h"
+#include "actions/actions.h"
+#include "run/setup_state.h"
+#include "script/text.h"
+#include "script/variables.h"
+
+namespace {
+
+const std::string kKey = "Software\\SettingsTest";
+const std::string kCu = "HKEY_CURRENT_USER\\" + kKey;
+
+std::string Bytes(const char* text, size_t length) { return std::string(text, length); }
+
+// The value's data, "<absent>" or "<no key>"; its type into *type.
+std::string Read(HKEY root, const std::string& subkey, const char* name, DWORD* type = nullptr) {
+    HKEY key;
+    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
+    char data[4096];
+    DWORD size = sizeof data, scratchType;
+    LONG r = RegQueryValueExA(key, name, nullptr, type ? type : &scratchType, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    return r == ERROR_SUCCESS ? std::string(data, size) : "<absent>";
+}
+
+void Write(const char* name, DWORD type, const std::string& data) {
+    HKEY key;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
+    RegCloseKey(key);
+}
+
+class RegistryEntryTest : public ActionTest {
+protected:
+    void SetUp() override {
+        ActionTest::SetUp();
+        CleanUp();
+    }
+    void TearDown() override {
+        CleanUp();
+        ActionTest::TearDown();
+    }
+    static void CleanUp() {
+        RegDeleteTreeA(HKEY_CURRENT_USER, kKey.c_str());
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\SettingsTestApp");
+        for (const char* key : {".settingstestabc", ".settingstestvolatile", "SettingsTestLower", "SettingsTestX"})
+            RegDeleteTreeA(HKEY_CLASSES_ROOT, key);
+    }
+    int Visit(const std::string& key, const std::string& value) { return VisitEntry(RegistryEntry, key, value); }
+    std::string Cu(const char* name, DWORD* type = nullptr) { return Read(HKEY_CURRENT_USER, kKey, name, type); }
+    std::string Logged(const std::string& key) { return ActionTest::Logged("reg.step1", key); }
+};
+
+TEST_F(RegistryEntryTest, StringDwordDeletionAndTheShortForm) {
+    DWORD type;
+    EXPECT_EQ(Visit("HKEY_LOCAL_MACHINE\\SOFTWARE\\SettingsTestApp|Version:REG_DWORD", "1f"), 0);
+    EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, "SOFTWARE\\SettingsTestApp", "Version", &type), Bytes("\x1f\0\0\0", 4));
+    EXPECT_EQ(type, DWORD(REG_DWORD));
+    EXPECT_EQ(Visit(kCu + "|Version:REG_DWORD", "not hex"), 0);
+    EXPECT_EQ(Cu("Version"), "<absent>") << "data that is no number writes nothing";
+
+    EXPECT_EQ(Visit(kCu + "|Path", "%InstDir%"), 0);
+    EXPECT_EQ(Cu("Path", &type), dir + std::string(1, '\0'));
+    EXPECT_EQ(type, DWORD(REG_SZ));
+    EXPECT_EQ(Visit(kCu + "|Path:REG_BINARY", ""), 0);
+    EXPECT_EQ(Cu("Path"), "<absent>") << "empty data deletes, whatever the type";
+    EXPECT_EQ(Visit(kCu + "\\Fresh|Path", ""), 0);
+    EXPECT_EQ(Read(HKEY_CURRENT_USER, kKey + "\\Fresh", "Path"), "<absent>") << "the key is made all the same";
+
+    gProcess.removeMode = 1;  // the short form does not care
+    EXPECT_EQ(Visit(".settingstestabc", "abcfile"), 0);
+    EXPECT_EQ(Read(HKEY_CLASSES_ROOT, ".settingstestabc", "", &type), Bytes("abcfile\0", 8));
+    EXPECT_EQ(type, DWORD(REG_SZ));
+    EXPECT_EQ(ReadBytes(log).find("settingstestabc"), std::string::npos) << "the short form makes no record";
+}
+
+TEST_F(RegistryEntryTest, KeyPathsClassesAndTypeSuffixes) {
+    CopyText(AppendVariable("Sub")->value, "Expanded");
+    // A root name in other letter case is none: the path goes under HKEY_CLASSES_ROOT.
+    EXPECT_EQ(Visit("hkey_current_user\\SettingsTestLower|V", "x"), 0);
+    EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "SettingsTestLower", "V"), Bytes("x\0", 2));
+    EXPECT_EQ(Visit("CLSID\\SettingsTestX|V", "x"), 0);
+    EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "SettingsTestX", "V"), Bytes("x\0", 2));
+    // Pieces are whole names; %Name% stays as written.
+    EXPECT_EQ(Visit(kCu + "\\Sub|V", "x"), 0);
+    EXPECT_EQ(Read(HKEY_CURRENT_USER, kKey + "\\Expanded", "V"), Bytes("x\0", 2));
+    EXPECT_EQ(Visit(kCu + "\\%Sub%|V", "x"), 0);
+    EXPECT_EQ(Read(HKEY_CURRENT_USER, kKey + "\\%Sub%", "V"), Bytes("x\0", 2));
+
+    EXPECT_EQ(Visit(kCu + "\\Classy:MyClass|Name", "x"), 0);
+    HKEY key;
+    char keyClass[64] = "";
+    DWORD classSize = sizeof keyClass;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, (kKey + "\\Classy").c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+    RegQueryInfoKeyA(key, keyClass, &classSize, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    EXPECT_STREQ(keyClass, "MyClass");
+    EXPECT_EQ(Logged(kCu + "\\Classy|Name"), "");
+
+    // A type only with an upper-case R right after the first colon.
+    for (const char* name : {"Name:xyz", "Name:reg_sz", "Name:reg_sz:REG_DWORD"}) {
+        EXPECT_EQ(Visit(kCu + "|" + name, "a"), 0);
+        EXPECT_EQ(Cu(name), Bytes("a\0", 2)) << name;
+    }
+    EXPECT_EQ(Visit(kCu + "|Up:Reg_dWord", "d"), 0);
+    EXPECT_EQ(Cu("Up"), Bytes("\x0d\0\0\0", 4));
+    EXPECT_EQ(Visit(kCu + "|Foo:REG_FOO", "c"), 0);
+    EXPECT_EQ(Cu("Foo"), "<absent>");
+    EXPECT_EQ(Logged(kCu + "|Foo"), "") << "an unknown type still records";
+}
+
+TEST_F(RegistryEntryTest, BinaryAndMultiStringTypes) {
+    DWORD type;
+    EXPECT_EQ(Visit(kCu + "|Bin:REG_BINARY", "<0102>ab<2f>"), 0);
+    EXPECT_EQ(Cu("Bin", &type), "\x01\x02" "ab/");
+    EXPECT_EQ(type, DWORD(REG_BINARY));
+    EXPECT_EQ(Visit(kCu + "|Multi:REG_MULTI_SZ", "one<00>two<0000>"), 0);
+    EXPECT_EQ(Cu("Multi", &type), Bytes("one\0two\0\0", 9));
+    EXPECT_EQ(type, DWORD(REG_MULTI_SZ));
+
+    Write("Three", REG_BINARY, "xyz");
+    EXPECT_EQ(Visit(kCu + "|Three:REG_BINARY_ADD", "<0102>"), 0);
+    EXPECT_EQ(Cu("Three"), "xyz\x01\x02");
+    Write("Text", REG_SZ, Bytes("ab\0", 3));  // the present type does not matter
+    EXPECT_EQ(Visit(kCu + "|Text:REG_BINARY_ADD", "c"), 0);
+    EXPECT_EQ(Cu("Text", &type), Bytes("ab\0c", 4));
+    EXPECT_EQ(type, DWORD(REG_BINARY));
+    Write("Huge", REG_BINARY, std::string(2000, 'h'));  // too large to read: counts as absent
+    EXPECT_EQ(Visit(kCu + "|Huge:REG_BINARY_ADD", "h"), 0);
+    EXPECT_EQ(Cu("Huge"), "h");
+    Write("Nearly", REG_BINARY, std::string(1022, 'n'));
+    EXPECT_EQ(Visit(kCu + "|Nearly:REG_BINARY_ADD", "abcd"), 0);
+    EXPECT_EQ(Cu("Nearly"), std::string(1022, 'n') + "ab");
+
+    std::string add = kCu + "|List:REG_MULTI_SZ_ADD";
+    EXPECT_EQ(Visit(add, "two"), 0);
+    EXPECT_EQ(Cu("List", &type), Bytes("two\0\0", 5));
+    EXPECT_EQ(type, DWORD(REG_MULTI_SZ));
+    Write("List", REG_MULTI_SZ, Bytes("one\0two\0\0", 9));
+    EXPECT_EQ(Visit(add, "TWO"), 0);
+    EXPECT_EQ(Cu("List"), Bytes("one\0two\0\0", 9));
+    Write("List", REG_MULTI_SZ, "one");  // malformed: no terminator at all
+    EXPECT_EQ(Visit(add, "two"), 0);
+    EXPECT_EQ(Cu("List"), Bytes("one\0two\0\0", 9));
+    std::string full = std::string(1020, 'f') + Bytes("\0x\0\0", 4);
+    Write("List", REG_MULTI_SZ, full);
+    EXPECT_EQ(Visit(add, "another"), 0);
+    EXPECT_EQ(Cu("List"), full) << "no room: the list stays as it was";
+}
+
+TEST_F(RegistryEntryTest, RecordsByThePresentType) {
+    Write("S", REG_SZ, Bytes("a/b\0", 4));
+    Write("D", REG_DWORD, Bytes("\xff\0\0\0", 4));
+    Write("B", REG_BINARY, "\x01<\x02");
+    Write("M", REG_MULTI_SZ, Bytes("x\0y\0\0", 5));
+    Write("E", REG_EXPAND_SZ, Bytes("e\0", 2));
+    Write("Huge", REG_SZ, std::string(1500, 'h'));
+    for (const char* name : {"S", "D", "B", "M", "E", "A", "Huge"}) EXPECT_EQ(Visit(kCu + "|" + name, "new"), 0);
+    EXPECT_EQ(Visit(kCu + "|S", "newer"), 0);
+    EXPECT_EQ(Logged(kCu + "|S"), "a//b") << "the first old value, its '/' doubled";
+    EXPECT_EQ(Logged(kCu + "|D:REG_DWORD"), "FF");
+    EXPECT_EQ(Logged(kCu + "|B:REG_BINARY"), "<013c02>");
+    EXPECT_EQ(Logged(kCu + "|M:REG_MULTI_SZ"), "x<00>y<0000>");
+    for (const char* suffix : {"", ":REG_DWORD", ":REG_BINARY", ":REG_MULTI_SZ"})
+        EXPECT_EQ(Logged(kCu + "|E" + suffix), "<none>");
+    EXPECT_EQ(Logged(kCu + "|A"), "");
+    EXPECT_EQ(Logged(kCu + "|Huge"), "");
+
+    EXPECT_EQ(Visit(kCu + "|F", "1/,-"), 0);
+    gProcess.removeMode = 1;
+    EXPECT_EQ(Visit(kCu + "|R", "1"), 0);
+    EXPECT_EQ(Cu("F") + Cu("R"), Bytes("1\0" "1\0", 4));
+    EXPECT_EQ(Logged(kCu + "|F") + Logged(kCu + "|R"), "<none><none>");
+
+    CopyText(gState->optionCodes, "A");
+    gProcess.cancelFlag = 1;  // not looked at by this visitor
+    EXPECT_EQ(Visit(kCu + "|C", "1/B"), 0);
+    EXPECT_EQ(Visit(kCu + "|C2", "1/A"), 0);
+    EXPECT_EQ(Cu("C") + Cu("C2"), std::string("<absent>") + Bytes("1\0", 2));
+}
+
+// Cut paths or names would change values the script did not name: refused.
+TEST_F(RegistryEntryTest, OverlongTextsAreRefused) {
+    CopyText(AppendVariable("Long")->value, std::string(200, 'l').c_str());
+    CopyText(AppendVariable("Classy")->value, ("App:" + std::string(64, 'c')).c_str());
+    for (const std::string& key : {kCu + "\\" + std::string(30, 'k') + "|V", kCu + "|" + std::string(64, 'n'),
+                                   kCu + "|V:R" + std::string(64, 't'), std::string("HKEY_CURRENT_USER\\Classy|V"),
+                                   std::string("HKEY_CURRENT_USER\\Long\\Long|V")})
+        EXPECT_EQ(Visit(key, "x"), 0) << key;
+    EXPECT_EQ(Visit(kCu + "|V", "%Long%+%Long%"), 0);
+    EXPECT_EQ(Cu("V"), "<no key>");
+    EXPECT_EQ(ReadBytes(log), "<missing>");
+    EXPECT_EQ(Visit(kCu + "|V", "%Long%" + std::string(55, 'm')), 0);
+    EXPECT_EQ(Cu("V").size(), 256u) << "255 characters and the terminator fit";
+}
+
+// A non-volatile key cannot be made below a volatile one: message 105.
+TEST_F(RegistryEntryTest, KeyThatCannotBeCreatedAsksOkCancel) {
+    HKEY key;
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_CLASSES_ROOT}) {
+        const char* path = root == HKEY_CURRENT_USER ? "Software\\SettingsTest\\Volatile" : ".settingstestvolatile";
+        ASSERT_EQ(RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_VOLATILE, KEY_WRITE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+    }
+    MessageBoxAnswerer& answered = Answer({IDOK, IDCANCEL, IDCANCEL});
+    EXPECT_EQ(Visit(kCu + "\\Volatile\\Child:Cls|V", "x"), 0);
+    EXPECT_EQ(Visit(kCu + "\\Volatile\\Child|V", "x"), -1);
+    EXPECT_EQ(Visit(".settingstestvolatile\\child", "x"), -1);
+    EXPECT_EQ(ReadBytes(log), "<missing>");
+    std::vector<std::string> texts = answered.Texts();
+    ASSERT_EQ(texts.size(), 3u);
+    const std::string message = "Cannot create specified key in the regstration database !\n";
+    EXPECT_EQ(texts[0], message + kKey + "\\Volatile\\Child");
+    EXPECT_EQ(texts[2], message + ".settingstestvolatile\\child");
+}
+
+}  // namespace

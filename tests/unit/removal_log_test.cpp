@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "removal/removal_log.h"
+#include "script/sections.h"
+#include "script/text.h"
+#include "script/variables.h"
+#include "unit_support.h"
+
+namespace {
+
+class RemovalLog : public testing::Test {
+protected:
+    void SetUp() override {
+        log = scratch / "logs\\REMOVE.INF";
+        SetVariable("RemoveInf", log.c_str());
+    }
+    std::string Get(const char* section, const char* key) {
+        char value[1024];
+        GetPrivateProfileStringA(section, key, "<absent>", value, sizeof value, log.c_str());
+        return value;
+    }
+    // Keys of a section, in file order.
+    std::vector<std::string> Keys(const char* section) {
+        char list[4096] = "";
+        GetPrivateProfileStringA(section, nullptr, "", list, sizeof list, log.c_str());
+        std::vector<std::string> keys;
+        for (const char* at = list; *at; at += std::strlen(at) + 1) keys.push_back(at);
+        return keys;
+    }
+
+    StateScope state;
+    ScratchDirectory scratch;
+    std::string log;
+};
+
+TEST_F(RemovalLog, CopyDeleteAndPathRecordsHoldTheLatestText) {
+    EXPECT_EQ(LogRemoval(RestoreCopy, "WinDir\\CTL3D.DLL", "Library"), 0);
+    LogRemoval(RestoreCopy, "WinDir\\CTL3D.DLL", "Library 2");
+    LogRemoval(RemoveFile, "AppDir\\APP.EXE", "Program");
+    LogRemoval(RemoveFile, "AppDir\\APP.EXE", "Program 2");
+    LogRemoval(RemoveFile, "BackUpDir\\CTL3D.DLL", "Library");
+    LogRemoval(PathVariable, "AppDir", "C:\\APP");
+    LogRemoval(PathVariable, "AppDir", "D:\\APP");
+    EXPECT_EQ(Keys("step1"), std::vector<std::string>{"1:WinDir\\CTL3D.DLL"});
+    EXPECT_EQ(Get("step1", "1:WinDir\\CTL3D.DLL"), "Library 2");
+    EXPECT_EQ(Keys("del.step2"), (std::vector<std::string>{"AppDir\\APP.EXE", "BackUpDir\\CTL3D.DLL"}));
+    EXPECT_EQ(Get("del.step2", "AppDir\\APP.EXE"), "Program 2");
+    EXPECT_EQ(Get("path", "AppDir"), "D:\\APP");
+    EXPECT_TRUE(IsDirectory(scratch / "logs"));
+}
+
+// One record of each old-value kind: its section and key text, separators
+// of the value doubled, and the first old value kept.
+TEST_F(RemovalLog, OldValueRecordsKeepTheFirstValue) {
+    LogRemoval(IniValue, "win.ini", "windows", "load", "a/b/c");
+    LogRemoval(IniValue, "win.ini", "windows", "load", "second");
+    LogRemoval(TextLine, "AUTOEXEC.BAT", "none", "PATH", "SET PATH=C:/DOS");
+    LogRemoval(TextLine, "AUTOEXEC.BAT", "none", "PATH", "second");
+    LogRemoval(RegistryString, "HKEY_LOCAL_MACHINE\\SOFTWARE\\App", "Path", "");
+    LogRemoval(RegistryString, "HKEY_LOCAL_MACHINE\\SOFTWARE\\App", "Path", "second");
+    LogRemoval(RegistryBinary, "HKEY_CURRENT_USER\\App", "Bytes", "A<0001>B/");
+    LogRemoval(RegistryBinary, "HKEY_CURRENT_USER\\App", "Bytes", "second");
+    LogRemoval(RegistryMultiString, "HKEY_CURRENT_USER\\App", "List", "one<00>two<0000>");
+    LogRemoval(RegistryMultiString, "HKEY_CURRENT_USER\\App", "List", "second");
+    unsigned long number = 255, zero = 0, later = 7;
+    LogRemoval(RegistryDword, "HKEY_CURRENT_USER\\App", "Version", &number);
+    LogRemoval(RegistryDword, "HKEY_CURRENT_USER\\App", "Version", &later);
+    LogRemoval(RegistryDword, "HKEY_CURRENT_USER\\App", "Zero", &zero);
+    EXPECT_EQ(Get("ini.step1", "win.ini|windows|load"), "a//b//c");
+    EXPECT_EQ(Get("str.step1", "AUTOEXEC.BAT|none|PATH"), "SET PATH=C://DOS");
+    EXPECT_EQ(Get("reg.step1", "HKEY_LOCAL_MACHINE\\SOFTWARE\\App|Path"), "");
+    EXPECT_EQ(Get("reg.step1", "HKEY_CURRENT_USER\\App|Bytes:REG_BINARY"), "A<0001>B//");
+    EXPECT_EQ(Get("reg.step1", "HKEY_CURRENT_USER\\App|List:REG_MULTI_SZ"), "one<00>two<0000>");
+    EXPECT_EQ(Get("reg.step1", "HKEY_CURRENT_USER\\App|Version:REG_DWORD"), "FF");
+    EXPECT_EQ(Get("reg.step1", "HKEY_CURRENT_USER\\App|Zero:REG_DWORD"), "0");
+    EXPECT_EQ(Keys("reg.step1").size(), 5u);
+}
+
+// An old value that starts with "." (or is ".") is a record like any other:
+// a later change must not replace the value from before the first change.
+TEST_F(RemovalLog, OldValueStartingWithADotIsKept) {
+    LogRemoval(IniValue, "app.ini", "dirs", "data", ".\\data");
+    LogRemoval(IniValue, "app.ini", "dirs", "data", "C:\\INSTALLED");
+    LogRemoval(IniValue, "app.ini", "dirs", "dot", ".");
+    LogRemoval(IniValue, "app.ini", "dirs", "dot", "C:\\INSTALLED");
+    LogRemoval(IniValue, "app.ini", "dirs", "empty", "");
+    LogRemoval(IniValue, "app.ini", "dirs", "empty", "C:\\INSTALLED");
+    EXPECT_EQ(Get("ini.step1", "app.ini|dirs|data"), ".\\data");
+    EXPECT_EQ(Get("ini.step1", "app.ini|dirs|dot"), ".");
+    EXPECT_EQ(Get("ini.step1", "app.ini|dirs|empty"), "");
+}
+
+TEST_F(RemovalLog, UnknownKindsWriteNothingButMakeTheDirectory) {
+    for (int kind : {8, 9, 11, -1}) EXPECT_EQ(LogRemoval(kind, "x", "y", "z", "w"), 0);
+    EXPECT_TRUE(IsDirectory(scratch / "logs"));
+    EXPECT_EQ(GetFileAttributesA(log.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(RemovalLog, NameIsLookedUpAfreshOnEveryCall) {
+    std::string deep = scratch / "one\\two\\three\\REMOVE.INF";
+    CopyText(gState->variables[0].value, deep.c_str());
+    LogRemoval(RemoveFile, "AppDir\\A.EXE", "A");
+    CopyText(gState->variables[0].value, log.c_str());
+    LogRemoval(RemoveFile, "AppDir\\B.EXE", "B");
+    EXPECT_EQ(ReadTextFile(deep), "[del.step2]\r\nAppDir\\A.EXE=A\r\n");
+    EXPECT_EQ(Keys("del.step2"), std::vector<std::string>{"AppDir\\B.EXE"});
+}
+
+TEST_F(RemovalLog, WithoutTheVariableTheLogIsRemoveInfInTheWindowsDirectory) {
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    std::string bare = std::string(windows) + "\\RemoveInf";
+    DeleteFileA(bare.c_str());
+    CopyText(gState->variables[0].name, "removeinf");  // another letter case is another name
+    LogRemoval(PathVariable, "AppDir", "C:\\APP");
+    std::string text = ReadTextFile(bare);
+    DeleteFileA(bare.c_str());
+    EXPECT_EQ(text, "[path]\r\nAppDir=C:\\APP\r\n");
+    EXPECT_EQ(GetFileAttributesA(log.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(RemovalLog, AbortOnTheLogsDirectoryWritesNothing) {
+    WriteTextFile(scratch / "logs", "a file where the directory should be");
+    MessageAnswerer answerer({IDABORT});
+    EXPECT_EQ(LogRemoval(RemoveFile, "AppDir\\APP.EXE", "Program"), -1);
+    EXPECT_EQ(answerer.Texts().size(), 1u);
+    EXPECT_EQ(ReadTextFile(scratch / "logs"), "a file where the directory should be");
+}
+
+TEST_F(RemovalLog, OverlongTextsNeverOverrun) {
+    std::string longPath = "AppDir\\" + std::string(253, 'p');  // 260 characters
+    LogRemoval(RemoveFile, longPath.c_str(), "x");
+    LogRemoval(RestoreCopy, longPath.substr(0, 258).c_str(), "x");  // "1:" makes 260
+    LogRemoval(IniValue, std::string(252, 'f').c_str(), "sec", "key", "old");  // 260 with "|sec|key"
+    EXPECT_EQ(GetFileAttributesA(log.c_str()), INVALID_FILE_ATTRIBUTES);  // keys that would not fit: no record
+
+    LogRemoval(RemoveFile, longPath.substr(0, 259).c_str(), "x");
+    EXPECT_EQ(Get("del.step2", longPath.substr(0, 259).c_str()), "x");
+    // A value cut to 259 characters, never between the two halves of a pair.
+    std::string old = std::string(258, 'v') + "/tail";
+    LogRemoval(IniValue, "app.ini", "s", "k", old.c_str());
+    EXPECT_EQ(Get("ini.step1", "app.ini|s|k"), std::string(258, 'v'));
+    std::string description(300, 'd');
+    LogRemoval(RemoveFile, "AppDir\\D.EXE", description.c_str());
+    EXPECT_EQ(Get("del.step2", "AppDir\\D.EXE"), std::string(259, 'd'));
+}
+
+TEST(DoubleSeparatorTest, CutsOnlyBetweenPairs) {
+    char out[6];
+    EXPECT_TRUE(DoubleSeparator(out, sizeof out, "a/b", '/'));
+    EXPECT_STREQ(out, "a//b");
+    EXPECT_FALSE(DoubleSeparator(out, sizeof out, "abcd/e", '/'));
+    EXPECT_STREQ(out, "abcd");
+}
+
+// The log read back as a script gives every recorded field back.
+using Fields = std::vector<std::vector<std::string>>;
+
+int Collect(char** keys, int keyCount, char** values, int valueCount, void* context) {
+    std::vector<std::string> entry;
+    for (int i = 0; i < keyCount; ++i) entry.push_back(keys[i]);
+    entry.push_back("=");
+    for (int i = 0; i < valueCount; ++i) entry.push_back(values[i]);
+    static_cast<Fields*>(context)->push_back(entry);
+    return 0;
+}
+
+Fields Section(const std::string& log, const char* section, char keySeparator, char valueSeparator) {
+    Fields fields;
+    ForEachEntry(section, log.c_str(), keySeparator, valueSeparator, Collect, &fields);
+    return fields;
+}
+
+TEST_F(RemovalLog, LogReadsBackAsAScript) {
+    unsigned long number = 31;
+    LogRemoval(RestoreCopy, "WinDir\\CTL3D.DLL", "Library/old");
+    LogRemoval(RemoveFile, "AppDir\\APP.EXE", "Read/me");
+    LogRemoval(IniValue, "win.ini", "windows", "load", "a/b/c");
+    LogRemoval(TextLine, "AUTOEXEC.BAT", "none", "PATH", "//x/");
+    LogRemoval(RegistryString, "HKEY_LOCAL_MACHINE\\SOFTWARE\\App", "Path", "");
+    LogRemoval(RegistryDword, "HKEY_LOCAL_MACHINE\\SOFTWARE\\App", "Version", &number);
+    LogRemoval(RegistryBinary, "HKEY_CURRENT_USER\\App", "Bytes", "A<2f>/B");
+    LogRemoval(RegistryMultiString, "HKEY_CURRENT_USER\\App", "List", "one<00>two<0000>");
+
+    EXPECT_EQ(Section(log, "step1", ':', '/'), (Fields{{"1", "WinDir\\CTL3D.DLL", "=", "Library/old"}}));
+    EXPECT_EQ(Section(log, "del.step2", 0, '/'), (Fields{{"AppDir\\APP.EXE", "=", "Read/me"}}));
+    EXPECT_EQ(Section(log, "ini.step1", '|', '/'), (Fields{{"win.ini", "windows", "load", "=", "a/b/c"}}));
+    EXPECT_EQ(Section(log, "str.step1", '|', '/'), (Fields{{"AUTOEXEC.BAT", "none", "PATH", "=", "//x/"}}));
+    EXPECT_EQ(Section(log, "reg.step1", '|', '/'),
+              (Fields{{"HKEY_LOCAL_MACHINE\\SOFTWARE\\App", "Path", "=", ""},
+                      {"HKEY_LOCAL_MACHINE\\SOFTWARE\\App", "Version:REG_DWORD", "=", "1F"},
+                      {"HKEY_CURRENT_USER\\App", "Bytes:REG_BINARY", "=", "A<2f>/B"},
+                      {"HKEY_CURRENT_USER\\App", "List:REG_MULTI_SZ", "=", "one<00>two<0000>"}}));
+}
+
+// Path records are read back by the path visitor: a value holding ';' or
+// '%' must come back as it was, not as a prompt or an expansion.
+TEST_F(RemovalLog, PathRecordsReadBackThroughThePathSection) {
+    LogRemoval(PathVariable, "AppDir", "C:\\100%\\A;B");
+    LogRemoval(PathVariable, "DataDir", "C:\\DATA");
+    gState->variableCount = 0;
+    CopyText(gProcess.scriptPath, log.c_str());
+    EXPECT_EQ(ReadPathVariables(), 2);
+    gProcess.scriptPath[0] = '\0';
+    ASSERT_EQ(gState->variableCount, 2);
+    EXPECT_STREQ(gState->variables[0].name, "AppDir");
+    EXPECT_STREQ(gState->variables[0].value, "C:\\100%\\A;B");
+    EXPECT_STREQ(gState->variables[1].value, "C:\\DATA");
+}
+
+}  // namespace

@@ -1,0 +1,87 @@
+// A script's ini., str. and reg. sections run through ForEachEntry, then the
+// removal log they left read back the same way in remove mode: the state from
+// before must come back.
+#include <gtest/gtest.h>
+
+#include "action_test_support.h"
+#include "actions/actions.h"
+#include "run/setup_state.h"
+
+namespace {
+
+const char kKey[] = "Software\\SettingsRoundTrip";
+const std::string kText = "[boot]\r\nshell=progman.exe\r\ndrivers=mmsystem.dll\r\n; sound\r\n\r\n[386Enh]\r\ndevice=*vpd\r\n";
+
+// Type and data of every value of the key, in one text.
+std::string Values() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
+    std::string all;
+    char name[64], data[1024];
+    DWORD nameSize = sizeof name, size = sizeof data, type;
+    for (DWORD i = 0; RegEnumValueA(key, i, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) ==
+                      ERROR_SUCCESS;
+         ++i, nameSize = sizeof name, size = sizeof data)
+        all += std::string(name) + ":" + std::to_string(type) + "=" + std::string(data, size) + ";";
+    RegCloseKey(key);
+    return all;
+}
+
+class RemovalRoundTripTest : public ActionTest {
+protected:
+    void TearDown() override {
+        RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+        ActionTest::TearDown();
+    }
+    int Run(const char* section, const std::string& script, EntryVisitor visitor) {
+        return ForEachEntry(section, script.c_str(), '|', '/', visitor, nullptr);
+    }
+};
+
+TEST_F(RemovalRoundTripTest, RemoveModeReadBackRestoresTheStateFromBefore) {
+    std::string ini = Path("app.ini"), text = Path("system.txt"), script = Path("setup.inf");
+    const std::string iniBefore = "[Settings]\r\nExisting=old\r\n[windows]\r\nload=one.exe\r\n[Desktop]\r\nPattern=a/b\r\n";
+    WriteBytes(ini, iniBefore);
+    WriteBytes(text, kText);
+    HKEY key;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    RegSetValueExA(key, "Str", 0, REG_SZ, reinterpret_cast<const BYTE*>("old/value"), 10);
+    RegSetValueExA(key, "Num", 0, REG_DWORD, reinterpret_cast<const BYTE*>("\xff\0\0\0"), 4);
+    RegSetValueExA(key, "Bin", 0, REG_BINARY, reinterpret_cast<const BYTE*>("\x01<\x02"), 3);
+    RegSetValueExA(key, "Multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>("one\0"), 5);
+    RegCloseKey(key);
+    const std::string registryBefore = Values();
+    WriteBytes(script,
+               "[ini.Main]\r\nDir\\app.ini|Settings|Existing=new\r\nDir\\app.ini|Settings|Fresh=added\r\n"
+               "Dir\\app.ini|windows|load|,=app.exe\r\nDir\\app.ini|Desktop|Pattern=\r\n"
+               "[str.Main]\r\nDir\\system.txt|boot|drivers=drivers=mmsystem.dll midimap.drv\r\n"
+               "Dir\\system.txt|boot|mouse.drv=mouse.drv=mouse.drv\r\nDir\\system.txt|386Enh|device=\r\n"
+               "[reg.Main]\r\nHKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Str=new//value\r\n"
+               "HKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Num:REG_DWORD=20\r\n"
+               "HKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Bin:REG_BINARY_ADD=<ff>\r\n"
+               "HKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Multi:REG_MULTI_SZ_ADD=two\r\n"
+               "HKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Gone=x\r\n");
+
+    EXPECT_EQ(Run("ini.Main", script, IniEntry), 4);
+    EXPECT_EQ(Run("str.Main", script, TextLineEntry), 3);
+    EXPECT_EQ(Run("reg.Main", script, RegistryEntry), 5);
+    EXPECT_EQ(ProfileText(ini, "windows", "load"), "one.exe,app.exe");
+    EXPECT_EQ(ReadBytes(text),
+              "[boot]\r\nshell=progman.exe\r\ndrivers=mmsystem.dll midimap.drv\r\nmouse.drv=mouse.drv\r\n; sound\r\n\r\n"
+              "[386Enh]\r\n");
+    EXPECT_NE(Values(), registryBefore);
+
+    std::string logged = ReadBytes(log);
+    gProcess.removeMode = 1;
+    EXPECT_EQ(Run("ini.step1", log, IniEntry), 4);
+    EXPECT_EQ(Run("str.step1", log, TextLineEntry), 3);
+    EXPECT_EQ(Run("reg.step1", log, RegistryEntry), 5);
+    EXPECT_EQ(ProfileText(ini, "Settings", "Existing") + ProfileText(ini, "Settings", "Fresh") +
+                  ProfileText(ini, "windows", "load") + ProfileText(ini, "Desktop", "Pattern"),
+              "old<none>one.exea/b");
+    EXPECT_EQ(ReadBytes(text), kText);
+    EXPECT_EQ(Values(), registryBefore);
+    EXPECT_EQ(ReadBytes(log), logged) << "reading the log back does not extend it";
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "run/messages.h"
+#include "run/run.h"
+
+TEST(CommandLine, ProgramNameIsSkipped) {
+    EXPECT_STREQ(CommandLineText("setup.exe"), "");
+    EXPECT_STREQ(CommandLineText("setup.exe   "), "");
+    EXPECT_STREQ(CommandLineText("A:\\SETUP.EXE OTHER.INF"), "OTHER.INF");
+    EXPECT_STREQ(CommandLineText("setup.exe\t \x01 my script.inf  "), "my script.inf  ");
+}
+
+TEST(CommandLine, QuotedProgramNameAndQuotesKeptInTheScriptName) {
+    EXPECT_STREQ(CommandLineText("\"C:\\Program Files\\setup.exe\" \"MY FILE.INF\""), "\"MY FILE.INF\"");
+    EXPECT_STREQ(CommandLineText("\"C:\\a b\\setup.exe\"x.inf"), "x.inf");
+    EXPECT_STREQ(CommandLineText("\"unterminated"), "");
+}
+
+TEST(Messages, ArgumentCountByIdRange) {
+    EXPECT_EQ(MessageArgumentCount(1), 0);
+    EXPECT_EQ(MessageArgumentCount(99), 0);
+    EXPECT_EQ(MessageArgumentCount(101), 1);
+    EXPECT_EQ(MessageArgumentCount(150), 1);
+    EXPECT_EQ(MessageArgumentCount(250), 2);
+    EXPECT_EQ(MessageArgumentCount(300), 3);
+}
+
+TEST(Messages, AnswerMappingForEveryStyleInUse) {
+    // Abort/Retry/Ignore sets map; OK and OK/Cancel answers come back unchanged.
+    for (UINT style : {0x12u, 0x1012u & ~kAppendSystemText}) {
+        EXPECT_EQ(MapMessageAnswer(style, IDABORT), -1);
+        EXPECT_EQ(MapMessageAnswer(style, IDRETRY), 0);
+        EXPECT_EQ(MapMessageAnswer(style, IDIGNORE), 1);
+    }
+    EXPECT_EQ(MapMessageAnswer(0x10, IDOK), 1);
+    EXPECT_EQ(MapMessageAnswer(0x31, IDOK), 1);
+    EXPECT_EQ(MapMessageAnswer(0x31, IDCANCEL), 2);
+    // The Yes/No/Cancel set carries the value 2 too: its Cancel stays 2, Yes 6.
+    EXPECT_EQ(MapMessageAnswer(MB_YESNOCANCEL, IDYES), 6);
+    EXPECT_EQ(MapMessageAnswer(MB_YESNOCANCEL, IDCANCEL), 2);
+}
+
+TEST(Messages, ComposedFromTheStringTable) {
+    char out[256];
+    const void* one[3] = {"C:\\APP\\A.EXE", "", ""};
+    ComposeMessage(out, sizeof out, kMsgCannotOpen, one);
+    EXPECT_STREQ(out, "C:\\APP\\A.EXE\nCannot open specified file !");
+    ComposeMessage(out, sizeof out, kMsgCannotCreateKey, one);
+    EXPECT_STREQ(out, "Cannot create specified key in the regstration database !\nC:\\APP\\A.EXE");
+    const void* none[3] = {"", "", ""};
+    ComposeMessage(out, sizeof out, kMsgNoMemory, none);
+    EXPECT_STREQ(out, "Not enought memory !!!");
+    const void* number[3] = {reinterpret_cast<const void*>(static_cast<INT_PTR>(-7)), "", ""};
+    ComposeMessage(out, sizeof out, kMsgLzError, number);
+    EXPECT_STREQ(out, "Lempel-Ziv Encoding Error #-7 !");
+    const void* three[3] = {"a", "b", "c"};
+    ComposeMessage(out, sizeof out, kMsgCannotCopyTemp, three);
+    EXPECT_STREQ(out, "Cannot copy a\nb\nto temporary file\nc !");
+}
+
+TEST(Messages, LongArgumentIsCutInsideTheBuffer) {
+    char out[256];
+    std::string longPath(600, 'x');
+    const void* args[3] = {longPath.c_str(), "", ""};
+    memset(out, 0x55, sizeof out);
+    ComposeMessage(out, sizeof out, kMsgCannotDelete, args);
+    std::string text = out;
+    EXPECT_LE(text.size(), 255u);
+    // The path is shortened at its start; the message's own line stays whole.
+    EXPECT_EQ(text.substr(0, 3), "...");
+    const std::string tail = "xxx\nCannot delete specified file!";
+    ASSERT_GT(text.size(), tail.size());
+    EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+}

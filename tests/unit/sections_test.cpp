@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "script/sections.h"
+
+namespace {
+
+std::vector<std::string> Split(const char* text, char separator, int room = kFieldRoom) {
+    char buffer[512];
+    lstrcpynA(buffer, text, sizeof buffer);
+    char* fields[64];
+    int count = -1;
+    char* end = SplitFields(buffer, fields, &count, separator, room);
+    EXPECT_EQ(end, buffer + lstrlenA(text)) << "must return the original terminator";
+    EXPECT_EQ(fields[count], nullptr);
+    return std::vector<std::string>(fields, fields + count);
+}
+
+using Fields = std::vector<std::string>;
+
+TEST(SplitFields, TableOfSeparatorRules) {
+    EXPECT_EQ(Split("a/b/c", '/'), (Fields{"a", "b", "c"}));
+    EXPECT_EQ(Split("a//b", '/'), (Fields{"a/b"}));
+    EXPECT_EQ(Split("a///b", '/'), (Fields{"a/", "b"}));
+    EXPECT_EQ(Split("a////b", '/'), (Fields{"a//b"}));
+    EXPECT_EQ(Split("/a", '/'), (Fields{"", "a"}));
+    EXPECT_EQ(Split("a/", '/'), (Fields{"a", ""}));
+    EXPECT_EQ(Split("a/b//", '/'), (Fields{"a", "b/"}));
+    EXPECT_EQ(Split("//", '/'), (Fields{"/"}));
+    EXPECT_EQ(Split("", '/'), (Fields{""}));
+}
+
+TEST(SplitFields, RunsOfOneToFiveSeparators) {
+    // k separators stand for k/2 literal ones, then a break when k is odd.
+    EXPECT_EQ(Split("x|y", '|'), (Fields{"x", "y"}));
+    EXPECT_EQ(Split("x||y", '|'), (Fields{"x|y"}));
+    EXPECT_EQ(Split("x|||y", '|'), (Fields{"x|", "y"}));
+    EXPECT_EQ(Split("x||||y", '|'), (Fields{"x||y"}));
+    EXPECT_EQ(Split("x|||||y", '|'), (Fields{"x||", "y"}));
+}
+
+TEST(SplitFields, NoSeparatorKeepsTheWholeText) {
+    EXPECT_EQ(Split("a/b:c|d", 0), (Fields{"a/b:c|d"}));
+}
+
+TEST(SplitFields, NeverMoreFieldsThanTheRoom) {
+    // 20 fields into room for 4 pointers: three fields, the rest stays in the last.
+    Fields f = Split("1/2/3/4/5/6/7/8/9/10/11/12/13/14/15/16/17/18/19/20", '/', 4);
+    ASSERT_EQ(f.size(), 3u);
+    EXPECT_EQ(f[0], "1");
+    EXPECT_EQ(f[1], "2");
+    EXPECT_EQ(f[2], "3/4/5/6/7/8/9/10/11/12/13/14/15/16/17/18/19/20");
+    EXPECT_EQ(Split("a/b/c/d/e/f/g/h/i/j/k/l/m/n/o/p/q", '/').size(), 15u);
+}
+
+TEST(Strings, FindTextAndAddBackslash) {
+    EXPECT_STREQ(FindText("HKEY_X\\Soft", "\\"), "\\Soft");
+    EXPECT_EQ(FindText("abc", ":"), nullptr);
+    EXPECT_EQ(FindText(static_cast<const char*>(nullptr), ":"), nullptr);
+    char path[16] = "C:\\APP";
+    EXPECT_STREQ(AddBackslash(path), "C:\\APP\\");
+    EXPECT_STREQ(AddBackslash(path), "C:\\APP\\");
+    char full[8] = "1234567";  // no room left: unchanged, still terminated
+    EXPECT_STREQ(AddBackslash(full), "1234567");
+}
+
+// Writes a script into a temporary file and removes it afterwards.
+class ScriptFile : public testing::Test {
+protected:
+    char path[MAX_PATH] = "";
+    void Write(const char* text) {
+        char dir[MAX_PATH];
+        GetTempPathA(sizeof dir, dir);
+        GetTempFileNameA(dir, "tst", 0, path);
+        HANDLE f = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written;
+        WriteFile(f, text, lstrlenA(text), &written, nullptr);
+        CloseHandle(f);
+    }
+    void TearDown() override {
+        if (path[0]) DeleteFileA(path);
+    }
+};
+
+struct Seen {
+    std::vector<Fields> keys;
+    std::vector<Fields> values;
+    int stopAt = -1;
+};
+
+int Record(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context) {
+    auto* seen = static_cast<Seen*>(context);
+    seen->keys.emplace_back(keyFields, keyFields + keyCount);
+    seen->values.emplace_back(valueFields, valueFields + valueCount);
+    return static_cast<int>(seen->keys.size()) == seen->stopAt ? -1 : 1;
+}
+
+TEST_F(ScriptFile, ProfileReaderRules) {
+    Write("[Other]\r\nx=1\r\n[Files]\r\n  First/A , B = \"quoted value\" \r\nsecond=plain|two\r\n"
+          "a//b=lit\r\nEmpty=\r\n");
+    Seen seen;
+    // Section names match in any letter case; blanks and quotes go.
+    EXPECT_EQ(ForEachEntry("files", path, '/', '|', Record, &seen), 4);
+    ASSERT_EQ(seen.keys.size(), 4u);
+    EXPECT_EQ(seen.keys[0], (Fields{"First", "A , B"}));
+    EXPECT_EQ(seen.values[0], (Fields{"quoted value"}));
+    EXPECT_EQ(seen.keys[1], (Fields{"second"}));
+    EXPECT_EQ(seen.values[1], (Fields{"plain", "two"}));
+    EXPECT_EQ(seen.keys[2], (Fields{"a/b"}));  // the value is read by the key as written
+    EXPECT_EQ(seen.values[2], (Fields{"lit"}));
+    EXPECT_EQ(seen.values[3], (Fields{""}));
+}
+
+TEST_F(ScriptFile, MissingSectionVisitsNothing) {
+    Write("[A]\r\nk=v\r\n[Empty]\r\n");
+    Seen seen;
+    EXPECT_EQ(ForEachEntry("Nope", path, 0, 0, Record, &seen), 0);
+    EXPECT_EQ(ForEachEntry("Empty", path, 0, 0, Record, &seen), 0);
+    EXPECT_TRUE(seen.keys.empty());
+}
+
+TEST_F(ScriptFile, ValuesCutAt255) {
+    std::string script = "[S]\r\nk=" + std::string(400, 'v') + "\r\n";
+    Write(script.c_str());
+    Seen seen;
+    ASSERT_EQ(ForEachEntry("S", path, 0, 0, Record, &seen), 1);
+    EXPECT_EQ(seen.values[0][0], std::string(255, 'v'));
+}
+
+TEST_F(ScriptFile, VisitorStopsAfterExactlyThreeVisits) {
+    Write("[S]\r\n1=a\r\n2=b\r\n3=c\r\n4=d\r\n5=e\r\n");
+    Seen seen;
+    seen.stopAt = 3;
+    EXPECT_EQ(ForEachEntry("S", path, 0, 0, Record, &seen), -1);
+    EXPECT_EQ(seen.keys.size(), 3u);
+    Seen all;  // a visitor's 1 does not stop anything
+    EXPECT_EQ(ForEachEntry("S", path, 0, 0, Record, &all), 5);
+}
+
+TEST_F(ScriptFile, KeysEqualButForCaseShareTheFirstValue) {
+    Write("[S]\r\nName=first\r\nNAME=second\r\n");
+    Seen seen;
+    ForEachEntry("S", path, 0, 0, Record, &seen);
+    ASSERT_EQ(seen.values.size(), 2u);
+    EXPECT_EQ(seen.values[0][0], "first");
+    EXPECT_EQ(seen.values[1][0], "first");
+}
+
+TEST_F(ScriptFile, FieldsBeyondTheRoomStayInTheLastField) {
+    Write("[S]\r\na/b/c/d/e/f/g/h/i/j/k/l/m/n/o/p/q/r=v\r\n");
+    Seen seen;
+    ForEachEntry("S", path, '/', 0, Record, &seen);
+    ASSERT_EQ(seen.keys[0].size(), 15u);
+    EXPECT_EQ(seen.keys[0][14], "o/p/q/r");
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include "action_test_support.h"
+#include "actions/actions.h"
+#include "run/setup_state.h"
+#include "script/text.h"
+
+namespace {
+
+const std::string kSystemIni =
+    "[boot]\r\nshell=progman.exe\r\ndrivers=mmsystem.dll\r\n; sound\r\n\r\n[386Enh]\r\ndevice=*vpd\r\n";
+
+class TextLineEntryTest : public ActionTest {
+protected:
+    int Visit(const std::string& key, const std::string& value) { return VisitEntry(TextLineEntry, key, value); }
+    // The log's text as the profile writer left it: these keys hold '='.
+    bool LogHasLine(const std::string& line) { return ReadBytes(log).find("\r\n" + line + "\r\n") != std::string::npos; }
+};
+
+// Each entry of the worked example, on the file as it was at the start.
+TEST_F(TextLineEntryTest, WorkedExampleByteForByte) {
+    struct Step {
+        const char* key;
+        const char* value;
+        std::string expected;
+        const char* logLine;
+    };
+    const Step steps[] = {
+        {"system.ini|boot|drivers=", "drivers=mmsystem.dll midimap.drv",
+         "[boot]\r\nshell=progman.exe\r\ndrivers=mmsystem.dll midimap.drv\r\n; sound\r\n\r\n[386Enh]\r\ndevice=*vpd\r\n",
+         "system.ini|boot|drivers==drivers=mmsystem.dll"},
+        {"system.ini|boot|mouse.drv=", "mouse.drv=mouse.drv",
+         "[boot]\r\nshell=progman.exe\r\ndrivers=mmsystem.dll\r\nmouse.drv=mouse.drv\r\n; sound\r\n\r\n[386Enh]\r\ndevice=*vpd\r\n",
+         "system.ini|boot|mouse.drv=="},
+        {"system.ini|386Enh|device=*vpd", "",
+         "[boot]\r\nshell=progman.exe\r\ndrivers=mmsystem.dll\r\n; sound\r\n\r\n[386Enh]\r\n",
+         "system.ini|386Enh|device=*vpd=device=*vpd"},
+        {"system.ini|drivers|timer=", "timer=timer.drv", kSystemIni + "\r\n[drivers]\r\ntimer=timer.drv\r\n",
+         "system.ini|drivers|timer=="},
+    };
+    std::string systemIni = WindowsDirectory() + "\\system.ini";
+    std::string saved = ReadBytes(systemIni);
+    for (const Step& step : steps) {
+        WriteBytes(systemIni, kSystemIni);
+        EXPECT_EQ(Visit(step.key, step.value), 1);
+        EXPECT_EQ(ReadBytes(systemIni), step.expected) << step.key;
+        EXPECT_TRUE(LogHasLine(step.logLine)) << step.logLine;
+    }
+    WriteBytes(systemIni, saved);
+
+    std::string autoexec = "C:\\autoexec.bat";
+    std::string savedAutoexec = ReadBytes(autoexec);
+    WriteBytes(autoexec, "@ECHO OFF\r\nset Temp=C:\\DOS\r\nPATH C:\\DOS\r\n");
+    EXPECT_EQ(Visit("C:\\autoexec.bat|none|SET TEMP=", "SET TEMP=C:\\TEMP"), 1);
+    EXPECT_EQ(ReadBytes(autoexec), "@ECHO OFF\r\nSET TEMP=C:\\TEMP\r\nPATH C:\\DOS\r\n");
+    EXPECT_TRUE(LogHasLine("C:\\autoexec.bat|none|SET TEMP==set Temp=C:\\DOS"));
+    WriteBytes(autoexec, "@ECHO OFF\r\nPATH C:\\DOS\r\n");
+    EXPECT_EQ(Visit("C:\\autoexec.bat|none|SET TEMP=", "SET TEMP=C:\\TEMP"), 1);
+    EXPECT_EQ(ReadBytes(autoexec), "@ECHO OFF\r\nPATH C:\\DOS\r\nSET TEMP=C:\\TEMP\r\n");
+    if (savedAutoexec == "<missing>") DeleteFileA(autoexec.c_str());
+    else WriteBytes(autoexec, savedAutoexec);
+}
+
+TEST_F(TextLineEntryTest, RecordsFlagsConditionsAndReadOnlyTargets) {
+    std::string file = Path("t.txt");
+    WriteBytes(file, "[s]\r\nk=1\r\nj=1\r\n");
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(Visit("Dir\\t.txt|s|k", "k=2"), 1);
+    EXPECT_EQ(Visit("Dir\\t.txt|s|k", "k=3"), 1);
+    EXPECT_EQ(Logged("str.step1", "Dir\\t.txt|s|k"), "k=1") << "the first old line stays";
+    EXPECT_EQ(Visit("Dir\\t.txt|s|j", "j=2/,-"), 1);
+    gProcess.removeMode = 1;
+    EXPECT_EQ(Visit("Dir\\t.txt|s|m", "m=2"), 1);
+    EXPECT_EQ(Logged("str.step1", "Dir\\t.txt|s|j"), "<none>");
+    EXPECT_EQ(Logged("str.step1", "Dir\\t.txt|s|m"), "<none>");
+    CopyText(gState->optionCodes, "A");
+    EXPECT_EQ(Visit("Dir\\t.txt|s|n", "n=1/B"), 0);
+    gProcess.cancelFlag = 1;
+    EXPECT_EQ(Visit("Dir\\t.txt|s|n", "n=1/A"), -1);
+    EXPECT_EQ(ReadBytes(file), "[s]\r\nk=3\r\nj=2\r\nm=2\r\n");
+}
+
+TEST_F(TextLineEntryTest, OverlongTextsAreRefused) {
+    std::string file = Path("t.txt");
+    WriteBytes(file, "[s]\r\nk=1\r\n");
+    for (const std::string& key : {"Dir\\t.txt|s|" + std::string(64, 'k'), "Dir\\t.txt|" + std::string(64, 's') + "|k",
+                                   "Dir\\" + std::string(60, 't') + "|s|k"})
+        EXPECT_EQ(Visit(key, "k=2"), 1);
+    EXPECT_EQ(Visit("Dir\\t.txt|s|k", "k=" + std::string(126, 'x')), 1);
+    EXPECT_EQ(ReadBytes(file), "[s]\r\nk=1\r\n");
+    EXPECT_EQ(FileCount(), 1);
+    std::string full = "k=" + std::string(125, 'x');
+    EXPECT_EQ(Visit("Dir\\t.txt|s|k", full), 1);
+    EXPECT_EQ(ReadBytes(file), "[s]\r\n" + full + "\r\n");
+}
+
+// A directory where the file should be: the edit fails and message 101 asks.
+TEST_F(TextLineEntryTest, FailedEditAsksAbortRetryIgnore) {
+    std::string file = Path("t.txt");
+    ASSERT_TRUE(CreateDirectoryA(file.c_str(), nullptr));
+    MessageBoxAnswerer& answered = Answer({IDIGNORE, IDABORT, IDRETRY, IDRETRY}, [&](size_t index) {
+        if (index == 3) RemoveDirectoryA(file.c_str());
+    });
+    EXPECT_EQ(Visit("Dir\\t.txt|s|k", "k=1"), 1);
+    EXPECT_EQ(Visit("Dir\\t.txt|s|k", "k=1"), -1);
+    EXPECT_EQ(ReadBytes(log), "<missing>") << "no record before an edit succeeds";
+    EXPECT_EQ(Visit("Dir\\t.txt|s|k", "k=1"), 1);
+    EXPECT_EQ(ReadBytes(file), "\r\n[s]\r\nk=1\r\n");
+    EXPECT_EQ(Logged("str.step1", "Dir\\t.txt|s|k"), "");
+    std::vector<std::string> texts = answered.Texts();
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[0], file + "\nCannot modify specified file !");
+    EXPECT_EQ(FileCount(), 2) << "the log and the edited file only";
+}
+
+}  // namespace
