@@ -1,10 +1,11 @@
 """Interactive installs from the component dialog: the selection decides
 which sections the pass visits, Cancel runs no pass, a cancelled path dialog
-leaves the dialog open for a second OK, and a removal log completed into a
-script and run in remove mode puts the saved files back."""
+leaves the dialog open for a second OK, a removal log completed into a script
+and run in remove mode puts the saved files back, and the sample product
+installs start to end with the demo's own answers."""
 import os
 
-from harness import Media, check, control, expect_done, read_bytes, read_ini, run_setup, scenario
+from harness import SOURCE, Media, check, control, expect_done, read_bytes, read_ini, run_setup, scenario
 
 DONE = "Installation Complete"
 PATH_DIALOG = "Destination Directory"
@@ -204,3 +205,23 @@ def removal_log_run_in_remove_mode_puts_saved_files_back(prefix):
     check(not os.path.exists(prefix.unix(r"C:\App\program.txt")), "the installed file is still there")
     check(sorted(os.listdir(backup)) == ["STP.DLL", "setup.exe"], "the backup copy is still there")
     check(read_bytes(log) == before, "the remove run wrote into the log")
+
+
+@scenario
+def sample_product_start_to_end(prefix):
+    sample = os.path.join(SOURCE, "samples", "demo")
+    media = Media(prefix)
+    for name in os.listdir(sample):
+        if name != "robot.plan":
+            media.write(name, read_bytes(os.path.join(sample, name)))
+    with open(os.path.join(sample, "robot.plan")) as f:
+        t = run_setup(prefix, media, f.read().replace("wait 800", ""))
+    expect_done(t)
+    check(t.captions() == ["Welcome", "Licence Agreement", "Installation Options", "Sample Notes 1.0 Setup",
+                           PATH_DIALOG, DONE], t.captions())
+    app = r"C:\Program Files\Sample Notes"
+    # Examples was cleared in the list; German help was never offered.
+    check(listing(prefix, app) == ["HELP.TXT", "NOTES.INI", "README.TXT", "REMOVE.INF", "RUNTIME.TXT"],
+          listing(prefix, app))
+    check(read_ini(prefix.unix(app + r"\NOTES.INI"))["settings"] ==
+          [("Version", "1.0"), ("Help", app + r"\HELP.TXT")], "settings written")
