@@ -58,18 +58,6 @@ TEST_F(ChoiseSilent, ListingTestDecidesAndPreselectionPlaysNoPart) {
     EXPECT_EQ(Read("X", kConditions), "PLAIN ONLYX XANY ANYX HIDDEN");
 }
 
-TEST_F(ChoiseSilent, RowsHoldLabelSectionAndDescription) {
-    Read("", "Program files/A,-=MAIN|The main program files\r\nSupport=SUPPORT\r\n"
-             "Pipes||in label=PIPE|a || in the description\r\n");
-    ASSERT_EQ(gState->componentCount, 3);
-    EXPECT_STREQ(gState->components[0].label, "Program files");
-    EXPECT_STREQ(gState->components[0].section, "MAIN");
-    EXPECT_STREQ(gState->components[0].description, "The main program files");
-    EXPECT_STREQ(gState->components[1].description, "") << "a hidden component has no description";
-    EXPECT_STREQ(gState->components[2].label, "Pipes||in label") << "the key is cut on the slash only";
-    EXPECT_STREQ(gState->components[2].description, "a | in the description");
-}
-
 TEST_F(ChoiseSilent, ComponentsBeyondTheTableAreLeftOut) {
     std::string many;
     for (int i = 0; i < kMaxComponents + 4; ++i) many += "C" + std::to_string(i) + "=S" + std::to_string(i) + "\r\n";
