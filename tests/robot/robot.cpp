@@ -368,6 +368,9 @@ int main(int argc, char** argv) {
                 Record(w, "ignored");
                 continue;
             }
+            // A short-lived window (the progress dialog of a quick pass) may be
+            // gone before its controls were looked at: it needed no answer.
+            if (!IsWindow(w)) continue;
             Record(w, "dialog");
             if (next < steps.size() && steps[next].verb == "expect" && Matches(w, steps[next].match)) {
                 current = w;
