@@ -1,5 +1,10 @@
 #include "actions/entry_path.h"
 
+#include "actions/file_copy.h"
+#include "actions/install_pass.h"
+#include "run/setup_state.h"
+#include "script/conditions.h"
+
 #include "script/sections.h"
 #include "script/text.h"
 #include "script/variables.h"
@@ -25,4 +30,18 @@ bool BuildEntryPath(char* keyField, char (&path)[MAX_PATH]) {
     whole = whole && AppendText(path, pieces[count - 1]);
     if (!whole) path[0] = '\0';
     return whole;
+}
+
+int OpenFileEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, FileEntry& entry, char* value,
+                  size_t valueCap) {
+    if (CancelRequested()) return -1;
+    if (valueCount >= 2 && !MatchCondition(gState->optionCodes, valueFields[1])) return 0;
+    if (keyCount < 3) return 1;
+    if (!CopyText(entry.fileText, keyFields[0]) || !BuildEntryPath(keyFields[0], entry.path)) return 1;
+    if (!ExpandText(valueFields[0], value, valueCap, true) || !ExpandText(keyFields[1], entry.section, true) ||
+        !ExpandText(keyFields[2], entry.key, true))
+        return 1;
+    ShowStatus("Modify file:\n\nSection:\n\nString:", entry.path, entry.section, entry.key);
+    if (EnsureDirectory(entry.path) == -1) return -1;
+    return 2;
 }

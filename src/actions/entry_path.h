@@ -1,4 +1,5 @@
-// The target file of an INI or text line entry, named by its first key field.
+// The target file of an INI or text line entry, named by its first key field,
+// and the opening steps that both kinds of entry share.
 #pragma once
 #include <windows.h>
 
@@ -11,3 +12,21 @@ constexpr int kEntryFileTextSize = 64;
 // not used. Cuts keyField in place. False, with path emptied, when the field
 // has more than three pieces or the path does not fit.
 bool BuildEntryPath(char* keyField, char (&path)[MAX_PATH]);
+
+// What an INI or text line entry works with: the first key field as written
+// (for the removal log), the file, and the expanded section and key.
+struct FileEntry {
+    char fileText[kEntryFileTextSize];
+    char path[MAX_PATH];
+    char section[64];
+    char key[64];
+};
+
+// The shared opening of an INI or text line entry: the cancel test, the
+// condition, the file path, the expansions (value into value/valueCap), the
+// status line and the file's directory. Returns 2 when the entry is to be
+// carried out, otherwise the entry's result: -1 stop the pass, 0 the condition
+// failed, 1 refused (too few key fields, or a text that does not fit: writing
+// a cut name would change something the script did not name).
+int OpenFileEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, FileEntry& entry, char* value,
+                  size_t valueCap);

@@ -13,9 +13,9 @@ import harness  # noqa: E402
 
 def main(path, only=None):
     name = os.path.splitext(os.path.basename(path))[0]
-    spec = importlib.util.spec_from_file_location(name, path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    module_spec = importlib.util.spec_from_file_location(name, path)
+    module = importlib.util.module_from_spec(module_spec)
+    module_spec.loader.exec_module(module)
     cases = [(n, f) for n, f in vars(module).items() if callable(f) and getattr(f, "is_scenario", False)]
     passed = failed = 0
     for case_name, fn in cases:
