@@ -63,9 +63,28 @@ void KeepFirst(const char* section, const char* key, const char* value, const ch
     if (!RecordExists(section, key, log)) WritePrivateProfileStringA(section, key, value, log);
 }
 
+// Old values are read back as the first value field of an action entry and
+// expanded: '/' and '%' are doubled so that they stay literal. The profile
+// reader drops blanks around a value and one pair of enclosing quotes, so a
+// value that starts or ends with a blank, or starts with a quote, is written
+// inside double quotes, which the reader takes off again.
+void EscapeOldText(char (&value)[kLogText], const char* old) {
+    const char* text = old ? old : "";
+    size_t n = std::strlen(text);
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    bool quote = n > 0 && (blank(text[0]) || blank(text[n - 1]) || text[0] == '"' || text[0] == '\'');
+    if (!quote) {
+        DoubleSeparators(value, sizeof value, text, "/%");
+        return;
+    }
+    value[0] = '"';
+    DoubleSeparators(value + 1, sizeof value - 2, text, "/%");
+    AppendText(value, "\"");
+}
+
 void LogOldText(const char* section, const char (&key)[kLogText], const char* old, const char* log) {
     char value[kLogText];
-    DoubleSeparators(value, sizeof value, old, "/");
+    EscapeOldText(value, old);
     KeepFirst(section, key, value, log);
 }
 
