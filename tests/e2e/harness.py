@@ -222,7 +222,9 @@ def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="r
     with open(plan_path, "w") as f:
         f.write("\n".join(ignores + [line.strip() for line in plan.strip().splitlines()]) + "\n")
     robot = os.path.join(BUILD, "tests", "robot.exe")
-    command = media.windows_path + "\\" + exe + (" " + args if args else "")
+    program = media.windows_path + "\\" + exe
+    # A program path with blanks is quoted, as the shell starts it.
+    command = ('"%s"' % program if " " in program else program) + (" " + args if args else "")
     subprocess.run(["wine", robot, plan_path, transcript_path, str(timeout), command], env=prefix.env,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=timeout + 60)
     t = Transcript(transcript_path)
