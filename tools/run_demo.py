@@ -31,6 +31,11 @@ def main(interactive):
                 texts = [c["text"] for c in e["controls"] if c["text"] and c["class"] in ("Static", "Edit")]
                 print("dialog %-26s %s" % ('"%s"' % e["caption"], " | ".join(texts)[:150].replace("\r\n", " ").replace("\n", " ")))
         print("installer ended: %s, exit code %s" % (t.end.get("how"), t.end.get("exit")))
+    installed = prefix.unix("C:\\Sample Notes")
+    for root, _, files in sorted(os.walk(installed)):
+        for name in sorted(files):
+            path = os.path.join(root, name)
+            print("installed %-40s %6d bytes" % (os.path.relpath(path, prefix.drive_c), os.path.getsize(path)))
     prefix.stop()
     print("the prefix stays for a look: WINEPREFIX=%s" % prefix.path)
 

@@ -106,9 +106,11 @@ int CopyEntry(char** keyFields, int keyCount, char** valueFields, int valueCount
         if (GetFileInfo(target, nullptr)) {
             char name[] = "BackUpDir";
             char backup[MAX_PATH];
-            ExpandText(name, backup, false);
-            AddBackslash(backup);
-            if (!AppendText(backup, targetName)) return ReportUnusablePath(kMsgCannotCreateFile, backup);
+            bool backupFits = ExpandText(name, backup, false);
+            size_t n = std::strlen(backup);
+            if (n == 0 || backup[n - 1] != '\\') backupFits = AppendText(backup, "\\") && backupFits;
+            backupFits = AppendText(backup, targetName) && backupFits;
+            if (!backupFits) return ReportUnusablePath(kMsgCannotCreateFile, backup);
             LogRemoval(RestoreCopy, logged, description);
             // The first backup holds the file found before any installation: keep it.
             if (!GetFileInfo(backup, nullptr) && ExpandCopy(target, backup) == -1) return -1;

@@ -5,7 +5,9 @@
 #include "script/sections.h"
 #include "script/text.h"
 #include "script/variables.h"
+#include "ui/components.h"
 #include "ui/dialogs.h"
+#include "ui/options.h"
 
 const char* CommandLineText(const char* line) {
     if (!line) return "";
@@ -129,8 +131,9 @@ namespace {
 
 int RunScript(HWND background, bool& restart) {
     restart = false;
-
-    // The option groups are read here, before the registry variables.
+    gState->optionGroupCount = 0;
+    ForEachEntry("options", gProcess.scriptPath, 0, 0, OptionsEntry, nullptr);
+    if (gState->optionGroupCount > 0 && ShowOptionDialog(background) == IDCANCEL) return 0;
 
     // -1 only when [reg] could not be read at all: the run ends with exit code -1.
     if (ReadRegVariables() == -1) return -1;
@@ -138,6 +141,7 @@ int RunScript(HWND background, bool& restart) {
     int silent = SetUpKey("silent", 0);
     int reboot = SetUpKey("reboot", 1);
     if (silent) restart = RunSilentInstall(background, reboot);
+    else restart = ShowComponentDialog(background) == 1;
     return 0;
 }
 

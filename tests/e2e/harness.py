@@ -2,10 +2,12 @@
 inside it, setup.exe started by the UI robot with a plan, and helpers to check
 what the run left behind (files, INI files, registry, the robot's transcript).
 """
+import contextlib
 import hashlib
 import json
 import os
 import shutil
+import struct
 import subprocess
 import sys
 import time
@@ -13,6 +15,8 @@ import time
 BUILD = os.environ.get("SETUP_BUILD", os.path.join(os.path.dirname(__file__), "..", "..", "build"))
 SOURCE = os.environ.get("SETUP_SOURCE", os.path.join(os.path.dirname(__file__), "..", ".."))
 PREFIXES = os.environ.get("SETUP_PREFIX", os.path.join(BUILD, "prefix"))
+# Screenshots stay here after the run, for a person to look at.
+SHOTS = os.path.join(BUILD, "shots")
 WINE_ENV = {
     "WINEDEBUG": "-all",
     "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
@@ -96,6 +100,7 @@ class Prefix:
         shutil.rmtree(self.path, ignore_errors=True)
         subprocess.run(["cp", "-a", os.path.join(PREFIXES, "template"), self.path], check=True)
         self.env = dict(os.environ, WINEPREFIX=self.path, **WINE_ENV)
+        self.shots = {}
         self.drive_c = os.path.join(self.path, "drive_c")
         self.windows = os.path.join(self.drive_c, "windows")
         self.system = os.path.join(self.windows, "system32")
@@ -215,7 +220,9 @@ def read_ini(path):
 
 def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="run", ignore_progress=True):
     """Runs setup.exe under the robot; returns the transcript. With
-    ignore_progress=False the plan must expect the progress dialog itself."""
+    ignore_progress=False the plan must expect the progress dialog itself.
+    Screenshots the plan asks for ("shot NAME") are taken of the prefix's X
+    display and kept as prefix.shots[NAME] (a Screenshot)."""
     plan_path = os.path.join(prefix.path, name + ".plan")
     transcript_path = os.path.join(prefix.path, name + ".jsonl")
     ignores = DEFAULT_IGNORES if ignore_progress else []
@@ -225,10 +232,101 @@ def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="r
     program = media.windows_path + "\\" + exe
     # A program path with blanks is quoted, as the shell starts it.
     command = ('"%s"' % program if " " in program else program) + (" " + args if args else "")
-    subprocess.run(["wine", robot, plan_path, transcript_path, str(timeout), command], env=prefix.env,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=timeout + 60)
-    t = Transcript(transcript_path)
-    return t
+    shot_request = transcript_path + ".shot"
+    robot_run = subprocess.Popen(["wine", robot, plan_path, transcript_path, str(timeout), command], env=prefix.env,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    deadline = time.time() + timeout + 60
+    while robot_run.poll() is None:
+        if time.time() > deadline:
+            robot_run.kill()
+            robot_run.wait()
+            raise Failure("the robot did not end")
+        if os.path.exists(shot_request):
+            take_shot(prefix, shot_request)
+        time.sleep(0.05)
+    return Transcript(transcript_path)
+
+
+def take_shot(prefix, request):
+    with open(request) as f:
+        shot_name = f.read().strip() or "shot"
+    os.makedirs(SHOTS, exist_ok=True)
+    path = os.path.join(SHOTS, "%s-%s.ppm" % (os.path.basename(prefix.path), shot_name))
+    subprocess.run(["import", "-display", prefix.env["DISPLAY"], "-window", "root", "-depth", "8", "ppm:" + path],
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+    prefix.shots[shot_name] = Screenshot(path)
+    os.remove(request)  # lets the robot go on
+
+
+class Screenshot:
+    """A binary PPM picture of the whole screen; pixel(x, y) gives (r, g, b)."""
+
+    def __init__(self, path):
+        self.path = path
+        with open(path, "rb") as f:
+            data = f.read()
+        fields = []
+        at = 0
+        while len(fields) < 4:  # magic, width, height, maximum, with comments between
+            while data[at:at + 1].isspace():
+                at += 1
+            if data[at:at + 1] == b"#":
+                at = data.index(b"\n", at)
+                continue
+            end = at
+            while not data[end:end + 1].isspace():
+                end += 1
+            fields.append(data[at:end])
+            at = end
+        check(fields[0] == b"P6", "%s is no binary PPM" % path)
+        self.width, self.height, maximum = int(fields[1]), int(fields[2]), int(fields[3])
+        check(maximum == 255, "%s has %d levels" % (path, maximum))
+        self.pixels = data[at + 1:]
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.pixels[i:i + 3])
+
+
+def read_bmp(path):
+    """(width, height, rows of (r, g, b)) of an uncompressed 4- or 24-bit BMP file."""
+    data = read_bytes(path)
+    offset = struct.unpack_from("<I", data, 10)[0]
+    width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
+    colours = struct.unpack_from("<I", data, 46)[0] or (16 if bits == 4 else 0)
+    palette = [(data[54 + 4 * i + 2], data[54 + 4 * i + 1], data[54 + 4 * i]) for i in range(colours)]
+    stride = (width * bits + 31) // 32 * 4
+    rows = []
+    for y in range(height):
+        line = data[offset + (height - 1 - y) * stride:offset + (height - y) * stride]
+        if bits == 24:
+            rows.append([(line[3 * x + 2], line[3 * x + 1], line[3 * x]) for x in range(width)])
+        elif bits == 4:
+            rows.append([palette[(line[x // 2] >> (0 if x % 2 else 4)) & 15] for x in range(width)])
+        else:
+            raise Failure("%s: %d bits per pixel not read here" % (path, bits))
+    return width, height, rows
+
+
+@contextlib.contextmanager
+def private_display(depth, width=1024, height=768):
+    """An Xvfb display of its own for one test, stopped afterwards."""
+    for number in range(150, 200):
+        if not os.path.exists("/tmp/.X11-unix/X%d" % number) and not os.path.exists("/tmp/.X%d-lock" % number):
+            break
+    else:
+        raise Failure("no free display number")
+    server = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", "%dx%dx%d" % (width, height, depth),
+                               "-nolisten", "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        for _ in range(100):
+            if os.path.exists("/tmp/.X11-unix/X%d" % number):
+                break
+            time.sleep(0.05)
+        yield ":%d" % number
+    finally:
+        server.terminate()
+        server.wait(timeout=10)
 
 
 def run_actions(prefix, media, script, plan="", name="actions", timeout=90):

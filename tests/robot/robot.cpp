@@ -19,8 +19,14 @@
 //   press   ID MATCH    press button ID (or "close": send WM_CLOSE) of another
 //                       window that matches, without making it current
 //   wait    MS          pause
+//   shot    NAME        ask the driver for a screenshot named NAME: writes
+//                       NAME into TRANSCRIPT.shot and waits (up to 20 s) until
+//                       the driver has taken it and deleted that file
 // MATCH is one of: any | caption=TEXT | caption~TEXT | control=ID | message~TEXT
 // (message~ looks in the message box text; ~ means "contains").
+//
+// Every transcript line carries "t", the milliseconds since the robot started;
+// each click, close and press is recorded as an "act" line.
 //
 // A new dialog that matches neither the awaited step nor an ignore rule ends
 // the run as unexpected. The transcript's last line tells how the run ended.
@@ -47,6 +53,7 @@ struct Step {
 };
 
 FILE* transcript = nullptr;
+std::string shotRequest;  // the transcript's path with ".shot" added
 DWORD childPid = 0;
 
 std::string Json(const std::string& s) {
@@ -71,8 +78,12 @@ std::string Json(const std::string& s) {
     return out + "\"";
 }
 
+DWORD startTick = GetTickCount();
+
+// line is a JSON object; the time is added as its last member.
 void Emit(const std::string& line) {
-    fputs(line.c_str(), transcript);
+    std::string timed = line.substr(0, line.size() - 1) + ",\"t\":" + std::to_string(GetTickCount() - startTick) + "}";
+    fputs(timed.c_str(), transcript);
     fputc('\n', transcript);
     fflush(transcript);
 }
@@ -103,10 +114,14 @@ std::string ListItems(HWND w, bool combo) {
     LRESULT current = combo ? SendMessageA(w, CB_GETCURSEL, 0, 0) : -1;
     std::string out = "[";
     for (LRESULT i = 0; i < count; ++i) {
-        LRESULT len = SendMessageA(w, lenMsg, i, 0);
-        std::string s(len > 0 ? len + 1 : 1, '\0');
-        SendMessageA(w, textMsg, i, reinterpret_cast<LPARAM>(&s[0]));
-        s.resize(strlen(s.c_str()));
+        // Item texts are fetched wide: Wine hands the wide text to an ANSI
+        // caller of another process, which then sees only its first letter.
+        LRESULT len = SendMessageW(w, lenMsg, i, 0);
+        std::wstring wide(len > 0 ? len + 1 : 1, L'\0');
+        SendMessageW(w, textMsg, i, reinterpret_cast<LPARAM>(&wide[0]));
+        char narrow[1024] = "";
+        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, narrow, sizeof narrow - 1, nullptr, nullptr);
+        std::string s(narrow);
         bool selected = combo ? (i == current) : SendMessageA(w, LB_GETSEL, i, 0) > 0;
         if (i) out += ",";
         out += "{\"text\":" + Json(s) + ",\"selected\":" + (selected ? "true" : "false") + "}";
@@ -253,6 +268,8 @@ void SendBriefly(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 
 void Act(HWND dialog, const Step& step) {
     int id = atoi(step.arg1.c_str());
+    if (step.verb == "click" || step.verb == "close" || step.verb == "press")
+        Emit("{\"event\":\"act\",\"verb\":" + Json(step.verb) + ",\"arg\":" + Json(step.arg1) + "}");
     if (step.verb == "click") {
         SendBriefly(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(dialog, id)));
     } else if (step.verb == "close") {
@@ -274,6 +291,15 @@ void Act(HWND dialog, const Step& step) {
     } else if (step.verb == "snap") {
         Sleep(300);
         Record(dialog, "snap");
+    } else if (step.verb == "shot") {
+        Sleep(300);  // let the screen settle after the last step
+        if (FILE* f = fopen(shotRequest.c_str(), "wb")) {
+            fputs(step.arg1.c_str(), f);
+            fclose(f);
+            for (int waited = 0; waited < 20000 && GetFileAttributesA(shotRequest.c_str()) != INVALID_FILE_ATTRIBUTES;
+                 waited += 50)
+                Sleep(50);
+        }
     } else if (step.verb == "peek" || step.verb == "press") {
         HWND other = Seek(step.match);
         if (!other) {
@@ -305,6 +331,7 @@ int main(int argc, char** argv) {
     std::vector<Match> ignores;
     std::vector<Step> steps = ReadPlan(argv[1], ignores);
     transcript = fopen(argv[2], "wb");
+    shotRequest = std::string(argv[2]) + ".shot";
     if (!transcript) return 2;
     DWORD deadline = GetTickCount() + static_cast<DWORD>(atoi(argv[3])) * 1000;
 
@@ -339,6 +366,9 @@ int main(int argc, char** argv) {
         for (HWND w : finder.found) {
             seen.push_back(w);
             Sleep(80);  // let the new window finish its initialisation
+            // A window that is gone again (a short pass's progress dialog) was
+            // nothing to answer; looking at it half-destroyed would mislead.
+            if (!IsWindow(w) || !IsWindowVisible(w)) continue;
             std::string cls = ClassOf(w);
             if (cls != "#32770") {
                 Record(w, "window");
@@ -350,12 +380,16 @@ int main(int argc, char** argv) {
                 Record(w, "ignored");
                 continue;
             }
+            // A short-lived window (the progress dialog of a quick pass) may be
+            // gone before its controls were looked at: it needed no answer.
+            if (!IsWindow(w)) continue;
             Record(w, "dialog");
             if (next < steps.size() && steps[next].verb == "expect" && Matches(w, steps[next].match)) {
                 current = w;
                 ++next;
                 break;  // act before looking at further windows
             }
+            if (!IsWindow(w)) continue;
             how = "unexpected";
             break;
         }

@@ -1,0 +1,161 @@
+#include "script/sections.h"
+#include "script/text.h"
+#include "ui/options.h"
+#include "ui/resource_ids.h"
+
+namespace {
+
+struct GroupKind {
+    const char* name;  // the value of an [options] entry that selects this kind
+    EntryVisitor visitor;
+};
+
+const GroupKind kDetectionKinds[] = {
+    {"platform", PlatformChoiceEntry},
+    {"codepage", CodePageChoiceEntry},
+    {"fsize", FontSizeChoiceEntry},
+};
+
+int GroupIndex(const OptionGroup* group) { return static_cast<int>(group - gState->optionGroups); }
+
+}  // namespace
+
+unsigned char& PreselectionOf(const OptionGroup* group) {
+    return reinterpret_cast<unsigned char&>(gState->optionCodes[GroupIndex(group)]);
+}
+
+int AddChoice(OptionGroup* group, const char* label, const char* code) {
+    if (group->count >= kMaxChoices) return -1;  // a full group leaves later choices out
+    int index = group->count;
+    CopyText(group->labels[index], label);
+    CopyText(group->codes[index], code);
+    group->count++;
+    return index;
+}
+
+int OptionsEntry(char** keyFields, int, char** valueFields, int, void*) {
+    if (gState->optionGroupCount >= kMaxOptionGroups) return 0;  // the dialog has no room for more
+    OptionGroup* group = &gState->optionGroups[gState->optionGroupCount];
+    group->count = 0;
+    CopyText(group->title, keyFields[0]);
+    const char* section = valueFields[0];
+
+    EntryVisitor detector = nullptr;
+    for (const GroupKind& kind : kDetectionKinds)
+        if (CompareNoCase(section, kind.name) == 0) detector = kind.visitor;
+    if (detector) {
+        PreselectionOf(group) = kNoPreselection;
+        ForEachEntry(section, gProcess.scriptPath, '/', 0, detector, group);
+    } else {
+        PreselectionOf(group) = 0;
+        ForEachEntry(section, gProcess.scriptPath, 0, 0, PlainChoiceEntry, group);
+    }
+    gState->optionGroupCount++;
+    return 0;
+}
+
+int PlainChoiceEntry(char** keyFields, int, char** valueFields, int, void* context) {
+    if (keyFields[0][0] && valueFields[0][0]) AddChoice(static_cast<OptionGroup*>(context), keyFields[0], valueFields[0]);
+    return 0;
+}
+
+void JoinOptionCodes(const int* chosen, int groupCount) {
+    char joined[sizeof gState->optionCodes] = "";
+    for (int i = 0; i < groupCount; ++i) {
+        const OptionGroup& group = gState->optionGroups[i];
+        if (chosen[i] < 0 || chosen[i] >= group.count) continue;
+        // A cut code could satisfy conditions its whole text would not: drop it instead.
+        size_t used = lstrlenA(joined);
+        if (used + lstrlenA(group.codes[chosen[i]]) < sizeof joined) AppendText(joined, group.codes[chosen[i]]);
+    }
+    CopyText(gState->optionCodes, joined);
+}
+
+namespace {
+
+void InitOptionDialog(HWND dialog) {
+    for (int i = 0; i < gState->optionGroupCount; ++i) {
+        const OptionGroup& group = gState->optionGroups[i];
+        SetDlgItemTextA(dialog, IDC_OPTION_TITLE + i, group.title);
+        HWND combo = GetDlgItem(dialog, IDC_OPTION_COMBO + i);
+        for (int c = 0; c < group.count; ++c)
+            SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(group.labels[c]));
+        unsigned char preselected = PreselectionOf(&group);
+        SendMessageA(combo, CB_SETCURSEL, preselected == kNoPreselection ? -1 : preselected, 0);
+        // Our library hides the combo boxes, so that groups a script does not use leave no empty boxes.
+        ShowWindow(combo, SW_SHOW);
+    }
+}
+
+// With the combo boxes of unused groups hidden (as in our library), the
+// buttons move up under the last group in use and the dialog shrinks with them.
+void FitOptionDialog(HWND dialog) {
+    int used = gState->optionGroupCount;
+    HWND firstUnused = used < kMaxOptionGroups ? GetDlgItem(dialog, IDC_OPTION_COMBO + used) : nullptr;
+    HWND ok = GetDlgItem(dialog, IDOK);
+    HWND cancel = GetDlgItem(dialog, IDCANCEL);
+    if (!firstUnused || (GetWindowLongA(firstUnused, GWL_STYLE) & WS_VISIBLE) || !ok || !cancel) return;
+    LONG lowest = 0;
+    for (int i = 0; i < used; ++i) {
+        RECT r;
+        GetWindowRect(GetDlgItem(dialog, IDC_OPTION_COMBO + i), &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        if (r.bottom > lowest) lowest = r.bottom;
+    }
+    RECT button;
+    GetWindowRect(ok, &button);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&button), 2);
+    RECT gap = {0, 0, 0, 8};  // dialog units between the last group and the buttons
+    MapDialogRect(dialog, &gap);
+    LONG shift = lowest + gap.bottom - button.top;
+    if (shift >= 0) return;
+    HWND buttons[] = {ok, cancel};
+    for (HWND b : buttons) {
+        RECT r;
+        GetWindowRect(b, &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        SetWindowPos(b, nullptr, r.left, r.top + shift, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    RECT frame;
+    GetWindowRect(dialog, &frame);
+    SetWindowPos(dialog, nullptr, frame.left, frame.top - shift / 2, frame.right - frame.left,
+                 frame.bottom - frame.top + shift, SWP_NOZORDER | SWP_NOACTIVATE);  // still centred
+}
+
+void AcceptOptions(HWND dialog) {
+    int chosen[kMaxOptionGroups];
+    for (int i = 0; i < gState->optionGroupCount; ++i)
+        chosen[i] = static_cast<int>(SendDlgItemMessageA(dialog, IDC_OPTION_COMBO + i, CB_GETCURSEL, 0, 0));
+    JoinOptionCodes(chosen, gState->optionGroupCount);
+}
+
+INT_PTR CALLBACK OptionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            InitOptionDialog(dialog);
+            FitOptionDialog(dialog);
+            return TRUE;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK) {
+                AcceptOptions(dialog);
+                EndDialog(dialog, IDOK);
+                return TRUE;
+            }
+            if (LOWORD(wParam) == IDCANCEL) {
+                EndDialog(dialog, IDCANCEL);
+                return TRUE;
+            }
+            return FALSE;
+        case WM_CLOSE:
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+int ShowOptionDialog(HWND parent) {
+    return static_cast<int>(
+        DialogBoxParamA(gProcess.libraryModule, MAKEINTRESOURCEA(IDD_OPTIONS), parent, OptionDialogProc, 0));
+}

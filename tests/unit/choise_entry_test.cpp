@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "run/setup_state.h"
+#include "script/sections.h"
+#include "script/text.h"
+#include "ui/components.h"
+
+namespace {
+
+// Reads a [choise] section as a silent run does: no dialog, so every entry
+// that passes the listing test becomes a selected row.
+class ChoiseSilent : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(CreateSetupState());
+        char directory[MAX_PATH];
+        GetTempPathA(sizeof directory, directory);
+        ASSERT_NE(GetTempFileNameA(directory, "cho", 0, gProcess.scriptPath), 0u);
+    }
+    void TearDown() override {
+        DeleteFileA(gProcess.scriptPath);
+        ReleaseSetupState();
+    }
+
+    // The section names of the rows read from [choise] under these codes.
+    std::string Read(const char* codes, const std::string& choise) {
+        std::string script = "[choise]\r\n" + choise;
+        HANDLE file = CreateFileA(gProcess.scriptPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, script.data(), static_cast<DWORD>(script.size()), &written, nullptr);
+        CloseHandle(file);
+        CopyText(gState->optionCodes, codes);
+        gState->componentCount = 0;
+        ForEachEntry("choise", gProcess.scriptPath, '/', '|', ChoiseEntry, nullptr);
+        std::string sections;
+        for (int i = 0; i < gState->componentCount; ++i) {
+            EXPECT_EQ(gState->components[i].selected, 1) << "row " << i;
+            sections += std::string(i ? " " : "") + gState->components[i].section;
+        }
+        return sections;
+    }
+};
+
+const char* kConditions =
+    "Plain=PLAIN|no condition\r\n"
+    "Only X/X=ONLYX|needs X\r\n"
+    "X or any/X,-=XANY|X preselects\r\n"
+    "Any or X/-,X=ANYX|any code\r\n"
+    "Hidden=HIDDEN\r\n"
+    "No section=|nothing to install\r\n";
+
+TEST_F(ChoiseSilent, ListingTestDecidesAndPreselectionPlaysNoPart) {
+    EXPECT_EQ(Read("", kConditions), "PLAIN XANY HIDDEN");
+    EXPECT_EQ(Read("Y", kConditions), "PLAIN XANY ANYX HIDDEN");
+    EXPECT_EQ(Read("X", kConditions), "PLAIN ONLYX XANY ANYX HIDDEN");
+}
+
+TEST_F(ChoiseSilent, ComponentsBeyondTheTableAreLeftOut) {
+    std::string many;
+    for (int i = 0; i < kMaxComponents + 4; ++i) many += "C" + std::to_string(i) + "=S" + std::to_string(i) + "\r\n";
+    Read("", many);
+    EXPECT_EQ(gState->componentCount, kMaxComponents);
+    EXPECT_STREQ(gState->components[kMaxComponents - 1].section, "S31");
+    EXPECT_EQ(gState->variableCount, 0) << "the record behind the table is untouched";
+}
+
+}  // namespace
