@@ -1,14 +1,14 @@
-"""The promise the removal log rests on: a product installed with every kind
-of action, then removed by running the installer from its backup directory on
-the log that the install left (completed into a script by the install itself),
-leaves the machine as it was. Compared as whole listings: every file under
+"""The promise the removal log rests on: a product installed from the
+component dialog with every kind of action, then removed by running the
+installer from its backup directory on the log that the install left
+(completed into a script by the install itself), leaves the machine as it was. Compared as whole listings: every file under
 drive_c with its checksum, and every registry key and value as Wine stores
 them."""
 import hashlib
 import os
 import random
 
-from harness import (Media, check, compressed, expect_done, lnk_target, read_bytes, read_ini, run_setup,
+from harness import (Media, check, compressed, control_text, expect_done, lnk_target, read_bytes, read_ini, run_setup,
                      scenario)
 
 DEJAVU = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
@@ -45,15 +45,14 @@ REGISTRY = r'''REGEDIT4
 '''
 
 INSTALL = r"""[SetUp]
-silent=1
-reboot=0
 name=Notes RT Setup
 
 [choise]
 Notes RT=Main|The program, its settings and its font
+Examples=Examples|A few notes to start from
 
 [path]
-AppDir=%(app)s
+AppDir=%(app)s;Notes RT
 BackUpDir=%%AppDir%%\Uninstall
 RemoveInf=%%BackUpDir%%\SETUP.INF
 SharedDir=C:\Shared
@@ -82,8 +81,6 @@ SharedDir\settings.ini|Settings|NotesDir=%%AppDir%%
 SharedDir\settings.ini|Paths|Temp=C:\Temp
 ; What makes the log a removal script: written into it, unrecorded.
 BackUpDir\SETUP.INF|SetUp|remove=1/,-
-BackUpDir\SETUP.INF|SetUp|silent=1/,-
-BackUpDir\SETUP.INF|SetUp|reboot=0/,-
 BackUpDir\SETUP.INF|SetUp|Y2AOverwrite=1/,-
 BackUpDir\SETUP.INF|SetUp|name=Remove Notes RT/,-
 BackUpDir\SETUP.INF|choise|Restore what Notes RT changed=step1|Saved files and old settings back/,-
@@ -114,9 +111,12 @@ HKEY_LOCAL_MACHINE\Software\SampleRT|Path=%%AppDir%%
 Notes RT|Notes RT=%%AppDir%%\NOTES.EXE,Notes RT
 Notes RT|Remove Notes RT=%%BackUpDir%%\setup.exe,Remove Notes RT
 
-[del.Main]
-; Left behind by an older version, if at all.
-%%WinDir%%\NOTESRT.OLD=Old library/,?
+[Examples]
+1:%%AppDir%%\FIRST.TXT=First note
+
+[del.!Examples]
+; Left by an earlier install with examples, if at all.
+%%AppDir%%\FIRST.TXT=First note/,?
 """ % {"app": APP}
 
 
@@ -221,6 +221,7 @@ def lay_out(prefix):
     media.write("README.TX_", compressed(README))
     media.write("NOTESANS.TTF", read_bytes(DEJAVU))
     media.write("NOTESRT.DLL", NEW_LIBRARY)
+    media.write("FIRST.TXT", "A first note.\r\n")
     return media
 
 
@@ -233,26 +234,42 @@ def rel(windows_path):
 LEFT_FOR_REMOVAL = {rel(APP): "<dir>", rel(BACKUP): "<dir>", rel(BACKUP + r"\SETUP.INF"): None,
                     rel(BACKUP + r"\setup.exe"): None, rel(BACKUP + r"\STP.DLL"): None}
 
+# The install is chosen in the component dialog (the examples left out) and
+# goes to the directory it proposes.
 INSTALL_PLAN = """
     expect caption=Welcome
     click 1
+    expect caption=Notes RT Setup
+    item 500 1
+    click 1
+    expect caption=Destination Directory
+    click 1
     expect caption=Confirm File Replace
     click 6
+    expect caption=Installation Complete
+    click 2
 """
 
 
 def remove(prefix, log_before):
     """Starts the removal the way the user does, from the program group's
-    item, and checks that it ran without a question and left the log alone."""
+    item: the component dialog offers the two steps of the log, nothing else
+    is asked, and the log is left as it was."""
     target = lnk_target(os.path.join(prefix.programs, GROUP, "Remove Notes RT.lnk"))
     check(target == BACKUP + r"\setup.exe", "the removal item runs %s" % target)
     remover = Media(prefix, rel(target.rsplit("\\", 1)[0]), program=False)
     t = run_setup(prefix, remover, """
         expect caption=Welcome
         click 1
+        expect caption=Remove Notes RT
+        click 1
+        expect caption=Installation Complete
+        click 2
     """, name="remove")
     expect_done(t)
-    check(t.captions() == ["Welcome"], "the removal asked: %s" % t.captions())
+    listed = t.find(caption="Remove Notes RT")
+    check(control_text(listed, 220) == "Selected 2\nItems to Remove", control_text(listed, 220))
+    check(len(t.captions()) == 3, "the removal asked more: %s" % t.captions())
     check(read_bytes(prefix.unix(BACKUP + r"\SETUP.INF")) == log_before, "the removal run wrote into the log")
 
 
@@ -280,6 +297,7 @@ def install_then_remove_leaves_the_machine_as_it_was(prefix):
     app = prefix.unix(APP)
     for name, data in (("NOTES.EXE", PROGRAM), ("README.TXT", README), ("NOTESANS.TTF", read_bytes(DEJAVU))):
         check(read_bytes(os.path.join(app, name)) == data, "%s not installed" % name)
+    check(not os.path.exists(os.path.join(app, "FIRST.TXT")), "the examples were left out")
     check(read_bytes(prefix.unix(r"C:\windows\NOTESRT.DLL")) == NEW_LIBRARY, "the shared library was not replaced")
     check(read_bytes(prefix.unix(BACKUP + r"\NOTESRT.DLL")) == OLD_LIBRARY, "the shared library was not saved")
     check((APP + r"\NOTESANS.ttf").encode() in read_bytes(os.path.join(app, "NOTESANS.fot")), "no font resource")
@@ -293,7 +311,7 @@ def install_then_remove_leaves_the_machine_as_it_was(prefix):
     check(changed == [("system.reg", "[Software\\\\SampleRT]"), ("user.reg", "[Software\\\\SampleRT]")],
           "registry keys changed by the install: %s" % changed)
     completion = read_ini(log_path)
-    check(dict(completion["setup"]) == {"remove": "1", "silent": "1", "reboot": "0", "Y2AOverwrite": "1",
+    check(dict(completion["setup"]) == {"remove": "1", "Y2AOverwrite": "1",
                                         "name": "Remove Notes RT"}, "[SetUp] of the log: %s" % completion["setup"])
     check([v.split("|")[0] for _, v in completion["choise"]] == ["step1", "step2"], completion["choise"])
 
@@ -309,12 +327,8 @@ def installed_twice_then_removed(prefix):
     media = lay_out(prefix)
     before = snapshot(prefix)
     expect_done(run_setup(prefix, media, INSTALL_PLAN, name="install"))
-    expect_done(run_setup(prefix, media, """
-        expect caption=Welcome
-        click 1
-        expect caption=Confirm File Replace
-        click 101
-    """, name="again"))
+    # Yes to all for the files of the first install.
+    expect_done(run_setup(prefix, media, INSTALL_PLAN.replace("click 6", "click 101"), name="again"))
     check(read_bytes(prefix.unix(BACKUP + r"\NOTESRT.DLL")) == OLD_LIBRARY, "the backup was replaced")
     check(read_bytes(prefix.unix(r"C:\Shared\settings.ini")).count(b"notes.dll") == 2, "not installed twice")
     remove(prefix, read_bytes(prefix.unix(BACKUP + r"\SETUP.INF")))
