@@ -4,12 +4,11 @@ installer from its backup directory on the log that the install left
 (completed into a script by the install itself), leaves the machine as it was. Compared as whole listings: every file under
 drive_c with its checksum, and every registry key and value as Wine stores
 them."""
-import hashlib
 import os
 import random
 
-from harness import (Media, check, compressed, control_text, expect_done, lnk_target, read_bytes, read_ini, run_setup,
-                     scenario)
+from harness import (Media, check, compressed, control_text, differences, expect_done, import_registry, lnk_target,
+                     read_bytes, read_ini, registry_differences, run_setup, scenario, snapshot)
 
 DEJAVU = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 APP = r"C:\Program Files\Notes RT"
@@ -118,87 +117,6 @@ Notes RT|Remove Notes RT=%%BackUpDir%%\setup.exe,Remove Notes RT
 ; Left by an earlier install with examples, if at all.
 %%AppDir%%\FIRST.TXT=First note/,?
 """ % {"app": APP}
-
-
-# --- listings --------------------------------------------------------------
-
-def snapshot(prefix):
-    """(files, registry) once the prefix's Wine server has been stopped, which
-    saves the registry. Stopping also ends the windows that Program Manager
-    opened on the group."""
-    prefix.stop()
-    return file_listing(prefix), registry_listing(prefix)
-
-
-def file_listing(prefix):
-    """{path under drive_c: checksum, or "<dir>" or "-> link target"}."""
-    listing = {}
-    for top, dirs, files in os.walk(prefix.drive_c):
-        for name in dirs + files:
-            path = os.path.join(top, name)
-            rel = os.path.relpath(path, prefix.drive_c)
-            if os.path.islink(path):
-                listing[rel] = "-> " + os.readlink(path)
-            elif os.path.isdir(path):
-                listing[rel] = "<dir>"
-            else:
-                listing[rel] = hashlib.sha1(read_bytes(path)).hexdigest()
-    return listing
-
-
-def registry_listing(prefix):
-    """{(hive file, key): sorted value lines} of the registry Wine saved;
-    key times are left out."""
-    listing = {}
-    for hive in ("system.reg", "user.reg", "userdef.reg"):
-        with open(os.path.join(prefix.path, hive), encoding="latin-1") as f:
-            text = f.read().replace("\\\n", "")
-        key = None
-        for line in text.splitlines():
-            if line.startswith("["):
-                key = (hive, line[:line.rindex("]") + 1])
-                listing[key] = []
-            elif key is not None and line and not line.startswith("#time="):
-                listing[key].append(line)
-    return {k: sorted(v) for k, v in listing.items()}
-
-
-def differences(before, after):
-    return sorted(k for k in set(before) | set(after) if before.get(k) != after.get(k))
-
-
-# Registry keys left out of the comparison, each a subtree of system.reg:
-# Wine enumerates the machine's hardware again whenever a session starts (and
-# a session stopped in the middle leaves it half done); no action of ours
-# touches these keys.
-WINE_HARDWARE = (
-    # the display adapter: driver date and device strings written anew
-    r"[System\\CurrentControlSet\\Control\\Class\\{4D36E968-E325-11CE-BFC1-08002BE10318}",
-    # the monitor class and its device
-    r"[System\\CurrentControlSet\\Control\\Class\\{4D36E96E-E325-11CE-BFC1-08002BE10318}",
-    r"[System\\CurrentControlSet\\Enum\\DISPLAY\\",
-    # the network adapters
-    r"[Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards",
-)
-
-
-# An empty key that Wine's explorer adds when it shows a folder window, as it
-# does for the group windows that Program Manager opens.
-WINE_EXPLORER = r"[Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced]"
-
-
-def registry_differences(before, after):
-    return [k for k in differences(before, after)
-            if not (k[0] == "system.reg" and k[1].startswith(WINE_HARDWARE))
-            and not (k == ("user.reg", WINE_EXPLORER) and not after.get(k))]
-
-
-def import_registry(prefix, text):
-    path = os.path.join(prefix.drive_c, "prestate.reg")
-    with open(path, "w", encoding="latin-1", newline="\r\n") as f:
-        f.write(text)
-    prefix.wine("regedit", "/S", r"C:\prestate.reg")
-    os.remove(path)
 
 
 def write(prefix, windows_path, data):
