@@ -63,9 +63,39 @@ void KeepFirst(const char* section, const char* key, const char* value, const ch
     if (!RecordExists(section, key, log)) WritePrivateProfileStringA(section, key, value, log);
 }
 
+// Old values are read back as the first value field of an action entry and
+// expanded: '/' and '%' are doubled so that they stay literal. The profile
+// reader drops blanks around a value and one pair of enclosing quotes, so a
+// value that starts or ends with a blank, or starts with a quote, is written
+// inside double quotes, which the reader takes off again.
+void EscapeOldText(char (&value)[kLogText], const char* old) {
+    const char* text = old ? old : "";
+    size_t n = std::strlen(text);
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    bool quote = n > 0 && (blank(text[0]) || blank(text[n - 1]) || text[0] == '"' || text[0] == '\'');
+    if (!quote) {
+        DoubleSeparators(value, sizeof value, text, "/%");
+        return;
+    }
+    value[0] = '"';
+    DoubleSeparators(value + 1, sizeof value - 2, text, "/%");
+    AppendText(value, "\"");
+}
+
+// A registry value is one item whatever type its record names. The type is
+// part of the record's key, and a value that did not exist before the first
+// install (recorded as an empty string) has a type of its own by the next.
+bool RegistryRecordExists(const char* path, const char* valueName, const char* log) {
+    static const char* const kSuffixes[] = {nullptr, ":REG_DWORD", ":REG_BINARY", ":REG_MULTI_SZ"};
+    char key[kLogText];
+    for (const char* suffix : kSuffixes)
+        if (BuildKey(key, path, valueName, nullptr, suffix) && RecordExists("reg.step1", key, log)) return true;
+    return false;
+}
+
 void LogOldText(const char* section, const char (&key)[kLogText], const char* old, const char* log) {
     char value[kLogText];
-    DoubleSeparators(value, sizeof value, old, "/");
+    EscapeOldText(value, old);
     KeepFirst(section, key, value, log);
 }
 
@@ -115,23 +145,23 @@ int LogRemoval(int kind, ...) {
             break;
         }
         case RegistryString:
+        case RegistryDword:
         case RegistryBinary:
         case RegistryMultiString: {
             const char* path = Text(args);
             const char* valueName = Text(args);
-            const char* old = Text(args);
-            const char* suffix = kind == RegistryBinary ? ":REG_BINARY"
-                                 : kind == RegistryMultiString ? ":REG_MULTI_SZ"
-                                                                : nullptr;
-            if (BuildKey(key, path, valueName, nullptr, suffix)) LogOldText("reg.step1", key, old, log);
-            break;
-        }
-        case RegistryDword: {
-            const char* path = Text(args);
-            const char* valueName = Text(args);
-            const unsigned long* old = va_arg(args, const unsigned long*);
-            wsprintfA(value, "%lX", old ? *old : 0UL);
-            if (BuildKey(key, path, valueName, nullptr, ":REG_DWORD")) KeepFirst("reg.step1", key, value, log);
+            const char* suffix = nullptr;
+            if (kind == RegistryDword) {
+                const unsigned long* old = va_arg(args, const unsigned long*);
+                wsprintfA(value, "%lX", old ? *old : 0UL);
+                suffix = ":REG_DWORD";
+            } else {
+                EscapeOldText(value, Text(args));
+                if (kind == RegistryBinary) suffix = ":REG_BINARY";
+                if (kind == RegistryMultiString) suffix = ":REG_MULTI_SZ";
+            }
+            if (BuildKey(key, path, valueName, nullptr, suffix) && !RegistryRecordExists(path, valueName, log))
+                WritePrivateProfileStringA("reg.step1", key, value, log);
             break;
         }
         default:  // no kind: the name was resolved and the directory made, nothing more

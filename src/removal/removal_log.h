@@ -17,8 +17,10 @@ enum RemovalKind {
 
 // Writes one record into the file named by the variable RemoveInf. Returns 0,
 // or -1 when the log's directory could not be made (nothing written then).
-// Values are written with their separators doubled ('/' in descriptions and
-// old values, ';' and '%' in path values), so each reads back as written.
+// Values are written so that each reads back as written: '/' doubled in
+// descriptions, '/' and '%' in old values (which are also put in quotes when
+// the profile reader would drop their outer blanks or quotes), ';' and '%' in
+// path values.
 // A record whose key text would not fit 259 characters is left out: a cut key
 // would name another item. A value that would not fit is cut, never inside a
 // doubled separator.

@@ -218,6 +218,128 @@ def read_ini(path):
     return sections
 
 
+# Whole-machine listings, to compare a prefix before and after runs.
+
+def snapshot(prefix):
+    """(files, registry) once the prefix's Wine server has been stopped, which
+    saves the registry. Stopping also ends the windows that Program Manager
+    opens on a group."""
+    prefix.stop()
+    return file_listing(prefix), registry_listing(prefix)
+
+
+def file_listing(prefix):
+    """{path under drive_c: SHA-1 of the content, "<dir>" or "-> link target"}."""
+    listing = {}
+    for top, dirs, files in os.walk(prefix.drive_c):
+        for name in dirs + files:
+            path = os.path.join(top, name)
+            rel = os.path.relpath(path, prefix.drive_c)
+            if os.path.islink(path):
+                listing[rel] = "-> " + os.readlink(path)
+            elif os.path.isdir(path):
+                listing[rel] = "<dir>"
+            else:
+                listing[rel] = hashlib.sha1(read_bytes(path)).hexdigest()
+    return listing
+
+
+def registry_listing(prefix):
+    """{(hive file, "[key]"): sorted value lines} of the registry as Wine saved
+    it, key times left out. Volatile keys are never saved, so they are not here."""
+    listing = {}
+    for hive in ("system.reg", "user.reg", "userdef.reg"):
+        with open(os.path.join(prefix.path, hive), encoding="latin-1") as f:
+            text = f.read().replace("\\\n", "")
+        key = None
+        for line in text.splitlines():
+            if line.startswith("["):
+                key = (hive, line[:line.rindex("]") + 1])
+                listing[key] = []
+            elif key is not None and line and not line.startswith("#time="):
+                listing[key].append(line)
+    return {k: sorted(v) for k, v in listing.items()}
+
+
+def differences(before, after):
+    """The keys of two listings whose entries differ, in order."""
+    return sorted(k for k in set(before) | set(after) if before.get(k) != after.get(k))
+
+
+# Registry keys that differ between two snapshots without any program of ours
+# being involved, each a subtree of system.reg: Wine enumerates the machine's
+# hardware again whenever a session starts (and a session stopped in the
+# middle leaves it half done).
+WINE_HARDWARE = (
+    # the display adapter: driver date and device strings written anew
+    r"[System\\CurrentControlSet\\Control\\Class\\{4D36E968-E325-11CE-BFC1-08002BE10318}",
+    # the monitor class and its device
+    r"[System\\CurrentControlSet\\Control\\Class\\{4D36E96E-E325-11CE-BFC1-08002BE10318}",
+    r"[System\\CurrentControlSet\\Enum\\DISPLAY\\",
+    # the network adapters
+    r"[Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards",
+)
+# An empty key of user.reg that Wine's explorer adds when it shows a folder
+# window, as it does for the group windows that Program Manager opens.
+WINE_EXPLORER = r"[Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced]"
+
+
+def registry_differences(before, after):
+    """differences() of two registry listings, without Wine's own keys above."""
+    return [k for k in differences(before, after)
+            if not (k[0] == "system.reg" and k[1].startswith(WINE_HARDWARE))
+            and not (k == ("user.reg", WINE_EXPLORER) and not after.get(k))]
+
+
+# The sample product of samples/demo, as the demo and its scenario run it.
+SAMPLE = os.path.join(SOURCE, "samples", "demo")
+SAMPLE_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
+SAMPLE_RUNTIME = r"C:\windows\system32\SNRUNTIM.DLL"
+SAMPLE_EARLIER_RUNTIME = b"Sample Notes runtime 0.9\r\n"
+SAMPLE_EARLIER_SETTINGS = r"""REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Sample Notes]
+"Version"="0.9"
+"Recent"=hex(7):66,69,72,73,74,2e,6e,74,73,00,00
+"""
+
+
+def sample_media(prefix):
+    """The sample's media: samples/demo without the robot's plans, and the
+    font it installs, taken from the fonts-dejavu-core package."""
+    media = Media(prefix)
+    for name in os.listdir(SAMPLE):
+        if not name.endswith(".plan"):
+            media.write(name, read_bytes(os.path.join(SAMPLE, name)))
+    media.write("NOTESANS.TTF", read_bytes(SAMPLE_FONT))
+    return media
+
+
+def sample_earlier_version(prefix):
+    """What Sample Notes 0.9 left on the machine: its runtime in the system
+    directory and its settings in the registry, both of which the sample
+    changes and its removal puts back."""
+    with open(prefix.unix(SAMPLE_RUNTIME), "wb") as f:
+        f.write(SAMPLE_EARLIER_RUNTIME)
+    import_registry(prefix, SAMPLE_EARLIER_SETTINGS)
+
+
+def sample_plan(name):
+    """The robot's answers for the sample, without the pauses that let a
+    person follow the demo."""
+    with open(os.path.join(SAMPLE, name)) as f:
+        return f.read().replace("wait 800", "")
+
+
+def import_registry(prefix, text):
+    """Imports a REGEDIT4 text into the prefix's registry."""
+    path = os.path.join(prefix.drive_c, "import.reg")
+    with open(path, "w", encoding="latin-1", newline="\r\n") as f:
+        f.write(text)
+    prefix.wine("regedit", "/S", r"C:\import.reg")
+    os.remove(path)
+
+
 def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="run", ignore_progress=True):
     """Runs setup.exe under the robot; returns the transcript. With
     ignore_progress=False the plan must expect the progress dialog itself.
@@ -229,7 +351,9 @@ def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="r
     with open(plan_path, "w") as f:
         f.write("\n".join(ignores + [line.strip() for line in plan.strip().splitlines()]) + "\n")
     robot = os.path.join(BUILD, "tests", "robot.exe")
-    command = media.windows_path + "\\" + exe + (" " + args if args else "")
+    program = media.windows_path + "\\" + exe
+    # A program path with blanks is quoted, as the shell starts it.
+    command = ('"%s"' % program if " " in program else program) + (" " + args if args else "")
     shot_request = transcript_path + ".shot"
     robot_run = subprocess.Popen(["wine", robot, plan_path, transcript_path, str(timeout), command], env=prefix.env,
                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

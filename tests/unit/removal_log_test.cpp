@@ -80,6 +80,22 @@ TEST_F(RemovalLog, OldValueRecordsKeepTheFirstValue) {
     EXPECT_EQ(Keys("reg.step1").size(), 5u);
 }
 
+// A value the first install created is recorded as an absent string; the next
+// install finds it with its own type. That must not add a second record,
+// which would put the first install's data back on removal.
+TEST_F(RemovalLog, RegistryValueKeepsItsFirstRecordWhateverTheType) {
+    unsigned long number = 31;
+    LogRemoval(RegistryString, "HKEY_CURRENT_USER\\App", "Value", "");
+    LogRemoval(RegistryBinary, "HKEY_CURRENT_USER\\App", "Value", "<00ff>");
+    LogRemoval(RegistryMultiString, "HKEY_CURRENT_USER\\App", "Value", "a<0000>");
+    LogRemoval(RegistryDword, "HKEY_CURRENT_USER\\App", "Value", &number);
+    LogRemoval(RegistryDword, "HKEY_CURRENT_USER\\App", "Number", &number);
+    LogRemoval(RegistryString, "HKEY_CURRENT_USER\\App", "Number", "x");
+    EXPECT_EQ(Keys("reg.step1"),
+              (std::vector<std::string>{"HKEY_CURRENT_USER\\App|Value", "HKEY_CURRENT_USER\\App|Number:REG_DWORD"}));
+    EXPECT_EQ(Get("reg.step1", "HKEY_CURRENT_USER\\App|Value"), "");
+}
+
 // An old value that starts with "." (or is ".") is a record like any other:
 // a later change must not replace the value from before the first change.
 TEST_F(RemovalLog, OldValueStartingWithADotIsKept) {

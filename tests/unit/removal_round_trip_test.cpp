@@ -84,4 +84,41 @@ TEST_F(RemovalRoundTripTest, RemoveModeReadBackRestoresTheStateFromBefore) {
     EXPECT_EQ(ReadBytes(log), logged) << "reading the log back does not extend it";
 }
 
+// Old data the log must not alter on the way back: percent signs (which the
+// read-back expands), outer blanks and enclosing quotes (which the profile
+// reader drops), and a binary byte that is '%'.
+TEST_F(RemovalRoundTripTest, OldDataComesBackAsItWas) {
+    std::string ini = Path("app.ini"), text = Path("autoexec.bat"), script = Path("setup.inf");
+    WriteBytes(ini, "[Paths]\r\nTemp=%TEMP%\\notes\r\n");
+    const std::string textBefore = "@echo off\r\nSET PATH=%PATH%;C:\\DOS\r\n    rem indented  \r\n";
+    WriteBytes(text, textBefore);
+    const std::string command = "\"C:\\Program Files\\x.exe\" \"%1\"";
+    HKEY key;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    RegSetValueExA(key, "Command", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()), command.size() + 1);
+    RegSetValueExA(key, "Padded", 0, REG_SZ, reinterpret_cast<const BYTE*>(" 50% "), 6);
+    RegSetValueExA(key, "Bin", 0, REG_BINARY, reinterpret_cast<const BYTE*>("%\x01%"), 3);
+    RegCloseKey(key);
+    const std::string registryBefore = Values();
+    WriteBytes(script,
+               "[ini.Main]\r\nDir\\app.ini|Paths|Temp=C:\\TEMP\r\n"
+               "[str.Main]\r\nDir\\autoexec.bat|none|SET PATH=SET PATH=C:\\NOTES\r\n"
+               "Dir\\autoexec.bat|none|rem indented=rem indented, changed\r\n"
+               "[reg.Main]\r\nHKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Command=notes.exe\r\n"
+               "HKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Padded=x\r\n"
+               "HKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Bin:REG_BINARY=<00>\r\n");
+    Run("ini.Main", script, IniEntry);
+    Run("str.Main", script, TextLineEntry);
+    Run("reg.Main", script, RegistryEntry);
+    ASSERT_EQ(ReadBytes(text), "@echo off\r\nSET PATH=C:\\NOTES\r\nrem indented, changed\r\n");
+
+    gProcess.removeMode = 1;
+    Run("ini.step1", log, IniEntry);
+    Run("str.step1", log, TextLineEntry);
+    Run("reg.step1", log, RegistryEntry);
+    EXPECT_EQ(ProfileText(ini, "Paths", "Temp"), "%TEMP%\\notes");
+    EXPECT_EQ(ReadBytes(text), textBefore);
+    EXPECT_EQ(Values(), registryBefore);
+}
+
 }  // namespace

@@ -2,10 +2,12 @@
 which sections the pass visits, Cancel runs no pass, a cancelled path dialog
 leaves the dialog open for a second OK, a removal log completed into a script
 and run in remove mode puts the saved files back, and the sample product
-installs start to end with the demo's own answers."""
+installs and is removed again with the demo's own answers."""
 import os
 
-from harness import SOURCE, Media, check, control, expect_done, read_bytes, read_ini, run_setup, scenario
+from harness import (SAMPLE_EARLIER_RUNTIME, Media, check, control, differences, expect_done, lnk_target, read_bytes,
+                     read_ini, registry_differences, run_setup, sample_earlier_version, sample_media, sample_plan,
+                     scenario, snapshot)
 
 DONE = "Installation Complete"
 PATH_DIALOG = "Destination Directory"
@@ -208,20 +210,36 @@ def removal_log_run_in_remove_mode_puts_saved_files_back(prefix):
 
 
 @scenario
-def sample_product_start_to_end(prefix):
-    sample = os.path.join(SOURCE, "samples", "demo")
-    media = Media(prefix)
-    for name in os.listdir(sample):
-        if name != "robot.plan":
-            media.write(name, read_bytes(os.path.join(sample, name)))
-    with open(os.path.join(sample, "robot.plan")) as f:
-        t = run_setup(prefix, media, f.read().replace("wait 800", ""))
+def sample_product_installs_and_removes(prefix):
+    # With the demo's own answers, on a machine where an earlier version left
+    # its runtime and settings.
+    sample_earlier_version(prefix)
+    media = sample_media(prefix)
+    before = snapshot(prefix)
+    t = run_setup(prefix, media, sample_plan("robot.plan"))
     expect_done(t)
     check(t.captions() == ["Welcome", "Licence Agreement", "Installation Options", "Sample Notes 1.0 Setup",
-                           PATH_DIALOG, DONE], t.captions())
+                           PATH_DIALOG, "Confirm File Replace", DONE], t.captions())
     app = r"C:\Program Files\Sample Notes"
     # Examples was cleared in the list; German help was never offered.
-    check(listing(prefix, app) == ["HELP.TXT", "NOTES.INI", "README.TXT", "REMOVE.INF", "RUNTIME.TXT"],
+    check(listing(prefix, app) == ["HELP.TXT", "NOTES.INI", "NOTESANS.TTF", "NOTESANS.fot", "README.TXT", "Uninstall"],
           listing(prefix, app))
+    check(listing(prefix, app + r"\Uninstall") == ["SETUP.INF", "SNRUNTIM.DLL", "STP.DLL", "setup.exe"],
+          listing(prefix, app + r"\Uninstall"))
     check(read_ini(prefix.unix(app + r"\NOTES.INI"))["settings"] ==
           [("Version", "1.0"), ("Help", app + r"\HELP.TXT")], "settings written")
+    check(read_bytes(prefix.unix(app + r"\Uninstall\SNRUNTIM.DLL")) == SAMPLE_EARLIER_RUNTIME, "runtime not saved")
+    group = os.path.join(prefix.programs, "Sample Notes")
+    check(sorted(os.listdir(group)) == ["Read me.lnk", "Remove Sample Notes.lnk"], os.listdir(group))
+
+    remover = lnk_target(os.path.join(group, "Remove Sample Notes.lnk"))
+    check(remover == app + r"\Uninstall\setup.exe", remover)
+    t = run_setup(prefix, Media(prefix, remover[3:-10].replace("\\", "/"), program=False),
+                  sample_plan("remove.plan"), name="remove")
+    expect_done(t)
+    files, registry = snapshot(prefix)
+    # Left: the backup directory with the log and the installer's copies.
+    left = ["Program Files/Sample Notes", "Program Files/Sample Notes/Uninstall"] + [
+        "Program Files/Sample Notes/Uninstall/" + name for name in ("SETUP.INF", "STP.DLL", "setup.exe")]
+    check(differences(before[0], files) == left, differences(before[0], files))
+    check(registry_differences(before[1], registry) == [], registry_differences(before[1], registry))
