@@ -340,11 +340,14 @@ def import_registry(prefix, text):
     os.remove(path)
 
 
-def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="run", ignore_progress=True):
+def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="run", ignore_progress=True,
+              trace=()):
     """Runs setup.exe under the robot; returns the transcript. With
     ignore_progress=False the plan must expect the progress dialog itself.
     Screenshots the plan asks for ("shot NAME") are taken of the prefix's X
-    display and kept as prefix.shots[NAME] (a Screenshot)."""
+    display and kept as prefix.shots[NAME] (a Screenshot). trace names
+    functions ("user32.ExitWindowsEx") whose calls, in the order they were
+    made, become the transcript's calls (see traced_calls)."""
     plan_path = os.path.join(prefix.path, name + ".plan")
     transcript_path = os.path.join(prefix.path, name + ".jsonl")
     ignores = DEFAULT_IGNORES if ignore_progress else []
@@ -355,8 +358,21 @@ def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="r
     # A program path with blanks is quoted, as the shell starts it.
     command = ('"%s"' % program if " " in program else program) + (" " + args if args else "")
     shot_request = transcript_path + ".shot"
-    robot_run = subprocess.Popen(["wine", robot, plan_path, transcript_path, str(timeout), command], env=prefix.env,
-                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    env, trace_path = prefix.env, os.path.join(prefix.path, name + ".trace")
+    if trace:
+        # Wine's relay tracing, narrowed to the named functions.
+        prefix.reg("add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/d", ";".join(trace), "/f")
+        env = dict(env, WINEDEBUG="+relay")
+    with open(trace_path if trace else os.devnull, "wb") as trace_file:
+        robot_run = subprocess.Popen(["wine", robot, plan_path, transcript_path, str(timeout), command], env=env,
+                                     stdout=subprocess.DEVNULL, stderr=trace_file)
+        _wait_for_robot(prefix, robot_run, shot_request, timeout)
+    t = Transcript(transcript_path)
+    t.calls = traced_calls(trace_path) if trace else []
+    return t
+
+
+def _wait_for_robot(prefix, robot_run, shot_request, timeout):
     deadline = time.time() + timeout + 60
     while robot_run.poll() is None:
         if time.time() > deadline:
@@ -366,7 +382,64 @@ def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="r
         if os.path.exists(shot_request):
             take_shot(prefix, shot_request)
         time.sleep(0.05)
-    return Transcript(transcript_path)
+
+
+def traced_calls(path):
+    """The calls of a relay trace as (thread, function, arguments, result),
+    in order; the result is None for a call that never returned. Functions
+    are named with their library in lower case ("kernel32.DeleteFileA")."""
+    def named(text):
+        library, _, function = text.partition(".")
+        return library.lower() + "." + function
+
+    calls, open_calls = [], {}
+    with open(path, encoding="latin-1") as f:
+        for line in f:
+            thread, _, rest = line.partition(":")
+            if rest.startswith("Call ") and "." in rest.split("(", 1)[0] and " " not in rest[5:].split("(", 1)[0]:
+                function, _, arguments = rest[5:].partition("(")
+                function = named(function)
+                open_calls.setdefault((thread, function), []).append(len(calls))
+                calls.append([thread, function, arguments.rsplit(")", 1)[0], None])
+            elif rest.startswith("Ret  "):
+                function = named(rest[5:].split("(", 1)[0])
+                pending = open_calls.get((thread, function))
+                if pending and "retval=" in rest:
+                    calls[pending.pop()][3] = int(rest.split("retval=")[1].split()[0], 16)
+    return [tuple(c) for c in calls]
+
+
+class SessionWatch:
+    """tests/probe/session_watch.exe running in the prefix: notes the end of
+    the Windows session, as a restart brings it about."""
+
+    def __init__(self, prefix):
+        self.path = os.path.join(prefix.path, "session.txt")
+        self.run = subprocess.Popen(["wine", os.path.join(BUILD, "tests", "session_watch.exe"), self.path],
+                                    env=prefix.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for _ in range(400):
+            if self.lines():
+                return
+            time.sleep(0.05)
+        raise Failure("the session watch did not start")
+
+    def lines(self):
+        if not os.path.exists(self.path):
+            return []
+        with open(self.path, encoding="latin-1") as f:
+            return [line.strip() for line in f if line.strip()]
+
+    def wait_for_end(self, seconds):
+        """The watch's lines once it has ended, or after seconds if it has not."""
+        deadline = time.time() + seconds
+        while self.run.poll() is None and time.time() < deadline:
+            time.sleep(0.1)
+        return self.lines()
+
+    def stop(self):
+        if self.run.poll() is None:
+            self.run.kill()
+            self.run.wait()
 
 
 def take_shot(prefix, request):

@@ -1,0 +1,96 @@
+"""The restart at the end of a run: "Restart Now" asks the platform to restart
+Windows, holding the shutdown privilege, after the run has cleaned up after
+itself; "Later" leaves the session alone. Wine ends the prefix's session on a
+restart, which a watching program sees as WM_QUERYENDSESSION and
+WM_ENDSESSION."""
+from harness import Media, SessionWatch, check, expect_done, run_setup, scenario
+
+SCRIPT = r"""[SetUp]
+silent=%(silent)d
+reboot=1
+
+[choise]
+Main=Main|The program
+
+[path]
+AppDir=C:\App
+RemoveInf=C:\App\remove.inf
+
+[disks]
+1=Disk one
+
+[Main]
+1:%%AppDir%%\program.txt=Program
+"""
+TRACED = ("kernel32.DeleteFileA", "kernel32.FreeLibrary", "user32.DestroyWindow", "advapi32.OpenProcessToken",
+          "advapi32.LookupPrivilegeValueA", "advapi32.AdjustTokenPrivileges", "user32.ExitWindowsEx")
+
+
+def install(prefix, silent, restart_answer):
+    media = Media(prefix)
+    media.script(SCRIPT % {"silent": silent})
+    media.write("program.txt", b"the program\r\n")
+    watch = SessionWatch(prefix)
+    try:
+        component_steps = "" if silent else "expect control=500\nclick 1\n"
+        t = run_setup(prefix, media, "expect caption=Welcome\nclick 1\n" + component_steps +
+                      "expect caption=Installation Complete\nclick %d\n" % restart_answer, trace=TRACED)
+        expect_done(t)
+        return t, watch.wait_for_end(15 if restart_answer == 1 else 3)
+    finally:
+        watch.stop()
+
+
+def check_restart(prefix, t, session):
+    # When the session ended, nothing of the run was left: the query line
+    # would name the background window or a temporary copy still there.
+    check(session[:2] == ["ready", "query"], "the session did not end cleanly: %s" % session)
+    check(session[-1] == "end 1", "the session's end was not confirmed: %s" % session)
+    check(prefix.temp_files() == [], "temporary files left: %s" % prefix.temp_files())
+
+    restarts = [c for c in t.calls if c[1] == "user32.ExitWindowsEx"]
+    check(len(restarts) == 1, "ExitWindowsEx calls: %s" % restarts)
+    thread = restarts[0][0]
+    calls = [c for c in t.calls if c[0] == thread]
+    at = calls.index(restarts[0])
+    flags = int(restarts[0][2].split(",")[0], 16)
+    check(flags & 0x2, "ExitWindowsEx was not asked to restart: flags %#x" % flags)
+    check(restarts[0][3] == 1, "ExitWindowsEx failed")
+
+    # The shutdown privilege was looked up and enabled just before.
+    lookups = [c for c in calls[:at] if c[1] == "advapi32.LookupPrivilegeValueA"]
+    check(lookups and '"SeShutdownPrivilege"' in lookups[-1][2] and lookups[-1][3] == 1,
+          "no look-up of the shutdown privilege: %s" % lookups)
+    adjusted = [c for c in calls[calls.index(lookups[-1]):at] if c[1] == "advapi32.AdjustTokenPrivileges"]
+    check(adjusted and adjusted[-1][3] == 1, "the shutdown privilege was not enabled: %s" % adjusted)
+
+    # Every clean-up step came before: the windows destroyed, the library
+    # freed, the temporary copies deleted.
+    after = [c[1] for c in calls[at + 1:]]
+    check(not any(f in after for f in ("kernel32.DeleteFileA", "kernel32.FreeLibrary", "user32.DestroyWindow")),
+          "clean-up after the restart was asked for: %s" % after)
+    before = [c for c in calls[:at]]
+    deleted = {c[2].split('"')[1].lower() for c in before if c[1] == "kernel32.DeleteFileA" and c[3] == 1}
+    check(any(d.endswith(".tmp") for d in deleted), "no temporary copy deleted before the restart: %s" % deleted)
+    check(any(c[1] == "kernel32.FreeLibrary" and c[3] == 1 for c in before), "the library was not freed first")
+
+
+@scenario
+def restart_now_from_a_silent_run(prefix):
+    t, session = install(prefix, silent=1, restart_answer=1)
+    check_restart(prefix, t, session)
+
+
+@scenario
+def restart_now_from_the_component_dialog(prefix):
+    t, session = install(prefix, silent=0, restart_answer=1)
+    check_restart(prefix, t, session)
+
+
+@scenario
+def later_leaves_the_session_alone(prefix):
+    t, session = install(prefix, silent=1, restart_answer=2)
+    check(session == ["ready"], "the session was touched: %s" % session)
+    check(not [c for c in t.calls if c[1] in ("user32.ExitWindowsEx", "advapi32.AdjustTokenPrivileges")],
+          "a restart was asked for")
+    check(prefix.temp_files() == [], "temporary files left: %s" % prefix.temp_files())
