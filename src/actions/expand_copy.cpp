@@ -79,6 +79,19 @@ int TransferWithRetry(INT source, HANDLE target, const char* targetPath) {
     }
 }
 
+// Opens a media file for reading through the LZ library. The library's
+// open-file record holds 127 characters of path; a longer path is opened by
+// the platform and handed to the library as it is.
+INT OpenMediaFile(char* name, OFSTRUCT* of) {
+    if (lstrlenA(name) < OFS_MAXPATHNAME) return LZOpenFileA(name, of, OF_READ);
+    of->szPathName[0] = '\0';
+    HFILE file = _lopen(name, OF_READ);
+    if (file == HFILE_ERROR) return LZERROR_BADINHANDLE;
+    INT lz = LZInit(file);
+    if (lz < 0) _lclose(file);
+    return lz;
+}
+
 }  // namespace
 
 int ExpandCopy(const char* source, const char* target) {
@@ -86,12 +99,12 @@ int ExpandCopy(const char* source, const char* target) {
     char sourceName[MAX_PATH];
     CopyText(sourceName, source);
     OFSTRUCT of = {};
-    INT src = LZOpenFileA(sourceName, &of, OF_READ);
+    INT src = OpenMediaFile(sourceName, &of);
     int result = 0;
     while (src < 0) {
         result = ReportMessage(Owner(), kMsgCannotOpen, kStyleAbortRetryIgnore, source);
         if (result != 0) return result;
-        src = LZOpenFileA(sourceName, &of, OF_READ);
+        src = OpenMediaFile(sourceName, &of);
     }
 
     int decision = 6;
@@ -102,7 +115,7 @@ int ExpandCopy(const char* source, const char* target) {
             // every copy would cost one more open per file. The library
             // tells which file it found, also for a name it searched.
             BY_HANDLE_FILE_INFORMATION sourceInfo = {};
-            GetFileInfo(of.szPathName, &sourceInfo);
+            GetFileInfo(of.szPathName[0] ? of.szPathName : sourceName, &sourceInfo);
             OverwriteRequest request = {target, source, &sourceInfo, &targetInfo};
             decision = OverwriteDialog(&request);
         }

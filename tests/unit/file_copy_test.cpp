@@ -64,6 +64,20 @@ TEST_F(FileCopy, ExpandsCompressedAndCopiesPlainInLargeBlocks) {
     EXPECT_EQ(ReadAll(dir + "big.out"), big);
 }
 
+TEST_F(FileCopy, MediaInADeepDirectory) {
+    // Longer than the 128 characters of the library's open-file record.
+    std::string deep = dir + std::string(70, 'm') + "\\" + std::string(70, 'n') + "\\";
+    ASSERT_EQ(EnsureDirectory((deep + "x").c_str()), 0);
+    std::string text = Pattern(30000);
+    WriteAll(deep + "packed", Compress(text));
+    WriteAll(deep + "plain", text);
+    EXPECT_EQ(ExpandCopy((deep + "packed").c_str(), (dir + "unpacked").c_str()), 0);
+    EXPECT_EQ(ReadAll(dir + "unpacked"), text);
+    EXPECT_EQ(ExpandCopy((deep + "plain").c_str(), (dir + "copied").c_str()), 0);
+    EXPECT_EQ(ReadAll(dir + "copied"), text);
+    EXPECT_TRUE(Shown().empty());
+}
+
 TEST_F(FileCopy, ExistenceTest) {
     BY_HANDLE_FILE_INFORMATION info = {};
     WriteAll(dir + "five", "12345");
