@@ -33,14 +33,32 @@ char* SplitFields(char* text, char** fields, int* count, char separator, int roo
     return r;
 }
 
+namespace {
+
+// The keys of a section, each zero-terminated and an extra zero after the
+// last, in a zero-filled block the caller frees; nullptr when no block could
+// be had. The profile reader cuts a list longer than the block, perhaps in the
+// middle of a key: a cut list is read again into a block twice the size, so
+// every key of a long section is visited, and visited whole.
+char* ReadKeyList(const char* section, const char* scriptPath) {
+    for (DWORD size = kKeyListSize;; size *= 2) {
+        char* keys = static_cast<char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size));
+        if (!keys) return nullptr;
+        DWORD length = GetPrivateProfileStringA(section, nullptr, "", keys, size, scriptPath);
+        if (length + 2 < size || size > 0x40000000) return keys;
+        HeapFree(GetProcessHeap(), 0, keys);
+    }
+}
+
+}  // namespace
+
 int ForEachEntry(const char* section, const char* scriptPath, char keySeparator, char valueSeparator,
                  EntryVisitor visitor, void* context) {
-    char* keys = static_cast<char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, kKeyListSize));
+    char* keys = ReadKeyList(section, scriptPath);
     if (!keys) {
         ShowOutOfMemory();
         return -1;
     }
-    GetPrivateProfileStringA(section, nullptr, "", keys, kKeyListSize, scriptPath);
     int visited = 0;
     char* at = keys;
     while (*at) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,26 @@ TEST_F(ScriptFile, KeysEqualButForCaseShareTheFirstValue) {
     ASSERT_EQ(seen.values.size(), 2u);
     EXPECT_EQ(seen.values[0][0], "first");
     EXPECT_EQ(seen.values[1][0], "first");
+}
+
+TEST_F(ScriptFile, EveryKeyOfALongSectionIsVisitedWhole) {
+    // 1,200 keys of 27 characters: four times what a first key list holds.
+    std::string script = "[Files]\r\n";
+    for (int i = 0; i < 1200; ++i) {
+        char line[64];
+        snprintf(line, sizeof line, "1:%%AppDir%%\\file%05d.txt=File %d\r\n", i, i);
+        script += line;
+    }
+    Write(script.c_str());
+    Seen seen;
+    ASSERT_EQ(ForEachEntry("Files", path, ':', 0, Record, &seen), 1200);
+    for (int i = 0; i < 1200; i += 299) {
+        char name[32];
+        snprintf(name, sizeof name, "%%AppDir%%\\file%05d.txt", i);
+        EXPECT_EQ(seen.keys[i], (Fields{"1", name}));
+        EXPECT_EQ(seen.values[i][0], "File " + std::to_string(i));
+    }
+    EXPECT_EQ(seen.keys.back(), (Fields{"1", "%AppDir%\\file01199.txt"}));
 }
 
 TEST_F(ScriptFile, FieldsBeyondTheRoomStayInTheLastField) {
