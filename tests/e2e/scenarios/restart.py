@@ -69,7 +69,7 @@ def check_restart(prefix, t, session):
     after = [c[1] for c in calls[at + 1:]]
     check(not any(f in after for f in ("kernel32.DeleteFileA", "kernel32.FreeLibrary", "user32.DestroyWindow")),
           "clean-up after the restart was asked for: %s" % after)
-    before = [c for c in calls[:at]]
+    before = calls[:at]
     deleted = {c[2].split('"')[1].lower() for c in before if c[1] == "kernel32.DeleteFileA" and c[3] == 1}
     check(any(d.endswith(".tmp") for d in deleted), "no temporary copy deleted before the restart: %s" % deleted)
     check(any(c[1] == "kernel32.FreeLibrary" and c[3] == 1 for c in before), "the library was not freed first")
