@@ -126,6 +126,7 @@ MessageBoxes::MessageBoxes(std::vector<int> answers, Before before)
 MessageBoxes::~MessageBoxes() {
     UnhookWindowsHookEx(hook_);
     if (current_ == this) current_ = nullptr;
+    for (const std::string& text : unexpected_) ADD_FAILURE() << "unexpected message box: " << text;
 }
 
 void MessageBoxes::Plan(std::vector<int> answers, Before before) {
@@ -171,10 +172,6 @@ void ActionTest::SetUp() {
     CopyText(gProcess.mediaDirectory, (dir + "\\").c_str());
     SetVariable("RemoveInf", log);
     SetVariable("Dir", dir);
-}
-
-void ActionTest::TearDown() {
-    for (const std::string& text : boxes.Unexpected()) ADD_FAILURE() << "unexpected message box: " << text;
 }
 
 MessageBoxes& ActionTest::Answer(std::vector<int> answers, MessageBoxes::Before before) {

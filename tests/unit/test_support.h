@@ -58,8 +58,8 @@ int VisitEntry(EntryVisitor visitor, std::string key, std::string value);
 // Answers the message boxes this thread shows while it lives, the way a user
 // would, as soon as each has its text: the n-th box gets answers[n] after
 // before(n) has run. A box beyond the answers gets Abort (Cancel when it has
-// no Abort button) and is unexpected. Other dialogs get Cancel, show as
-// "<dialog>" and are unexpected too; the progress dialog is left alone.
+// no Abort button), other dialogs get Cancel and show as "<dialog>"; either
+// fails the test when the answerer ends. The progress dialog is left alone.
 // One answerer at a time.
 class MessageBoxes {
 public:
@@ -72,7 +72,6 @@ public:
     void Plan(std::vector<int> answers, Before before = nullptr);
     // The texts of every box and dialog seen, in order.
     const std::vector<std::string>& Texts() const { return texts_; }
-    const std::vector<std::string>& Unexpected() const { return unexpected_; }
 
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
@@ -92,7 +91,6 @@ private:
 class ActionTest : public testing::Test {
 protected:
     void SetUp() override;
-    void TearDown() override;
     MessageBoxes& Answer(std::vector<int> answers, MessageBoxes::Before before = nullptr);
     std::string Path(const std::string& name) const { return scratch / name; }
     int FileCount() const;  // files directly in the scratch directory
