@@ -6,6 +6,7 @@
 #include "run/setup_state.h"
 #include "script/sections.h"
 #include "script/text.h"
+#include "test_support.h"
 #include "ui/components.h"
 
 namespace {
@@ -14,24 +15,12 @@ namespace {
 // that passes the listing test becomes a selected row.
 class ChoiseSilent : public testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(CreateSetupState());
-        char directory[MAX_PATH];
-        GetTempPathA(sizeof directory, directory);
-        ASSERT_NE(GetTempFileNameA(directory, "cho", 0, gProcess.scriptPath), 0u);
-    }
-    void TearDown() override {
-        DeleteFileA(gProcess.scriptPath);
-        ReleaseSetupState();
-    }
+    void SetUp() override { CopyText(gProcess.scriptPath, (scratch / "SETUP.INF").c_str()); }
+    void TearDown() override { gProcess.scriptPath[0] = '\0'; }
 
     // The section names of the rows read from [choise] under these codes.
     std::string Read(const char* codes, const std::string& choise) {
-        std::string script = "[choise]\r\n" + choise;
-        HANDLE file = CreateFileA(gProcess.scriptPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        WriteFile(file, script.data(), static_cast<DWORD>(script.size()), &written, nullptr);
-        CloseHandle(file);
+        WriteBytes(gProcess.scriptPath, "[choise]\r\n" + choise);
         CopyText(gState->optionCodes, codes);
         gState->componentCount = 0;
         ForEachEntry("choise", gProcess.scriptPath, '/', '|', ChoiseEntry, nullptr);
@@ -42,6 +31,9 @@ protected:
         }
         return sections;
     }
+
+    StateScope state;
+    ScratchDirectory scratch;
 };
 
 const char* kConditions =

@@ -4,7 +4,7 @@
 
 #include "script/conditions.h"
 #include "script/text.h"
-#include "unit_support.h"
+#include "test_support.h"
 
 namespace {
 

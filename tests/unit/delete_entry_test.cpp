@@ -2,39 +2,31 @@
 // their answers are exercised under the UI robot (e2e scenario deletion).
 #include <gtest/gtest.h>
 
-#include "action_support.h"
 #include "actions/actions.h"
-
-using namespace file_action_support;
+#include "test_support.h"
 
 namespace {
 
-class DeleteEntryTest : public testing::Test {
+class DeleteEntryTest : public ActionTest {
 protected:
-    int Visit(const std::string& lines) { return VisitSection(dir, "del.Main", lines, 0, DeleteEntry); }
-
-    ScopedState state;
-    ScratchDirectory dir{"setup_unit_delete"};
-    MessageBoxGuard boxes;
+    int Visit(const std::string& lines) { return VisitSection("del.Main", lines, 0, DeleteEntry); }
 };
 
 TEST_F(DeleteEntryTest, DeletesPlainAndReadOnlyFilesOnExpandedPaths) {
-    CreateDirectoryA((dir / "sub").c_str(), nullptr);
-    WriteBytes(dir / "sub\\plain.txt", "x");
-    WriteBytes(dir / "sub\\locked.txt", "x");
-    SetFileAttributesA((dir / "sub\\locked.txt").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
-    state.Define("Base", dir.path);
-    state.Define("Name", "plain");
+    CreateDirectoryA(Path("sub").c_str(), nullptr);
+    WriteBytes(Path("sub\\plain.txt"), "x");
+    WriteBytes(Path("sub\\locked.txt"), "x");
+    SetFileAttributesA(Path("sub\\locked.txt").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    SetVariable("Base", dir);
+    SetVariable("Name", "plain");
     EXPECT_EQ(Visit("%Base%\\sub\\%Name%.txt=Plain\r\n%Base%\\sub\\locked.txt=Locked\r\n"), 2);
-    EXPECT_FALSE(Exists(dir / "sub\\plain.txt"));
-    EXPECT_FALSE(Exists(dir / "sub\\locked.txt"));
-    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_FALSE(Exists(Path("sub\\plain.txt")));
+    EXPECT_FALSE(Exists(Path("sub\\locked.txt")));
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 TEST_F(DeleteEntryTest, AKeyOfOnePartNamesAFileInTheWindowsDirectory) {
-    char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, sizeof windows);
-    std::string old = std::string(windows) + "\\setup_unit_old.ini";
+    std::string old = WindowsDirectory() + "\\setup_unit_old.ini";
     WriteBytes(old, "[x]\r\n");
     EXPECT_EQ(Visit("setup_unit_old.ini=Old settings\r\n"), 1);
     EXPECT_FALSE(Exists(old));
@@ -44,28 +36,29 @@ TEST_F(DeleteEntryTest, AKeyOfOnePartNamesAFileInTheWindowsDirectory) {
 TEST_F(DeleteEntryTest, TheQuestionFlagAndAnEmptyConditionPassFailuresOverSilently) {
     lstrcpyA(gState->optionCodes, "A");
     EXPECT_EQ(Visit("C:\\nowhere\\missing.txt=Missing/A,?\r\nC:\\nowhere\\other.txt=Other/\r\n"), 2);
-    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 TEST_F(DeleteEntryTest, AnEntryThatDoesNotApplyOrACancelledPassDeletesNothing) {
-    WriteBytes(dir / "keep.txt", "x");
-    state.Define("Base", dir.path);
+    WriteBytes(Path("keep.txt"), "x");
+    SetVariable("Base", dir);
     lstrcpyA(gState->optionCodes, "A");
     EXPECT_EQ(Visit("%Base%\\keep.txt=Keep/B\r\n"), 1);
-    EXPECT_TRUE(Exists(dir / "keep.txt"));
+    EXPECT_TRUE(Exists(Path("keep.txt")));
     gProcess.cancelFlag = 1;
     EXPECT_EQ(Visit("%Base%\\keep.txt=Keep\r\n"), -1);
-    EXPECT_TRUE(Exists(dir / "keep.txt"));
+    EXPECT_TRUE(Exists(Path("keep.txt")));
 }
 
 // A path cut at the buffer's end would name another file: that file must stay.
 TEST_F(DeleteEntryTest, AnOverlongPathIsNeverCutIntoAnotherFile) {
-    std::string name(MAX_PATH - 1 - (dir.path.size() + 1), 'a');
-    std::string cut = dir / name;
+    std::string name(MAX_PATH - 1 - (dir.size() + 1), 'a');
+    std::string cut = Path(name);
     ASSERT_EQ(cut.size(), static_cast<size_t>(MAX_PATH - 1));
     ASSERT_TRUE(WriteBytes(cut, "x"));
-    state.Define("Name", name);
-    EXPECT_EQ(Visit("C:\\setup_unit_delete\\%Name%.extra=Long/,?\r\n"), 1);
+    SetVariable("Base", dir);
+    SetVariable("Name", name);
+    EXPECT_EQ(Visit("%Base%\\%Name%.extra=Long/,?\r\n"), 1);
     EXPECT_TRUE(Exists(cut));
 }
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "actions/file_copy.h"
-#include "unit_support.h"
+#include "test_support.h"
 
 namespace {
 
@@ -29,36 +29,28 @@ TEST_F(EnsureDirectoryTest, PathsWithoutAFileOrTooLongAreNotResolved) {
     EXPECT_FALSE(IsDirectory(scratch / "level"));
 }
 
-struct Blocker {
-    std::string path;
-    int removeBefore;  // index of the answer before which the blocker goes
-};
-
-void RemoveBlocker(int index, void* context) {
-    auto* blocker = static_cast<Blocker*>(context);
-    if (index == blocker->removeBefore) DeleteFileA(blocker->path.c_str());
-}
-
 // A file where a directory must go: message 104 names that directory and
 // the three answers take their three ways.
 TEST_F(EnsureDirectoryTest, DirectoryThatCannotBeMadeIsReported) {
-    Blocker blocker = {scratch / "blocker", 1};
-    WriteTextFile(blocker.path, "x");
+    std::string blocker = scratch / "blocker";
+    WriteBytes(blocker, "x");
     std::string target = scratch / "blocker\\sub\\file.txt";
     {
-        MessageAnswerer answerer({IDABORT});
+        MessageBoxes answerer({IDABORT});
         EXPECT_EQ(EnsureDirectory(target.c_str()), -1);
         ASSERT_EQ(answerer.Texts().size(), 1u);
-        EXPECT_EQ(answerer.Texts()[0], blocker.path + "\nCannot create specified directory !!");
+        EXPECT_EQ(answerer.Texts()[0], blocker + "\nCannot create specified directory !!");
     }
     {
-        MessageAnswerer answerer({IDIGNORE});
+        MessageBoxes answerer({IDIGNORE});
         EXPECT_EQ(EnsureDirectory(target.c_str()), 1);
         EXPECT_EQ(answerer.Texts().size(), 1u);  // the inner directory is not tried after Ignore
     }
     {
         // Retry fails once more, then the blocker is gone and Retry succeeds.
-        MessageAnswerer answerer({IDRETRY, IDRETRY}, RemoveBlocker, &blocker);
+        MessageBoxes answerer({IDRETRY, IDRETRY}, [&](size_t index) {
+            if (index == 1) DeleteFileA(blocker.c_str());
+        });
         EXPECT_EQ(EnsureDirectory(target.c_str()), 0);
         EXPECT_EQ(answerer.Texts().size(), 2u);
     }

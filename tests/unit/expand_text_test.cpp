@@ -5,7 +5,7 @@
 
 #include "script/text.h"
 #include "script/variables.h"
-#include "unit_support.h"
+#include "test_support.h"
 
 namespace {
 

@@ -5,7 +5,8 @@
 
 #include "actions/file_copy.h"
 #include "actions/install_pass.h"
-#include "pass_fixture.h"
+#include "script/text.h"
+#include "test_support.h"
 
 namespace {
 
@@ -54,45 +55,45 @@ TEST(CompressedName, Rule) {
 
 TEST_F(FileCopy, ExpandsCompressedAndCopiesPlainInLargeBlocks) {
     std::string text = Pattern(70000);
-    WriteAll(dir + "packed", Compress(text));
-    EXPECT_EQ(ExpandCopy((dir + "packed").c_str(), (dir + "a\\b\\c\\unpacked").c_str()), 0);
-    EXPECT_EQ(ReadAll(dir + "a\\b\\c\\unpacked"), text);
+    WriteBytes(Path("packed"), Compress(text));
+    EXPECT_EQ(ExpandCopy(Path("packed").c_str(), Path("a\\b\\c\\unpacked").c_str()), 0);
+    EXPECT_EQ(ReadBytes(Path("a\\b\\c\\unpacked")), text);
 
     std::string big = Pattern(2600000);  // several blocks of the copy loop
-    WriteAll(dir + "big", big);
-    EXPECT_EQ(ExpandCopy((dir + "big").c_str(), (dir + "big.out").c_str()), 0);
-    EXPECT_EQ(ReadAll(dir + "big.out"), big);
+    WriteBytes(Path("big"), big);
+    EXPECT_EQ(ExpandCopy(Path("big").c_str(), Path("big.out").c_str()), 0);
+    EXPECT_EQ(ReadBytes(Path("big.out")), big);
 }
 
 TEST_F(FileCopy, MediaInADeepDirectory) {
     // Longer than the 128 characters of the library's open-file record.
-    std::string deep = dir + std::string(70, 'm') + "\\" + std::string(70, 'n') + "\\";
+    std::string deep = Path(std::string(70, 'm')) + "\\" + std::string(70, 'n') + "\\";
     ASSERT_EQ(EnsureDirectory((deep + "x").c_str()), 0);
     std::string text = Pattern(30000);
-    WriteAll(deep + "packed", Compress(text));
-    WriteAll(deep + "plain", text);
-    EXPECT_EQ(ExpandCopy((deep + "packed").c_str(), (dir + "unpacked").c_str()), 0);
-    EXPECT_EQ(ReadAll(dir + "unpacked"), text);
-    EXPECT_EQ(ExpandCopy((deep + "plain").c_str(), (dir + "copied").c_str()), 0);
-    EXPECT_EQ(ReadAll(dir + "copied"), text);
-    EXPECT_TRUE(Shown().empty());
+    WriteBytes(deep + "packed", Compress(text));
+    WriteBytes(deep + "plain", text);
+    EXPECT_EQ(ExpandCopy((deep + "packed").c_str(), Path("unpacked").c_str()), 0);
+    EXPECT_EQ(ReadBytes(Path("unpacked")), text);
+    EXPECT_EQ(ExpandCopy((deep + "plain").c_str(), Path("copied").c_str()), 0);
+    EXPECT_EQ(ReadBytes(Path("copied")), text);
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 TEST_F(FileCopy, ExistenceTest) {
     BY_HANDLE_FILE_INFORMATION info = {};
-    WriteAll(dir + "five", "12345");
-    EXPECT_EQ(GetFileInfo((dir + "five").c_str(), &info), 1);
+    WriteBytes(Path("five"), "12345");
+    EXPECT_EQ(GetFileInfo(Path("five").c_str(), &info), 1);
     EXPECT_EQ(info.nFileSizeLow, 5u);
-    EXPECT_EQ(GetFileInfo(dir.c_str(), &info), 0);  // a directory is no file
-    EXPECT_EQ(GetFileInfo((dir + "none").c_str(), &info), 0);
-    HANDLE writer = CreateFileA((dir + "five").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    EXPECT_EQ(GetFileInfo((dir + "\\").c_str(), &info), 0);  // a directory is no file
+    EXPECT_EQ(GetFileInfo(Path("none").c_str(), &info), 0);
+    HANDLE writer = CreateFileA(Path("five").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
-    EXPECT_EQ(GetFileInfo((dir + "five").c_str(), &info), 0);  // held open for writing
+    EXPECT_EQ(GetFileInfo(Path("five").c_str(), &info), 0);  // held open for writing
     CloseHandle(writer);
 
-    EXPECT_EQ(EnsureDirectory((dir + "x\\y\\z\\file").c_str()), 0);
-    EXPECT_TRUE(Exists(dir + "x\\y\\z"));
-    EXPECT_EQ(EnsureDirectory((dir + "x\\y\\z\\").c_str()), 1);  // no file part
+    EXPECT_EQ(EnsureDirectory(Path("x\\y\\z\\file").c_str()), 0);
+    EXPECT_TRUE(Exists(Path("x\\y\\z")));
+    EXPECT_EQ(EnsureDirectory(Path("x\\y\\z\\").c_str()), 1);  // no file part
 }
 
 TEST_F(FileCopy, OverwriteTextFormats) {
@@ -122,22 +123,21 @@ TEST_F(FileCopy, OverwriteTextFormats) {
 }
 
 TEST_F(FileCopy, OverlongTargetIsRefused) {
-    CopyText(gState->variables[1].name, "Deep");
-    CopyText(gState->variables[1].value, (dir + std::string(250 - dir.size(), 'd')).c_str());
-    gState->variableCount = 2;
-    WriteAll(std::string(gProcess.mediaDirectory) + "some-long-file-name.txt", "x");
+    const std::string deep = Path(std::string(250 - dir.size() - 1, 'd'));
+    SetVariable("Deep", deep);
+    WriteBytes(std::string(gProcess.mediaDirectory) + "some-long-file-name.txt", "x");
     char disk[] = "1", path[] = "%Deep%\\some-long-file-name.txt", description[] = "Long";
     char* keys[] = {disk, path, nullptr};
     char* values[] = {description, nullptr};
     CopyText(gState->currentDisk, "1");
     CopyText(gState->diskInDrive, "1");
-    DialogGuard::answers = {IDRETRY, IDIGNORE};
+    Answer({IDRETRY, IDIGNORE});
     EXPECT_EQ(CopyEntry(keys, 2, values, 1, nullptr), 1);
-    std::vector<std::string> shown = Shown();
+    const std::vector<std::string>& shown = boxes.Texts();
     ASSERT_EQ(shown.size(), 2u);
     // The path is shortened at its start; its end and the message's own line show.
     const std::string tail = "\\some-lon\nCannot create specified file !";
     ASSERT_GT(shown[0].size(), tail.size());
     EXPECT_EQ(shown[0].substr(shown[0].size() - tail.size()), tail) << shown[0];
-    EXPECT_FALSE(Exists(gState->variables[1].value));
+    EXPECT_FALSE(Exists(deep));
 }

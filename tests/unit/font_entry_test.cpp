@@ -3,10 +3,8 @@
 // took the bare name with a current path or the full path.
 #include <gtest/gtest.h>
 
-#include "action_support.h"
 #include "actions/actions.h"
-
-using namespace file_action_support;
+#include "test_support.h"
 
 namespace {
 
@@ -18,11 +16,11 @@ std::string Directory(UINT (*get)(LPSTR, UINT)) {
     return path;
 }
 
-class FontEntryTest : public testing::Test {
+class FontEntryTest : public ActionTest {
 protected:
     void SetUp() override {
         if (!Exists(kDejaVu)) GTEST_SKIP() << "fonts-dejavu-core is not installed";
-        state.Define("RemoveInf", dir / "remove.inf");
+        ActionTest::SetUp();
     }
     // Places the font as NAME.ttf in a directory, to be removed afterwards.
     std::string PlaceFont(const std::string& directory, const char* name) {
@@ -32,23 +30,21 @@ protected:
         made.push_back(directory + "\\" + name + ".fot");
         return font;
     }
-    void TearDown() override {
+    void RemoveFonts() {
         for (const std::string& path : made) {
             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
             DeleteFileA(path.c_str());
         }
+        made.clear();
     }
-    int Visit(const std::string& lines) { return VisitSection(dir, "fot.Main", lines, '\\', FontEntry); }
-    std::string Logged(const std::string& key) {
-        char value[256] = "";
-        GetPrivateProfileStringA("del.step2", key.c_str(), "(none)", value, sizeof value, (dir / "remove.inf").c_str());
-        return value;
+    void TearDown() override {
+        RemoveFonts();
+        ActionTest::TearDown();
     }
+    int Visit(const std::string& lines) { return VisitSection("fot.Main", lines, '\\', FontEntry); }
+    std::string Logged(const std::string& key) const { return ActionTest::Logged("del.step2", key); }
 
-    ScopedState state;
-    ScratchDirectory dir{"setup_unit_fonts"};
     std::vector<std::string> made;
-    MessageBoxGuard boxes;
 };
 
 TEST_F(FontEntryTest, InTheSystemDirectoryTheFontIsNamedBareWithTheDirectoryAsCurrentPath) {
@@ -56,11 +52,11 @@ TEST_F(FontEntryTest, InTheSystemDirectoryTheFontIsNamedBareWithTheDirectoryAsCu
     PlaceFont(system, "SetupUnitFont");
     EXPECT_EQ(Visit("%SysDir%\\SetupUnitFont=any\r\n"), 1);
     std::string fot = ReadBytes(system + "\\SetupUnitFont.fot");
-    ASSERT_NE(fot, "") << "no resource file was made";
+    ASSERT_FALSE(fot.empty() || fot == "<missing>") << "no resource file was made";
     EXPECT_NE(fot.find("SetupUnitFont.ttf"), std::string::npos);
     EXPECT_EQ(fot.find("\\SetupUnitFont.ttf"), std::string::npos) << "the font was named by a path";
     EXPECT_EQ(Logged(system + "\\SetupUnitFont.fot"), "Font Resource file");
-    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 TEST_F(FontEntryTest, TheOldSystemDirectoryCountsWhateverItsLetterCase) {
@@ -71,69 +67,71 @@ TEST_F(FontEntryTest, TheOldSystemDirectoryCountsWhateverItsLetterCase) {
     // Doubled backslashes keep the directory one field.
     EXPECT_EQ(Visit("c:\\\\WINDOWS\\\\SYSTEM\\SetupUnitFont=any\r\n"), 1);
     std::string fot = ReadBytes(old + "\\SetupUnitFont.fot");
-    TearDown();
-    made.clear();
+    RemoveFonts();
     if (madeOld) RemoveDirectoryA(old.c_str());
-    ASSERT_NE(fot, "");
+    ASSERT_FALSE(fot.empty() || fot == "<missing>");
     EXPECT_EQ(fot.find("\\SetupUnitFont.ttf"), std::string::npos);
 }
 
 TEST_F(FontEntryTest, ElsewhereTheFontIsNamedByItsFullPath) {
-    PlaceFont(dir.path, "Face");
-    state.Define("Fonts", dir.path);
+    PlaceFont(dir, "Face");
+    SetVariable("Fonts", dir);
     EXPECT_EQ(Visit("%Fonts%\\Face=any\r\n"), 1);
-    std::string fot = ReadBytes(dir / "Face.fot");
-    ASSERT_NE(fot, "");
-    EXPECT_NE(fot.find(dir / "Face.ttf"), std::string::npos);
+    std::string fot = ReadBytes(Path("Face.fot"));
+    ASSERT_FALSE(fot.empty() || fot == "<missing>");
+    EXPECT_NE(fot.find(Path("Face.ttf")), std::string::npos);
 }
 
 TEST_F(FontEntryTest, NotRecordedWithTheFlagNrAnEmptyConditionOrInRemoveMode) {
-    PlaceFont(dir.path, "A");
-    PlaceFont(dir.path, "B");
-    PlaceFont(dir.path, "C");
-    state.Define("Fonts", dir.path);
+    PlaceFont(dir, "A");
+    PlaceFont(dir, "B");
+    PlaceFont(dir, "C");
+    SetVariable("Fonts", dir);
     lstrcpyA(gState->optionCodes, "X");
     EXPECT_EQ(Visit("%Fonts%\\A=any/X,nr\r\n%Fonts%\\B=any/\r\n"), 2);
     gProcess.removeMode = 1;
     EXPECT_EQ(Visit("%Fonts%\\C=any\r\n"), 1);
     for (const char* name : {"A", "B", "C"}) {
-        EXPECT_TRUE(Exists(dir / (std::string(name) + ".fot"))) << name;
-        EXPECT_EQ(Logged(dir / (std::string(name) + ".fot")), "(none)") << name;
+        EXPECT_TRUE(Exists(Path(std::string(name) + ".fot"))) << name;
+        EXPECT_EQ(Logged(Path(std::string(name) + ".fot")), "<none>") << name;
     }
 }
 
 TEST_F(FontEntryTest, AnEntryThatDoesNotApplyMakesAndRecordsNothing) {
-    PlaceFont(dir.path, "Face");
-    state.Define("Fonts", dir.path);
+    PlaceFont(dir, "Face");
+    SetVariable("Fonts", dir);
     lstrcpyA(gState->optionCodes, "A");
     EXPECT_EQ(Visit("%Fonts%\\Face=any/B\r\n"), 1);
-    EXPECT_FALSE(Exists(dir / "Face.fot"));
-    EXPECT_EQ(Logged(dir / "Face.fot"), "(none)");
+    EXPECT_FALSE(Exists(Path("Face.fot")));
+    EXPECT_EQ(Logged(Path("Face.fot")), "<none>");
 }
 
 TEST_F(FontEntryTest, WithYesToAllAnOldResourceFileIsReplacedWithoutAsking) {
-    PlaceFont(dir.path, "Face");
-    state.Define("Fonts", dir.path);
-    WriteBytes(dir / "Face.fot", "old resource file");
-    SetFileAttributesA((dir / "Face.fot").c_str(), FILE_ATTRIBUTE_READONLY);
+    PlaceFont(dir, "Face");
+    SetVariable("Fonts", dir);
+    WriteBytes(Path("Face.fot"), "old resource file");
+    SetFileAttributesA(Path("Face.fot").c_str(), FILE_ATTRIBUTE_READONLY);
     gProcess.yesToAll = 1;
     EXPECT_EQ(Visit("%Fonts%\\Face=any\r\n"), 1);
-    EXPECT_NE(ReadBytes(dir / "Face.fot").find(dir / "Face.ttf"), std::string::npos);
-    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_NE(ReadBytes(Path("Face.fot")).find(Path("Face.ttf")), std::string::npos);
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 // A name too long for a path is refused as a failure: nothing is made under
 // a cut name and nothing is recorded for a removal run to delete.
 TEST_F(FontEntryTest, AnOverlongNameIsRefusedWithMessage106) {
-    state.Define("Long", std::string(300, 'n'));
-    EXPECT_EQ(Visit("C:\\\\setup_unit_fonts\\%Long%=any\r\n"), -1);  // the guard answers Cancel
-    ASSERT_EQ(boxes.texts.size(), 1u);
+    SetVariable("Fonts", dir);
+    SetVariable("Long", std::string(300, 'n'));
+    Answer({IDCANCEL});
+    EXPECT_EQ(Visit("%Fonts%\\%Long%=any\r\n"), -1);
+    ASSERT_EQ(boxes.Texts().size(), 1u);
     // Only an OK/Cancel box answered Cancel gives -1; the long path is
     // shortened at its start so the message's own line still shows.
     const std::string tail = "nnnn\nCannot create specified scalable font resorce file!";
-    ASSERT_GT(boxes.texts[0].size(), tail.size());
-    EXPECT_EQ(boxes.texts[0].substr(boxes.texts[0].size() - tail.size()), tail) << boxes.texts[0];
-    EXPECT_FALSE(Exists(dir / "remove.inf"));
+    const std::string text = boxes.Texts()[0];
+    ASSERT_GT(text.size(), tail.size());
+    EXPECT_EQ(text.substr(text.size() - tail.size()), tail) << text;
+    EXPECT_FALSE(Exists(log));
 }
 
 }  // namespace

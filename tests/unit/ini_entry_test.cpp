@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "action_test_support.h"
+#include "test_support.h"
 #include "actions/actions.h"
 #include "run/setup_state.h"
 #include "script/text.h"
@@ -85,7 +85,7 @@ TEST_F(IniEntryTest, OverlongTextsAndMalformedKeysAreRefused) {
 // A directory where the file should be: the write fails and message 101 asks.
 TEST_F(IniEntryTest, FailedWriteAsksAbortRetryIgnore) {
     ASSERT_TRUE(CreateDirectoryA(file().c_str(), nullptr));
-    MessageBoxAnswerer& answered = Answer({IDIGNORE, IDABORT, IDRETRY, IDRETRY}, [&](size_t index) {
+    MessageBoxes& answered = Answer({IDIGNORE, IDABORT, IDRETRY, IDRETRY}, [&](size_t index) {
         if (index == 3) RemoveDirectoryA(file().c_str());
     });
     EXPECT_EQ(Visit("Dir\\app.ini|S|K", "v"), 1);

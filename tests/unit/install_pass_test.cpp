@@ -4,7 +4,8 @@
 #include <vector>
 
 #include "actions/install_pass.h"
-#include "pass_fixture.h"
+#include "script/text.h"
+#include "test_support.h"
 #include "ui/resource_ids.h"
 
 namespace {
@@ -97,14 +98,15 @@ TEST_F(InstallPass, DiskSectionEdgeCases) {
 }
 
 TEST_F(InstallPass, UnselectedComponentUsesBangSections) {
-    Script("[disks]\r\n1=One\r\n[Main]\r\n1:" + Key(dir) + "chosen.txt=Chosen\r\n[!Main]\r\n1:" + Key(dir) +
+    const std::string to = Key(dir + "\\");
+    Script("[disks]\r\n1=One\r\n[Main]\r\n1:" + to + "chosen.txt=Chosen\r\n[!Main]\r\n1:" + to +
            "left-out.txt=Left out\r\n");
-    WriteAll(std::string(gProcess.mediaDirectory) + "chosen.txt", "chosen");
-    WriteAll(std::string(gProcess.mediaDirectory) + "left-out.txt", "left out");
+    WriteBytes(std::string(gProcess.mediaDirectory) + "chosen.txt", "chosen");
+    WriteBytes(std::string(gProcess.mediaDirectory) + "left-out.txt", "left out");
     AddComponent("Main", 0);
     EXPECT_EQ(RunInstallPass(nullptr), 0);
-    EXPECT_FALSE(Exists(dir + "chosen.txt"));
-    EXPECT_EQ(ReadAll(dir + "left-out.txt"), "left out");
+    EXPECT_FALSE(Exists(Path("chosen.txt")));
+    EXPECT_EQ(ReadBytes(Path("left-out.txt")), "left out");
 
     char longSection[64];
     for (int i = 0; i < 63; ++i) longSection[i] = 'S';
@@ -117,13 +119,14 @@ TEST_F(InstallPass, UnselectedComponentUsesBangSections) {
 }
 
 TEST_F(InstallPass, CloseBoxAndCancelEndThePassAtTheNextCopy) {
-    Script("[disks]\r\n1=One\r\n[Main]\r\n1:" + Key(dir) + "a.txt=A\r\n1:" + Key(dir) + "b.txt=B\r\n");
-    WriteAll(std::string(gProcess.mediaDirectory) + "a.txt", "a");
-    WriteAll(std::string(gProcess.mediaDirectory) + "b.txt", "b");
+    const std::string to = Key(dir + "\\");
+    Script("[disks]\r\n1=One\r\n[Main]\r\n1:" + to + "a.txt=A\r\n1:" + to + "b.txt=B\r\n");
+    WriteBytes(std::string(gProcess.mediaDirectory) + "a.txt", "a");
+    WriteBytes(std::string(gProcess.mediaDirectory) + "b.txt", "b");
     AddComponent("Main", 1);
     closeOnFirst = true;
     EXPECT_EQ(RunInstallPass(nullptr), -1);
-    EXPECT_FALSE(Exists(dir + "a.txt"));
+    EXPECT_FALSE(Exists(Path("a.txt")));
     EXPECT_EQ(sent, std::vector<int>{0});  // nothing after the abort
     EXPECT_FALSE(IsWindow(gState->ownerWindow));
 
@@ -132,17 +135,16 @@ TEST_F(InstallPass, CloseBoxAndCancelEndThePassAtTheNextCopy) {
     cancelCommand = MAKEWPARAM(IDCANCEL, BN_CLICKED);
     sent.clear();
     EXPECT_EQ(RunInstallPass(nullptr), -1);
-    EXPECT_FALSE(Exists(dir + "a.txt"));
+    EXPECT_FALSE(Exists(Path("a.txt")));
     cancelCommand = 0;
     sent.clear();
     EXPECT_EQ(RunInstallPass(nullptr), 0);
-    EXPECT_EQ(ReadAll(dir + "b.txt"), "b");
+    EXPECT_EQ(ReadBytes(Path("b.txt")), "b");
 }
 
 TEST_F(InstallPass, VariablesAreLoggedUnlessRemoving) {
     Script("[path]\r\nAppDir=%WinDir%\\App\r\n");
     EXPECT_EQ(RunInstallPass(nullptr), 0);
-    std::string log = dir + "remove.inf";
     char value[MAX_PATH];
     GetPrivateProfileStringA("path", "AppDir", "", value, sizeof value, log.c_str());
     char windows[MAX_PATH];

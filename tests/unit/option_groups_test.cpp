@@ -5,6 +5,8 @@
 
 #include "run/setup_state.h"
 #include "script/sections.h"
+#include "script/text.h"
+#include "test_support.h"
 #include "ui/options.h"
 
 namespace {
@@ -14,29 +16,20 @@ namespace {
 // end, where the reported version can be changed.
 class OptionGroups : public testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(CreateSetupState());
-        char directory[MAX_PATH];
-        GetTempPathA(sizeof directory, directory);
-        ASSERT_NE(GetTempFileNameA(directory, "opt", 0, gProcess.scriptPath), 0u);
-    }
-    void TearDown() override {
-        DeleteFileA(gProcess.scriptPath);
-        ReleaseSetupState();
-    }
+    void SetUp() override { CopyText(gProcess.scriptPath, (scratch / "SETUP.INF").c_str()); }
+    void TearDown() override { gProcess.scriptPath[0] = '\0'; }
 
     void Read(const std::string& script) {
-        HANDLE file = CreateFileA(gProcess.scriptPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        WriteFile(file, script.data(), static_cast<DWORD>(script.size()), &written, nullptr);
-        CloseHandle(file);
+        ASSERT_TRUE(WriteBytes(gProcess.scriptPath, script));
         gState->optionGroupCount = 0;
         ForEachEntry("options", gProcess.scriptPath, 0, 0, OptionsEntry, nullptr);
     }
 
     static int Preselected(int group) { return static_cast<unsigned char>(gState->optionCodes[group]); }
     static const OptionGroup& Group(int i) { return gState->optionGroups[i]; }
+
+    StateScope state;
+    ScratchDirectory scratch;
 };
 
 TEST_F(OptionGroups, PlainGroupsKeepSectionOrderAndDropIncompleteChoices) {

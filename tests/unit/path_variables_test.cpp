@@ -5,7 +5,7 @@
 #include "script/conditions.h"
 #include "script/text.h"
 #include "script/variables.h"
-#include "unit_support.h"
+#include "test_support.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ protected:
     }
     void TearDown() override { gProcess.scriptPath[0] = '\0'; }
     int Read(const std::string& entries) {
-        WriteTextFile(script, "[path]\r\n" + entries);
+        WriteBytes(script, "[path]\r\n" + entries);
         return ReadPathVariables();
     }
     std::string Expand(const char* text) {
@@ -75,7 +75,7 @@ TEST_F(PathVariables, FullTableStopsThePassWithAMessage) {
     gState->regVariableCount = 60;
     std::string entries;
     for (int i = 0; i < 6; ++i) entries += "P" + std::to_string(i) + "=C:\\P\r\n";
-    MessageAnswerer answerer({IDOK});
+    MessageBoxes answerer({IDOK});
     EXPECT_EQ(Read(entries), -1);
     ASSERT_EQ(answerer.Texts().size(), 1u);
     EXPECT_EQ(answerer.Texts()[0], "Not enought memory !!!");

@@ -4,7 +4,7 @@
 
 #include "script/text.h"
 #include "script/variables.h"
-#include "unit_support.h"
+#include "test_support.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ protected:
         RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), lstrlenA(text) + 1);
     }
     int Read(const std::string& entries) {
-        WriteTextFile(script, "[reg]\r\n" + entries);
+        WriteBytes(script, "[reg]\r\n" + entries);
         return ReadRegVariables();
     }
     std::string Value(const std::string& name) {

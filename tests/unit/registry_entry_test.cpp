@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "action_test_support.h"
+#include "test_support.h"
 #include "actions/actions.h"
 #include "run/setup_state.h"
 #include "script/text.h"
@@ -204,7 +204,7 @@ TEST_F(RegistryEntryTest, KeyThatCannotBeCreatedAsksOkCancel) {
                   ERROR_SUCCESS);
         RegCloseKey(key);
     }
-    MessageBoxAnswerer& answered = Answer({IDOK, IDCANCEL, IDCANCEL});
+    MessageBoxes& answered = Answer({IDOK, IDCANCEL, IDCANCEL});
     EXPECT_EQ(Visit(kCu + "\\Volatile\\Child:Cls|V", "x"), 0);
     EXPECT_EQ(Visit(kCu + "\\Volatile\\Child|V", "x"), -1);
     EXPECT_EQ(Visit(".settingstestvolatile\\child", "x"), -1);

@@ -8,7 +8,7 @@
 #include "script/sections.h"
 #include "script/text.h"
 #include "script/variables.h"
-#include "unit_support.h"
+#include "test_support.h"
 
 namespace {
 
@@ -18,11 +18,7 @@ protected:
         log = scratch / "logs\\REMOVE.INF";
         SetVariable("RemoveInf", log.c_str());
     }
-    std::string Get(const char* section, const char* key) {
-        char value[1024];
-        GetPrivateProfileStringA(section, key, "<absent>", value, sizeof value, log.c_str());
-        return value;
-    }
+    std::string Get(const char* section, const char* key) { return ProfileText(log, section, key); }
     // Keys of a section, in file order.
     std::vector<std::string> Keys(const char* section) {
         char list[4096] = "";
@@ -122,29 +118,27 @@ TEST_F(RemovalLog, NameIsLookedUpAfreshOnEveryCall) {
     LogRemoval(RemoveFile, "AppDir\\A.EXE", "A");
     CopyText(gState->variables[0].value, log.c_str());
     LogRemoval(RemoveFile, "AppDir\\B.EXE", "B");
-    EXPECT_EQ(ReadTextFile(deep), "[del.step2]\r\nAppDir\\A.EXE=A\r\n");
+    EXPECT_EQ(ReadBytes(deep), "[del.step2]\r\nAppDir\\A.EXE=A\r\n");
     EXPECT_EQ(Keys("del.step2"), std::vector<std::string>{"AppDir\\B.EXE"});
 }
 
 TEST_F(RemovalLog, WithoutTheVariableTheLogIsRemoveInfInTheWindowsDirectory) {
-    char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, sizeof windows);
-    std::string bare = std::string(windows) + "\\RemoveInf";
+    std::string bare = WindowsDirectory() + "\\RemoveInf";
     DeleteFileA(bare.c_str());
     CopyText(gState->variables[0].name, "removeinf");  // another letter case is another name
     LogRemoval(PathVariable, "AppDir", "C:\\APP");
-    std::string text = ReadTextFile(bare);
+    std::string text = ReadBytes(bare);
     DeleteFileA(bare.c_str());
     EXPECT_EQ(text, "[path]\r\nAppDir=C:\\APP\r\n");
     EXPECT_EQ(GetFileAttributesA(log.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(RemovalLog, AbortOnTheLogsDirectoryWritesNothing) {
-    WriteTextFile(scratch / "logs", "a file where the directory should be");
-    MessageAnswerer answerer({IDABORT});
+    WriteBytes(scratch / "logs", "a file where the directory should be");
+    MessageBoxes answerer({IDABORT});
     EXPECT_EQ(LogRemoval(RemoveFile, "AppDir\\APP.EXE", "Program"), -1);
     EXPECT_EQ(answerer.Texts().size(), 1u);
-    EXPECT_EQ(ReadTextFile(scratch / "logs"), "a file where the directory should be");
+    EXPECT_EQ(ReadBytes(scratch / "logs"), "a file where the directory should be");
 }
 
 TEST_F(RemovalLog, OverlongTextsNeverOverrun) {

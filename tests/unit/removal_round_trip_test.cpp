@@ -3,7 +3,7 @@
 // before must come back.
 #include <gtest/gtest.h>
 
-#include "action_test_support.h"
+#include "test_support.h"
 #include "actions/actions.h"
 #include "run/setup_state.h"
 

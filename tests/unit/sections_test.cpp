@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "script/sections.h"
+#include "test_support.h"
 
 namespace {
 
@@ -68,22 +69,12 @@ TEST(Strings, FindTextAndAddBackslash) {
     EXPECT_STREQ(AddBackslash(full), "1234567");
 }
 
-// Writes a script into a temporary file and removes it afterwards.
+// Writes a script into a scratch directory.
 class ScriptFile : public testing::Test {
 protected:
-    char path[MAX_PATH] = "";
-    void Write(const char* text) {
-        char dir[MAX_PATH];
-        GetTempPathA(sizeof dir, dir);
-        GetTempFileNameA(dir, "tst", 0, path);
-        HANDLE f = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written;
-        WriteFile(f, text, lstrlenA(text), &written, nullptr);
-        CloseHandle(f);
-    }
-    void TearDown() override {
-        if (path[0]) DeleteFileA(path);
-    }
+    void Write(const std::string& text) { WriteBytes(file, text); }
+    ScratchDirectory scratch;
+    const std::string file = scratch / "script.inf";
 };
 
 struct Seen {
@@ -104,7 +95,7 @@ TEST_F(ScriptFile, ProfileReaderRules) {
           "a//b=lit\r\nEmpty=\r\n");
     Seen seen;
     // Section names match in any letter case; blanks and quotes go.
-    EXPECT_EQ(ForEachEntry("files", path, '/', '|', Record, &seen), 4);
+    EXPECT_EQ(ForEachEntry("files", file.c_str(), '/', '|', Record, &seen), 4);
     ASSERT_EQ(seen.keys.size(), 4u);
     EXPECT_EQ(seen.keys[0], (Fields{"First", "A , B"}));
     EXPECT_EQ(seen.values[0], (Fields{"quoted value"}));
@@ -118,8 +109,8 @@ TEST_F(ScriptFile, ProfileReaderRules) {
 TEST_F(ScriptFile, MissingSectionVisitsNothing) {
     Write("[A]\r\nk=v\r\n[Empty]\r\n");
     Seen seen;
-    EXPECT_EQ(ForEachEntry("Nope", path, 0, 0, Record, &seen), 0);
-    EXPECT_EQ(ForEachEntry("Empty", path, 0, 0, Record, &seen), 0);
+    EXPECT_EQ(ForEachEntry("Nope", file.c_str(), 0, 0, Record, &seen), 0);
+    EXPECT_EQ(ForEachEntry("Empty", file.c_str(), 0, 0, Record, &seen), 0);
     EXPECT_TRUE(seen.keys.empty());
 }
 
@@ -127,7 +118,7 @@ TEST_F(ScriptFile, ValuesCutAt255) {
     std::string script = "[S]\r\nk=" + std::string(400, 'v') + "\r\n";
     Write(script.c_str());
     Seen seen;
-    ASSERT_EQ(ForEachEntry("S", path, 0, 0, Record, &seen), 1);
+    ASSERT_EQ(ForEachEntry("S", file.c_str(), 0, 0, Record, &seen), 1);
     EXPECT_EQ(seen.values[0][0], std::string(255, 'v'));
 }
 
@@ -135,16 +126,16 @@ TEST_F(ScriptFile, VisitorStopsAfterExactlyThreeVisits) {
     Write("[S]\r\n1=a\r\n2=b\r\n3=c\r\n4=d\r\n5=e\r\n");
     Seen seen;
     seen.stopAt = 3;
-    EXPECT_EQ(ForEachEntry("S", path, 0, 0, Record, &seen), -1);
+    EXPECT_EQ(ForEachEntry("S", file.c_str(), 0, 0, Record, &seen), -1);
     EXPECT_EQ(seen.keys.size(), 3u);
     Seen all;  // a visitor's 1 does not stop anything
-    EXPECT_EQ(ForEachEntry("S", path, 0, 0, Record, &all), 5);
+    EXPECT_EQ(ForEachEntry("S", file.c_str(), 0, 0, Record, &all), 5);
 }
 
 TEST_F(ScriptFile, KeysEqualButForCaseShareTheFirstValue) {
     Write("[S]\r\nName=first\r\nNAME=second\r\n");
     Seen seen;
-    ForEachEntry("S", path, 0, 0, Record, &seen);
+    ForEachEntry("S", file.c_str(), 0, 0, Record, &seen);
     ASSERT_EQ(seen.values.size(), 2u);
     EXPECT_EQ(seen.values[0][0], "first");
     EXPECT_EQ(seen.values[1][0], "first");
@@ -160,7 +151,7 @@ TEST_F(ScriptFile, EveryKeyOfALongSectionIsVisitedWhole) {
     }
     Write(script.c_str());
     Seen seen;
-    ASSERT_EQ(ForEachEntry("Files", path, ':', 0, Record, &seen), 1200);
+    ASSERT_EQ(ForEachEntry("Files", file.c_str(), ':', 0, Record, &seen), 1200);
     for (int i = 0; i < 1200; i += 299) {
         char name[32];
         snprintf(name, sizeof name, "%%AppDir%%\\file%05d.txt", i);
@@ -173,7 +164,7 @@ TEST_F(ScriptFile, EveryKeyOfALongSectionIsVisitedWhole) {
 TEST_F(ScriptFile, FieldsBeyondTheRoomStayInTheLastField) {
     Write("[S]\r\na/b/c/d/e/f/g/h/i/j/k/l/m/n/o/p/q/r=v\r\n");
     Seen seen;
-    ForEachEntry("S", path, '/', 0, Record, &seen);
+    ForEachEntry("S", file.c_str(), '/', 0, Record, &seen);
     ASSERT_EQ(seen.keys[0].size(), 15u);
     EXPECT_EQ(seen.keys[0][14], "o/p/q/r");
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "action_test_support.h"
+#include "test_support.h"
 #include "actions/actions.h"
 #include "run/setup_state.h"
 #include "script/text.h"
@@ -98,7 +98,7 @@ TEST_F(TextLineEntryTest, OverlongTextsAreRefused) {
 TEST_F(TextLineEntryTest, FailedEditAsksAbortRetryIgnore) {
     std::string file = Path("t.txt");
     ASSERT_TRUE(CreateDirectoryA(file.c_str(), nullptr));
-    MessageBoxAnswerer& answered = Answer({IDIGNORE, IDABORT, IDRETRY, IDRETRY}, [&](size_t index) {
+    MessageBoxes& answered = Answer({IDIGNORE, IDABORT, IDRETRY, IDRETRY}, [&](size_t index) {
         if (index == 3) RemoveDirectoryA(file.c_str());
     });
     EXPECT_EQ(Visit("Dir\\t.txt|s|k", "k=1"), 1);

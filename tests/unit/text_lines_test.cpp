@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "action_test_support.h"
+#include "test_support.h"
 #include "actions/text_lines.h"
 
 namespace {

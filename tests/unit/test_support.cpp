@@ -1,0 +1,232 @@
+#include "test_support.h"
+
+#include "script/text.h"
+#include "script/variables.h"
+#include "ui/resource_ids.h"
+
+std::string ReadBytes(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD got = 0;
+    if (!bytes.empty()) ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
+    CloseHandle(file);
+    bytes.resize(got);
+    return bytes;
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    if (file != INVALID_HANDLE_VALUE) {
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    bool whole = file != INVALID_HANDLE_VALUE && written == bytes.size();
+    if (!whole) ADD_FAILURE() << "cannot write " << path;
+    return whole;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsDirectory(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ProfileText(const std::string& file, const char* section, const std::string& key) {
+    char value[1024];
+    GetPrivateProfileStringA(section, key.c_str(), "<none>", value, sizeof value, file.c_str());
+    return value;
+}
+
+std::string WindowsDirectory() {
+    char directory[MAX_PATH];
+    GetWindowsDirectoryA(directory, sizeof directory);
+    return directory;
+}
+
+namespace {
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string child = path + "\\" + name;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
+            else DeleteFileA(child.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+}  // namespace
+
+ScratchDirectory::ScratchDirectory() {
+    static int serial = 0;
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    path_ = std::string(temp) + "setup-unit-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+    RemoveTree(path_);
+    if (!CreateDirectoryA(path_.c_str(), nullptr)) ADD_FAILURE() << "cannot make " << path_;
+}
+
+ScratchDirectory::~ScratchDirectory() { RemoveTree(path_); }
+
+namespace {
+
+void ClearProcessFlags() {
+    gProcess.removeMode = 0;
+    gProcess.yesToAll = 0;
+    gProcess.cancelFlag = 0;
+}
+
+}  // namespace
+
+StateScope::StateScope() {
+    if (!CreateSetupState()) ADD_FAILURE() << "no state record";
+    ClearProcessFlags();
+}
+
+StateScope::~StateScope() {
+    ReleaseSetupState();
+    ClearProcessFlags();
+}
+
+void SetVariable(const char* name, const std::string& value) {
+    ScriptVariable* row = AppendVariable(name);
+    if (row) CopyText(row->value, value.c_str());
+    else ADD_FAILURE() << "no room for the variable " << name;
+}
+
+int VisitEntry(EntryVisitor visitor, std::string key, std::string value) {
+    char* keyFields[kFieldRoom];
+    char* valueFields[kFieldRoom];
+    int keyCount = 0, valueCount = 0;
+    SplitFields(&value[0], valueFields, &valueCount, '/', kFieldRoom);
+    SplitFields(&key[0], keyFields, &keyCount, '|', kFieldRoom);
+    return visitor(keyFields, keyCount, valueFields, valueCount, nullptr);
+}
+
+MessageBoxes* MessageBoxes::current_ = nullptr;
+
+MessageBoxes::MessageBoxes(std::vector<int> answers, Before before)
+    : answers_(std::move(answers)), before_(std::move(before)) {
+    if (current_) ADD_FAILURE() << "a second message box answerer";
+    current_ = this;
+    hook_ = SetWindowsHookExA(WH_CALLWNDPROCRET, Hook, nullptr, GetCurrentThreadId());
+}
+
+MessageBoxes::~MessageBoxes() {
+    UnhookWindowsHookEx(hook_);
+    if (current_ == this) current_ = nullptr;
+    for (const std::string& text : unexpected_) ADD_FAILURE() << "unexpected message box: " << text;
+}
+
+void MessageBoxes::Plan(std::vector<int> answers, Before before) {
+    answers_ = std::move(answers);
+    before_ = std::move(before);
+    next_ = 0;
+}
+
+// A dialog has its texts once its WM_INITDIALOG has been handled.
+LRESULT CALLBACK MessageBoxes::Hook(int code, WPARAM wParam, LPARAM lParam) {
+    auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && current_ && call->message == WM_INITDIALOG) current_->Answer(call->hwnd);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void MessageBoxes::Answer(HWND dialog) {
+    char className[16] = "";
+    GetClassNameA(dialog, className, sizeof className);
+    bool progress = GetDlgItem(dialog, IDC_PROGRESS_BAR) && GetDlgItem(dialog, IDC_PROGRESS_FRAME);
+    if (lstrcmpA(className, "#32770") || progress) return;
+    if (!GetDlgItem(dialog, 0xFFFF)) {  // no message box
+        texts_.push_back("<dialog>");
+        unexpected_.push_back(texts_.back());
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return;
+    }
+    char text[1024] = "";
+    GetDlgItemTextA(dialog, 0xFFFF, text, sizeof text);  // the message's static control
+    texts_.push_back(text);
+    int answer = GetDlgItem(dialog, IDABORT) ? IDABORT : IDCANCEL;
+    if (next_ < answers_.size()) {
+        if (before_) before_(next_);
+        answer = answers_[next_];
+    } else {
+        unexpected_.push_back(text);
+    }
+    ++next_;
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+}
+
+void ActionTest::SetUp() {
+    ASSERT_NE(gState, nullptr);
+    CopyText(gProcess.mediaDirectory, (dir + "\\").c_str());
+    SetVariable("RemoveInf", log);
+    SetVariable("Dir", dir);
+}
+
+MessageBoxes& ActionTest::Answer(std::vector<int> answers, MessageBoxes::Before before) {
+    boxes.Plan(std::move(answers), std::move(before));
+    return boxes;
+}
+
+int ActionTest::FileCount() const {
+    int count = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    do count += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return count;
+}
+
+int ActionTest::VisitSection(const char* section, const std::string& lines, char keySeparator, EntryVisitor visitor) {
+    std::string script = Path("script.inf");
+    WriteBytes(script, std::string("[") + section + "]\r\n" + lines);
+    return ForEachEntry(section, script.c_str(), keySeparator, '/', visitor, nullptr);
+}
+
+void PassFixture::SetUp() {
+    ActionTest::SetUp();
+    if (HasFatalFailure()) return;
+    // The resource library lies beside the tests' directory in the build.
+    char own[MAX_PATH];
+    GetModuleFileNameA(nullptr, own, sizeof own);
+    std::string library(own);
+    library = library.substr(0, library.rfind('\\')) + "\\..\\STP.DLL";
+    gProcess.libraryModule = LoadLibraryA(library.c_str());
+    ASSERT_NE(gProcess.libraryModule, nullptr) << library;
+    CopyText(gProcess.scriptPath, Path("SETUP.INF").c_str());
+    CopyText(gProcess.mediaDirectory, Path("media\\").c_str());
+    CreateDirectoryA(gProcess.mediaDirectory, nullptr);
+    gState->regVariableCount = gState->variableCount;
+}
+
+void PassFixture::TearDown() {
+    if (gProcess.libraryModule) FreeLibrary(gProcess.libraryModule);
+    gProcess.libraryModule = nullptr;
+    gProcess.scriptPath[0] = '\0';
+    ActionTest::TearDown();
+}
+
+std::string PassFixture::Key(const std::string& path) {
+    std::string out;
+    for (char c : path) out += c == ':' ? std::string("::") : std::string(1, c);
+    return out;
+}
+
+void PassFixture::AddComponent(const char* section, int selected) {
+    ComponentEntry& row = gState->components[gState->componentCount++];
+    CopyText(row.section, section);
+    row.selected = selected;
+}
