@@ -69,10 +69,18 @@ def check_restart(prefix, t, session):
     after = [c[1] for c in calls[at + 1:]]
     check(not any(f in after for f in ("kernel32.DeleteFileA", "kernel32.FreeLibrary", "user32.DestroyWindow")),
           "clean-up after the restart was asked for: %s" % after)
-    before = calls[:at]
-    deleted = {c[2].split('"')[1].lower() for c in before if c[1] == "kernel32.DeleteFileA" and c[3] == 1}
-    check(any(d.endswith(".tmp") for d in deleted), "no temporary copy deleted before the restart: %s" % deleted)
-    check(any(c[1] == "kernel32.FreeLibrary" and c[3] == 1 for c in before), "the library was not freed first")
+    # The temporary names are made (and their placeholders deleted) library
+    # first, script second; the clean-up deletes the script copy, frees the
+    # library and only then deletes the library's file.
+    deletions = [c[2].split('"')[1].lower() for c in calls[:at] if c[1] == "kernel32.DeleteFileA" and c[3] == 1]
+    check(len(deletions) == 4 and deletions[:2] == deletions[:1:-1],
+          "the temporary copies were not each made and deleted once: %s" % deletions)
+    library, script = deletions[:2]
+    tail = [c[1] if c[1] != "kernel32.DeleteFileA" else c[2].split('"')[1].lower() for c in calls[:at]]
+    def last(name):
+        return len(tail) - 1 - tail[::-1].index(name)
+    check(last(script) < last("kernel32.FreeLibrary") < last(library),
+          "clean-up out of order: script copy, library, library copy: %s" % tail[-8:])
 
 
 @scenario
