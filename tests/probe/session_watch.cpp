@@ -10,11 +10,7 @@
 //                              name of every setup*.tmp file in the temporary
 //                              directory
 //   end N                      WM_ENDSESSION with wParam N; the watch ends
-//   privilege N                the SE_SHUTDOWN privilege of setup.exe's token
-//                              as WM_QUERYENDSESSION found it (1 enabled,
-//                              0 not, -1 when the process was gone)
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <cstdio>
 #include <string>
@@ -48,39 +44,10 @@ std::string Leftovers() {
     return found;
 }
 
-// Whether the running setup.exe holds SeShutdownPrivilege enabled.
-int SetupShutdownPrivilege() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return -1;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    DWORD pid = 0;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-        if (lstrcmpiA(entry.szExeFile, "setup.exe") == 0) pid = entry.th32ProcessID;
-    CloseHandle(snapshot);
-    HANDLE process = pid ? OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid) : nullptr;
-    if (!process) return -1;
-    int result = -1;
-    HANDLE token = nullptr;
-    LUID shutdown = {};
-    if (OpenProcessToken(process, TOKEN_QUERY, &token) && LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &shutdown)) {
-        PRIVILEGE_SET wanted = {};
-        wanted.PrivilegeCount = 1;
-        wanted.Control = PRIVILEGE_SET_ALL_NECESSARY;
-        wanted.Privilege[0].Luid = shutdown;
-        BOOL held = FALSE;
-        if (PrivilegeCheck(token, &wanted, &held)) result = held ? 1 : 0;
-    }
-    if (token) CloseHandle(token);
-    CloseHandle(process);
-    return result;
-}
-
 LRESULT CALLBACK WatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_QUERYENDSESSION:
             Write("query" + Leftovers());
-            Write("privilege " + std::to_string(SetupShutdownPrivilege()));
             return TRUE;
         case WM_ENDSESSION:
             Write("end " + std::to_string(static_cast<int>(wParam)));
