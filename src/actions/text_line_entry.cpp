@@ -26,7 +26,8 @@ int TextLineEntry(char** keyFields, int keyCount, char** valueFields, int valueC
         char oldLine[kLineSize] = "";
         if (EditTextFile(entry.section, entry.key, newLine[0] ? newLine : nullptr, oldLine, sizeof oldLine, path)) {
             outcome = 1;
-            if (!gProcess.removeMode && !unrecorded) LogRemoval(TextLine, entry.fileText, entry.section, entry.key, oldLine);
+            if (!gProcess.removeMode && !unrecorded)
+                LogRemoval(TextLine, entry.fileText, entry.section, entry.key, oldLine);
         } else {
             outcome = ReportMessage(gState->ownerWindow, kMsgCannotModify, kStyleAbortRetryIgnore, path);
         }

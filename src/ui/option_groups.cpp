@@ -55,7 +55,8 @@ int OptionsEntry(char** keyFields, int, char** valueFields, int, void*) {
 }
 
 int PlainChoiceEntry(char** keyFields, int, char** valueFields, int, void* context) {
-    if (keyFields[0][0] && valueFields[0][0]) AddChoice(static_cast<OptionGroup*>(context), keyFields[0], valueFields[0]);
+    if (keyFields[0][0] && valueFields[0][0])
+        AddChoice(static_cast<OptionGroup*>(context), keyFields[0], valueFields[0]);
     return 0;
 }
 
