@@ -505,20 +505,18 @@ def read_bmp(path):
 
 @contextlib.contextmanager
 def private_display(depth, width=1024, height=768):
-    """An Xvfb display of its own for one test, stopped afterwards."""
-    for number in range(150, 200):
-        if not os.path.exists("/tmp/.X11-unix/X%d" % number) and not os.path.exists("/tmp/.X%d-lock" % number):
-            break
-    else:
-        raise Failure("no free display number")
-    server = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", "%dx%dx%d" % (width, height, depth),
-                               "-nolisten", "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    """An Xvfb display of its own for one test, stopped afterwards. Xvfb
+    picks a free display number itself and writes it once it is ready."""
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                               "%dx%dx%d" % (width, height, depth), "-nolisten", "tcp"],
+                              pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
     try:
-        for _ in range(100):
-            if os.path.exists("/tmp/.X11-unix/X%d" % number):
-                break
-            time.sleep(0.05)
-        yield ":%d" % number
+        with os.fdopen(read_end) as ready:
+            number = ready.readline().strip()
+        check(number.isdigit(), "Xvfb did not start")
+        yield ":" + number
     finally:
         server.terminate()
         server.wait(timeout=10)

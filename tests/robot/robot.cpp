@@ -32,6 +32,7 @@
 // the run as unexpected. The transcript's last line tells how the run ended.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -363,6 +364,11 @@ int main(int argc, char** argv) {
         while (next < steps.size() && steps[next].verb != "expect" && current) Act(current, steps[next++]);
         Finder finder{&seen, {}};
         EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&finder));
+        // Plain windows first: a dialog that is answered at once must not
+        // keep a window that appeared with it (the background behind the
+        // welcome dialog) out of the transcript.
+        std::stable_partition(finder.found.begin(), finder.found.end(),
+                              [](HWND w) { return ClassOf(w) != "#32770"; });
         for (HWND w : finder.found) {
             seen.push_back(w);
             Sleep(80);  // let the new window finish its initialisation
