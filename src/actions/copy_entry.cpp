@@ -1,15 +1,20 @@
+#include "actions/copy_entry.h"
+
 #include <windows.h>
 
 #include <cstring>
 
-#include "actions/file_copy.h"
-#include "actions/install_pass.h"
+#include "actions/disk_prompt_dialog.h"
+#include "actions/expand_copy.h"
+#include "actions/progress_dialog.h"
+#include "base/file_system.h"
+#include "base/messages.h"
+#include "base/results.h"
+#include "base/setup_state.h"
+#include "base/text.h"
 #include "removal/removal_log.h"
-#include "run/messages.h"
-#include "run/setup_state.h"
 #include "script/conditions.h"
 #include "script/sections.h"
-#include "script/text.h"
 #include "script/variables.h"
 
 namespace {
@@ -17,9 +22,9 @@ namespace {
 // A path that had to be cut would name some other file: report it as the file
 // that cannot be opened or created. Retry cannot mend a script text, so it
 // asks again until the user gives up on the entry or on the pass.
-int ReportUnusablePath(int id, const char* path) {
+int ReportUnusablePath(TextMessage id, const char* path) {
     int answer;
-    do answer = ReportMessage(gState->ownerWindow, id, kStyleAbortRetryIgnore, path);
+    do answer = ReportMessage(gState->pass.ownerWindow, id, kStyleAbortRetryIgnore, path);
     while (answer == 0);
     return answer;
 }
@@ -29,22 +34,22 @@ int ReportUnusablePath(int id, const char* path) {
 // sibling (...\DISK2\) by itself; otherwise the user is asked. 0 or -1.
 int ChangeDisk() {
     char label[64];
-    GetPrivateProfileStringA("disks", gState->currentDisk, "1", label, sizeof label, gProcess.scriptPath);
-    char marker[sizeof gState->diskInDrive + 8] = "disk";
-    AppendText(marker, gState->diskInDrive);
+    GetPrivateProfileStringA("disks", gState->pass.currentDisk, "1", label, sizeof label, gProcess.scriptPath);
+    char marker[sizeof gState->pass.diskInDrive + 8] = "disk";
+    AppendText(marker, gState->pass.diskInDrive);
     AppendText(marker, "\\");
     bool switched = false;
     char* media = gProcess.mediaDirectory;
     if (EndsWithNoCase(media, marker)) {
         char sibling[MAX_PATH];
-        CopyTextN(sibling, sizeof sibling, media, lstrlenA(media) - lstrlenA(gState->diskInDrive) - 1);
-        if (AppendText(sibling, gState->currentDisk) && AppendText(sibling, "\\")) {
+        CopyTextN(sibling, sizeof sibling, media, lstrlenA(media) - lstrlenA(gState->pass.diskInDrive) - 1);
+        if (AppendText(sibling, gState->pass.currentDisk) && AppendText(sibling, "\\")) {
             CopyText(gProcess.mediaDirectory, sibling);
             switched = true;
         }
     }
-    if (!switched && DiskPromptDialog(label) == IDCANCEL) return -1;
-    CopyText(gState->diskInDrive, gState->currentDisk);
+    if (!switched && DiskPromptDialog(label) == IDCANCEL) return kAbort;
+    CopyText(gState->pass.diskInDrive, gState->pass.currentDisk);
     return 0;
 }
 
@@ -64,11 +69,11 @@ int SplitMediaName(const char* fileName, char (&targetName)[MAX_PATH], char (&me
 }
 
 int CopyEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void*) {
-    if (CancelRequested()) return -1;
+    if (CancelRequested()) return kAbort;
     const char* flags = valueCount >= 2 ? valueFields[1] : nullptr;
     if (flags && !MatchCondition(gState->optionCodes, flags)) return 0;
-    if (keyCount < 2 || lstrcmpA(keyFields[0], gState->currentDisk) != 0) return 0;
-    if (lstrcmpA(gState->currentDisk, gState->diskInDrive) != 0 && ChangeDisk() == -1) return -1;
+    if (keyCount < 2 || lstrcmpA(keyFields[0], gState->pass.currentDisk) != 0) return 0;
+    if (lstrcmpA(gState->pass.currentDisk, gState->pass.diskInDrive) != 0 && ChangeDisk() == kAbort) return kAbort;
 
     char logged[MAX_PATH];
     bool fits = CopyText(logged, keyFields[1]);
@@ -113,7 +118,7 @@ int CopyEntry(char** keyFields, int keyCount, char** valueFields, int valueCount
             if (!backupFits) return ReportUnusablePath(kMsgCannotCreateFile, backup);
             LogRemoval(RestoreCopy, logged, description);
             // The first backup holds the file found before any installation: keep it.
-            if (!GetFileInfo(backup, nullptr) && ExpandCopy(target, backup) == -1) return -1;
+            if (!GetFileInfo(backup, nullptr) && ExpandCopy(target, backup) == kAbort) return kAbort;
             CopyText(logged, "BackUpDir\\");
             AppendText(logged, targetName);
         }

@@ -4,7 +4,7 @@
 
 #include <ctime>
 
-#include "script/text.h"
+#include "base/text.h"
 
 namespace {
 

@@ -1,14 +1,16 @@
 // Deletion entries: the last action kind of a pass, and the way a removal run
 // takes installed files away again.
+#include "actions/delete_entry.h"
+
 #include <windows.h>
 
-#include "actions/actions.h"
-#include "actions/install_pass.h"
-#include "run/messages.h"
-#include "run/setup_state.h"
+#include "actions/progress_dialog.h"
+#include "base/messages.h"
+#include "base/results.h"
+#include "base/setup_state.h"
+#include "base/text.h"
 #include "script/conditions.h"
 #include "script/sections.h"
-#include "script/text.h"
 #include "script/variables.h"
 
 namespace {
@@ -46,7 +48,7 @@ bool DeletePath(char* key, char (&path)[MAX_PATH]) {
 }  // namespace
 
 int DeleteEntry(char** keyFields, int, char** valueFields, int valueCount, void*) {
-    if (CancelRequested()) return -1;
+    if (CancelRequested()) return kAbort;
     const char* condition = valueCount >= 2 ? valueFields[1] : nullptr;
     if (condition && !MatchCondition(gState->optionCodes, condition)) return 0;
 
@@ -61,7 +63,7 @@ int DeleteEntry(char** keyFields, int, char** valueFields, int valueCount, void*
         if (fits && DeleteFileA(path)) return 0;
         if (!fits) SetLastError(ERROR_FILENAME_EXCED_RANGE);
         if (quiet) return 0;
-        int answer = ReportMessage(gState->ownerWindow, kMsgCannotDelete, kStyleAbortRetryIgnore | kAppendSystemText,
+        int answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotDelete, kStyleAbortRetryIgnore | kAppendSystemText,
                                    path);
         if (answer != 0) return answer;
     }

@@ -1,7 +1,8 @@
-#include "actions/file_copy.h"
-#include "run/setup_state.h"
-#include "script/sections.h"
-#include "ui/resource_ids.h"
+#include "actions/disk_prompt_dialog.h"
+
+#include "base/resource_ids.h"
+#include "base/setup_state.h"
+#include "base/text.h"
 
 namespace {
 
@@ -38,6 +39,6 @@ INT_PTR CALLBACK DiskPromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 int DiskPromptDialog(const char* label) {
     return static_cast<int>(DialogBoxParamA(gProcess.libraryModule, MAKEINTRESOURCEA(IDD_DISK),
-                                            gState ? gState->ownerWindow : nullptr, DiskPromptProc,
+                                            OwnerWindow(), DiskPromptProc,
                                             reinterpret_cast<LPARAM>(label)));
 }

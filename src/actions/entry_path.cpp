@@ -1,12 +1,12 @@
 #include "actions/entry_path.h"
 
-#include "actions/file_copy.h"
-#include "actions/install_pass.h"
-#include "run/setup_state.h"
+#include "actions/progress_dialog.h"
+#include "base/file_system.h"
+#include "base/results.h"
+#include "base/setup_state.h"
+#include "base/text.h"
 #include "script/conditions.h"
-
 #include "script/sections.h"
-#include "script/text.h"
 #include "script/variables.h"
 
 bool BuildEntryPath(char* keyField, char (&path)[MAX_PATH]) {
@@ -34,14 +34,14 @@ bool BuildEntryPath(char* keyField, char (&path)[MAX_PATH]) {
 
 int OpenFileEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, FileEntry& entry, char* value,
                   size_t valueCap) {
-    if (CancelRequested()) return -1;
-    if (valueCount >= 2 && !MatchCondition(gState->optionCodes, valueFields[1])) return 0;
-    if (keyCount < 3) return 1;
-    if (!CopyText(entry.fileText, keyFields[0]) || !BuildEntryPath(keyFields[0], entry.path)) return 1;
+    if (CancelRequested()) return kAbort;
+    if (valueCount >= 2 && !MatchCondition(gState->optionCodes, valueFields[1])) return kGoOn;
+    if (keyCount < 3) return kSkipped;
+    if (!CopyText(entry.fileText, keyFields[0]) || !BuildEntryPath(keyFields[0], entry.path)) return kSkipped;
     if (!ExpandText(valueFields[0], value, valueCap, true) || !ExpandText(keyFields[1], entry.section, true) ||
         !ExpandText(keyFields[2], entry.key, true))
-        return 1;
+        return kSkipped;
     ShowStatus("Modify file:\n\nSection:\n\nString:", entry.path, entry.section, entry.key);
-    if (EnsureDirectory(entry.path) == -1) return -1;
-    return 2;
+    if (EnsureDirectory(entry.path) == kAbort) return kAbort;
+    return kCarryOut;
 }

@@ -22,11 +22,15 @@ struct FileEntry {
     char key[64];
 };
 
+// OpenFileEntry's result when the entry is to be carried out.
+constexpr int kCarryOut = 2;
+
 // The shared opening of an INI or text line entry: the cancel test, the
 // condition, the file path, the expansions (value into value/valueCap), the
-// status line and the file's directory. Returns 2 when the entry is to be
-// carried out, otherwise the entry's result: -1 stop the pass, 0 the condition
-// failed, 1 refused (too few key fields, or a text that does not fit: writing
-// a cut name would change something the script did not name).
+// status line and the file's directory. Returns kCarryOut when the entry is
+// to be carried out, otherwise the entry's result: kAbort stop the pass, kGoOn
+// the condition failed, kSkipped refused (too few key fields, or a text that
+// does not fit: writing a cut name would change something the script did not
+// name).
 int OpenFileEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, FileEntry& entry, char* value,
                   size_t valueCap);

@@ -1,44 +1,17 @@
+#include "actions/expand_copy.h"
+
 #include <windows.h>
 #include <lzexpand.h>
 
-#include "actions/file_copy.h"
-#include "run/messages.h"
-#include "run/setup_state.h"
-#include "script/text.h"
-#include "ui/resource_ids.h"
-
-int GetFileInfo(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    BY_HANDLE_FILE_INFORMATION scratch;
-    GetFileInformationByHandle(file, info ? info : &scratch);
-    CloseHandle(file);
-    return 1;
-}
-
-int EnsureDirectory(const char* filePath) {
-    char full[MAX_PATH];
-    char* filePart = nullptr;
-    DWORD n = GetFullPathNameA(filePath, sizeof full, full, &filePart);
-    if (n == 0 || n >= sizeof full || !filePart || !*filePart) return 1;
-    *filePart = '\0';  // keep the directory with its trailing backslash
-    DWORD attributes = GetFileAttributesA(full);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
-    size_t len = lstrlenA(full);
-    full[len - 1] = '\0';
-    int r = EnsureDirectory(full);
-    if (r != 0) return r;
-    while (!CreateDirectoryA(full, nullptr)) {
-        r = ReportMessage(gState ? gState->ownerWindow : nullptr, kMsgCannotCreateDirectory,
-                          kStyleAbortRetryIgnore, full);
-        if (r != 0) return r;
-    }
-    return 0;
-}
+#include "actions/overwrite_dialog.h"
+#include "base/file_system.h"
+#include "base/messages.h"
+#include "base/resource_ids.h"
+#include "base/results.h"
+#include "base/setup_state.h"
+#include "base/text.h"
 
 namespace {
-
-HWND Owner() { return gState ? gState->ownerWindow : nullptr; }
 
 // Moves the whole file through the LZ library: plain files come through
 // unchanged, compressed ones expanded. Large blocks keep plain copies as fast
@@ -69,9 +42,9 @@ int TransferWithRetry(INT source, HANDLE target, const char* targetPath) {
     for (;;) {
         int status = Transfer(source, target);
         if (status == 0) return 0;
-        int answer = status < 0 ? ReportMessage(Owner(), kMsgLzError, kStyleAbortRetryIgnore,
-                                                reinterpret_cast<const void*>(static_cast<INT_PTR>(status)))
-                                : ReportMessage(Owner(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, targetPath);
+        int answer = status < 0 ? ReportMessage(OwnerWindow(), kMsgLzError, kStyleAbortRetryIgnore,
+                                                static_cast<long>(status))
+                                : ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, targetPath);
         if (answer != 0) return answer;
         LZSeek(source, 0, 0);
         SetFilePointer(target, 0, nullptr, FILE_BEGIN);
@@ -102,7 +75,7 @@ int ExpandCopy(const char* source, const char* target) {
     INT src = OpenMediaFile(sourceName, &of);
     int result = 0;
     while (src < 0) {
-        result = ReportMessage(Owner(), kMsgCannotOpen, kStyleAbortRetryIgnore, source);
+        result = ReportMessage(OwnerWindow(), kMsgCannotOpen, kStyleAbortRetryIgnore, source);
         if (result != 0) return result;
         src = OpenMediaFile(sourceName, &of);
     }
@@ -110,7 +83,7 @@ int ExpandCopy(const char* source, const char* target) {
     int decision = 6;
     BY_HANDLE_FILE_INFORMATION targetInfo;
     if (GetFileInfo(target, &targetInfo)) {
-        if (!gProcess.yesToAll) {
+        if (!gState->pass.yesToAll) {
             // Only the question shows the source's details: reading them for
             // every copy would cost one more open per file. The library
             // tells which file it found, also for a name it searched.
@@ -119,24 +92,24 @@ int ExpandCopy(const char* source, const char* target) {
             OverwriteRequest request = {target, source, &sourceInfo, &targetInfo};
             decision = OverwriteDialog(&request);
         }
-        if (decision == IDCANCEL) result = -1;
+        if (decision == IDCANCEL) result = kAbort;
         else if (decision == IDC_SKIP) result = 1;
         else if (decision == IDC_YES_TO_ALL) {
-            gProcess.yesToAll = 1;
+            gState->pass.yesToAll = 1;
             decision = IDYES;
         }
         // A read-only target is replaced like any other.
         if (decision == IDYES) SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
-    } else if (EnsureDirectory(target) == -1) {
+    } else if (EnsureDirectory(target) == kAbort) {
         decision = -1;
-        result = -1;
+        result = kAbort;
     }
 
     if (decision == IDYES) {
         HANDLE out;
         while ((out = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                   nullptr)) == INVALID_HANDLE_VALUE) {
-            result = ReportMessage(Owner(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, target);
+            result = ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, target);
             if (result != 0) break;
         }
         if (out != INVALID_HANDLE_VALUE) {

@@ -1,18 +1,20 @@
 // Font resource entries: a .fot file beside (or for) a TrueType font that the
 // copy stage has placed, so the font can be made known to the system.
+#include "actions/font_entry.h"
+
 #include <windows.h>
 
-#include "actions/actions.h"
-#include "actions/file_copy.h"
-#include "actions/install_pass.h"
+#include "actions/overwrite_dialog.h"
+#include "actions/progress_dialog.h"
+#include "base/file_system.h"
+#include "base/messages.h"
+#include "base/resource_ids.h"
+#include "base/results.h"
+#include "base/setup_state.h"
+#include "base/text.h"
 #include "removal/removal_log.h"
-#include "run/messages.h"
-#include "run/setup_state.h"
 #include "script/conditions.h"
-#include "script/sections.h"
-#include "script/text.h"
 #include "script/variables.h"
-#include "ui/resource_ids.h"
 
 namespace {
 
@@ -72,12 +74,12 @@ int ClearOldResource(const char* resource) {
     BY_HANDLE_FILE_INFORMATION existing;
     if (!GetFileInfo(resource, &existing)) return IDYES;
     int decision = IDYES;
-    if (!gProcess.yesToAll) {
+    if (!gState->pass.yesToAll) {
         OverwriteRequest request = {resource, "New Font Resource file", nullptr, &existing};
         decision = OverwriteDialog(&request);
     }
     if (decision == IDC_YES_TO_ALL) {
-        gProcess.yesToAll = 1;
+        gState->pass.yesToAll = 1;
         decision = IDYES;
     }
     if (decision == IDYES) {
@@ -93,12 +95,12 @@ int FontEntry(char** keyFields, int keyCount, char** valueFields, int valueCount
     const char* condition = valueCount >= 2 ? valueFields[1] : nullptr;
     if (condition && !MatchCondition(gState->optionCodes, condition)) return 1;
 
-    HWND owner = gState->ownerWindow;
+    HWND owner = gState->pass.ownerWindow;
     FontFiles files;
     char noName[] = "";
     if (!FontFileNames(keyFields[0], keyCount >= 2 ? keyFields[1] : noName, &files) || keyCount < 2) {
         // Nothing sensible can be created or logged; say so like any failure.
-        return ReportMessage(owner, kMsgCannotCreateFont, kStyleOkCancel, files.resource) == IDCANCEL ? -1 : 1;
+        return ReportMessage(owner, kMsgCannotCreateFont, kStyleOkCancel, files.resource) == IDCANCEL ? kAbort : kSkipped;
     }
 
     ShowStatus("Create:\n\nFile:", kFontResourceText, files.resource, "");
@@ -109,6 +111,6 @@ int FontEntry(char** keyFields, int keyCount, char** valueFields, int valueCount
     if (ClearOldResource(files.resource) != IDYES) return 1;
     if (!CreateScalableFontResourceA(0, files.resource, files.font, files.currentPath) &&
         ReportMessage(owner, kMsgCannotCreateFont, kStyleOkCancel, files.resource) == IDCANCEL)
-        return -1;
+        return kAbort;
     return 1;
 }

@@ -1,11 +1,11 @@
 // Program group entries: groups and items of the shell's Program Manager, sent
 // as execute commands over one DDE conversation that lasts for the run.
-#include "actions/actions.h"
+#include "actions/group_entry.h"
+
 #include "actions/dde_client.h"
-#include "actions/install_pass.h"
-#include "run/setup_state.h"
+#include "actions/progress_dialog.h"
+#include "base/setup_state.h"
 #include "script/conditions.h"
-#include "script/text.h"
 #include "script/variables.h"
 
 namespace {
@@ -21,9 +21,9 @@ constexpr int kReplyWaitSeconds = 2;
 
 int GroupEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void*) {
     if (valueCount >= 2 && !MatchCondition(gState->optionCodes, valueFields[1])) return 0;
-    if (!gState->ddeConversation)
-        gState->ddeConversation = OpenDdeConversation(gState->mainWindow, gProcess.ownModule, "PROGMAN", "PROGMAN");
-    HWND conversation = gState->ddeConversation;
+    if (!gState->pass.ddeConversation)
+        gState->pass.ddeConversation = OpenDdeConversation(gState->pass.mainWindow, gProcess.ownModule, "PROGMAN", "PROGMAN");
+    HWND conversation = gState->pass.ddeConversation;
 
     // Names and arguments that do not fit are refused whole: a cut group name
     // could remove another group.

@@ -1,12 +1,13 @@
+#include "actions/ini_entry.h"
+
 #include <windows.h>
 
-#include "actions/actions.h"
 #include "actions/entry_path.h"
+#include "base/messages.h"
+#include "base/setup_state.h"
+#include "base/text.h"
 #include "removal/removal_log.h"
-#include "run/messages.h"
-#include "run/setup_state.h"
 #include "script/conditions.h"
-#include "script/text.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ int IniEntry(char** keyFields, int keyCount, char** valueFields, int valueCount,
     FileEntry entry;
     char value[kProfileValueSize];
     int opened = OpenFileEntry(keyFields, keyCount, valueFields, valueCount, entry, value, sizeof value);
-    if (opened != 2) return opened;
+    if (opened != kCarryOut) return opened;
     const char* path = entry.path;
     const char* section = entry.section;
     const char* key = entry.key;
@@ -46,7 +47,7 @@ int IniEntry(char** keyFields, int keyCount, char** valueFields, int valueCount,
         if (WritePrivateProfileStringA(section, key, present[0] ? present : nullptr, path))
             outcome = 1;
         else
-            outcome = ReportMessage(gState->ownerWindow, kMsgCannotModify, kStyleAbortRetryIgnore, path);
+            outcome = ReportMessage(gState->pass.ownerWindow, kMsgCannotModify, kStyleAbortRetryIgnore, path);
     } while (outcome == 0);
     return outcome;
 }

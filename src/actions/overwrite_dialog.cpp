@@ -1,8 +1,9 @@
+#include "actions/overwrite_dialog.h"
+
 #include <shlwapi.h>
 
-#include "actions/file_copy.h"
-#include "run/setup_state.h"
-#include "ui/resource_ids.h"
+#include "base/resource_ids.h"
+#include "base/setup_state.h"
 
 namespace {
 
@@ -59,6 +60,6 @@ void FormatOverwriteText(char* out, int cap, const OverwriteRequest* request) {
 
 int OverwriteDialog(const OverwriteRequest* request) {
     return static_cast<int>(DialogBoxParamA(gProcess.libraryModule, MAKEINTRESOURCEA(IDD_OVERWRITE),
-                                            gState ? gState->ownerWindow : nullptr, OverwriteProc,
+                                            OwnerWindow(), OverwriteProc,
                                             reinterpret_cast<LPARAM>(request)));
 }

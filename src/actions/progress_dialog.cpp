@@ -1,6 +1,26 @@
-#include "actions/install_pass.h"
-#include "run/setup_state.h"
-#include "ui/resource_ids.h"
+#include "actions/progress_dialog.h"
+
+#include "base/resource_ids.h"
+#include "base/setup_state.h"
+
+void DrainMessageQueue() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+bool CancelRequested() {
+    DrainMessageQueue();
+    return gState->pass.cancelFlag != 0;
+}
+
+void SendProgress(int percent) {
+    HWND owner = gState->pass.ownerWindow;
+    if (!owner) return;
+    SendMessageA(owner, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_BAR, percent & 0xFFFF), 0);
+}
 
 int ProgressBarWidth(int frameWidth, unsigned percent) {
     if (percent < 10) percent = 10;
@@ -21,7 +41,7 @@ void SetStatusText(HWND owner, int id, const char* text) {
 }  // namespace
 
 void ShowStatus(const char* labels, const char* first, const char* second, const char* third) {
-    HWND owner = gState->ownerWindow;
+    HWND owner = gState->pass.ownerWindow;
     if (!owner) return;
     SetStatusText(owner, IDC_STATUS_LABELS, labels);
     SetStatusText(owner, IDC_STATUS_FIRST, first);
@@ -71,12 +91,12 @@ INT_PTR CALLBACK ProgressDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM
                 return TRUE;
             }
             if (LOWORD(wParam) == IDCANCEL) {
-                gProcess.cancelFlag = 1;
+                gState->pass.cancelFlag = 1;
                 return TRUE;
             }
             return FALSE;
         case WM_CLOSE:
-            gProcess.cancelFlag = 1;
+            gState->pass.cancelFlag = 1;
             return TRUE;
     }
     return FALSE;

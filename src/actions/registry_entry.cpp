@@ -1,15 +1,17 @@
+#include "actions/registry_entry.h"
+
 #include <windows.h>
 
-#include "actions/actions.h"
-#include "actions/install_pass.h"
+#include "actions/progress_dialog.h"
 #include "actions/registry_data.h"
-#include "actions/registry_keys.h"
+#include "base/messages.h"
+#include "base/registry_roots.h"
+#include "base/results.h"
+#include "base/setup_state.h"
+#include "base/text.h"
 #include "removal/removal_log.h"
-#include "run/messages.h"
-#include "run/setup_state.h"
 #include "script/conditions.h"
 #include "script/sections.h"
-#include "script/text.h"
 #include "script/variables.h"
 
 namespace {
@@ -20,8 +22,8 @@ constexpr int kDataTextSize = 256;
 
 // Cancel stops the install pass; OK skips the entry.
 int CannotCreateKey(const char* path) {
-    int answer = ReportMessage(gState->ownerWindow, kMsgCannotCreateKey, kStyleOkCancel, path);
-    return answer == IDCANCEL ? -1 : 0;
+    int answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotCreateKey, kStyleOkCancel, path);
+    return answer == IDCANCEL ? kAbort : kGoOn;
 }
 
 // The present bytes of a value, or none when it cannot be read (absent, or
@@ -49,7 +51,7 @@ void RecordPresentValue(HKEY key, const char* keyText, const char* name) {
         case REG_DWORD: {
             unsigned long number = 0;
             CopyMemory(&number, data, size < sizeof number ? size : sizeof number);
-            LogRemoval(RegistryDword, keyText, name, &number);
+            LogRemoval(RegistryDword, keyText, name, number);
             break;
         }
         case REG_BINARY:

@@ -1,13 +1,13 @@
+#include "actions/text_line_entry.h"
+
 #include <windows.h>
 
-#include "actions/actions.h"
 #include "actions/entry_path.h"
 #include "actions/text_lines.h"
+#include "base/messages.h"
+#include "base/setup_state.h"
 #include "removal/removal_log.h"
-#include "run/messages.h"
-#include "run/setup_state.h"
 #include "script/conditions.h"
-#include "script/text.h"
 
 // One entry of a str. section: file|section|line key = new line[/condition].
 // Texts that do not fit their buffers refuse the entry (1, file untouched),
@@ -16,7 +16,7 @@ int TextLineEntry(char** keyFields, int keyCount, char** valueFields, int valueC
     FileEntry entry;
     char newLine[kLineSize];
     int opened = OpenFileEntry(keyFields, keyCount, valueFields, valueCount, entry, newLine, sizeof newLine);
-    if (opened != 2) return opened;
+    if (opened != kCarryOut) return opened;
     const char* path = entry.path;
 
     bool unrecorded = valueCount >= 2 && MatchCondition("-", valueFields[1]);
@@ -29,7 +29,7 @@ int TextLineEntry(char** keyFields, int keyCount, char** valueFields, int valueC
             if (!gProcess.removeMode && !unrecorded)
                 LogRemoval(TextLine, entry.fileText, entry.section, entry.key, oldLine);
         } else {
-            outcome = ReportMessage(gState->ownerWindow, kMsgCannotModify, kStyleAbortRetryIgnore, path);
+            outcome = ReportMessage(gState->pass.ownerWindow, kMsgCannotModify, kStyleAbortRetryIgnore, path);
         }
     } while (outcome == 0);
     return outcome;

@@ -1,7 +1,7 @@
 #include "actions/text_lines.h"
 
-#include "script/sections.h"
-#include "script/text.h"
+#include "base/messages.h"
+#include "base/text.h"
 
 DWORD ReadChunk(HANDLE file, char* buffer, DWORD count, bool* failed) {
     DWORD got = 0;

@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include <cstdarg>
 #include <cstring>
 
-#include "actions/file_copy.h"
-#include "script/text.h"
+#include "base/file_system.h"
+#include "base/results.h"
+#include "base/text.h"
 #include "script/variables.h"
 
 namespace {
@@ -29,11 +29,6 @@ bool DoubleSeparators(char* destination, size_t cap, const char* source, const c
     }
     destination[used] = '\0';
     return whole;
-}
-
-const char* Text(va_list& args) {
-    const char* text = va_arg(args, const char*);
-    return text ? text : "";
 }
 
 // The key text of a record from its parts; false when it would not fit whole.
@@ -106,67 +101,80 @@ bool DoubleSeparator(char* destination, size_t cap, const char* source, char sep
     return DoubleSeparators(destination, cap, source, separators);
 }
 
-int LogRemoval(int kind, ...) {
-    char name[] = "RemoveInf";
-    char log[kLogText];
-    ExpandText(name, log, false);
-    if (EnsureDirectory(log) == -1) return -1;
+namespace {
 
-    va_list args;
-    va_start(args, kind);
+// The log's file, with its directory made. False when the directory could not be made.
+bool OpenLog(char (&log)[kLogText]) {
+    char name[] = "RemoveInf";
+    ExpandText(name, log, false);
+    return EnsureDirectory(log) != kAbort;
+}
+
+const char* Text(const char* text) { return text ? text : ""; }
+
+}  // namespace
+
+int LogRemoval(FileRecord kind, const char* path, const char* description) {
+    char log[kLogText];
+    if (!OpenLog(log)) return kAbort;
     char key[kLogText];
     char value[kLogText];
-    switch (kind) {
-        case RestoreCopy:
-        case RemoveFile: {
-            const char* path = Text(args);
-            // The description is read back as a value cut on '/': double it
-            // so that it does not turn into a condition.
-            DoubleSeparators(value, sizeof value, Text(args), "/");
-            bool fits = kind == RestoreCopy ? CopyText(key, "1:") && AppendText(key, path) : CopyText(key, path);
-            if (fits) WritePrivateProfileStringA(kind == RestoreCopy ? "step1" : "del.step2", key, value, log);
-            break;
-        }
-        case PathVariable: {
-            const char* variable = Text(args);
-            // Read back, the value is cut on ';' and expanded on '%'.
-            DoubleSeparators(value, sizeof value, Text(args), ";%");
-            if (CopyText(key, variable)) WritePrivateProfileStringA("path", key, value, log);
-            break;
-        }
-        case IniValue:
-        case TextLine: {
-            const char* file = Text(args);
-            const char* section = Text(args);
-            const char* item = Text(args);
-            const char* old = Text(args);
-            if (BuildKey(key, file, section, item))
-                LogOldText(kind == IniValue ? "ini.step1" : "str.step1", key, old, log);
-            break;
-        }
-        case RegistryString:
-        case RegistryDword:
-        case RegistryBinary:
-        case RegistryMultiString: {
-            const char* path = Text(args);
-            const char* valueName = Text(args);
-            const char* suffix = nullptr;
-            if (kind == RegistryDword) {
-                const unsigned long* old = va_arg(args, const unsigned long*);
-                wsprintfA(value, "%lX", old ? *old : 0UL);
-                suffix = ":REG_DWORD";
-            } else {
-                EscapeOldText(value, Text(args));
-                if (kind == RegistryBinary) suffix = ":REG_BINARY";
-                if (kind == RegistryMultiString) suffix = ":REG_MULTI_SZ";
-            }
-            if (BuildKey(key, path, valueName, nullptr, suffix) && !RegistryRecordExists(path, valueName, log))
-                WritePrivateProfileStringA("reg.step1", key, value, log);
-            break;
-        }
-        default:  // no kind: the name was resolved and the directory made, nothing more
-            break;
-    }
-    va_end(args);
-    return 0;
+    // The description is read back as a value cut on '/': double it so that
+    // it does not turn into a condition.
+    DoubleSeparators(value, sizeof value, Text(description), "/");
+    bool fits = kind == RestoreCopy ? CopyText(key, "1:") && AppendText(key, Text(path)) : CopyText(key, Text(path));
+    if (fits) WritePrivateProfileStringA(kind == RestoreCopy ? "step1" : "del.step2", key, value, log);
+    return kGoOn;
+}
+
+int LogRemoval(VariableRecord, const char* name, const char* value) {
+    char log[kLogText];
+    if (!OpenLog(log)) return kAbort;
+    char key[kLogText];
+    char text[kLogText];
+    // Read back, the value is cut on ';' and expanded on '%'.
+    DoubleSeparators(text, sizeof text, Text(value), ";%");
+    if (CopyText(key, Text(name))) WritePrivateProfileStringA("path", key, text, log);
+    return kGoOn;
+}
+
+int LogRemoval(OldTextRecord kind, const char* file, const char* section, const char* key, const char* old) {
+    char log[kLogText];
+    if (!OpenLog(log)) return kAbort;
+    char recordKey[kLogText];
+    if (BuildKey(recordKey, Text(file), Text(section), Text(key)))
+        LogOldText(kind == IniValue ? "ini.step1" : "str.step1", recordKey, old, log);
+    return kGoOn;
+}
+
+namespace {
+
+void LogRegistryValue(const char* keyPath, const char* valueName, const char* suffix, const char* value,
+                      const char* log) {
+    char key[kLogText];
+    keyPath = Text(keyPath);
+    valueName = Text(valueName);
+    if (BuildKey(key, keyPath, valueName, nullptr, suffix) && !RegistryRecordExists(keyPath, valueName, log))
+        WritePrivateProfileStringA("reg.step1", key, value, log);
+}
+
+}  // namespace
+
+int LogRemoval(RegistryTextRecord kind, const char* keyPath, const char* valueName, const char* old) {
+    char log[kLogText];
+    if (!OpenLog(log)) return kAbort;
+    char value[kLogText];
+    EscapeOldText(value, old);
+    const char* suffix = kind == RegistryBinary ? ":REG_BINARY" : kind == RegistryMultiString ? ":REG_MULTI_SZ" : nullptr;
+    LogRegistryValue(keyPath, valueName, suffix, value, log);
+    return kGoOn;
+}
+
+int LogRemoval(RegistryNumberRecord, const char* keyPath, const char* valueName, unsigned long old) {
+    char log[kLogText];
+    if (!OpenLog(log)) return kAbort;
+    char value[kLogText];
+    wsprintfA(value, "%lX", old);
+    LogRegistryValue(keyPath, valueName, ":REG_DWORD", value, log);
+    return kGoOn;
 }

@@ -3,28 +3,38 @@
 #pragma once
 #include <cstddef>
 
-enum RemovalKind {
-    RestoreCopy = 0,          // target path text, description
-    RemoveFile = 1,           // path, description
-    IniValue = 2,             // file text, section, key, old value
-    RegistryString = 3,       // key path text, value name, old value
-    RegistryDword = 4,        // key path text, value name, const unsigned long* old value
-    TextLine = 5,             // file text, section, line key, old line
-    RegistryBinary = 6,       // key path text, value name, old data as escaped text
-    RegistryMultiString = 7,  // key path text, value name, old data as escaped text
-    PathVariable = 10,        // variable name, value
+// The kinds of record, grouped by what each is written from, so that the
+// compiler checks the arguments of every call.
+enum FileRecord {
+    RestoreCopy,  // a saved file to copy back: target path text, description
+    RemoveFile,   // a file to delete: path text, description
 };
+enum OldTextRecord {
+    IniValue,  // file text, section, key, old value
+    TextLine,  // file text, section, line key, old line
+};
+enum RegistryTextRecord {
+    RegistryString,       // key path text, value name, old value
+    RegistryBinary,       // key path text, value name, old data as escaped text
+    RegistryMultiString,  // key path text, value name, old data as escaped text
+};
+enum RegistryNumberRecord { RegistryDword };  // key path text, value name, old number
+enum VariableRecord { PathVariable };         // variable name, value
 
-// Writes one record into the file named by the variable RemoveInf. Returns 0,
-// or -1 when the log's directory could not be made (nothing written then).
-// Values are written so that each reads back as written: '/' doubled in
-// descriptions, '/' and '%' in old values (which are also put in quotes when
-// the profile reader would drop their outer blanks or quotes), ';' and '%' in
-// path values.
+// Each writes one record into the file named by the variable RemoveInf.
+// Returns 0, or -1 when the log's directory could not be made (nothing
+// written then). Values are written so that each reads back as written: '/'
+// doubled in descriptions, '/' and '%' in old values (which are also put in
+// quotes when the profile reader would drop their outer blanks or quotes),
+// ';' and '%' in path values.
 // A record whose key text would not fit 259 characters is left out: a cut key
 // would name another item. A value that would not fit is cut, never inside a
 // doubled separator.
-int LogRemoval(int kind, ...);
+int LogRemoval(FileRecord kind, const char* path, const char* description);
+int LogRemoval(OldTextRecord kind, const char* file, const char* section, const char* key, const char* old);
+int LogRemoval(RegistryTextRecord kind, const char* keyPath, const char* valueName, const char* old);
+int LogRemoval(RegistryNumberRecord kind, const char* keyPath, const char* valueName, unsigned long old);
+int LogRemoval(VariableRecord kind, const char* name, const char* value);
 
 // Copies source into destination (capacity cap) writing every separator
 // twice; false when the doubled text did not fit (it is then cut before the

@@ -1,13 +1,17 @@
-#include "actions/file_copy.h"
-#include "run/messages.h"
-#include "run/run.h"
-#include "run/setup_state.h"
+#include "run/run_flow.h"
+
+#include "actions/expand_copy.h"
+#include "base/messages.h"
+#include "base/results.h"
+#include "base/setup_state.h"
+#include "base/text.h"
+#include "run/install_step.h"
+#include "script/reg_variables.h"
 #include "script/sections.h"
-#include "script/text.h"
-#include "script/variables.h"
-#include "ui/components.h"
-#include "ui/dialogs.h"
-#include "ui/options.h"
+#include "ui/background_window.h"
+#include "ui/component_dialog.h"
+#include "ui/option_groups.h"
+#include "ui/run_dialogs.h"
 
 const char* CommandLineText(const char* line) {
     if (!line) return "";
@@ -30,7 +34,7 @@ int FetchToTemp(const char* mediaFile, char* tempPath) {
         // No room for a temporary copy: say so rather than end without a word.
         ReportMessage(nullptr, kMsgCannotCreateFile, kStyleStop, directory);
         tempPath[0] = '\0';
-        return -1;
+        return kAbort;
     }
     DeleteFileA(tempPath);
     return ExpandCopy(mediaFile, tempPath);
@@ -136,12 +140,12 @@ int RunScript(HWND background, bool& restart) {
     if (gState->optionGroupCount > 0 && ShowOptionDialog(background) == IDCANCEL) return 0;
 
     // -1 only when [reg] could not be read at all: the run ends with exit code -1.
-    if (ReadRegVariables() == -1) return -1;
+    if (ReadRegVariables() == kAbort) return -1;
 
     int silent = SetUpKey("silent", 0);
     int reboot = SetUpKey("reboot", 1);
-    if (silent) restart = RunSilentInstall(background, reboot);
-    else restart = ShowComponentDialog(background) == 1;
+    InstallOutcome outcome = silent ? RunSilentInstall(background, reboot) : RunInteractiveInstall(background);
+    restart = outcome == InstallOutcome::Restart;
     return 0;
 }
 

@@ -2,7 +2,9 @@
 
 #include <cstring>
 
-#include "script/text.h"
+#include "base/setup_state.h"
+#include "base/text.h"
+#include "script/sections.h"
 #include "script/variables.h"
 
 namespace {

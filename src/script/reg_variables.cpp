@@ -1,10 +1,12 @@
+#include "script/reg_variables.h"
+
 #include <windows.h>
 
-#include "actions/registry_keys.h"
-#include "run/setup_state.h"
+#include "base/registry_roots.h"
+#include "base/setup_state.h"
+#include "base/text.h"
 #include "script/conditions.h"
 #include "script/sections.h"
-#include "script/text.h"
 #include "script/variables.h"
 
 namespace {

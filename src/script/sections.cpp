@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include "base/messages.h"
+#include "base/results.h"
+
 char* SplitFields(char* text, char** fields, int* count, char separator, int room) {
     int n = 0;
     fields[0] = text;
@@ -57,7 +60,7 @@ int ForEachEntry(const char* section, const char* scriptPath, char keySeparator,
     char* keys = ReadKeyList(section, scriptPath);
     if (!keys) {
         ShowOutOfMemory();
-        return -1;
+        return kAbort;
     }
     int visited = 0;
     char* at = keys;
@@ -69,9 +72,9 @@ int ForEachEntry(const char* section, const char* scriptPath, char keySeparator,
         GetPrivateProfileStringA(section, at, "", value, sizeof value, scriptPath);
         SplitFields(value, valueFields, &valueCount, valueSeparator, kFieldRoom);
         char* end = SplitFields(at, keyFields, &keyCount, keySeparator, kFieldRoom);
-        if (visitor(keyFields, keyCount, valueFields, valueCount, context) == -1) {
+        if (visitor(keyFields, keyCount, valueFields, valueCount, context) == kAbort) {
             HeapFree(GetProcessHeap(), 0, keys);
-            return -1;
+            return kAbort;
         }
         at = end + 1;
         ++visited;
@@ -79,29 +82,3 @@ int ForEachEntry(const char* section, const char* scriptPath, char keySeparator,
     HeapFree(GetProcessHeap(), 0, keys);
     return visited;
 }
-
-const char* FindText(const char* text, const char* needle) {
-    if (!text || !needle) return nullptr;
-    for (const char* at = text; *at; ++at) {
-        const char* a = at;
-        const char* b = needle;
-        while (*b && *a == *b) ++a, ++b;
-        if (!*b) return at;
-    }
-    return nullptr;
-}
-
-char* FindText(char* text, const char* needle) {
-    return const_cast<char*>(FindText(static_cast<const char*>(text), needle));
-}
-
-char* AddBackslash(char* path, size_t cap) {
-    size_t n = lstrlenA(path);
-    if ((n == 0 || path[n - 1] != '\\') && n + 1 < cap) {
-        path[n] = '\\';
-        path[n + 1] = '\0';
-    }
-    return path;
-}
-
-void ShowOutOfMemory() { MessageBoxA(nullptr, "Out of memory!", "SetUp", MB_OK | MB_TASKMODAL); }

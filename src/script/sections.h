@@ -21,14 +21,3 @@ int ForEachEntry(const char* section, const char* scriptPath, char keySeparator,
 // pointer); once room - 1 fields exist, later separators stay in the last
 // field as plain characters. Returns the position of the original terminator.
 char* SplitFields(char* text, char** fields, int* count, char separator, int room);
-
-// First occurrence of needle in text, or nullptr.
-const char* FindText(const char* text, const char* needle);
-char* FindText(char* text, const char* needle);
-
-// Appends a backslash unless the path already ends with one; keeps within cap.
-char* AddBackslash(char* path, size_t cap);
-template <size_t N> inline char* AddBackslash(char (&path)[N]) { return AddBackslash(path, N); }
-
-// The task-modal "Out of memory!" box shared by the readers that allocate.
-void ShowOutOfMemory();

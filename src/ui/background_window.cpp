@@ -1,6 +1,7 @@
-#include "run/setup_state.h"
-#include "ui/dialogs.h"
-#include "ui/resource_ids.h"
+#include "ui/background_window.h"
+
+#include "base/resource_ids.h"
+#include "base/setup_state.h"
 
 namespace {
 

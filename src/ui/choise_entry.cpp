@@ -1,8 +1,11 @@
-#include "run/setup_state.h"
+#include "ui/choise_entry.h"
+
+#include <windows.h>
+
+#include "base/resource_ids.h"
+#include "base/setup_state.h"
+#include "base/text.h"
 #include "script/conditions.h"
-#include "script/text.h"
-#include "ui/components.h"
-#include "ui/resource_ids.h"
 
 int ChoiseEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context) {
     HWND dialog = static_cast<HWND>(context);

@@ -1,9 +1,9 @@
-#include "actions/install_pass.h"
-#include "run/setup_state.h"
+#include "ui/component_dialog.h"
+
+#include "base/resource_ids.h"
+#include "base/setup_state.h"
 #include "script/sections.h"
-#include "ui/components.h"
-#include "ui/dialogs.h"
-#include "ui/resource_ids.h"
+#include "ui/choise_entry.h"
 
 namespace {
 
@@ -44,8 +44,8 @@ void InitComponentDialog(HWND dialog) {
     ShowSelection(dialog);
 }
 
-// Stores the list's selection into the rows, runs the pass and, when it
-// succeeded, asks about the restart. A failed pass leaves the dialog open.
+// Stores the list's selection into the rows and hands over to the run's
+// install step. An aborted pass leaves the dialog open for another try.
 void Install(HWND dialog) {
     HWND ok = GetDlgItem(dialog, IDOK);
     if (!IsWindowEnabled(ok)) return;  // a command posted while the pass runs, or with nothing selected
@@ -57,17 +57,22 @@ void Install(HWND dialog) {
             gState->components[row].selected = SendMessageA(list, LB_GETSEL, i, 0) > 0;
     }
     EnableWindow(ok, FALSE);  // the pass runs inside this handler: no second start
-    if (RunInstallPass(dialog) != -1) EndDialog(dialog, ShowRestartPrompt(dialog) == IDYES ? 1 : 0);
+    auto install = reinterpret_cast<InstallStep>(GetWindowLongPtrA(dialog, DWLP_USER));
+    InstallOutcome outcome = install(dialog);
+    if (outcome != InstallOutcome::Aborted) EndDialog(dialog, static_cast<INT_PTR>(outcome));
     EnableWindow(ok, TRUE);
 }
 
-INT_PTR CALLBACK ComponentDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+void Cancel(HWND dialog) { EndDialog(dialog, static_cast<INT_PTR>(InstallOutcome::Cancelled)); }
+
+INT_PTR CALLBACK ComponentDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         InitComponentDialog(dialog);
         return TRUE;
     }
     if (message == WM_CLOSE) {
-        EndDialog(dialog, 0);
+        Cancel(dialog);
         return TRUE;
     }
     if (message != WM_COMMAND) return FALSE;
@@ -83,7 +88,7 @@ INT_PTR CALLBACK ComponentDialogProc(HWND dialog, UINT message, WPARAM wParam, L
             SelectAll(dialog, FALSE);
             return TRUE;
         case IDCANCEL:
-            EndDialog(dialog, 0);
+            Cancel(dialog);
             return TRUE;
         case IDOK:
             Install(dialog);
@@ -94,7 +99,9 @@ INT_PTR CALLBACK ComponentDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 
 }  // namespace
 
-int ShowComponentDialog(HWND parent) {
-    return static_cast<int>(DialogBoxParamA(gProcess.libraryModule, MAKEINTRESOURCEA(IDD_COMPONENTS), parent,
-                                            ComponentDialogProc, 0));
+InstallOutcome ShowComponentDialog(HWND parent, InstallStep install) {
+    INT_PTR result = DialogBoxParamA(gProcess.libraryModule, MAKEINTRESOURCEA(IDD_COMPONENTS), parent,
+                                     ComponentDialogProc, reinterpret_cast<LPARAM>(install));
+    // -1: the template could not be loaded, so nothing was chosen.
+    return result == -1 ? InstallOutcome::Cancelled : static_cast<InstallOutcome>(result);
 }

@@ -1,11 +1,14 @@
 // The option groups that preselect the choice matching this machine: its
 // platform and version, its ANSI code page, and its screen font size.
+#include "ui/option_detection.h"
+
 #include <shlwapi.h>
 
 #include <cstdlib>
 
-#include "script/text.h"
-#include "ui/options.h"
+#include "base/setup_state.h"
+#include "base/text.h"
+#include "ui/option_groups.h"
 
 namespace {
 
@@ -66,13 +69,13 @@ int PlatformChoiceEntry(char** keyFields, int keyCount, char** valueFields, int,
                    static_cast<int>(major), static_cast<int>(minor), static_cast<long>(system.dwPlatformId),
                    static_cast<long>(system.dwMajorVersion), static_cast<long>(system.dwMinorVersion),
                    static_cast<long>(system.dwBuildNumber), system.szCSDVersion);
-        MessageBoxA(gState->ownerWindow, text, "SetUp", MB_OK);
+        MessageBoxA(gState->pass.ownerWindow, text, "SetUp", MB_OK);
     }
 
     bool match = platform == static_cast<long>(system.dwPlatformId) &&
                  major == static_cast<long>(system.dwMajorVersion) &&
                  (keyCount <= 3 || minor == static_cast<long>(system.dwMinorVersion));
-    if (match) PreselectionOf(group) = static_cast<unsigned char>(index);  // the last match wins
+    if (match) group->preselection = static_cast<unsigned char>(index);  // the last match wins
     return 0;
 }
 
@@ -84,8 +87,8 @@ int CodePageChoiceEntry(char** keyFields, int keyCount, char** valueFields, int,
     if (!ReadTextValue(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage", "ACP", acp,
                        sizeof acp))
         return 0;
-    if (keyCount >= 2 && PreselectionOf(group) == kNoPreselection && CompareNoCase(keyFields[1], acp) == 0)
-        PreselectionOf(group) = static_cast<unsigned char>(index);
+    if (keyCount >= 2 && group->preselection == kNoPreselection && CompareNoCase(keyFields[1], acp) == 0)
+        group->preselection = static_cast<unsigned char>(index);
     return 0;
 }
 
@@ -94,7 +97,7 @@ int FontSizeChoiceEntry(char** keyFields, int keyCount, char** valueFields, int,
     if (!keyFields[0][0] || !valueFields[0][0]) return 0;
     OSVERSIONINFOA system = SystemVersion();
     int index = AddChoice(group, keyFields[0], valueFields[0]);
-    if (index < 0 || keyCount < 2 || PreselectionOf(group) != kNoPreselection) return 0;
+    if (index < 0 || keyCount < 2 || group->preselection != kNoPreselection) return 0;
 
     bool match = false;
     if (system.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
@@ -108,6 +111,6 @@ int FontSizeChoiceEntry(char** keyFields, int keyCount, char** valueFields, int,
                                 "LogPixels", &pixels) &&
                 static_cast<long>(pixels) == Decimal(keyFields[1]);
     }
-    if (match) PreselectionOf(group) = static_cast<unsigned char>(index);
+    if (match) group->preselection = static_cast<unsigned char>(index);
     return 0;
 }

@@ -1,7 +1,10 @@
+#include "ui/option_groups.h"
+
+#include "base/resource_ids.h"
+#include "base/setup_state.h"
+#include "base/text.h"
 #include "script/sections.h"
-#include "script/text.h"
-#include "ui/options.h"
-#include "ui/resource_ids.h"
+#include "ui/option_detection.h"
 
 namespace {
 
@@ -16,13 +19,7 @@ const GroupKind kDetectionKinds[] = {
     {"fsize", FontSizeChoiceEntry},
 };
 
-int GroupIndex(const OptionGroup* group) { return static_cast<int>(group - gState->optionGroups); }
-
 }  // namespace
-
-unsigned char& PreselectionOf(const OptionGroup* group) {
-    return reinterpret_cast<unsigned char&>(gState->optionCodes[GroupIndex(group)]);
-}
 
 int AddChoice(OptionGroup* group, const char* label, const char* code) {
     if (group->count >= kMaxChoices) return -1;  // a full group leaves later choices out
@@ -44,10 +41,10 @@ int OptionsEntry(char** keyFields, int, char** valueFields, int, void*) {
     for (const GroupKind& kind : kDetectionKinds)
         if (CompareNoCase(section, kind.name) == 0) detector = kind.visitor;
     if (detector) {
-        PreselectionOf(group) = kNoPreselection;
+        group->preselection = kNoPreselection;
         ForEachEntry(section, gProcess.scriptPath, '/', 0, detector, group);
     } else {
-        PreselectionOf(group) = 0;
+        group->preselection = 0;
         ForEachEntry(section, gProcess.scriptPath, 0, 0, PlainChoiceEntry, group);
     }
     gState->optionGroupCount++;
@@ -81,7 +78,7 @@ void InitOptionDialog(HWND dialog) {
         HWND combo = GetDlgItem(dialog, IDC_OPTION_COMBO + i);
         for (int c = 0; c < group.count; ++c)
             SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(group.labels[c]));
-        unsigned char preselected = PreselectionOf(&group);
+        unsigned char preselected = group.preselection;
         SendMessageA(combo, CB_SETCURSEL, preselected == kNoPreselection ? -1 : preselected, 0);
         // Our library hides the combo boxes, so that groups a script does not use leave no empty boxes.
         ShowWindow(combo, SW_SHOW);

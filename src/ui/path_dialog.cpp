@@ -1,10 +1,10 @@
-#include <windows.h>
+#include "ui/path_dialog.h"
+
 #include <shlwapi.h>
 
-#include "run/setup_state.h"
-#include "script/text.h"
-#include "script/variables.h"
-#include "ui/resource_ids.h"
+#include "base/resource_ids.h"
+#include "base/setup_state.h"
+#include "base/text.h"
 
 namespace {
 
@@ -85,6 +85,6 @@ INT_PTR CALLBACK PathProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
 int PathDialog(ScriptVariable* row, const char* prompt) {
     PathRequest request = {row, prompt ? prompt : ""};
     return static_cast<int>(DialogBoxParamA(gProcess.libraryModule, MAKEINTRESOURCEA(IDD_PATH),
-                                            gState ? gState->ownerWindow : nullptr, PathProc,
+                                            OwnerWindow(), PathProc,
                                             reinterpret_cast<LPARAM>(&request)));
 }

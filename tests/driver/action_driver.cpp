@@ -19,10 +19,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "actions/actions.h"
-#include "run/setup_state.h"
+#include "actions/delete_entry.h"
+#include "actions/font_entry.h"
+#include "actions/group_entry.h"
+#include "base/setup_state.h"
+#include "base/text.h"
 #include "script/sections.h"
-#include "script/text.h"
 #include "script/variables.h"
 
 namespace {
@@ -68,7 +70,7 @@ int RecordingVisitor(char** keyFields, int keyCount, char** valueFields, int val
     ULONGLONG started = GetTickCount64();
     int result = visit->kind->visitor(keyFields, keyCount, valueFields, valueCount, nullptr);
     ULONGLONG elapsed = GetTickCount64() - started;
-    HWND conversation = gState->ddeConversation;
+    HWND conversation = gState->pass.ddeConversation;
     fprintf(visit->results, "{\"section\":");
     WriteJsonText(visit->results, visit->section);
     fprintf(visit->results, ",\"key\":");
@@ -140,7 +142,7 @@ int main(int argc, char** argv) {
     }
     GetPrivateProfileStringA("driver", "codes", "", gState->optionCodes, sizeof gState->optionCodes, script);
     gProcess.removeMode = GetPrivateProfileIntA("driver", "remove", 0, script);
-    gProcess.yesToAll = GetPrivateProfileIntA("driver", "yesToAll", 0, script);
+    gState->pass.yesToAll = GetPrivateProfileIntA("driver", "yesToAll", 0, script);
     // The dialogs come from the resource library beside the driver, as they
     // come from the media's library in a real run.
     gProcess.libraryModule = LoadLibraryA("STP.DLL");
@@ -154,8 +156,8 @@ int main(int argc, char** argv) {
     RegisterClassA(&wc);
     HWND main = CreateWindowA("ActionDriverMain", "Action driver", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
                               nullptr, nullptr, gProcess.ownModule, nullptr);
-    gState->mainWindow = main;
-    gState->ownerWindow = main;
+    gState->pass.mainWindow = main;
+    gState->pass.ownerWindow = main;
     fprintf(results, "{\"mainWindow\":%d}\n", main && IsWindow(main) ? 1 : 0);
 
     RunContext run = {results, 0};

@@ -13,9 +13,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "run/setup_state.h"
-#include "script/text.h"
+#include "base/setup_state.h"
+#include "base/text.h"
+#include "script/reg_variables.h"
 #include "script/variables.h"
+#include "ui/path_variables.h"
 
 int main(int argc, char** argv) {
     if (argc < 3) return 2;

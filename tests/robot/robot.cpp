@@ -294,9 +294,13 @@ void Act(HWND dialog, const Step& step) {
         Record(dialog, "snap");
     } else if (step.verb == "shot") {
         Sleep(300);  // let the screen settle after the last step
-        if (FILE* f = fopen(shotRequest.c_str(), "wb")) {
+        // Written aside and renamed, so the driver never reads a request
+        // that exists but does not hold its name yet.
+        std::string pending = shotRequest + ".new";
+        if (FILE* f = fopen(pending.c_str(), "wb")) {
             fputs(step.arg1.c_str(), f);
             fclose(f);
+            MoveFileExA(pending.c_str(), shotRequest.c_str(), MOVEFILE_REPLACE_EXISTING);
             for (int waited = 0; waited < 20000 && GetFileAttributesA(shotRequest.c_str()) != INVALID_FILE_ATTRIBUTES;
                  waited += 50)
                 Sleep(50);

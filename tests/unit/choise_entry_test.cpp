@@ -1,13 +1,13 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
-#include "run/setup_state.h"
-#include "script/sections.h"
-#include "script/text.h"
 #include "test_support.h"
-#include "ui/components.h"
+#include "base/setup_state.h"
+#include "base/text.h"
+#include "script/sections.h"
+#include "ui/choise_entry.h"
 
 namespace {
 

@@ -2,9 +2,10 @@
 
 #include <string>
 
-#include "script/conditions.h"
-#include "script/text.h"
 #include "test_support.h"
+#include "base/setup_state.h"
+#include "base/text.h"
+#include "script/conditions.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The DDE client against a server of our own on another thread, under a
 // service name nobody else answers; Program Manager itself is exercised end
 // to end (scenario program_groups).
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <dde.h>
 
 #include <atomic>

@@ -2,8 +2,9 @@
 // their answers are exercised under the UI robot (e2e scenario deletion).
 #include <gtest/gtest.h>
 
-#include "actions/actions.h"
 #include "test_support.h"
+#include "actions/delete_entry.h"
+#include "base/setup_state.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ TEST_F(DeleteEntryTest, AnEntryThatDoesNotApplyOrACancelledPassDeletesNothing) {
     lstrcpyA(gState->optionCodes, "A");
     EXPECT_EQ(Visit("%Base%\\keep.txt=Keep/B\r\n"), 1);
     EXPECT_TRUE(Exists(Path("keep.txt")));
-    gProcess.cancelFlag = 1;
+    gState->pass.cancelFlag = 1;
     EXPECT_EQ(Visit("%Base%\\keep.txt=Keep\r\n"), -1);
     EXPECT_TRUE(Exists(Path("keep.txt")));
 }

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "actions/file_copy.h"
 #include "test_support.h"
+#include "base/file_system.h"
 
 namespace {
 

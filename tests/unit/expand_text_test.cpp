@@ -3,9 +3,10 @@
 #include <cstring>
 #include <string>
 
-#include "script/text.h"
-#include "script/variables.h"
 #include "test_support.h"
+#include "base/setup_state.h"
+#include "base/text.h"
+#include "script/variables.h"
 
 namespace {
 

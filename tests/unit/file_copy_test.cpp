@@ -1,12 +1,15 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
-#include "actions/file_copy.h"
-#include "actions/install_pass.h"
-#include "script/text.h"
 #include "test_support.h"
+#include "actions/copy_entry.h"
+#include "actions/expand_copy.h"
+#include "actions/overwrite_dialog.h"
+#include "base/file_system.h"
+#include "base/setup_state.h"
+#include "base/text.h"
 
 namespace {
 
@@ -129,8 +132,8 @@ TEST_F(FileCopy, OverlongTargetIsRefused) {
     char disk[] = "1", path[] = "%Deep%\\some-long-file-name.txt", description[] = "Long";
     char* keys[] = {disk, path, nullptr};
     char* values[] = {description, nullptr};
-    CopyText(gState->currentDisk, "1");
-    CopyText(gState->diskInDrive, "1");
+    CopyText(gState->pass.currentDisk, "1");
+    CopyText(gState->pass.diskInDrive, "1");
     Answer({IDRETRY, IDIGNORE});
     EXPECT_EQ(CopyEntry(keys, 2, values, 1, nullptr), 1);
     const std::vector<std::string>& shown = boxes.Texts();

@@ -3,8 +3,9 @@
 // took the bare name with a current path or the full path.
 #include <gtest/gtest.h>
 
-#include "actions/actions.h"
 #include "test_support.h"
+#include "actions/font_entry.h"
+#include "base/setup_state.h"
 
 namespace {
 
@@ -111,7 +112,7 @@ TEST_F(FontEntryTest, WithYesToAllAnOldResourceFileIsReplacedWithoutAsking) {
     SetVariable("Fonts", dir);
     WriteBytes(Path("Face.fot"), "old resource file");
     SetFileAttributesA(Path("Face.fot").c_str(), FILE_ATTRIBUTE_READONLY);
-    gProcess.yesToAll = 1;
+    gState->pass.yesToAll = 1;
     EXPECT_EQ(Visit("%Fonts%\\Face=any\r\n"), 1);
     EXPECT_NE(ReadBytes(Path("Face.fot")).find(Path("Face.ttf")), std::string::npos);
     EXPECT_TRUE(boxes.Texts().empty());

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "test_support.h"
-#include "actions/actions.h"
-#include "run/setup_state.h"
-#include "script/text.h"
+#include "actions/ini_entry.h"
+#include "base/setup_state.h"
+#include "base/text.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ TEST_F(IniEntryTest, FlagsConditionsCancelAndReadOnly) {
 
     CopyText(gState->optionCodes, "B");
     EXPECT_EQ(Visit("Dir\\app.ini|S|C", "v/A"), 0);
-    gProcess.cancelFlag = 1;
+    gState->pass.cancelFlag = 1;
     EXPECT_EQ(Visit("Dir\\app.ini|S|C", "v/B"), -1);
     EXPECT_EQ(Ini("S", "C"), "<none>");
 }

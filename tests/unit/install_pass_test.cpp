@@ -1,12 +1,14 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <vector>
 
-#include "actions/install_pass.h"
-#include "script/text.h"
 #include "test_support.h"
-#include "ui/resource_ids.h"
+#include "actions/install_pass.h"
+#include "actions/progress_dialog.h"
+#include "base/resource_ids.h"
+#include "base/setup_state.h"
+#include "base/text.h"
 
 namespace {
 
@@ -51,8 +53,8 @@ TEST_F(InstallPass, OneDiskTwoComponents) {
     AddComponent("Extra", 1);
     EXPECT_EQ(RunInstallPass(nullptr), 0);
     EXPECT_EQ(sent, (std::vector<int>{0, 7, 14, 21, 28, 35, 42, 50, 57, 64, 71, 78, 85, 92, 100}));
-    EXPECT_EQ(gState->diskCount, 1);
-    EXPECT_EQ(gState->diskIndex, 1);
+    EXPECT_EQ(gState->pass.diskCount, 1);
+    EXPECT_EQ(gState->pass.diskIndex, 1);
 }
 
 TEST_F(InstallPass, TwoDisksThreeComponents) {
@@ -63,8 +65,8 @@ TEST_F(InstallPass, TwoDisksThreeComponents) {
     EXPECT_EQ(RunInstallPass(nullptr), 0);
     EXPECT_EQ(sent, (std::vector<int>{0,  4,  8,  12, 16, 20, 25, 29, 33, 37, 41, 45, 50,
                                       54, 58, 62, 66, 70, 75, 79, 83, 87, 91, 95, 100}));
-    EXPECT_STREQ(gState->currentDisk, "2");
-    EXPECT_STREQ(gState->diskInDrive, "1");  // no copy entry asked for disk 2
+    EXPECT_STREQ(gState->pass.currentDisk, "2");
+    EXPECT_STREQ(gState->pass.diskInDrive, "1");  // no copy entry asked for disk 2
 }
 
 TEST_F(InstallPass, DiskSectionEdgeCases) {
@@ -73,14 +75,14 @@ TEST_F(InstallPass, DiskSectionEdgeCases) {
     AddComponent("Main", 1);
     EXPECT_EQ(RunInstallPass(nullptr), 0);
     EXPECT_EQ(sent, (std::vector<int>{0, 28, 42, 57, 71, 85, 100}));
-    EXPECT_STREQ(gState->diskInDrive, "1");
+    EXPECT_STREQ(gState->pass.diskInDrive, "1");
 
     // More entries than [SetUp] disks: the disks stage runs into the action stage's values.
     sent.clear();
     Script("[disks]\r\nA=1\r\nB=2\r\nC=3\r\n");
     EXPECT_EQ(RunInstallPass(nullptr), 0);
     EXPECT_EQ(sent, (std::vector<int>{0, 14, 28, 42, 28, 42, 57, 71, 85, 100}));
-    EXPECT_STREQ(gState->diskInDrive, "A");
+    EXPECT_STREQ(gState->pass.diskInDrive, "A");
 
     // disks=-6 and below leave no stage to divide by: every step reads 0.
     for (const char* disks : {"-6", "-7", "-1000"}) {
@@ -128,7 +130,7 @@ TEST_F(InstallPass, CloseBoxAndCancelEndThePassAtTheNextCopy) {
     EXPECT_EQ(RunInstallPass(nullptr), -1);
     EXPECT_FALSE(Exists(Path("a.txt")));
     EXPECT_EQ(sent, std::vector<int>{0});  // nothing after the abort
-    EXPECT_FALSE(IsWindow(gState->ownerWindow));
+    EXPECT_FALSE(IsWindow(gState->pass.ownerWindow));
 
     // Cancel works alike, and the next pass starts with the flag cleared.
     closeOnFirst = false;
@@ -197,7 +199,7 @@ TEST_F(InstallPass, ProgressDialogBar) {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_BAR, 80), reinterpret_cast<LPARAM>(dialog));
     EXPECT_EQ(bar(-1).second, "65533 %");
 
-    gState->ownerWindow = dialog;
+    gState->pass.ownerWindow = dialog;
     ShowStatus("Copy:\n\nFrom:\n\nTo:", "Read me", "A:\\README.TXT", "C:\\APP\\README.TXT");
     char text[64];
     GetDlgItemTextA(dialog, IDC_STATUS_LABELS, text, sizeof text);
@@ -210,7 +212,7 @@ TEST_F(InstallPass, ProgressDialogBar) {
     EXPECT_STREQ(text, "C:\\APP\\README.TXT");
 
     SendMessageA(dialog, WM_CLOSE, 0, 0);
-    EXPECT_EQ(gProcess.cancelFlag, 1);
+    EXPECT_EQ(gState->pass.cancelFlag, 1);
     EXPECT_TRUE(IsWindow(dialog));  // stays until the pass ends
     DestroyWindow(dialog);
 }

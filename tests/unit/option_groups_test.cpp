@@ -1,13 +1,13 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
-#include "run/setup_state.h"
-#include "script/sections.h"
-#include "script/text.h"
 #include "test_support.h"
-#include "ui/options.h"
+#include "base/setup_state.h"
+#include "base/text.h"
+#include "script/sections.h"
+#include "ui/option_groups.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ protected:
         ForEachEntry("options", gProcess.scriptPath, 0, 0, OptionsEntry, nullptr);
     }
 
-    static int Preselected(int group) { return static_cast<unsigned char>(gState->optionCodes[group]); }
+    static int Preselected(int group) { return gState->optionGroups[group].preselection; }
     static const OptionGroup& Group(int i) { return gState->optionGroups[i]; }
 
     StateScope state;

@@ -2,10 +2,12 @@
 
 #include <string>
 
-#include "script/conditions.h"
-#include "script/text.h"
-#include "script/variables.h"
 #include "test_support.h"
+#include "base/setup_state.h"
+#include "base/text.h"
+#include "script/conditions.h"
+#include "script/variables.h"
+#include "ui/path_variables.h"
 
 namespace {
 

@@ -2,9 +2,11 @@
 
 #include <string>
 
-#include "script/text.h"
-#include "script/variables.h"
 #include "test_support.h"
+#include "base/setup_state.h"
+#include "base/text.h"
+#include "script/reg_variables.h"
+#include "script/variables.h"
 
 namespace {
 

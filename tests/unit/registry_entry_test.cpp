@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "test_support.h"
-#include "actions/actions.h"
-#include "run/setup_state.h"
-#include "script/text.h"
+#include "actions/registry_entry.h"
+#include "base/setup_state.h"
+#include "base/text.h"
 #include "script/variables.h"
 
 namespace {
@@ -174,7 +174,7 @@ TEST_F(RegistryEntryTest, RecordsByThePresentType) {
     EXPECT_EQ(Logged(kCu + "|F") + Logged(kCu + "|R"), "<none><none>");
 
     CopyText(gState->optionCodes, "A");
-    gProcess.cancelFlag = 1;  // not looked at by this visitor
+    gState->pass.cancelFlag = 1;  // not looked at by this visitor
     EXPECT_EQ(Visit(kCu + "|C", "1/B"), 0);
     EXPECT_EQ(Visit(kCu + "|C2", "1/A"), 0);
     EXPECT_EQ(Cu("C") + Cu("C2"), std::string("<absent>") + Bytes("1\0", 2));

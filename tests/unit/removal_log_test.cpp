@@ -4,11 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "test_support.h"
+#include "base/setup_state.h"
+#include "base/text.h"
 #include "removal/removal_log.h"
 #include "script/sections.h"
-#include "script/text.h"
-#include "script/variables.h"
-#include "test_support.h"
+#include "ui/path_variables.h"
 
 namespace {
 
@@ -63,9 +64,9 @@ TEST_F(RemovalLog, OldValueRecordsKeepTheFirstValue) {
     LogRemoval(RegistryMultiString, "HKEY_CURRENT_USER\\App", "List", "one<00>two<0000>");
     LogRemoval(RegistryMultiString, "HKEY_CURRENT_USER\\App", "List", "second");
     unsigned long number = 255, zero = 0, later = 7;
-    LogRemoval(RegistryDword, "HKEY_CURRENT_USER\\App", "Version", &number);
-    LogRemoval(RegistryDword, "HKEY_CURRENT_USER\\App", "Version", &later);
-    LogRemoval(RegistryDword, "HKEY_CURRENT_USER\\App", "Zero", &zero);
+    LogRemoval(RegistryDword, "HKEY_CURRENT_USER\\App", "Version", number);
+    LogRemoval(RegistryDword, "HKEY_CURRENT_USER\\App", "Version", later);
+    LogRemoval(RegistryDword, "HKEY_CURRENT_USER\\App", "Zero", zero);
     EXPECT_EQ(Get("ini.step1", "win.ini|windows|load"), "a//b//c");
     EXPECT_EQ(Get("str.step1", "AUTOEXEC.BAT|none|PATH"), "SET PATH=C://DOS");
     EXPECT_EQ(Get("reg.step1", "HKEY_LOCAL_MACHINE\\SOFTWARE\\App|Path"), "");
@@ -84,8 +85,8 @@ TEST_F(RemovalLog, RegistryValueKeepsItsFirstRecordWhateverTheType) {
     LogRemoval(RegistryString, "HKEY_CURRENT_USER\\App", "Value", "");
     LogRemoval(RegistryBinary, "HKEY_CURRENT_USER\\App", "Value", "<00ff>");
     LogRemoval(RegistryMultiString, "HKEY_CURRENT_USER\\App", "Value", "a<0000>");
-    LogRemoval(RegistryDword, "HKEY_CURRENT_USER\\App", "Value", &number);
-    LogRemoval(RegistryDword, "HKEY_CURRENT_USER\\App", "Number", &number);
+    LogRemoval(RegistryDword, "HKEY_CURRENT_USER\\App", "Value", number);
+    LogRemoval(RegistryDword, "HKEY_CURRENT_USER\\App", "Number", number);
     LogRemoval(RegistryString, "HKEY_CURRENT_USER\\App", "Number", "x");
     EXPECT_EQ(Keys("reg.step1"),
               (std::vector<std::string>{"HKEY_CURRENT_USER\\App|Value", "HKEY_CURRENT_USER\\App|Number:REG_DWORD"}));
@@ -104,12 +105,6 @@ TEST_F(RemovalLog, OldValueStartingWithADotIsKept) {
     EXPECT_EQ(Get("ini.step1", "app.ini|dirs|data"), ".\\data");
     EXPECT_EQ(Get("ini.step1", "app.ini|dirs|dot"), ".");
     EXPECT_EQ(Get("ini.step1", "app.ini|dirs|empty"), "");
-}
-
-TEST_F(RemovalLog, UnknownKindsWriteNothingButMakeTheDirectory) {
-    for (int kind : {8, 9, 11, -1}) EXPECT_EQ(LogRemoval(kind, "x", "y", "z", "w"), 0);
-    EXPECT_TRUE(IsDirectory(scratch / "logs"));
-    EXPECT_EQ(GetFileAttributesA(log.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(RemovalLog, NameIsLookedUpAfreshOnEveryCall) {
@@ -192,7 +187,7 @@ TEST_F(RemovalLog, LogReadsBackAsAScript) {
     LogRemoval(IniValue, "win.ini", "windows", "load", "a/b/c");
     LogRemoval(TextLine, "AUTOEXEC.BAT", "none", "PATH", "//x/");
     LogRemoval(RegistryString, "HKEY_LOCAL_MACHINE\\SOFTWARE\\App", "Path", "");
-    LogRemoval(RegistryDword, "HKEY_LOCAL_MACHINE\\SOFTWARE\\App", "Version", &number);
+    LogRemoval(RegistryDword, "HKEY_LOCAL_MACHINE\\SOFTWARE\\App", "Version", number);
     LogRemoval(RegistryBinary, "HKEY_CURRENT_USER\\App", "Bytes", "A<2f>/B");
     LogRemoval(RegistryMultiString, "HKEY_CURRENT_USER\\App", "List", "one<00>two<0000>");
 

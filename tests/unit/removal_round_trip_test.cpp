@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "test_support.h"
-#include "actions/actions.h"
-#include "run/setup_state.h"
+#include "actions/ini_entry.h"
+#include "actions/registry_entry.h"
+#include "actions/text_line_entry.h"
+#include "base/setup_state.h"
+#include "script/sections.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "run/messages.h"
-#include "run/run.h"
+#include "base/messages.h"
+#include "run/run_flow.h"
 
 TEST(CommandLine, ProgramNameIsSkipped) {
     EXPECT_STREQ(CommandLineText("setup.exe"), "");
@@ -17,15 +17,6 @@ TEST(CommandLine, QuotedProgramNameAndQuotesKeptInTheScriptName) {
     EXPECT_STREQ(CommandLineText("\"C:\\Program Files\\setup.exe\" \"MY FILE.INF\""), "\"MY FILE.INF\"");
     EXPECT_STREQ(CommandLineText("\"C:\\a b\\setup.exe\"x.inf"), "x.inf");
     EXPECT_STREQ(CommandLineText("\"unterminated"), "");
-}
-
-TEST(Messages, ArgumentCountByIdRange) {
-    EXPECT_EQ(MessageArgumentCount(1), 0);
-    EXPECT_EQ(MessageArgumentCount(99), 0);
-    EXPECT_EQ(MessageArgumentCount(101), 1);
-    EXPECT_EQ(MessageArgumentCount(150), 1);
-    EXPECT_EQ(MessageArgumentCount(250), 2);
-    EXPECT_EQ(MessageArgumentCount(300), 3);
 }
 
 TEST(Messages, AnswerMappingForEveryStyleInUse) {
@@ -45,18 +36,18 @@ TEST(Messages, AnswerMappingForEveryStyleInUse) {
 
 TEST(Messages, ComposedFromTheStringTable) {
     char out[256];
-    const void* one[3] = {"C:\\APP\\A.EXE", "", ""};
+    MessageArguments one = {1, {"C:\\APP\\A.EXE"}, false, 0};
     ComposeMessage(out, sizeof out, kMsgCannotOpen, one);
     EXPECT_STREQ(out, "C:\\APP\\A.EXE\nCannot open specified file !");
     ComposeMessage(out, sizeof out, kMsgCannotCreateKey, one);
     EXPECT_STREQ(out, "Cannot create specified key in the regstration database !\nC:\\APP\\A.EXE");
-    const void* none[3] = {"", "", ""};
+    MessageArguments none = {0, {}, false, 0};
     ComposeMessage(out, sizeof out, kMsgNoMemory, none);
     EXPECT_STREQ(out, "Not enought memory !!!");
-    const void* number[3] = {reinterpret_cast<const void*>(static_cast<INT_PTR>(-7)), "", ""};
+    MessageArguments number = {0, {}, true, -7};
     ComposeMessage(out, sizeof out, kMsgLzError, number);
     EXPECT_STREQ(out, "Lempel-Ziv Encoding Error #-7 !");
-    const void* three[3] = {"a", "b", "c"};
+    MessageArguments three = {3, {"a", "b", "c"}, false, 0};
     ComposeMessage(out, sizeof out, kMsgCannotCopyTemp, three);
     EXPECT_STREQ(out, "Cannot copy a\nb\nto temporary file\nc !");
 }
@@ -64,7 +55,7 @@ TEST(Messages, ComposedFromTheStringTable) {
 TEST(Messages, LongArgumentIsCutInsideTheBuffer) {
     char out[256];
     std::string longPath(600, 'x');
-    const void* args[3] = {longPath.c_str(), "", ""};
+    MessageArguments args = {1, {longPath.c_str()}, false, 0};
     memset(out, 0x55, sizeof out);
     ComposeMessage(out, sizeof out, kMsgCannotDelete, args);
     std::string text = out;

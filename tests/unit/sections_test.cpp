@@ -1,12 +1,13 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "script/sections.h"
 #include "test_support.h"
+#include "base/text.h"
+#include "script/sections.h"
 
 namespace {
 

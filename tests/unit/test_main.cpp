@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "run/setup_state.h"
+#include "base/setup_state.h"
 
 // The engine finds its string table in the program's own module; in the test
 // program that is the test executable, which carries the same table.

@@ -1,8 +1,9 @@
 #include "test_support.h"
-
-#include "script/text.h"
+#include "base/resource_ids.h"
+#include "base/setup_state.h"
+#include "base/text.h"
+#include "script/sections.h"
 #include "script/variables.h"
-#include "ui/resource_ids.h"
 
 std::string ReadBytes(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -81,11 +82,7 @@ ScratchDirectory::~ScratchDirectory() { RemoveTree(path_); }
 
 namespace {
 
-void ClearProcessFlags() {
-    gProcess.removeMode = 0;
-    gProcess.yesToAll = 0;
-    gProcess.cancelFlag = 0;
-}
+void ClearProcessFlags() { gProcess.removeMode = 0; }
 
 }  // namespace
 

@@ -2,14 +2,14 @@
 // record, an answerer for the message boxes the engine raises, and the
 // fixtures of the action and install pass tests.
 #pragma once
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "run/setup_state.h"
+#include "base/setup_state.h"
 #include "script/sections.h"
 
 // The whole file; "<missing>" when it cannot be opened, so that an empty file

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "test_support.h"
-#include "actions/actions.h"
-#include "run/setup_state.h"
-#include "script/text.h"
+#include "actions/text_line_entry.h"
+#include "base/setup_state.h"
+#include "base/text.h"
 
 namespace {
 
@@ -75,7 +75,7 @@ TEST_F(TextLineEntryTest, RecordsFlagsConditionsAndReadOnlyTargets) {
     EXPECT_EQ(Logged("str.step1", "Dir\\t.txt|s|m"), "<none>");
     CopyText(gState->optionCodes, "A");
     EXPECT_EQ(Visit("Dir\\t.txt|s|n", "n=1/B"), 0);
-    gProcess.cancelFlag = 1;
+    gState->pass.cancelFlag = 1;
     EXPECT_EQ(Visit("Dir\\t.txt|s|n", "n=1/A"), -1);
     EXPECT_EQ(ReadBytes(file), "[s]\r\nk=3\r\nj=2\r\nm=2\r\n");
 }

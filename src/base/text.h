@@ -15,6 +15,14 @@ bool AppendText(char* dst, size_t cap, const char* src);
 template <size_t N> inline bool CopyText(char (&dst)[N], const char* src) { return CopyText(dst, N, src); }
 template <size_t N> inline bool AppendText(char (&dst)[N], const char* src) { return AppendText(dst, N, src); }
 
+// First occurrence of needle in text, or nullptr.
+const char* FindText(const char* text, const char* needle);
+char* FindText(char* text, const char* needle);
+
+// Appends a backslash unless the path already ends with one; keeps within cap.
+char* AddBackslash(char* path, size_t cap);
+template <size_t N> inline char* AddBackslash(char (&path)[N]) { return AddBackslash(path, N); }
+
 // Letter-case-insensitive comparison of two ANSI texts (0 when equal).
 int CompareNoCase(const char* a, const char* b);
 // True when text ends with suffix, letter case ignored.

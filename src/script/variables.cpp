@@ -1,10 +1,12 @@
+#include "script/variables.h"
+
 #include <windows.h>
 
 #include <cstring>
 
+#include "base/setup_state.h"
+#include "base/text.h"
 #include "script/sections.h"
-#include "script/text.h"
-#include "script/variables.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "script/text.h"
+#include "base/text.h"
 
 #include <windows.h>
 
@@ -30,4 +30,28 @@ int CompareNoCase(const char* a, const char* b) { return lstrcmpiA(a ? a : "", b
 bool EndsWithNoCase(const char* text, const char* suffix) {
     size_t t = lstrlenA(text), s = lstrlenA(suffix);
     return s <= t && lstrcmpiA(text + (t - s), suffix) == 0;
+}
+
+const char* FindText(const char* text, const char* needle) {
+    if (!text || !needle) return nullptr;
+    for (const char* at = text; *at; ++at) {
+        const char* a = at;
+        const char* b = needle;
+        while (*b && *a == *b) ++a, ++b;
+        if (!*b) return at;
+    }
+    return nullptr;
+}
+
+char* FindText(char* text, const char* needle) {
+    return const_cast<char*>(FindText(static_cast<const char*>(text), needle));
+}
+
+char* AddBackslash(char* path, size_t cap) {
+    size_t n = lstrlenA(path);
+    if ((n == 0 || path[n - 1] != '\\') && n + 1 < cap) {
+        path[n] = '\\';
+        path[n + 1] = '\0';
+    }
+    return path;
 }

@@ -1,4 +1,4 @@
-#include "run/setup_state.h"
+#include "base/setup_state.h"
 
 SetupState* gState = nullptr;
 ProcessValues gProcess = {};
@@ -12,3 +12,5 @@ void ReleaseSetupState() {
     if (gState) HeapFree(GetProcessHeap(), 0, gState);
     gState = nullptr;
 }
+
+HWND OwnerWindow() { return gState ? gState->pass.ownerWindow : nullptr; }

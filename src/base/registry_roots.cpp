@@ -1,4 +1,4 @@
-#include "actions/registry_keys.h"
+#include "base/registry_roots.h"
 
 HKEY RootKeyFromName(const char* name) {
     static const struct {

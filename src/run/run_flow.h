@@ -9,16 +9,11 @@
 const char* CommandLineText(const char* commandLine);
 
 // Makes a fresh copy of a media file in the temporary directory, through the
-// expanding copy. 0 on success; otherwise the copy's result (-1 or 1).
+// expanding copy. 0 on success; otherwise the copy's result (kAbort or kSkipped).
 int FetchToTemp(const char* mediaFile, char* tempPath /* MAX_PATH */);
 
 // One whole run; returns the process exit code.
 int RunSetup(HINSTANCE ownModule, const char* commandText);
-
-// The silent install: the components of [choise], the install pass with the
-// given parent, then the restart prompt when reboot is nonzero and the pass
-// was not aborted. True when the user chose to restart.
-bool RunSilentInstall(HWND parent, int reboot);
 
 // Enables the shutdown privilege and asks the platform to restart.
 void RestartWindows();

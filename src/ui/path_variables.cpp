@@ -1,13 +1,17 @@
+#include "ui/path_variables.h"
+
 #include <windows.h>
 
 #include <cstring>
 
-#include "run/messages.h"
-#include "run/setup_state.h"
+#include "base/messages.h"
+#include "base/results.h"
+#include "base/setup_state.h"
+#include "base/text.h"
 #include "script/conditions.h"
 #include "script/sections.h"
-#include "script/text.h"
 #include "script/variables.h"
+#include "ui/path_dialog.h"
 
 namespace {
 
@@ -27,8 +31,8 @@ int PathVariableEntry(char** keyFields, int keyCount, char** valueFields, int va
     if (!*name || lstrlenA(name) >= static_cast<int>(sizeof(ScriptVariable::name))) return 0;
     if (gState->variableCount >= kMaxVariables) {
         // Going on would install into a directory that was never defined.
-        ReportMessage(gState->ownerWindow, kMsgNoMemory, kStyleStop);
-        return -1;
+        ReportMessage(gState->pass.ownerWindow, kMsgNoMemory, kStyleStop);
+        return kAbort;
     }
 
     // The row is filled before it is counted: a cancelled dialog leaves no row.
@@ -39,7 +43,7 @@ int PathVariableEntry(char** keyFields, int keyCount, char** valueFields, int va
     if (valueCount >= 2 && ask) {
         char prompt[64];
         CopyText(prompt, valueFields[1]);
-        if (PathDialog(row, prompt) == IDCANCEL) return -1;
+        if (PathDialog(row, prompt) == IDCANCEL) return kAbort;
     }
     CopyText(row->name, name);
     gState->variableCount++;

@@ -1,0 +1,22 @@
+// Ids of the program's message texts. Included by the string table's resource
+// script as well as by the code, so the numbers are written once: plain
+// preprocessor definitions only.
+#pragma once
+
+// No argument.
+#define MSG_NO_MEMORY 1
+#define MSG_NO_SPACE 3
+#define MSG_ENTER_NAME 4
+#define MSG_WRONG_SYSTEM 10
+// One text: a path, or a registry key.
+#define MSG_CANNOT_MODIFY 101
+#define MSG_CANNOT_OPEN 102
+#define MSG_CANNOT_CREATE_FILE 103
+#define MSG_CANNOT_CREATE_DIRECTORY 104
+#define MSG_CANNOT_CREATE_KEY 105
+#define MSG_CANNOT_CREATE_FONT 106
+#define MSG_CANNOT_DELETE 107
+// One number: an error code of the LZ library.
+#define MSG_LZ_ERROR 150
+// Three texts.
+#define MSG_CANNOT_COPY_TEMP 300

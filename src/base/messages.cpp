@@ -1,0 +1,99 @@
+#include "base/messages.h"
+
+#include <shlwapi.h>
+
+#include "base/setup_state.h"
+#include "base/text.h"
+
+int MapMessageAnswer(UINT style, int answer) {
+    if ((style & MB_TYPEMASK & 2) == 0) return answer;
+    switch (answer) {
+        case IDABORT: return kAnswerAbort;
+        case IDRETRY: return kAnswerRetry;
+        case IDIGNORE: return kAnswerIgnore;
+        default: return answer;
+    }
+}
+
+namespace {
+
+void Format(char* out, int cap, const char* text, const MessageArguments& arguments, const char* const* texts) {
+    if (arguments.numbered)
+        wnsprintfA(out, cap, text, arguments.number);
+    else
+        wnsprintfA(out, cap, text, texts[0], texts[1], texts[2]);
+    out[cap - 1] = '\0';
+}
+
+}  // namespace
+
+void ComposeMessage(char* out, int cap, int id, const MessageArguments& arguments) {
+    char text[256] = "";
+    LoadStringA(gProcess.ownModule, id, text, sizeof text);
+    const char* texts[3] = {"", "", ""};
+    int count = arguments.textCount < 3 ? arguments.textCount : 3;
+    for (int i = 0; i < count; ++i) texts[i] = arguments.texts[i] ? arguments.texts[i] : "";
+    char wide[1024];
+    Format(wide, sizeof wide, text, arguments, texts);
+    if (lstrlenA(wide) < cap - 1 || count == 0) {
+        Format(out, cap, text, arguments, texts);
+        return;
+    }
+    // Too long for the box: shorten the texts handed in, keeping their ends
+    // (a path's file name), so the message's own words stay readable.
+    int budget = (cap - 1 - lstrlenA(text)) / count;
+    if (budget < 8) budget = 8;
+    char shortened[3][256];
+    const char* shortTexts[3] = {"", "", ""};
+    for (int i = 0; i < count; ++i) {
+        int len = lstrlenA(texts[i]);
+        if (len <= budget) {
+            shortTexts[i] = texts[i];
+            continue;
+        }
+        CopyText(shortened[i], "...");
+        AppendText(shortened[i], texts[i] + len - (budget - 3));
+        shortTexts[i] = shortened[i];
+    }
+    Format(out, cap, text, arguments, shortTexts);
+}
+
+namespace {
+
+int Show(HWND owner, int id, UINT style, const MessageArguments& arguments) {
+    // The system text belongs to the failure that led here, so take its code
+    // before loading the text can change it.
+    DWORD lastError = GetLastError();
+    char composed[256];
+    ComposeMessage(composed, sizeof composed, id, arguments);
+    if (style & kAppendSystemText) {
+        char system[256] = "";
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, lastError,
+                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), system, sizeof system, nullptr);
+        AppendText(composed, "\n\n");
+        AppendText(composed, system);
+        style &= ~kAppendSystemText;
+    }
+    MessageBeep(style);
+    if (!owner) style |= MB_TASKMODAL;
+    return MapMessageAnswer(style, MessageBoxA(owner, composed, "SetUp", style));
+}
+
+}  // namespace
+
+int ReportMessage(HWND owner, PlainMessage id, UINT style) { return Show(owner, id, style, {0, {}, false, 0}); }
+
+int ReportMessage(HWND owner, TextMessage id, UINT style, const char* text) {
+    return Show(owner, id, style, {1, {text}, false, 0});
+}
+
+int ReportMessage(HWND owner, NumberMessage id, UINT style, long number) {
+    return Show(owner, id, style, {0, {}, true, number});
+}
+
+int ReportMessage(HWND owner, CopyMessage id, UINT style, const char* source, const char* what,
+                  const char* target) {
+    return Show(owner, id, style, {3, {source, what, target}, false, 0});
+}
+
+void ShowOutOfMemory() { MessageBoxA(nullptr, "Out of memory!", "SetUp", MB_OK | MB_TASKMODAL); }

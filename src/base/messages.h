@@ -1,0 +1,67 @@
+// Every error the installer puts to the user goes through ReportMessage: the
+// text comes from the program's string table by id, the answer comes back as
+// the small codes the actions use (Abort -1, Retry 0, Ignore 1). Each kind of
+// message has a type of its own, so the compiler checks that every call hands
+// over the arguments its text expects.
+#pragma once
+#include <windows.h>
+
+#include "base/message_ids.h"
+
+// Messages without arguments.
+enum PlainMessage {
+    kMsgNoMemory = MSG_NO_MEMORY,
+    kMsgNoSpace = MSG_NO_SPACE,
+    kMsgEnterName = MSG_ENTER_NAME,
+    kMsgWrongSystem = MSG_WRONG_SYSTEM,
+};
+// Messages about one file, directory or key, named by one text.
+enum TextMessage {
+    kMsgCannotModify = MSG_CANNOT_MODIFY,
+    kMsgCannotOpen = MSG_CANNOT_OPEN,
+    kMsgCannotCreateFile = MSG_CANNOT_CREATE_FILE,
+    kMsgCannotCreateDirectory = MSG_CANNOT_CREATE_DIRECTORY,
+    kMsgCannotCreateKey = MSG_CANNOT_CREATE_KEY,
+    kMsgCannotCreateFont = MSG_CANNOT_CREATE_FONT,
+    kMsgCannotDelete = MSG_CANNOT_DELETE,
+};
+// The LZ library's error, with its code.
+enum NumberMessage { kMsgLzError = MSG_LZ_ERROR };
+// A copy that failed: source, what, target.
+enum CopyMessage { kMsgCannotCopyTemp = MSG_CANNOT_COPY_TEMP };
+
+// Our own style bit: append the system's text for the last error.
+constexpr UINT kAppendSystemText = 0x1000;
+constexpr UINT kStyleStop = MB_OK | MB_ICONHAND;                        // 0x10
+constexpr UINT kStyleAbortRetryIgnore = MB_ABORTRETRYIGNORE | MB_ICONHAND;  // 0x12
+constexpr UINT kStyleOkCancel = MB_OKCANCEL | MB_ICONEXCLAMATION;        // 0x31
+
+// Answers of an Abort/Retry/Ignore box, as ReportMessage returns them.
+constexpr int kAnswerAbort = -1;
+constexpr int kAnswerRetry = 0;
+constexpr int kAnswerIgnore = 1;
+
+// Maps a message box answer for a style (Abort -1, Retry 0, Ignore 1 for the
+// sets that carry the value 2 in their button bits; others unchanged).
+int MapMessageAnswer(UINT style, int answer);
+
+// What a message is composed with: up to three texts, or one number.
+struct MessageArguments {
+    int textCount;
+    const char* texts[3];
+    bool numbered;  // the text takes `number` instead of texts
+    long number;
+};
+// Composes the text of a message into out (bounded). Texts too long for the
+// box are shortened at their start, so the message's own words stay.
+void ComposeMessage(char* out, int cap, int id, const MessageArguments& arguments);
+
+// Shows a message owned by `owner` (none: task-modal) and returns the
+// mapped answer.
+int ReportMessage(HWND owner, PlainMessage id, UINT style);
+int ReportMessage(HWND owner, TextMessage id, UINT style, const char* text);
+int ReportMessage(HWND owner, NumberMessage id, UINT style, long number);
+int ReportMessage(HWND owner, CopyMessage id, UINT style, const char* source, const char* what, const char* target);
+
+// The task-modal "Out of memory!" box of the readers that allocate.
+void ShowOutOfMemory();
