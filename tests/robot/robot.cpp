@@ -18,6 +18,8 @@
 //                       (an ignored one too), as a "snap" event
 //   press   ID MATCH    press button ID (or "close": send WM_CLOSE) of another
 //                       window that matches, without making it current
+//   ready   ID MATCH    wait (up to 10 s) until control ID of another window
+//                       that matches is enabled, then record it as "peek" does
 //   wait    MS          pause
 //   shot    NAME        ask the driver for a screenshot named NAME: writes
 //                       NAME into TRANSCRIPT.shot and waits (up to 20 s) until
@@ -207,7 +209,7 @@ std::vector<Step> ReadPlan(const char* path, std::vector<Match>& ignores) {
         }
         if (step.verb == "expect" || step.verb == "peek") {
             step.match = ParseMatch(rest);
-        } else if (step.verb == "press") {
+        } else if (step.verb == "press" || step.verb == "ready") {
             size_t sp2 = rest.find(' ');
             step.arg1 = rest.substr(0, sp2);
             step.match = ParseMatch(sp2 == std::string::npos ? "" : rest.substr(sp2 + 1));
@@ -318,6 +320,12 @@ void Act(HWND dialog, const Step& step) {
             SendBriefly(other, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                         reinterpret_cast<LPARAM>(Control(other, button)));
         }
+    } else if (step.verb == "ready") {
+        HWND other = Seek(step.match);
+        HWND control = other ? Control(other, atoi(step.arg1.c_str())) : nullptr;
+        for (int waited = 0; control && !IsWindowEnabled(control) && waited < 10000; waited += 50) Sleep(50);
+        if (other) Record(other, "snap");
+        else Emit("{\"event\":\"missing\",\"verb\":\"ready\"}");
     } else if (step.verb == "wait") {
         Sleep(atoi(step.arg1.c_str()));
     } else {

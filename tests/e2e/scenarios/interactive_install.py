@@ -113,8 +113,7 @@ def cancelled_path_dialog_leaves_the_dialog_open(prefix):
         click 1
         expect caption=%(path)s
         click 2
-        wait 500
-        peek caption=Product
+        ready 1 caption=Product
         press 1 caption=Product
         expect caption=%(path)s
         text 200 C:\\Elsewhere\\
