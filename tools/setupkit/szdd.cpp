@@ -34,6 +34,26 @@ uint32_t ReadLe32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
+// How many bytes a and b have in common, from n up to limit. With wide,
+// eight bytes past limit may be read.
+inline unsigned Common(const uint8_t* a, const uint8_t* b, unsigned n, unsigned limit, bool wide) {
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    if (wide) {
+        for (; n < limit; n += 8) {
+            uint64_t x, y;
+            std::memcpy(&x, a + n, 8);
+            std::memcpy(&y, b + n, 8);
+            if (x != y) return std::min(limit, n + unsigned(__builtin_ctzll(x ^ y)) / 8);
+        }
+        return limit;
+    }
+#else
+    (void)wide;
+#endif
+    while (n < limit && a[n] == b[n]) ++n;
+    return n;
+}
+
 // Longest earlier match for every position in turn: a binary search tree
 // per hash of three bytes over the positions still in the ring, ordered by
 // the 18 bytes that start there. Inserting a position walks the path where
@@ -54,6 +74,7 @@ public:
         uint32_t node = head;
         head = uint32_t(p);
         const unsigned limit = unsigned(std::min<size_t>(kMaxMatch, size_ - p));
+        const bool wide = size_ - p >= kMaxMatch + 8;
         // Where the next smaller and the next larger node hang below p.
         uint32_t* smaller = &children_[2 * (p % kRing)];
         uint32_t* larger = smaller + 1;
@@ -70,8 +91,7 @@ public:
             uint32_t* pair = &children_[2 * (node % kRing)];
             const uint8_t* there = data_ + node;
             // Both neighbours share this much with p, and so does node.
-            unsigned n = std::min(smallerLength, largerLength);
-            while (n < limit && there[n] == here[n]) ++n;
+            unsigned n = Common(there, here, std::min(smallerLength, largerLength), limit, wide);
             if (n > best) {
                 best = n;
                 *source = node;
