@@ -1,13 +1,10 @@
 // Native tests of the codec and of setupkit. The codec is built here with
 // ASan and UBSan, so a damaged file that made it step out of bounds fails
-// the run. msexpand and mscompress, written by others, are the second
-// opinion on the format.
+// the run. msexpand and mscompress, written by others, are the second opinion.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -21,20 +18,15 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 namespace fs = std::filesystem;
 
-class Scratch {
-public:
+// A fresh directory, removed with its contents.
+struct Scratch {
     Scratch() {
-        std::string pattern = (fs::temp_directory_path() / "szdd-test-XXXXXX").string();
-        path_ = mkdtemp(pattern.data()) ? pattern : "";
+        if (!mkdtemp(dir.data())) ADD_FAILURE() << "cannot make " << dir;
     }
-    ~Scratch() {
-        std::error_code ignored;
-        if (!path_.empty()) fs::remove_all(path_, ignored);
-    }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
+    ~Scratch() { fs::remove_all(dir, ignored); }
+    std::string operator/(const char* name) const { return dir + "/" + name; }
+    std::string dir = (fs::temp_directory_path() / "szdd-test-XXXXXX").string();
+    std::error_code ignored;
 };
 
 Bytes Read(const std::string& path) {
@@ -46,47 +38,39 @@ void Write(const std::string& path, const Bytes& data) {
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), data.size());
 }
 
-// The exit status of a shell command, -1 when it did not exit.
+// A shell command's exit status; -1 when it did not exit.
 int Shell(const std::string& command) {
-    int status = std::system(command.c_str());
+    const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-Bytes Compressed(const Bytes& data, uint8_t lastChar = 0) {
-    Bytes packed;
-    EXPECT_EQ(szdd::Compress(data.data(), data.size(), lastChar, packed), szdd::Status::Ok);
-    return packed;
 }
 
 szdd::Status Expand(const Bytes& file, Bytes* out = nullptr) {
     Bytes scratch;
-    Bytes& data = out ? *out : scratch;
     szdd::Header header;
-    szdd::Status status = szdd::Expand(file.data(), file.size(), data, &header);
-    if (status == szdd::Status::Ok) EXPECT_EQ(data.size(), header.length);
+    szdd::Status status = szdd::Expand(file.data(), file.size(), out ? *out : scratch, &header);
+    if (status == szdd::Status::Ok) EXPECT_EQ((out ? *out : scratch).size(), header.length);
     return status;
 }
 
 }  // namespace
 
-// Every size and kind comes back exactly from our expansion and msexpand's;
-// on the large inputs mscompress's file expands through ours too, and ours is
-// no larger than it.
+// Every size and kind comes back exactly through our expansion and msexpand;
+// for the large ones mscompress's file expands through ours as well, and
+// ours is no larger than it.
 TEST(Szdd, RoundTripThroughOursAndMsexpand) {
     Scratch dir;
-    for (int kind = 0; kind < 2; ++kind) {
+    for (bool text : {false, true}) {
         for (size_t size : samples::kSizes) {
-            SCOPED_TRACE(std::string(kind ? "text " : "random ") + std::to_string(size));
-            const Bytes data = kind ? samples::Text(size, 7 + uint32_t(size)) : samples::Random(size, 3 + uint32_t(size));
-            const Bytes packed = Compressed(data, 't');
+            SCOPED_TRACE((text ? "text " : "random ") + std::to_string(size));
+            const Bytes data = samples::Make(text, size, 3 + uint32_t(size));
+            Bytes packed, back;
+            ASSERT_EQ(szdd::Compress(data.data(), data.size(), 't', packed), szdd::Status::Ok);
             szdd::Header header;
             ASSERT_EQ(szdd::ReadHeader(packed.data(), packed.size(), packed.size(), &header), szdd::Status::Ok);
             EXPECT_EQ(header.length, size);
             EXPECT_EQ(header.lastChar, 't');
-            Bytes back;
             ASSERT_EQ(Expand(packed, &back), szdd::Status::Ok);
             EXPECT_TRUE(back == data);
-
             Write(dir / "packed", packed);
             ASSERT_EQ(Shell("msexpand < " + dir / "packed" + " > " + dir / "expanded"), 0);
             EXPECT_TRUE(Read(dir / "expanded") == data);
@@ -101,9 +85,8 @@ TEST(Szdd, RoundTripThroughOursAndMsexpand) {
             EXPECT_LE(packed.size(), theirs.size() * 1.01) << "theirs " << theirs.size();
         }
     }
-
-    // Our compressor never refers to the ring's first filling; others may.
-    const Bytes spaces = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33, 'A', 0, 7, 0, 0, 0, 0x02, 0x00, 0x00, 'x', 0x00, 0x10};
+    // Matches into the ring's first filling, which our compressor never makes.
+    const Bytes spaces = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33, 'A', 0, 7, 0, 0, 0, 0x02, 0, 0, 'x', 0, 0x10};
     Bytes back;
     ASSERT_EQ(Expand(spaces, &back), szdd::Status::Ok);
     EXPECT_EQ(std::string(back.begin(), back.end()), "   x   ");
@@ -113,32 +96,25 @@ TEST(Szdd, RoundTripThroughOursAndMsexpand) {
 }
 
 TEST(Szdd, RefusesDamagedFiles) {
-    const Bytes plain = samples::Text(5000, 11);
-    const Bytes good = Compressed(plain);
+    const Bytes data = samples::Make(true, 5000, 11);
+    Bytes good;
+    szdd::Compress(data.data(), data.size(), 0, good);
     ASSERT_EQ(Expand(good), szdd::Status::Ok);
+    for (size_t n = 0; n < good.size(); ++n)
+        EXPECT_NE(Expand(Bytes(good.begin(), good.begin() + n)), szdd::Status::Ok) << "cut to " << n;
+    EXPECT_EQ(Expand(Bytes(good.begin(), good.begin() + 7)), szdd::Status::NotCompressed);
+    EXPECT_EQ(Expand(Bytes(good.begin(), good.begin() + 13)), szdd::Status::BadHeader);
+    EXPECT_EQ(Expand(Bytes(good.begin(), good.end() - 1)), szdd::Status::Truncated);
 
-    // Cut anywhere: never taken for whole.
-    for (size_t n = 0; n < good.size(); ++n) {
-        const Bytes cut(good.begin(), good.begin() + n);
-        const szdd::Status status = Expand(cut);
-        if (n < 8) EXPECT_EQ(status, szdd::Status::NotCompressed) << n;
-        else if (n < szdd::kHeaderSize) EXPECT_EQ(status, szdd::Status::BadHeader) << n;
-        else EXPECT_TRUE(status == szdd::Status::Truncated || status == szdd::Status::BadHeader) << n;
-    }
-
-    Bytes longer = good;
+    Bytes longer = good, mode = good, huge = good, more = good, less = good;
     longer.push_back(0);
-    EXPECT_EQ(Expand(longer), szdd::Status::Damaged);
-    Bytes mode = good;
     mode[8] = 'B';
-    EXPECT_EQ(Expand(mode), szdd::Status::BadHeader);
-    // A length the data cannot hold is refused before anything is reserved.
-    Bytes huge = good;
-    huge[10] = huge[11] = huge[12] = huge[13] = 0xFF;
-    EXPECT_EQ(Expand(huge), szdd::Status::BadHeader);
-    Bytes more = good, less = good;
+    huge[13] = 0xFF;  // a length the data cannot hold: refused before anything is reserved
     ++more[10];
     --less[10];
+    EXPECT_EQ(Expand(longer), szdd::Status::Damaged);
+    EXPECT_EQ(Expand(mode), szdd::Status::BadHeader);
+    EXPECT_EQ(Expand(huge), szdd::Status::BadHeader);
     EXPECT_EQ(Expand(more), szdd::Status::Truncated);
     EXPECT_EQ(Expand(less), szdd::Status::Damaged);
 
@@ -147,9 +123,8 @@ TEST(Szdd, RefusesDamagedFiles) {
     int refused = 0;
     for (int round = 0; round < 3000; ++round) {
         Bytes bad = good;
-        for (uint32_t k = samples::NextRandom(seed) % 3; k < 3; ++k)
-            bad[szdd::kHeaderSize + samples::NextRandom(seed) % (bad.size() - szdd::kHeaderSize)] ^=
-                uint8_t(1 + samples::NextRandom(seed) % 255);
+        for (int k = 0; k < 3; ++k)
+            bad[szdd::kHeaderSize + samples::Next(seed) % (bad.size() - szdd::kHeaderSize)] ^= uint8_t(seed >> 24 | 1);
         refused += Expand(bad) != szdd::Status::Ok;
     }
     EXPECT_GT(refused, 0);
@@ -158,29 +133,22 @@ TEST(Szdd, RefusesDamagedFiles) {
 // The command line end to end: names, exit status, messages.
 TEST(Setupkit, CompressAndExpandCommands) {
     Scratch dir;
-    const std::string kit = SETUPKIT;
-    const Bytes data = samples::Text(20000, 5);
+    const std::string kit = SETUPKIT " ";
+    const Bytes data = samples::Make(true, 20000, 5);
     Write(dir / "readme.txt", data);
-    ASSERT_EQ(Shell(kit + " compress " + dir / "readme.txt" + " " + dir / "readme.tx_"), 0);
+    ASSERT_EQ(Shell(kit + "compress " + dir / "readme.txt" + " " + dir / "readme.tx_"), 0);
     const Bytes packed = Read(dir / "readme.tx_");
-    szdd::Header header;
-    ASSERT_EQ(szdd::ReadHeader(packed.data(), packed.size(), packed.size(), &header), szdd::Status::Ok);
-    EXPECT_EQ(header.lastChar, 't');
-    ASSERT_EQ(Shell("msexpand < " + dir / "readme.tx_" + " > " + dir / "ms.txt"), 0);
-    EXPECT_TRUE(Read(dir / "ms.txt") == data);
-    ASSERT_EQ(Shell(kit + " expand " + dir / "readme.tx_" + " " + dir / "back.txt"), 0);
+    ASSERT_GT(packed.size(), szdd::kHeaderSize);
+    EXPECT_EQ(packed[9], 't');  // the character the name replaced
+    ASSERT_EQ(Shell(kit + "expand " + dir / "readme.tx_" + " " + dir / "back.txt"), 0);
     EXPECT_TRUE(Read(dir / "back.txt") == data);
 
-    // A damaged file: status 1, one line naming it, no output left behind.
     Write(dir / "cut.tx_", Bytes(packed.begin(), packed.end() - 1));
-    EXPECT_EQ(Shell(kit + " expand " + dir / "cut.tx_" + " " + dir / "cut.txt" + " 2>" + dir / "err"), 1);
+    EXPECT_EQ(Shell(kit + "expand " + dir / "cut.tx_" + " " + dir / "cut.txt" + " 2>" + dir / "err"), 1);
     const Bytes err = Read(dir / "err");
     EXPECT_EQ(std::string(err.begin(), err.end()), "setupkit: " + dir / "cut.tx_" + ": compressed data ends early\n");
     EXPECT_FALSE(fs::exists(dir / "cut.txt"));
-    EXPECT_EQ(Shell(kit + " expand " + dir / "readme.txt" + " " + dir / "x 2>/dev/null"), 1);
-    EXPECT_EQ(Shell(kit + " compress " + dir / "missing" + " " + dir / "x 2>/dev/null"), 1);
-    EXPECT_EQ(Shell(kit + " compress " + dir / "readme.txt" + " " + dir / "no/such/dir/x 2>/dev/null"), 1);
-
-    for (const char* args : {"", " compress", " compress a", " expand a b c", " pack a b"})
+    EXPECT_EQ(Shell(kit + "compress " + dir / "missing" + " " + dir / "x" + " 2>/dev/null"), 1);
+    for (const char* args : {"", "compress", "compress a", "expand a b c", "pack a b"})
         EXPECT_EQ(Shell(kit + args + " 2>/dev/null"), 2) << args;
 }
