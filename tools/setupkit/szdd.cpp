@@ -179,7 +179,7 @@ Status ReadHeader(const uint8_t* head, size_t headSize, uint64_t fileSize, Heade
     const uint64_t data = fileSize - kHeaderSize;
     // Eight matches of 18 bytes behind one flag byte expand 17 bytes the
     // most, under 9 times; all literals grow by one flag byte in eight.
-    if (length > 9 * data || data > length + (uint64_t(length) + 7) / 8) return Status::BadHeader;
+    if (data < (uint64_t(length) + 8) / 9 || data > length + (uint64_t(length) + 7) / 8) return Status::BadHeader;
     if (header) {
         header->lastChar = head[9];
         header->length = length;
@@ -233,22 +233,16 @@ Status Compress(const uint8_t* data, size_t size, uint8_t lastChar, std::vector<
     return Status::Ok;
 }
 
-Status Expand(const uint8_t* file, size_t size, std::vector<uint8_t>& out, Header* header) {
-    out.clear();
-    Header h;
-    Status status = ReadHeader(file, size, size, &h);
-    if (status != Status::Ok) return status;
-    if (header) *header = h;
-    // Bounded by ReadHeader: at most nine times the data behind the header.
-    out.resize(h.length);
+namespace {
 
+// Expands the data behind a sound header into out, sized to the header's
+// length beforehand.
+Status Decode(const uint8_t* in, const uint8_t* end, std::vector<uint8_t>& out) {
     uint8_t ring[kRing];
     std::memset(ring, kRingFill, sizeof ring);
     unsigned slot = kFirstSlot;
-    const uint8_t* in = file + kHeaderSize;
-    const uint8_t* const end = file + size;
     uint8_t* o = out.data();
-    size_t left = h.length;
+    size_t left = out.size();
     unsigned flags = 0;
     unsigned flagsLeft = 0;
     while (left > 0) {
@@ -282,6 +276,21 @@ Status Expand(const uint8_t* file, size_t size, std::vector<uint8_t>& out, Heade
         left -= length;
     }
     return in == end ? Status::Ok : Status::Damaged;
+}
+
+}  // namespace
+
+Status Expand(const uint8_t* file, size_t size, std::vector<uint8_t>& out, Header* header) {
+    out.clear();
+    Header h;
+    Status status = ReadHeader(file, size, size, &h);
+    if (status != Status::Ok) return status;
+    if (header) *header = h;
+    // Bounded by ReadHeader: at most nine times the data behind the header.
+    out.resize(h.length);
+    status = Decode(file + kHeaderSize, file + size, out);
+    if (status != Status::Ok) out.clear();
+    return status;
 }
 
 }  // namespace szdd

@@ -40,8 +40,9 @@ Status ReadHeader(const uint8_t* head, size_t headSize, uint64_t fileSize, Heade
 // Appends the compressed form of data to out.
 Status Compress(const uint8_t* data, size_t size, uint8_t lastChar, std::vector<uint8_t>& out);
 
-// Replaces out with the expansion of a whole compressed file. Any data
-// that does not expand to exactly the header's length is refused.
+// Replaces out with the expansion of a whole compressed file; out is empty
+// on a failure. Data that does not expand to exactly the header's length is
+// refused. header, when given, is filled once the header is found sound.
 Status Expand(const uint8_t* file, size_t size, std::vector<uint8_t>& out, Header* header = nullptr);
 
 // The character the compressed file's name replaced: the last one of
