@@ -1,0 +1,36 @@
+// Inputs for the codec's round trips, shared by the native tests and the
+// tests under Wine: sizes around the token groups and the ring.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace samples {
+
+inline const size_t kSizes[] = {0, 1, 2, 3, 15, 16, 17, 18, 19, 4095, 4096, 4097, 300000};
+
+inline uint32_t Next(uint32_t& state) {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+}
+
+// Random bytes (nearly all literals), or words, indentation and rules of one
+// character: matches near and far, runs that copy from the bytes being
+// written, and spaces like those the ring starts with.
+inline std::vector<uint8_t> Make(bool text, size_t size, uint32_t seed) {
+    static const char* const kWords[] = {"setup ", "the ",  "file ",    "disk ",      "copy ",
+                                         "group ", "of a ", "program ", "\r\n      ", "\r\n"};
+    std::vector<uint8_t> data;
+    while (data.size() < size) {
+        const uint32_t r = Next(seed);
+        if (!text) data.push_back(uint8_t(r >> 11));
+        else if (r % 29 == 0) data.insert(data.end(), 4 + r % 60, uint8_t("= -"[r % 3]));
+        else for (const char* w = kWords[(r >> 8) % 10]; *w; ++w) data.push_back(uint8_t(*w));
+    }
+    data.resize(size);
+    return data;
+}
+
+}  // namespace samples

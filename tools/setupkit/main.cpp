@@ -1,0 +1,55 @@
+// setupkit: the publisher's tool. One entry per command in kCommands.
+// Exit status 0 on success, 1 on a failure (one line on stderr naming the
+// file), 2 on bad usage.
+#include <cstdio>
+#include <cstring>
+
+#include "szdd.h"
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kFailed = 1;
+constexpr int kBadUsage = 2;
+
+int Report(szdd::Status status, const char* in, const char* out) {
+    if (status == szdd::Status::Ok) return kOk;
+    const char* file = status == szdd::Status::CannotWrite ? out : in;
+    std::fprintf(stderr, "setupkit: %s: %s\n", file, szdd::Describe(status));
+    return kFailed;
+}
+
+int CompressCommand(char** args) { return Report(szdd::CompressFile(args[0], args[1]), args[0], args[1]); }
+int ExpandCommand(char** args) { return Report(szdd::ExpandFile(args[0], args[1]), args[0], args[1]); }
+
+struct Command {
+    const char* name;
+    int argCount;
+    const char* args;
+    const char* help;
+    int (*run)(char** args);
+};
+
+const Command kCommands[] = {
+    {"compress", 2, "IN OUT", "compress IN into the LZ-compressed file OUT", CompressCommand},
+    {"expand", 2, "IN OUT", "expand the LZ-compressed file IN into OUT", ExpandCommand},
+};
+
+int Usage(FILE* to, int status) {
+    std::fprintf(to, "usage:\n");
+    for (const Command& c : kCommands) std::fprintf(to, "  setupkit %s %s\n      %s\n", c.name, c.args, c.help);
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && (!std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help"))) return Usage(stdout, kOk);
+    if (argc < 2) return Usage(stderr, kBadUsage);
+    for (const Command& c : kCommands) {
+        if (std::strcmp(argv[1], c.name) != 0) continue;
+        if (argc - 2 != c.argCount) return Usage(stderr, kBadUsage);
+        return c.run(argv + 2);
+    }
+    return Usage(stderr, kBadUsage);
+}
