@@ -14,7 +14,7 @@ struct Output {
 };
 
 struct Conversion {
-    bool left = false, prefix = false, zeros = false, shortSize = false;
+    bool left = false, prefix = false, zeros = false;
     long width = 0, precision = -1;
     char type = '\0';
 };
@@ -40,8 +40,8 @@ Conversion Parse(const char*& at) {
         ++at;
         c.precision = Digits(at);
     }
-    if (*at == 'l') ++at;
-    else if (*at == 'h') c.shortSize = true, ++at;
+    // Every number is taken at its full width, as the platform does.
+    if (*at == 'l' || *at == 'h') ++at;
     switch (*at) {
         case 's': case 'c': case 'd': case 'i': case 'u': case 'x': case 'X':
             c.type = *at++;
@@ -56,20 +56,16 @@ void PutText(Output& out, const Conversion& c, const char* text) {
     if (!text) text = "(null)";
     long length = 0;
     while (text[length] && (c.precision < 0 || length < c.precision)) ++length;
-    if (!c.left) out.Repeat(c.zeros ? '0' : ' ', c.width - length);
+    // Texts are padded with blanks only, whatever the flags say.
+    if (!c.left) out.Repeat(' ', c.width - length);
     for (long i = 0; i < length; ++i) out.Put(text[i]);
     if (c.left) out.Repeat(' ', c.width - length);
 }
 
 void PutNumber(Output& out, const Conversion& c, long number) {
+    bool negative = (c.type == 'd' || c.type == 'i') && number < 0;
     unsigned long magnitude = static_cast<unsigned long>(number);
-    if (c.shortSize) magnitude &= 0xFFFF;
-    bool negative = false;
-    if (c.type == 'd' || c.type == 'i') {
-        long value = c.shortSize ? static_cast<short>(magnitude) : number;
-        negative = value < 0;
-        magnitude = negative ? 0UL - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
-    }
+    if (negative) magnitude = 0UL - magnitude;
     bool hex = c.type == 'x' || c.type == 'X';
     const char* digitSet = c.type == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
     char digits[24];
