@@ -89,8 +89,12 @@ int CopyEntry(char** keyFields, int keyCount, char** valueFields, int valueCount
         logged[n >= 2 ? n - 2 : 0] = '\0';
     }
 
+    // Media files lie in the media directory itself: a file name that a
+    // variable made into a path would be read from somewhere else.
+    bool plainName = !FindText(fileName, "\\") && !FindText(fileName, "/") && std::strcmp(fileName, ".") != 0 &&
+                     std::strcmp(fileName, "..") != 0;
     char source[MAX_PATH];
-    bool sourceFits = CopyText(source, gProcess.mediaDirectory) && AppendText(source, mediaName) && fits;
+    bool sourceFits = CopyText(source, gProcess.mediaDirectory) && AppendText(source, mediaName) && fits && plainName;
     char target[MAX_PATH] = "";
     if (partCount == 1) {
         GetWindowsDirectoryA(target, sizeof target);

@@ -41,6 +41,9 @@ int OpenFileEntry(char** keyFields, int keyCount, char** valueFields, int valueC
     if (!ExpandText(valueFields[0], value, valueCap, true) || !ExpandText(keyFields[1], entry.section, true) ||
         !ExpandText(keyFields[2], entry.key, true))
         return kSkipped;
+    // A variable filled from the registry may hold line breaks, which would
+    // add lines nobody named to a line-based file.
+    if (HasLineBreak(value) || HasLineBreak(entry.section) || HasLineBreak(entry.key)) return kSkipped;
     ShowStatus("Modify file:\n\nSection:\n\nString:", entry.path, entry.section, entry.key);
     if (EnsureDirectory(entry.path) == kAbort) return kAbort;
     return kCarryOut;

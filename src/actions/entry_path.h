@@ -29,8 +29,8 @@ constexpr int kCarryOut = 2;
 // condition, the file path, the expansions (value into value/valueCap), the
 // status line and the file's directory. Returns kCarryOut when the entry is
 // to be carried out, otherwise the entry's result: kAbort stop the pass, kGoOn
-// the condition failed, kSkipped refused (too few key fields, or a text that
+// the condition failed, kSkipped refused (too few key fields, a text that
 // does not fit: writing a cut name would change something the script did not
-// name).
+// name, or a text with a line break).
 int OpenFileEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, FileEntry& entry, char* value,
                   size_t valueCap);

@@ -1,7 +1,6 @@
 #include "actions/expand_copy.h"
 
 #include <windows.h>
-#include <lzexpand.h>
 
 #include "actions/overwrite_dialog.h"
 #include "base/file_system.h"
@@ -9,6 +8,7 @@
 #include "base/resource_ids.h"
 #include "base/results.h"
 #include "base/setup_state.h"
+#include "base/system_libraries.h"
 #include "base/text.h"
 
 namespace {
@@ -18,11 +18,11 @@ namespace {
 // as the file system allows. Returns 0, an LZ error code (negative) when the
 // media file could not be read to its full length, or 1 when the target
 // could not be written.
-int Transfer(INT source, HANDLE target) {
+int Transfer(const LzCalls& lz, INT source, HANDLE target) {
     static char buffer[1 << 20];
     LONG total = 0;
     for (;;) {
-        INT got = LZRead(source, buffer, sizeof buffer);
+        INT got = lz.read(source, buffer, sizeof buffer);
         if (got < 0) return got;
         if (got == 0) break;
         DWORD written = 0;
@@ -33,20 +33,20 @@ int Transfer(INT source, HANDLE target) {
     }
     // A compressed file whose data ends early expands without an error; its
     // header still tells the full length.
-    LONG length = LZSeek(source, 0, 2);
+    LONG length = lz.seek(source, 0, 2);
     return length >= 0 && total < length ? LZERROR_READ : 0;
 }
 
 // Copies until it succeeds or the user gives up: 0, 1 after Ignore, -1 after Abort.
-int TransferWithRetry(INT source, HANDLE target, const char* targetPath) {
+int TransferWithRetry(const LzCalls& lz, INT source, HANDLE target, const char* targetPath) {
     for (;;) {
-        int status = Transfer(source, target);
+        int status = Transfer(lz, source, target);
         if (status == 0) return 0;
         int answer = status < 0 ? ReportMessage(OwnerWindow(), kMsgLzError, kStyleAbortRetryIgnore,
                                                 static_cast<long>(status))
                                 : ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, targetPath);
         if (answer != 0) return answer;
-        LZSeek(source, 0, 0);
+        lz.seek(source, 0, 0);
         SetFilePointer(target, 0, nullptr, FILE_BEGIN);
         SetEndOfFile(target);
     }
@@ -54,15 +54,17 @@ int TransferWithRetry(INT source, HANDLE target, const char* targetPath) {
 
 // Opens a media file for reading through the LZ library. The library's
 // open-file record holds 127 characters of path; a longer path is opened by
-// the platform and handed to the library as it is.
-INT OpenMediaFile(char* name, OFSTRUCT* of) {
-    if (lstrlenA(name) < OFS_MAXPATHNAME) return LZOpenFileA(name, of, OF_READ);
+// the platform and handed to the library as it is. Without the library no
+// media file opens.
+INT OpenMediaFile(const LzCalls* lz, char* name, OFSTRUCT* of) {
+    if (!lz) return LZERROR_BADINHANDLE;
+    if (lstrlenA(name) < OFS_MAXPATHNAME) return lz->openFile(name, of, OF_READ);
     of->szPathName[0] = '\0';
     HFILE file = _lopen(name, OF_READ);
     if (file == HFILE_ERROR) return LZERROR_BADINHANDLE;
-    INT lz = LZInit(file);
-    if (lz < 0) _lclose(file);
-    return lz;
+    INT handle = lz->init(file);
+    if (handle < 0) _lclose(file);
+    return handle;
 }
 
 }  // namespace
@@ -72,12 +74,13 @@ int ExpandCopy(const char* source, const char* target) {
     char sourceName[MAX_PATH];
     CopyText(sourceName, source);
     OFSTRUCT of = {};
-    INT src = OpenMediaFile(sourceName, &of);
+    const LzCalls* lz = LzLibrary();
+    INT src = OpenMediaFile(lz, sourceName, &of);
     int result = 0;
     while (src < 0) {
         result = ReportMessage(OwnerWindow(), kMsgCannotOpen, kStyleAbortRetryIgnore, source);
         if (result != 0) return result;
-        src = OpenMediaFile(sourceName, &of);
+        src = OpenMediaFile(lz, sourceName, &of);
     }
 
     int decision = 6;
@@ -113,10 +116,10 @@ int ExpandCopy(const char* source, const char* target) {
             if (result != 0) break;
         }
         if (out != INVALID_HANDLE_VALUE) {
-            result = TransferWithRetry(src, out, target);
+            result = TransferWithRetry(*lz, src, out, target);
             CloseHandle(out);
         }
     }
-    LZClose(src);
+    lz->close(src);
     return result;
 }

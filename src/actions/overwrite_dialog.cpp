@@ -1,7 +1,6 @@
 #include "actions/overwrite_dialog.h"
 
-#include <shlwapi.h>
-
+#include "base/format_text.h"
 #include "base/resource_ids.h"
 #include "base/setup_state.h"
 
@@ -49,12 +48,15 @@ void FormatOverwriteText(char* out, int cap, const OverwriteRequest* request) {
     if (request->sourceInfo) {
         char sourceDate[64] = "", sourceTime[64] = "";
         FormatStamp(request->sourceInfo, sourceDate, sourceTime);
-        wnsprintfA(out, cap, "%s\n%ldKB\nmodified  on %s, %s\n%s\n%ldKB\nmodified  on %s, %s", request->targetName,
-                   targetKb, targetDate, targetTime, request->secondText,
-                   static_cast<long>(request->sourceInfo->nFileSizeLow >> 10), sourceDate, sourceTime);
+        long sourceKb = static_cast<long>(request->sourceInfo->nFileSizeLow >> 10);
+        FormatText(out, cap, "%s\n%ldKB\nmodified  on %s, %s\n%s\n%ldKB\nmodified  on %s, %s",
+                   {TextArgument(request->targetName), NumberArgument(targetKb), TextArgument(targetDate),
+                    TextArgument(targetTime), TextArgument(request->secondText), NumberArgument(sourceKb),
+                    TextArgument(sourceDate), TextArgument(sourceTime)});
     } else {
-        wnsprintfA(out, cap, "%s\n%ldKB\nmodified  on %s, %s\n%s", request->targetName, targetKb, targetDate,
-                   targetTime, request->secondText);
+        FormatText(out, cap, "%s\n%ldKB\nmodified  on %s, %s\n%s",
+                   {TextArgument(request->targetName), NumberArgument(targetKb), TextArgument(targetDate),
+                    TextArgument(targetTime), TextArgument(request->secondText)});
     }
 }
 

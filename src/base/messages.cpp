@@ -1,7 +1,6 @@
 #include "base/messages.h"
 
-#include <shlwapi.h>
-
+#include "base/format_text.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 
@@ -19,10 +18,9 @@ namespace {
 
 void Format(char* out, int cap, const char* text, const MessageArguments& arguments, const char* const* texts) {
     if (arguments.numbered)
-        wnsprintfA(out, cap, text, arguments.number);
+        FormatText(out, cap, text, {NumberArgument(arguments.number)});
     else
-        wnsprintfA(out, cap, text, texts[0], texts[1], texts[2]);
-    out[cap - 1] = '\0';
+        FormatText(out, cap, text, {TextArgument(texts[0]), TextArgument(texts[1]), TextArgument(texts[2])});
 }
 
 }  // namespace

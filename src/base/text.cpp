@@ -25,6 +25,12 @@ bool AppendText(char* dst, size_t cap, const char* src) {
     return CopyText(dst + used, cap - used, src);
 }
 
+bool HasLineBreak(const char* text) {
+    for (const char* at = text ? text : ""; *at; ++at)
+        if (*at == '\r' || *at == '\n') return true;
+    return false;
+}
+
 int CompareNoCase(const char* a, const char* b) { return lstrcmpiA(a ? a : "", b ? b : ""); }
 
 bool EndsWithNoCase(const char* text, const char* suffix) {

@@ -23,6 +23,10 @@ char* FindText(char* text, const char* needle);
 char* AddBackslash(char* path, size_t cap);
 template <size_t N> inline char* AddBackslash(char (&path)[N]) { return AddBackslash(path, N); }
 
+// True when text holds a carriage return or a line feed. Line-based files
+// (INI files, the removal log) cannot hold such a text as one value.
+bool HasLineBreak(const char* text);
+
 // Letter-case-insensitive comparison of two ANSI texts (0 when equal).
 int CompareNoCase(const char* a, const char* b);
 // True when text ends with suffix, letter case ignored.

@@ -42,6 +42,15 @@ bool BuildKey(char (&key)[kLogText], const char* a, const char* b, const char* c
     return whole;
 }
 
+// Every record goes through here. Old values come from the machine, names
+// from variables that may be filled from the registry: a line break in one
+// would add lines of someone else's choosing to a script that runs with
+// administrator rights, so such a record is not written.
+void WriteRecord(const char* section, const char* key, const char* value, const char* log) {
+    if (HasLineBreak(key) || HasLineBreak(value)) return;
+    WritePrivateProfileStringA(section, key, value, log);
+}
+
 // Whether the log holds a record under the key. A recorded value may itself
 // start with "." or be ".", so the default alone cannot tell.
 bool RecordExists(const char* section, const char* key, const char* log) {
@@ -55,7 +64,7 @@ bool RecordExists(const char* section, const char* key, const char* log) {
 // Records of old values keep the first one written: the state before the
 // first change is what the log must restore.
 void KeepFirst(const char* section, const char* key, const char* value, const char* log) {
-    if (!RecordExists(section, key, log)) WritePrivateProfileStringA(section, key, value, log);
+    if (!RecordExists(section, key, log)) WriteRecord(section, key, value, log);
 }
 
 // Old values are read back as the first value field of an action entry and
@@ -123,7 +132,7 @@ int LogRemoval(FileRecord kind, const char* path, const char* description) {
     // it does not turn into a condition.
     DoubleSeparators(value, sizeof value, Text(description), "/");
     bool fits = kind == RestoreCopy ? CopyText(key, "1:") && AppendText(key, Text(path)) : CopyText(key, Text(path));
-    if (fits) WritePrivateProfileStringA(kind == RestoreCopy ? "step1" : "del.step2", key, value, log);
+    if (fits) WriteRecord(kind == RestoreCopy ? "step1" : "del.step2", key, value, log);
     return kGoOn;
 }
 
@@ -134,7 +143,7 @@ int LogRemoval(VariableRecord, const char* name, const char* value) {
     char text[kLogText];
     // Read back, the value is cut on ';' and expanded on '%'.
     DoubleSeparators(text, sizeof text, Text(value), ";%");
-    if (CopyText(key, Text(name))) WritePrivateProfileStringA("path", key, text, log);
+    if (CopyText(key, Text(name))) WriteRecord("path", key, text, log);
     return kGoOn;
 }
 
@@ -155,7 +164,7 @@ void LogRegistryValue(const char* keyPath, const char* valueName, const char* su
     keyPath = Text(keyPath);
     valueName = Text(valueName);
     if (BuildKey(key, keyPath, valueName, nullptr, suffix) && !RegistryRecordExists(keyPath, valueName, log))
-        WritePrivateProfileStringA("reg.step1", key, value, log);
+        WriteRecord("reg.step1", key, value, log);
 }
 
 }  // namespace

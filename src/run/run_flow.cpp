@@ -1,16 +1,18 @@
 #include "run/run_flow.h"
 
-#include "actions/expand_copy.h"
+#include "base/held_file.h"
 #include "base/messages.h"
 #include "base/results.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "run/install_step.h"
+#include "run/run_directory.h"
 #include "script/reg_variables.h"
 #include "script/sections.h"
 #include "ui/background_window.h"
 #include "ui/component_dialog.h"
 #include "ui/option_groups.h"
+#include "ui/resource_library.h"
 #include "ui/run_dialogs.h"
 
 const char* CommandLineText(const char* line) {
@@ -25,19 +27,6 @@ const char* CommandLineText(const char* line) {
     }
     while (*at >= 1 && *at <= 32) ++at;
     return reinterpret_cast<const char*>(at);
-}
-
-int FetchToTemp(const char* mediaFile, char* tempPath) {
-    char directory[MAX_PATH];
-    DWORD n = GetTempPathA(sizeof directory, directory);
-    if (n == 0 || n >= sizeof directory || !GetTempFileNameA(directory, "setup", 0, tempPath)) {
-        // No room for a temporary copy: say so rather than end without a word.
-        ReportMessage(nullptr, kMsgCannotCreateFile, kStyleStop, directory);
-        tempPath[0] = '\0';
-        return kAbort;
-    }
-    DeleteFileA(tempPath);
-    return ExpandCopy(mediaFile, tempPath);
 }
 
 void RestartWindows() {
@@ -57,18 +46,21 @@ namespace {
 
 // What the run has made so far; the clean-up releases exactly these, newest first.
 struct RunResources {
-    char libraryCopy[MAX_PATH] = "";
-    char licenceCopy[MAX_PATH] = "";
-    bool scriptFetched = false;
+    RunDirectory directory;
+    HeldFile libraryCopy;
+    HeldFile scriptCopy;
+    HeldFile licenceCopy;
     HWND background = nullptr;
 
     ~RunResources() {
-        if (licenceCopy[0]) DeleteFileA(licenceCopy);
+        licenceCopy.Release();
         if (background) DestroyWindow(background);
-        if (scriptFetched) DeleteFileA(gProcess.scriptPath);
+        scriptCopy.Release();
+        gProcess.scriptPath[0] = '\0';
         if (gProcess.libraryModule) FreeLibrary(gProcess.libraryModule);
         gProcess.libraryModule = nullptr;
-        if (libraryCopy[0]) DeleteFileA(libraryCopy);
+        libraryCopy.Release();
+        directory.Remove();
         ReleaseSetupState();
     }
 };
@@ -111,17 +103,18 @@ int RunSetup(HINSTANCE ownModule, const char* commandText) {
     int exitCode = 0;
     {
         RunResources made;
-        if (FetchToTemp("STP.DLL", made.libraryCopy) != 0) return 0;
-        gProcess.libraryModule = LoadLibraryA(made.libraryCopy);
+        if (!made.directory.Create()) return 0;
+        if (made.directory.Fetch("STP.DLL", "STP.DLL", made.libraryCopy) != 0) return 0;
+        gProcess.libraryModule = LoadResourceLibrary(made.libraryCopy.path());
         if (!gProcess.libraryModule) return 0;
-        made.scriptFetched = true;
-        if (FetchToTemp(scriptName, gProcess.scriptPath) != 0) return 0;
+        if (made.directory.Fetch(scriptName, "SETUP.INF", made.scriptCopy) != 0) return 0;
+        CopyText(gProcess.scriptPath, made.scriptCopy.path());
         made.background = CreateBackgroundWindow();
         if (!made.background) return 0;
         if (ShowWelcomeDialog(made.background) == IDNO) return 0;
         if (SetUpKey("license", 0) == 1) {
-            if (FetchToTemp("LICENSE.TXT", made.licenceCopy) != 0) return 0;
-            if (ShowLicenceDialog(made.background, made.licenceCopy) == IDCANCEL) return 0;
+            if (made.directory.Fetch("LICENSE.TXT", "LICENSE.TXT", made.licenceCopy) != 0) return 0;
+            if (ShowLicenceDialog(made.background, made.licenceCopy.path()) == IDCANCEL) return 0;
         }
         FindMediaDirectory();
         gProcess.removeMode = SetUpKey("remove", 0);

@@ -8,10 +8,6 @@
 // removed.
 const char* CommandLineText(const char* commandLine);
 
-// Makes a fresh copy of a media file in the temporary directory, through the
-// expanding copy. 0 on success; otherwise the copy's result (kAbort or kSkipped).
-int FetchToTemp(const char* mediaFile, char* tempPath /* MAX_PATH */);
-
 // One whole run; returns the process exit code.
 int RunSetup(HINSTANCE ownModule, const char* commandText);
 

@@ -2,35 +2,28 @@
 
 #include "base/resource_ids.h"
 #include "base/setup_state.h"
+#include "base/system_libraries.h"
 
 namespace {
-
-using GradientFillProc = BOOL(WINAPI*)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, ULONG);
 
 TRIVERTEX Vertex(LONG x, LONG y, BYTE r, BYTE g, BYTE b) {
     TRIVERTEX v = {x, y, static_cast<COLOR16>(r << 8), static_cast<COLOR16>(g << 8), static_cast<COLOR16>(b << 8), 0};
     return v;
 }
 
-void FillHorizontal(GradientFillProc fill, HDC dc, TRIVERTEX from, TRIVERTEX to) {
+void FillHorizontal(decltype(&GradientFill) fill, HDC dc, TRIVERTEX from, TRIVERTEX to) {
     TRIVERTEX pair[2] = {from, to};
     GRADIENT_RECT rect = {0, 1};
     fill(dc, pair, 2, &rect, 1, GRADIENT_FILL_RECT_H);
 }
 
-// The gradient library is looked up on every paint, as the paint keeps no state.
+// Without the gradient library the background stays black.
 void PaintGradient(HDC dc, const RECT& client) {
-    HMODULE library = LoadLibraryA("msimg32.dll");
-    if (!library) return;
-    auto fill = reinterpret_cast<GradientFillProc>(
-        reinterpret_cast<void*>(GetProcAddress(library, "GradientFill")));
-    if (fill) {
-        LONG split = client.right * 3 / 5;
-        FillHorizontal(fill, dc, Vertex(client.left, client.top, 165, 203, 247),
-                       Vertex(split, client.bottom, 8, 36, 107));
-        FillHorizontal(fill, dc, Vertex(split, client.top, 8, 36, 107), Vertex(client.right, client.bottom, 0, 0, 0));
-    }
-    FreeLibrary(library);
+    auto fill = GradientFillCall();
+    if (!fill) return;
+    LONG split = client.right * 3 / 5;
+    FillHorizontal(fill, dc, Vertex(client.left, client.top, 165, 203, 247), Vertex(split, client.bottom, 8, 36, 107));
+    FillHorizontal(fill, dc, Vertex(split, client.top, 8, 36, 107), Vertex(client.right, client.bottom, 0, 0, 0));
 }
 
 // Draws a bitmap so that its bottom-right pixel lands on the client's.

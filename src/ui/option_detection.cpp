@@ -2,10 +2,9 @@
 // platform and version, its ANSI code page, and its screen font size.
 #include "ui/option_detection.h"
 
-#include <shlwapi.h>
-
 #include <cstdlib>
 
+#include "base/format_text.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "ui/option_groups.h"
@@ -65,10 +64,12 @@ int PlatformChoiceEntry(char** keyFields, int keyCount, char** valueFields, int,
     // A fifth field asks to be told what this machine reports, for writing scripts.
     if (keyCount > 4) {
         char text[256];
-        wnsprintfA(text, sizeof text, "Version %d %d %d = %ld %ld %ld %ld %s.", static_cast<int>(platform),
-                   static_cast<int>(major), static_cast<int>(minor), static_cast<long>(system.dwPlatformId),
-                   static_cast<long>(system.dwMajorVersion), static_cast<long>(system.dwMinorVersion),
-                   static_cast<long>(system.dwBuildNumber), system.szCSDVersion);
+        FormatText(text, sizeof text, "Version %d %d %d = %ld %ld %ld %ld %s.",
+                   {NumberArgument(static_cast<int>(platform)), NumberArgument(static_cast<int>(major)),
+                    NumberArgument(static_cast<int>(minor)), NumberArgument(static_cast<long>(system.dwPlatformId)),
+                    NumberArgument(static_cast<long>(system.dwMajorVersion)),
+                    NumberArgument(static_cast<long>(system.dwMinorVersion)),
+                    NumberArgument(static_cast<long>(system.dwBuildNumber)), TextArgument(system.szCSDVersion)});
         MessageBoxA(gState->pass.ownerWindow, text, "SetUp", MB_OK);
     }
 

@@ -1,7 +1,6 @@
 #include "ui/path_dialog.h"
 
-#include <shlwapi.h>
-
+#include "base/format_text.h"
 #include "base/resource_ids.h"
 #include "base/setup_state.h"
 #include "base/text.h"
@@ -41,9 +40,8 @@ void FillTemplate(HWND dialog, int id, const char* prompt) {
     char format[128] = "";
     GetDlgItemTextA(dialog, id, format, sizeof format);
     char text[128];
-    if (TakesOneText(format)) wnsprintfA(text, sizeof text, format, prompt);
+    if (TakesOneText(format)) FormatText(text, sizeof text, format, {TextArgument(prompt)});
     else CopyText(text, format);
-    text[sizeof text - 1] = '\0';
     SetDlgItemTextA(dialog, id, text);
 }
 

@@ -28,7 +28,8 @@ INT_PTR CALLBACK WelcomeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 // Puts the whole licence file, byte for byte, into the text control.
 void LoadLicenceText(HWND dialog, const char* path) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    // The run holds the copy open for reading: share reading with it.
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD size = SetFilePointer(file, 0, nullptr, FILE_END);
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);

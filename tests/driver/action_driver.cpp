@@ -26,6 +26,7 @@
 #include "base/text.h"
 #include "script/sections.h"
 #include "script/variables.h"
+#include "ui/resource_library.h"
 
 namespace {
 
@@ -145,7 +146,7 @@ int main(int argc, char** argv) {
     gState->pass.yesToAll = GetPrivateProfileIntA("driver", "yesToAll", 0, script);
     // The dialogs come from the resource library beside the driver, as they
     // come from the media's library in a real run.
-    gProcess.libraryModule = LoadLibraryA("STP.DLL");
+    gProcess.libraryModule = LoadResourceLibrary("STP.DLL");
     ForEachEntry("vars", script, 0, 0, LoadVariable, nullptr);
 
     WNDCLASSA wc = {};

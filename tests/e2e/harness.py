@@ -341,13 +341,14 @@ def import_registry(prefix, text):
 
 
 def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="run", ignore_progress=True,
-              trace=()):
+              trace=(), cwd=None):
     """Runs setup.exe under the robot; returns the transcript. With
     ignore_progress=False the plan must expect the progress dialog itself.
     Screenshots the plan asks for ("shot NAME") are taken of the prefix's X
     display and kept as prefix.shots[NAME] (a Screenshot). trace names
     functions ("user32.ExitWindowsEx") whose calls, in the order they were
-    made, become the transcript's calls (see traced_calls)."""
+    made, become the transcript's calls (see traced_calls). cwd, a directory
+    of the prefix, becomes the installer's current directory."""
     plan_path = os.path.join(prefix.path, name + ".plan")
     transcript_path = os.path.join(prefix.path, name + ".jsonl")
     ignores = DEFAULT_IGNORES if ignore_progress else []
@@ -365,7 +366,7 @@ def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="r
         env = dict(env, WINEDEBUG="+relay")
     with open(trace_path if trace else os.devnull, "wb") as trace_file:
         robot_run = subprocess.Popen(["wine", robot, plan_path, transcript_path, str(timeout), command], env=env,
-                                     stdout=subprocess.DEVNULL, stderr=trace_file)
+                                     stdout=subprocess.DEVNULL, stderr=trace_file, cwd=cwd)
         _wait_for_robot(prefix, robot_run, shot_request, timeout)
     t = Transcript(transcript_path)
     t.calls = traced_calls(trace_path) if trace else []

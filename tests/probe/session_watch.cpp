@@ -7,8 +7,8 @@
 //   query NAME...              WM_QUERYENDSESSION arrived, with what was still
 //                              there at that moment: "window" when a window of
 //                              the installer's class "SetUp" exists, and the
-//                              name of every setup*.tmp file in the temporary
-//                              directory
+//                              name of every setup* file or directory in the
+//                              temporary directory
 //   end N                      WM_ENDSESSION with wParam N; the watch ends
 #include <windows.h>
 
@@ -32,7 +32,7 @@ std::string Leftovers() {
     char temp[MAX_PATH];
     DWORD n = GetTempPathA(sizeof temp, temp);
     if (n == 0 || n + 12 >= sizeof temp) return found + " temp-unknown";
-    lstrcatA(temp, "setup*.tmp");
+    lstrcatA(temp, "setup*");
     WIN32_FIND_DATAA data;
     HANDLE search = FindFirstFileA(temp, &data);
     if (search == INVALID_HANDLE_VALUE) return found;

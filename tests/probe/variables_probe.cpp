@@ -17,13 +17,14 @@
 #include "base/text.h"
 #include "script/reg_variables.h"
 #include "script/variables.h"
+#include "ui/resource_library.h"
 #include "ui/path_variables.h"
 
 int main(int argc, char** argv) {
     if (argc < 3) return 2;
     gProcess.ownModule = GetModuleHandleA(nullptr);
     if (!CreateSetupState()) return 2;
-    gProcess.libraryModule = LoadLibraryA("STP.DLL");
+    gProcess.libraryModule = LoadResourceLibrary("STP.DLL");
     GetFullPathNameA(argv[2], sizeof gProcess.scriptPath, gProcess.scriptPath, nullptr);
     for (int i = 3; i < argc; ++i) {
         if (std::strncmp(argv[i], "codes=", 6) == 0) {

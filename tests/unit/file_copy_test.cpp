@@ -144,3 +144,23 @@ TEST_F(FileCopy, OverlongTargetIsRefused) {
     EXPECT_EQ(shown[0].substr(shown[0].size() - tail.size()), tail) << shown[0];
     EXPECT_FALSE(Exists(deep));
 }
+
+// Sources are read from the media under the target's file name. A file name
+// that a variable (say one read from the registry) makes into a path would
+// reach outside the media: the entry is refused as a file that cannot be
+// opened, and nothing is read or written.
+TEST_F(FileCopy, FileNameThatLeavesTheMediaIsRefused) {
+    WriteBytes(Path("secret.txt"), "not on the media");
+    SetVariable("Name", "..\\secret.txt");
+    char disk[] = "1", path[] = "%Dir%\\out\\deeper\\%Name%", description[] = "Climbing";
+    char* keys[] = {disk, path, nullptr};
+    char* values[] = {description, nullptr};
+    CopyText(gState->pass.currentDisk, "1");
+    CopyText(gState->pass.diskInDrive, "1");
+    Answer({IDIGNORE});
+    EXPECT_EQ(CopyEntry(keys, 2, values, 1, nullptr), 1);
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(boxes.Texts()[0], std::string(gProcess.mediaDirectory) + "..\\secret.txt\nCannot open specified file !");
+    EXPECT_FALSE(Exists(Path("out\\secret.txt")));
+    EXPECT_EQ(ReadBytes(log), "<missing>");
+}

@@ -82,6 +82,17 @@ TEST_F(IniEntryTest, OverlongTextsAndMalformedKeysAreRefused) {
     EXPECT_EQ(Ini("S", "K"), full);
 }
 
+// A variable filled from the registry may hold line breaks; written into an
+// INI file they would add sections and keys the script never named.
+TEST_F(IniEntryTest, LineBreaksAreRefused) {
+    SetVariable("Planted", "v\r\n[boot]\r\nshell=evil.exe");
+    EXPECT_EQ(Visit("Dir\\app.ini|S|K", "%Planted%"), 1);
+    EXPECT_EQ(Visit("Dir\\app.ini|%Planted%|K", "v"), 1);
+    EXPECT_EQ(Visit("Dir\\app.ini|S|%Planted%", "v"), 1);
+    EXPECT_EQ(ReadBytes(file()), "<missing>");
+    EXPECT_EQ(ReadBytes(log), "<missing>");
+}
+
 // A directory where the file should be: the write fails and message 101 asks.
 TEST_F(IniEntryTest, FailedWriteAsksAbortRetryIgnore) {
     ASSERT_TRUE(CreateDirectoryA(file().c_str(), nullptr));

@@ -154,6 +154,25 @@ TEST_F(RemovalLog, OverlongTextsNeverOverrun) {
     EXPECT_EQ(Get("del.step2", "AppDir\\D.EXE"), std::string(259, 'd'));
 }
 
+// Old values come from the machine (a registry value any program of the user
+// may have set) and names from variables that may be filled from there. A
+// line break in one, written as it stands, would add records of someone
+// else's choosing to a script that runs with administrator rights: such a
+// record is not written.
+TEST_F(RemovalLog, LineBreaksNeverAddRecords) {
+    const char* planted = "old\r\n[del.step2]\r\nC:\\victim.txt=gone";
+    LogRemoval(RegistryString, "HKEY_CURRENT_USER\\Software\\App", "Name", planted);
+    LogRemoval(RegistryString, "HKEY_CURRENT_USER\\Software\\App", "Lone\r[del.step2]\rC:\\victim.txt", "");
+    LogRemoval(IniValue, "app.ini", "s\n[del.step2]\nC:\\victim.txt", "k", "v");
+    LogRemoval(PathVariable, "Old", planted);
+    LogRemoval(RemoveFile, "AppDir\\APP.EXE", planted);
+    LogRemoval(RegistryString, "HKEY_CURRENT_USER\\Software\\App", "Kept", "one line");
+    EXPECT_EQ(Keys("del.step2"), std::vector<std::string>{});
+    EXPECT_EQ(Keys("reg.step1"), std::vector<std::string>{"HKEY_CURRENT_USER\\Software\\App|Kept"});
+    EXPECT_EQ(Keys("ini.step1"), std::vector<std::string>{});
+    EXPECT_EQ(Keys("path"), std::vector<std::string>{});
+}
+
 TEST(DoubleSeparatorTest, CutsOnlyBetweenPairs) {
     char out[6];
     EXPECT_TRUE(DoubleSeparator(out, sizeof out, "a/b", '/'));

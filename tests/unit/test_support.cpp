@@ -4,6 +4,7 @@
 #include "base/text.h"
 #include "script/sections.h"
 #include "script/variables.h"
+#include "ui/resource_library.h"
 
 std::string ReadBytes(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -201,7 +202,7 @@ void PassFixture::SetUp() {
     GetModuleFileNameA(nullptr, own, sizeof own);
     std::string library(own);
     library = library.substr(0, library.rfind('\\')) + "\\..\\STP.DLL";
-    gProcess.libraryModule = LoadLibraryA(library.c_str());
+    gProcess.libraryModule = LoadResourceLibrary(library.c_str());
     ASSERT_NE(gProcess.libraryModule, nullptr) << library;
     CopyText(gProcess.scriptPath, Path("SETUP.INF").c_str());
     CopyText(gProcess.mediaDirectory, Path("media\\").c_str());

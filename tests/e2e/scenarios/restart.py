@@ -23,7 +23,8 @@ RemoveInf=C:\App\remove.inf
 1:%%AppDir%%\program.txt=Program
 """
 TRACED = ("kernel32.DeleteFileA", "kernel32.FreeLibrary", "user32.DestroyWindow", "advapi32.OpenProcessToken",
-          "advapi32.LookupPrivilegeValueA", "advapi32.AdjustTokenPrivileges", "user32.ExitWindowsEx")
+          "advapi32.LookupPrivilegeValueA", "advapi32.AdjustTokenPrivileges", "user32.ExitWindowsEx",
+          "kernel32.CreateDirectoryA", "kernel32.RemoveDirectoryA")
 
 
 def install(prefix, silent, restart_answer):
@@ -67,20 +68,27 @@ def check_restart(prefix, t, session):
     # Every clean-up step came before: the windows destroyed, the library
     # freed, the temporary copies deleted.
     after = [c[1] for c in calls[at + 1:]]
-    check(not any(f in after for f in ("kernel32.DeleteFileA", "kernel32.FreeLibrary", "user32.DestroyWindow")),
+    check(not any(f in after for f in ("kernel32.DeleteFileA", "kernel32.FreeLibrary", "user32.DestroyWindow",
+                                       "kernel32.RemoveDirectoryA")),
           "clean-up after the restart was asked for: %s" % after)
-    # The temporary names are made (and their placeholders deleted) library
-    # first, script second; the clean-up deletes the script copy, frees the
-    # library and only then deletes the library's file.
-    deletions = [c[2].split('"')[1].lower() for c in calls[:at] if c[1] == "kernel32.DeleteFileA" and c[3] == 1]
-    check(len(deletions) == 4 and deletions[:2] == deletions[:1:-1],
-          "the temporary copies were not each made and deleted once: %s" % deletions)
-    library, script = deletions[:2]
-    tail = [c[1] if c[1] != "kernel32.DeleteFileA" else c[2].split('"')[1].lower() for c in calls[:at]]
+    # The copies live in a directory made for the run under the temporary
+    # directory; the clean-up deletes the script copy, frees the library, then
+    # deletes the library's copy and removes the directory.
+    def path(call):
+        return call[2].split('"')[1].lower()
+    made = [path(c) for c in calls[:at] if c[1] == "kernel32.CreateDirectoryA" and c[3] == 1 and "\\temp\\" in path(c)]
+    check(len(made) == 1, "not one directory of the run's own: %s" % made)
+    private = made[0]
+    deletions = [path(c) for c in calls[:at] if c[1] == "kernel32.DeleteFileA" and c[3] == 1]
+    script, library = private + "\\\\setup.inf", private + "\\\\stp.dll"
+    check(sorted(deletions) == [script, library], "the copies were not each deleted once: %s" % deletions)
+    removed = [path(c) for c in calls[:at] if c[1] == "kernel32.RemoveDirectoryA" and c[3] == 1]
+    check(removed == [private], "the run's directory was not removed: %s" % removed)
+    tail = [path(c) if c[1] in ("kernel32.DeleteFileA", "kernel32.RemoveDirectoryA") else c[1] for c in calls[:at]]
     def last(name):
         return len(tail) - 1 - tail[::-1].index(name)
-    check(last(script) < last("kernel32.FreeLibrary") < last(library),
-          "clean-up out of order: script copy, library, library copy: %s" % tail[-8:])
+    check(last(script) < last("kernel32.FreeLibrary") < last(library) < last(private),
+          "clean-up out of order: script copy, library, library copy, directory: %s" % tail[-8:])
 
 
 @scenario

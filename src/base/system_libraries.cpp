@@ -1,0 +1,55 @@
+#include "base/system_libraries.h"
+
+#include "base/text.h"
+
+namespace {
+
+// The default search is the system directory alone: a library's own imports
+// then come from there as well.
+bool searchRestricted = false;
+
+template <typename Call> Call Find(HMODULE library, const char* name) {
+    return library ? reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
+}
+
+}  // namespace
+
+void RestrictLibrarySearch() {
+    SetDllDirectoryA("");
+    // Looked up rather than imported, so that the program still starts on a
+    // system that lacks it.
+    auto setDefault = Find<decltype(&SetDefaultDllDirectories)>(GetModuleHandleA("kernel32.dll"),
+                                                                 "SetDefaultDllDirectories");
+    searchRestricted = setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+HMODULE SystemLibrary(const char* fileName) {
+    char path[MAX_PATH];
+    UINT n = GetSystemDirectoryA(path, sizeof path);
+    if (n == 0 || n >= sizeof path || !AddBackslash(path) || !AppendText(path, fileName)) return nullptr;
+    // Without the restricted default, the altered search looks for the
+    // library's imports in its own directory, the system directory, first.
+    return LoadLibraryExA(path, nullptr, searchRestricted ? 0 : LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+const LzCalls* LzLibrary() {
+    static LzCalls calls;
+    static bool tried = false;
+    static bool complete = false;
+    if (!tried) {
+        tried = true;
+        HMODULE lz = SystemLibrary("lz32.dll");
+        calls.openFile = Find<decltype(calls.openFile)>(lz, "LZOpenFileA");
+        calls.init = Find<decltype(calls.init)>(lz, "LZInit");
+        calls.read = Find<decltype(calls.read)>(lz, "LZRead");
+        calls.seek = Find<decltype(calls.seek)>(lz, "LZSeek");
+        calls.close = Find<decltype(calls.close)>(lz, "LZClose");
+        complete = calls.openFile && calls.init && calls.read && calls.seek && calls.close;
+    }
+    return complete ? &calls : nullptr;
+}
+
+decltype(&GradientFill) GradientFillCall() {
+    static auto fill = Find<decltype(&GradientFill)>(SystemLibrary("msimg32.dll"), "GradientFill");
+    return fill;
+}

@@ -1,0 +1,72 @@
+#include "run/run_directory.h"
+
+#include <ntsecapi.h>
+
+#include "actions/expand_copy.h"
+#include "base/format_text.h"
+#include "base/messages.h"
+#include "base/results.h"
+#include "base/text.h"
+
+namespace {
+
+// 64 bits from the system's random source; where that fails, from the clock
+// and the process, which still differ from run to run.
+unsigned long long RandomBits() {
+    unsigned long long bits = 0;
+    if (RtlGenRandom(&bits, sizeof bits)) return bits;
+    LARGE_INTEGER counter = {};
+    QueryPerformanceCounter(&counter);
+    return static_cast<unsigned long long>(counter.QuadPart) ^
+           (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^ GetTickCount();
+}
+
+}  // namespace
+
+bool RunDirectory::Create() {
+    char temp[MAX_PATH];
+    DWORD n = GetTempPathA(sizeof temp, temp);
+    if (n > 0 && n < sizeof temp) {
+        // A name that exists already is never used: the directory must be new.
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            unsigned long long bits = RandomBits();
+            char name[MAX_PATH];
+            FormatText(name, sizeof name, "%ssetup%08lX%08lX",
+                       {TextArgument(temp), NumberArgument(static_cast<long>(bits >> 32)),
+                        NumberArgument(static_cast<long>(bits & 0xFFFFFFFF))});
+            if (lstrlenA(name) + 16 >= MAX_PATH) break;
+            if (CreateDirectoryA(name, nullptr)) {
+                CopyText(path_, name);
+                return true;
+            }
+            if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+        }
+    } else {
+        temp[0] = '\0';
+    }
+    ReportMessage(nullptr, kMsgCannotCreateDirectory, kStyleStop, temp);
+    return false;
+}
+
+int RunDirectory::Fetch(const char* mediaFile, const char* name, HeldFile& copy) const {
+    char path[MAX_PATH];
+    CopyText(path, path_);
+    AddBackslash(path);
+    if (!AppendText(path, name)) return kAbort;
+    int result = ExpandCopy(mediaFile, path);
+    if (result != 0) {
+        DeleteFileA(path);
+        return result;
+    }
+    if (!copy.Hold(path)) {
+        DeleteFileA(path);
+        ReportMessage(nullptr, kMsgCannotOpen, kStyleStop, path);
+        return kAbort;
+    }
+    return 0;
+}
+
+void RunDirectory::Remove() {
+    if (path_[0]) RemoveDirectoryA(path_);
+    path_[0] = '\0';
+}

@@ -1,0 +1,27 @@
+// The directory private to one run, into which the resource library, the
+// script and the licence are expanded. It is made fresh under the temporary
+// directory with a name drawn from the system's random source, so no one can
+// have placed or prepared anything in it, and removed when the run ends.
+#pragma once
+#include <windows.h>
+
+#include "base/held_file.h"
+
+class RunDirectory {
+public:
+    RunDirectory() = default;
+    ~RunDirectory() { Remove(); }
+    RunDirectory(const RunDirectory&) = delete;
+    RunDirectory& operator=(const RunDirectory&) = delete;
+
+    // Makes the directory; false, after saying so, when none can be made.
+    bool Create();
+    // Expands a media file into the directory under `name` and holds the copy.
+    // 0 on success; otherwise the copy's result (kAbort or kSkipped).
+    int Fetch(const char* mediaFile, const char* name, HeldFile& copy) const;
+    // Removes the directory; every file fetched into it must be released first.
+    void Remove();
+
+private:
+    char path_[MAX_PATH] = "";
+};
