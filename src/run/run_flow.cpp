@@ -6,7 +6,9 @@
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "run/install_step.h"
+#include "run/run_lock.h"
 #include "script/reg_variables.h"
+#include "script/script_file.h"
 #include "script/sections.h"
 #include "ui/background_window.h"
 #include "ui/component_dialog.h"
@@ -107,6 +109,12 @@ int RunSetup(HINSTANCE ownModule, const char* commandText) {
         return 0;
     }
 
+    RunLock lock;
+    if (!lock.Take()) {
+        ReleaseSetupState();
+        return 0;
+    }
+
     bool restart = false;
     int exitCode = 0;
     {
@@ -116,6 +124,11 @@ int RunSetup(HINSTANCE ownModule, const char* commandText) {
         if (!gProcess.libraryModule) return 0;
         made.scriptFetched = true;
         if (FetchToTemp(scriptName, gProcess.scriptPath) != 0) return 0;
+        // A file that is no script would show an empty component list.
+        if (!IsScriptFile(gProcess.scriptPath)) {
+            ReportMessage(nullptr, kMsgNotAScript, kStyleStop, scriptName);
+            return 0;
+        }
         made.background = CreateBackgroundWindow();
         if (!made.background) return 0;
         if (ShowWelcomeDialog(made.background) == IDNO) return 0;
