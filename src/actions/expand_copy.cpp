@@ -146,6 +146,8 @@ int ExpandCopy(const char* source, const char* target) {
         if (out != INVALID_HANDLE_VALUE) {
             result = TransferWithRetry(src, out, target);
             CloseHandle(out);
+            // Half a file, or one expanded from damaged data, is not installed.
+            if (result != kGoOn) DeleteFileA(target);
         }
     }
     LZClose(src);
