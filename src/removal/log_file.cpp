@@ -99,3 +99,23 @@ bool ProfileFileHolds(const char* file, const char* section, const char* key, co
     }
     return false;
 }
+
+bool ProfileFileHasRoom(const char* file, unsigned long long growth) {
+    char path[MAX_PATH];
+    if (!FilePath(file, path)) return true;
+    unsigned long long size = 0;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+        size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    if (char* name = std::strrchr(path, '\\')) name[1] = '\0';
+    ULARGE_INTEGER available = {};
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    // A disk that does not tell is written to, and the file read back.
+    if (!GetDiskFreeSpaceExA(path, &available, nullptr, nullptr)) return true;
+    unsigned long long cluster = 4096;
+    if (GetDiskFreeSpaceA(path, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters) &&
+        sectorsPerCluster && bytesPerSector)
+        cluster = static_cast<unsigned long long>(sectorsPerCluster) * bytesPerSector;
+    auto clustersOf = [cluster](unsigned long long bytes) { return (bytes + cluster - 1) / cluster; };
+    return available.QuadPart >= (clustersOf(size + growth) - clustersOf(size)) * cluster;
+}

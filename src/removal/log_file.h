@@ -10,3 +10,10 @@
 // section and key count). A file name without a directory is the one the
 // profile functions use: in the Windows directory.
 bool ProfileFileHolds(const char* file, const char* section, const char* key, const char* value);
+
+// Whether the disk of a profile file has room for the file to grow by
+// `growth` bytes: the clusters it takes beyond those it has. The profile
+// writer writes the whole file anew for every change; on a disk without that
+// room it would leave the file cut short, losing records it held before, so
+// such a record is not even tried.
+bool ProfileFileHasRoom(const char* file, unsigned long long growth);

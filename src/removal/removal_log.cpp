@@ -84,6 +84,10 @@ bool EscapeOldText(TextBuffer& value, const char* old) {
 // first: the writer writes its copy of the file out only when that copy
 // changes, and after a failed write its copy already holds the record.
 bool WriteRecord(const char* section, const char* key, const char* value, const char* log, bool again) {
+    // The most the file can grow by: the line ("key=value" and its line end)
+    // and, for a new section, its header and the blank line before it.
+    unsigned long long growth = std::strlen(section) + std::strlen(key) + std::strlen(value) + 9;
+    if (!ProfileFileHasRoom(log, growth)) return false;
     if (again) WritePrivateProfileStringA(section, key, nullptr, log);
     return WritePrivateProfileStringA(section, key, value, log) && ProfileFileHolds(log, section, key, value);
 }
