@@ -162,7 +162,7 @@ def second_run_waits_for_the_first(prefix):
         events["release first"].set()
         first.join()
         events["release second"].set()
-        if second.is_alive() or second.ident:
+        if second.ident:
             second.join()
     for name in ("first", "second"):
         check(not isinstance(results.get(name), Exception), "%s run: %s" % (name, results.get(name)))
