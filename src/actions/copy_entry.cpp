@@ -120,17 +120,18 @@ int CopyEntry(char** keyFields, int keyCount, char** valueFields, int valueCount
             if (n == 0 || backup[n - 1] != '\\') backupFits = AppendText(backup, "\\") && backupFits;
             backupFits = AppendText(backup, targetName) && backupFits;
             if (!backupFits) return ReportUnusablePath(kMsgCannotCreateFile, backup);
-            LogRemoval(RestoreCopy, logged, description);
+            if (LogRemoval(RestoreCopy, logged, description) == kAbort) return kAbort;
             // The first backup holds the file found before any installation: keep it.
             if (!GetFileInfo(backup, nullptr) && ExpandCopy(target, backup) == kAbort) return kAbort;
             CopyText(logged, "BackUpDir\\");
             AppendText(logged, targetName);
         }
-        LogRemoval(RemoveFile, logged, description);
+        if (LogRemoval(RemoveFile, logged, description) == kAbort) return kAbort;
     } else {
         if (flags && MatchCondition("+", flags) && GetFileInfo(target, nullptr)) return 0;
-        if (!gProcess.removeMode && !(flags && MatchCondition("-", flags)))
-            LogRemoval(RemoveFile, logged, description);
+        if (!gProcess.removeMode && !(flags && MatchCondition("-", flags)) &&
+            LogRemoval(RemoveFile, logged, description) == kAbort)
+            return kAbort;
     }
 
     ShowStatus("Copy:\n\nFrom:\n\nTo:", description, source, target);

@@ -122,7 +122,8 @@ int SendDdeExecute(HWND client, const char* command, int waitSeconds) {
     ddeAnswered = false;
     int result = waitSeconds ? WaitDdeReply(client, waitSeconds) : 1;
     ddeAnswered = false;
-    return result;
+    // A terminate instead of the acknowledgement: the command went nowhere.
+    return result && IsWindow(client) ? result : 0;
 }
 
 int WaitDdeReply(HWND client, int seconds) {
@@ -145,6 +146,29 @@ void EndDdeConversation(HWND client) {
     lastDdeMessage = WM_DDE_TERMINATE;
     HWND partner = Partner(client);
     if (partner && IsWindow(partner)) SendMessageA(partner, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(client), 0);
+}
+
+namespace {
+
+bool IsClientWindow(HWND client) {
+    char name[sizeof kClientClass + 1] = "";
+    return client && IsWindow(client) && GetWindowThreadProcessId(client, nullptr) == GetCurrentThreadId() &&
+           GetClassNameA(client, name, sizeof name) && lstrcmpA(name, kClientClass) == 0;
+}
+
+}  // namespace
+
+bool DdeConversationAlive(HWND client) {
+    if (!IsClientWindow(client)) return false;
+    MSG msg;
+    while (IsWindow(client) && PeekMessageA(&msg, client, WM_DDE_FIRST, WM_DDE_LAST, PM_REMOVE)) DispatchMessageA(&msg);
+    if (!IsClientWindow(client)) return false;
+    HWND partner = Partner(client);
+    return partner && IsWindow(partner);
+}
+
+void CloseDdeConversation(HWND client) {
+    if (IsClientWindow(client)) DestroyWindow(client);
 }
 
 bool FormatDdeCommand(char* out, size_t cap, const char* format, const char* first, const char* second,

@@ -15,13 +15,21 @@ constexpr UINT kDdeConversationEnded = WM_USER + 100;
 // or a resource failed.
 HWND OpenDdeConversation(HWND parent, HINSTANCE instance, const char* service, const char* topic);
 // Posts one execute command. 1 when it was posted and, with a non-zero wait,
-// a DDE message for the client arrived in time; 0 otherwise.
+// a DDE message for the client arrived in time and the conversation still
+// stands; 0 otherwise.
 int SendDdeExecute(HWND client, const char* command, int waitSeconds);
 // Takes and dispatches one DDE message for the client, waiting at most the
 // given number of seconds by the whole-second clock. 1 when one came.
 int WaitDdeReply(HWND client, int seconds);
 // Ends the conversation from the client's side.
 void EndDdeConversation(HWND client);
+// Whether the conversation still stands: first handles whatever DDE message
+// already waits for the client (a terminate from the server, say), then
+// tells whether the client window and its partner are still there.
+bool DdeConversationAlive(HWND client);
+// Destroys the client window, which ends its conversation, when it still is
+// one of ours; a handle of a conversation the server ended is left alone.
+void CloseDdeConversation(HWND client);
 LRESULT CALLBACK DdeClientProc(HWND client, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Formats a command from a format whose only directives are %s into out

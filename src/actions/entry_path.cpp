@@ -2,6 +2,7 @@
 
 #include "actions/progress_dialog.h"
 #include "base/file_system.h"
+#include "base/profile_text.h"
 #include "base/results.h"
 #include "base/setup_state.h"
 #include "base/text.h"
@@ -32,18 +33,20 @@ bool BuildEntryPath(char* keyField, char (&path)[MAX_PATH]) {
     return whole;
 }
 
-int OpenFileEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, FileEntry& entry, char* value,
-                  size_t valueCap) {
+int OpenFileEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, FileEntry& entry,
+                  TextBuffer& value) {
     if (CancelRequested()) return kAbort;
     if (valueCount >= 2 && !MatchCondition(gState->optionCodes, valueFields[1])) return kGoOn;
-    if (keyCount < 3) return kSkipped;
-    if (!CopyText(entry.fileText, keyFields[0]) || !BuildEntryPath(keyFields[0], entry.path)) return kSkipped;
-    if (!ExpandText(valueFields[0], value, valueCap, true) || !ExpandText(keyFields[1], entry.section, true) ||
+    if (keyCount < 3) return ReportEntry(kMsgCannotCarryOut);
+    if (!CopyText(entry.fileText, keyFields[0]) || !BuildEntryPath(keyFields[0], entry.path))
+        return ReportEntry(kMsgCannotCarryOut);
+    if (!ExpandText(valueFields[0], value, kProfileTextLimit, true) || !ExpandText(keyFields[1], entry.section, true) ||
         !ExpandText(keyFields[2], entry.key, true))
-        return kSkipped;
+        return ReportEntry(kMsgCannotCarryOut);
     // A variable filled from the registry may hold line breaks, which would
     // add lines nobody named to a line-based file.
-    if (HasLineBreak(value) || HasLineBreak(entry.section) || HasLineBreak(entry.key)) return kSkipped;
+    if (HasLineBreak(value.Text()) || HasLineBreak(entry.section) || HasLineBreak(entry.key))
+        return ReportEntry(kMsgCannotCarryOut);
     ShowStatus("Modify file:\n\nSection:\n\nString:", entry.path, entry.section, entry.key);
     if (EnsureDirectory(entry.path) == kAbort) return kAbort;
     return kCarryOut;

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "base/text_buffer.h"
+
 // Longest first key field kept as written (for the removal log), terminator included.
 constexpr int kEntryFileTextSize = 64;
 
@@ -26,11 +28,12 @@ struct FileEntry {
 constexpr int kCarryOut = 2;
 
 // The shared opening of an INI or text line entry: the cancel test, the
-// condition, the file path, the expansions (value into value/valueCap), the
-// status line and the file's directory. Returns kCarryOut when the entry is
-// to be carried out, otherwise the entry's result: kAbort stop the pass, kGoOn
-// the condition failed, kSkipped refused (too few key fields, a text that
-// does not fit: writing a cut name would change something the script did not
-// name, or a text with a line break).
-int OpenFileEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, FileEntry& entry, char* value,
-                  size_t valueCap);
+// condition, the file path, the expansions (value whole, up to the longest
+// text a profile file carries), the status line and the file's directory.
+// Returns kCarryOut when the entry is to be carried out, otherwise the
+// entry's result: kAbort stop the pass, kGoOn the condition failed. An entry
+// with too few key fields, a text that does not fit (writing a cut name would
+// change something the script did not name) or a text with a line break is
+// reported: kSkipped after OK, kAbort after Cancel.
+int OpenFileEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, FileEntry& entry,
+                  TextBuffer& value);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "actions/overwrite_dialog.h"
+#include "base/compressed_header.h"
 #include "base/file_system.h"
 #include "base/messages.h"
 #include "base/resource_ids.h"
@@ -31,10 +32,11 @@ int Transfer(const LzCalls& lz, INT source, HANDLE target) {
             return 1;
         total += got;
     }
-    // A compressed file whose data ends early expands without an error; its
-    // header still tells the full length.
+    // Compressed data that ends early, or that is not what its header says,
+    // expands without an error; the header still tells the full length.
     LONG length = lz.seek(source, 0, 2);
-    return length >= 0 && total < length ? LZERROR_READ : 0;
+    if (length >= 0 && total < length) return LZERROR_READ;
+    return length >= 0 && total > length ? LZERROR_BADVALUE : 0;
 }
 
 // Copies until it succeeds or the user gives up: 0, 1 after Ignore, -1 after Abort.
@@ -67,6 +69,39 @@ INT OpenMediaFile(const LzCalls* lz, char* name, OFSTRUCT* of) {
     return handle;
 }
 
+// The LZ error that a damaged compressed header stands for, 0 when the file
+// is plain or its header is sound.
+long DamagedHeader(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return LZERROR_BADINHANDLE;
+    unsigned char start[kCompressedHeaderSize];
+    DWORD got = 0;
+    BOOL read = ReadFile(file, start, sizeof start, &got, nullptr);
+    CloseHandle(file);
+    return read ? CheckCompressedHeader(start, got) : LZERROR_READ;
+}
+
+// Opens a media file through the LZ library, asking until it opens with a
+// sound header or the user gives up: kGoOn with *src open, or the answer
+// (kAbort, or kSkipped after Ignore). The library itself would take a
+// damaged compressed file for a plain one and copy it as it is.
+int OpenSource(const LzCalls* lz, char* sourceName, const char* source, OFSTRUCT* of, INT* src) {
+    for (;;) {
+        *src = OpenMediaFile(lz, sourceName, of);
+        int answer;
+        if (*src < 0) {
+            answer = ReportMessage(OwnerWindow(), kMsgCannotOpen, kStyleAbortRetryIgnore, source);
+        } else {
+            long damage = DamagedHeader(of->szPathName[0] ? of->szPathName : sourceName);
+            if (damage == 0) return kGoOn;
+            lz->close(*src);
+            answer = ReportMessage(OwnerWindow(), kMsgLzError, kStyleAbortRetryIgnore, damage);
+        }
+        if (answer != kAnswerRetry) return answer;
+    }
+}
+
 }  // namespace
 
 int ExpandCopy(const char* source, const char* target) {
@@ -75,13 +110,9 @@ int ExpandCopy(const char* source, const char* target) {
     CopyText(sourceName, source);
     OFSTRUCT of = {};
     const LzCalls* lz = LzLibrary();
-    INT src = OpenMediaFile(lz, sourceName, &of);
-    int result = 0;
-    while (src < 0) {
-        result = ReportMessage(OwnerWindow(), kMsgCannotOpen, kStyleAbortRetryIgnore, source);
-        if (result != 0) return result;
-        src = OpenMediaFile(lz, sourceName, &of);
-    }
+    INT src = -1;
+    int result = OpenSource(lz, sourceName, source, &of, &src);
+    if (result != kGoOn) return result;
 
     int decision = 6;
     BY_HANDLE_FILE_INFORMATION targetInfo;
@@ -118,6 +149,8 @@ int ExpandCopy(const char* source, const char* target) {
         if (out != INVALID_HANDLE_VALUE) {
             result = TransferWithRetry(*lz, src, out, target);
             CloseHandle(out);
+            // Half a file, or one expanded from damaged data, is not installed.
+            if (result != kGoOn) DeleteFileA(target);
         }
     }
     lz->close(src);

@@ -105,8 +105,9 @@ int FontEntry(char** keyFields, int keyCount, char** valueFields, int valueCount
 
     ShowStatus("Create:\n\nFile:", kFontResourceText, files.resource, "");
     // Logged before the file exists, so a removal run finds it whatever happens next.
-    if (!gProcess.removeMode && !(condition && MatchCondition("nr", condition)))
-        LogRemoval(RemoveFile, files.resource, kFontResourceText);
+    if (!gProcess.removeMode && !(condition && MatchCondition("nr", condition)) &&
+        LogRemoval(RemoveFile, files.resource, kFontResourceText) == kAbort)
+        return kAbort;
 
     if (ClearOldResource(files.resource) != IDYES) return 1;
     if (!CreateScalableFontResourceA(0, files.resource, files.font, files.currentPath) &&

@@ -2,6 +2,7 @@
 
 #include "actions/action_table.h"
 #include "actions/copy_entry.h"
+#include "actions/dde_client.h"
 #include "actions/progress_dialog.h"
 #include "base/resource_ids.h"
 #include "base/results.h"
@@ -69,9 +70,12 @@ int RunInstallPass(HWND startingWindow) {
     pass.mainWindow = startingWindow;
     if (ReadPathVariables() == kAbort) return kAbort;
 
+    // The first records of the pass: a log that cannot be written shows here,
+    // before anything has been changed.
     if (!gProcess.removeMode)
         for (int i = 0; i < gState->variableCount && i < kMaxVariables; ++i)
-            LogRemoval(PathVariable, gState->variables[i].name, gState->variables[i].value);
+            if (LogRemoval(PathVariable, gState->variables[i].name, gState->variables[i].value) == kAbort)
+                return kAbort;
 
     pass.yesToAll = GetPrivateProfileIntA("SetUp", "Y2AOverwrite", 0, gProcess.scriptPath) != 0;
 
@@ -89,8 +93,8 @@ int RunInstallPass(HWND startingWindow) {
 
     if (progress) DestroyWindow(progress);
     // The conversation belongs to the pass, like every other value of it: a
-    // later pass opens its own. Destroying the client window ends it.
-    if (pass.ddeConversation) DestroyWindow(pass.ddeConversation);
+    // later pass opens its own.
+    CloseDdeConversation(pass.ddeConversation);
     pass.ddeConversation = nullptr;
     return result == kAbort ? kAbort : kGoOn;
 }

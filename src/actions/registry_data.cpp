@@ -35,6 +35,22 @@ int DigitValue(unsigned char c) { return c < 'a' ? c - '0' : c - 'a' + 10; }
 
 }  // namespace
 
+bool IsEscapedText(const char* text) {
+    auto digit = [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); };
+    for (const char* at = text; *at;) {
+        if (at[0] != '<') {
+            ++at;
+        } else if (at[1] == '<') {
+            at += 2;
+        } else {
+            for (++at; *at != '>'; at += 2)
+                if (!digit(at[0]) || !digit(at[1])) return false;
+            ++at;
+        }
+    }
+    return true;
+}
+
 size_t TextToBinary(unsigned char* destination, size_t capacity, const char* text) {
     const unsigned char* at = reinterpret_cast<const unsigned char*>(text);
     size_t written = 0;

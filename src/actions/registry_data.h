@@ -13,6 +13,10 @@ constexpr DWORD kRegistryDataSize = 1024;
 // capacity characters in all; bytes that no longer fit are left out. Returns
 // the characters written, terminator included.
 size_t BinaryToText(char* destination, size_t capacity, const unsigned char* bytes, size_t length);
+// Whether text is well-formed escaped text: every group closed, and holding
+// nothing but pairs of the digits 0-9 and a-f. Only such text decodes to the
+// bytes it spells; anything else would give bytes nobody wrote.
+bool IsEscapedText(const char* text);
 // Writes the bytes that escaped text stands for, at most capacity, without a
 // terminator; returns their number. Never reads past the text's terminator.
 size_t TextToBinary(unsigned char* destination, size_t capacity, const char* text);

@@ -5,10 +5,12 @@
 #include "actions/progress_dialog.h"
 #include "actions/registry_data.h"
 #include "base/messages.h"
+#include "base/profile_text.h"
 #include "base/registry_roots.h"
 #include "base/results.h"
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "base/text_buffer.h"
 #include "removal/removal_log.h"
 #include "script/conditions.h"
 #include "script/sections.h"
@@ -18,7 +20,6 @@ namespace {
 
 constexpr int kNameSize = 64;
 constexpr int kKeyPathSize = 256;
-constexpr int kDataTextSize = 256;
 
 // Cancel stops the install pass; OK skips the entry.
 int CannotCreateKey(const char* path) {
@@ -26,42 +27,90 @@ int CannotCreateKey(const char* path) {
     return answer == IDCANCEL ? kAbort : kGoOn;
 }
 
-// The present bytes of a value, or none when it cannot be read (absent, or
-// larger than the buffer).
-DWORD ReadPresent(HKEY key, const char* name, unsigned char (&data)[kRegistryDataSize], DWORD* type) {
-    DWORD size = sizeof data;
-    if (RegQueryValueExA(key, name, nullptr, type, data, &size) != ERROR_SUCCESS) return 0;
-    return size;
+enum class Present { Absent, Read, Unreadable };
+
+// The whole present value: its type and bytes (with room for two zeros more).
+Present ReadPresent(HKEY key, const char* name, DWORD* type, TextBuffer& bytes) {
+    bytes.Clear();
+    DWORD size = 0;
+    LONG r = RegQueryValueExA(key, name, nullptr, type, nullptr, &size);
+    if (r == ERROR_FILE_NOT_FOUND) return Present::Absent;
+    // The value may grow between asking for its size and reading it.
+    for (int tries = 0; r == ERROR_SUCCESS || r == ERROR_MORE_DATA; ++tries) {
+        if (tries == 4 || !bytes.Reserve(size + 3)) return Present::Unreadable;
+        DWORD got = size;
+        r = RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(bytes.Data()), &got);
+        if (r == ERROR_SUCCESS) {
+            bytes.SetLength(got);
+            return Present::Read;
+        }
+        size = got;
+    }
+    return Present::Unreadable;
 }
 
-void RecordPresentValue(HKEY key, const char* keyText, const char* name) {
-    unsigned char data[kRegistryDataSize];
+// The old value as the log records it, or false when the log cannot hold it
+// whole: another type, a string with a zero or a line end inside, data whose
+// escaped text is longer than a profile value.
+bool RecordPresentValue(HKEY key, const char* keyText, const char* name, int* result) {
+    TextBuffer data;
     DWORD type = REG_NONE;
-    DWORD size = sizeof data;
-    if (RegQueryValueExA(key, name, nullptr, &type, data, &size) != ERROR_SUCCESS) {
-        LogRemoval(RegistryString, keyText, name, "");
-        return;
+    Present present = ReadPresent(key, name, &type, data);
+    if (present == Present::Absent) {
+        *result = LogRemoval(RegistryString, keyText, name, "");
+        return true;
     }
-    char text[kRegistryDataSize];
-    switch (type) {
-        case REG_SZ:  // stored strings need not carry their terminator
-            CopyTextN(text, sizeof text, reinterpret_cast<const char*>(data), size);
-            LogRemoval(RegistryString, keyText, name, text);
-            break;
-        case REG_DWORD: {
-            unsigned long number = 0;
-            CopyMemory(&number, data, size < sizeof number ? size : sizeof number);
-            LogRemoval(RegistryDword, keyText, name, number);
-            break;
-        }
-        case REG_BINARY:
-        case REG_MULTI_SZ:
-            BinaryToText(text, sizeof text, data, size);
-            LogRemoval(type == REG_BINARY ? RegistryBinary : RegistryMultiString, keyText, name, text);
-            break;
-        default:
-            break;
+    if (present == Present::Unreadable) return false;
+    size_t size = data.Length();
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data.Text());
+    if (type == REG_SZ) {
+        while (size > 0 && bytes[size - 1] == 0) --size;  // stored strings need not carry their terminator
+        data.SetLength(size);
+        if (!CanRecordOldText(data.Text(), size)) return false;
+        *result = LogRemoval(RegistryString, keyText, name, data.Text());
+        return true;
     }
+    if (type == REG_DWORD) {
+        if (size != sizeof(DWORD)) return false;
+        unsigned long number = 0;
+        CopyMemory(&number, bytes, sizeof(DWORD));
+        *result = LogRemoval(RegistryDword, keyText, name, number);
+        return true;
+    }
+    if (type != REG_BINARY && type != REG_MULTI_SZ) return false;
+    TextBuffer text;
+    size_t room = 3 * size + 3;  // the longest escaped text of `size` bytes, its terminator included
+    if (!text.Reserve(room)) return false;
+    text.SetLength(BinaryToText(text.Data(), room, bytes, size) - 1);
+    if (!CanRecordOldText(text.Text(), text.Length())) return false;
+    *result = LogRemoval(type == REG_BINARY ? RegistryBinary : RegistryMultiString, keyText, name, text.Text());
+    return true;
+}
+
+bool IsType(const char* typeName, const char* name) { return !CompareNoCase(typeName, name); }
+
+// Whether the data reads as the type says: a 32-bit hex number, or escaped
+// text for the binary types. Data that does not would store a guess.
+bool DataFitsType(const char* typeName, const char* data) {
+    if (!data[0]) return true;  // deletes the value, whatever the type
+    DWORD number;
+    if (IsType(typeName, "REG_DWORD")) return ReadHexNumber(data, &number);
+    if (IsType(typeName, "REG_BINARY") || IsType(typeName, "REG_MULTI_SZ") || IsType(typeName, "REG_BINARY_ADD"))
+        return IsEscapedText(data);
+    return true;
+}
+
+// Decodes escaped text into bytes appended behind those already in `bytes`.
+bool AppendDecoded(TextBuffer& bytes, const char* text) {
+    size_t length = lstrlenA(text);  // never fewer characters than bytes
+    size_t used = bytes.Length();
+    if (!bytes.Reserve(used + length + 1)) return false;
+    bytes.SetLength(used + TextToBinary(reinterpret_cast<unsigned char*>(bytes.Data()) + used, length, text));
+    return true;
+}
+
+void Set(HKEY key, const char* name, DWORD type, const TextBuffer& bytes) {
+    RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.Text()), static_cast<DWORD>(bytes.Length()));
 }
 
 void StoreValue(HKEY key, const char* name, const char* typeName, const char* data) {
@@ -69,39 +118,44 @@ void StoreValue(HKEY key, const char* name, const char* typeName, const char* da
         RegDeleteValueA(key, name);
         return;
     }
-    unsigned char bytes[kRegistryDataSize];
+    TextBuffer bytes;
     DWORD type = REG_NONE;
-    if (!CompareNoCase(typeName, "REG_SZ")) {
+    if (IsType(typeName, "REG_SZ")) {
         RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), lstrlenA(data) + 1);
-    } else if (!CompareNoCase(typeName, "REG_DWORD")) {
-        // Data that is no 32-bit hex number writes nothing rather than a guess.
-        DWORD number;
-        if (ReadHexNumber(data, &number))
-            RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
-    } else if (!CompareNoCase(typeName, "REG_BINARY_ADD")) {
-        DWORD size = ReadPresent(key, name, bytes, &type);
-        size += static_cast<DWORD>(TextToBinary(bytes + size, sizeof bytes - size, data));
-        RegSetValueExA(key, name, 0, REG_BINARY, bytes, size);
-    } else if (!CompareNoCase(typeName, "REG_MULTI_SZ_ADD")) {
-        // A list that has no room for the new string is left as it is.
-        DWORD size = ReadPresent(key, name, bytes, &type);
-        if (AddToStringList(bytes, &size, sizeof bytes, data) == StringListResult::Added)
-            RegSetValueExA(key, name, 0, REG_MULTI_SZ, bytes, size);
-    } else if (!CompareNoCase(typeName, "REG_BINARY")) {
-        RegSetValueExA(key, name, 0, REG_BINARY, bytes, static_cast<DWORD>(TextToBinary(bytes, sizeof bytes, data)));
-    } else if (!CompareNoCase(typeName, "REG_MULTI_SZ")) {
-        RegSetValueExA(key, name, 0, REG_MULTI_SZ, bytes, static_cast<DWORD>(TextToBinary(bytes, sizeof bytes, data)));
+    } else if (IsType(typeName, "REG_DWORD")) {
+        DWORD number = 0;
+        ReadHexNumber(data, &number);
+        RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    } else if (IsType(typeName, "REG_BINARY_ADD")) {
+        if (ReadPresent(key, name, &type, bytes) != Present::Read) bytes.Clear();
+        if (AppendDecoded(bytes, data)) Set(key, name, REG_BINARY, bytes);
+    } else if (IsType(typeName, "REG_MULTI_SZ_ADD")) {
+        // The list keeps what it had and gains the string, its terminator and the list's end.
+        if (ReadPresent(key, name, &type, bytes) != Present::Read) bytes.Clear();
+        DWORD size = static_cast<DWORD>(bytes.Length());
+        DWORD capacity = size + lstrlenA(data) + 2;
+        if (bytes.Reserve(capacity + 1) &&
+            AddToStringList(reinterpret_cast<unsigned char*>(bytes.Data()), &size, capacity, data) ==
+                StringListResult::Added) {
+            bytes.SetLength(size);
+            Set(key, name, REG_MULTI_SZ, bytes);
+        }
+    } else if (IsType(typeName, "REG_BINARY")) {
+        if (AppendDecoded(bytes, data)) Set(key, name, REG_BINARY, bytes);
+    } else if (IsType(typeName, "REG_MULTI_SZ")) {
+        if (AppendDecoded(bytes, data)) Set(key, name, REG_MULTI_SZ, bytes);
     }
 }
 
 // One key field: a subkey of HKEY_CLASSES_ROOT whose default value is set.
 int ShortFormEntry(char* keyField, char* dataField) {
     char path[kKeyPathSize];
-    char data[kDataTextSize];
-    if (!ExpandText(keyField, path, true) || !ExpandText(dataField, data, true)) return 0;
+    TextBuffer data;
+    if (!ExpandText(keyField, path, true) || !ExpandText(dataField, data, kProfileTextLimit, true))
+        return ReportEntry(kMsgCannotCarryOut);
     HKEY key;
     if (RegCreateKeyA(HKEY_CLASSES_ROOT, path, &key) != ERROR_SUCCESS) return CannotCreateKey(path);
-    RegSetValueA(key, nullptr, REG_SZ, data, lstrlenA(data));
+    RegSetValueA(key, nullptr, REG_SZ, data.Text(), static_cast<DWORD>(data.Length()));
     RegCloseKey(key);
     return 0;
 }
@@ -109,29 +163,31 @@ int ShortFormEntry(char* keyField, char* dataField) {
 }  // namespace
 
 // One entry of a reg. section: [root\]key path[:class]|value name[:type] =
-// data[/condition]. Texts that do not fit their buffers refuse the entry
-// (0, nothing created or recorded): a cut path or name would change a value
-// the script did not name.
+// data[/condition]. Texts that do not fit their buffers, and data that does
+// not read as its type, are reported before anything is created or recorded:
+// a cut path or name would change a value the script did not name.
 int RegistryEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void*) {
     if (valueCount >= 2 && !MatchCondition(gState->optionCodes, valueFields[1])) return 0;
     if (keyCount == 1) return ShortFormEntry(keyFields[0], valueFields[0]);
 
     char keyText[kNameSize];
-    if (!CopyText(keyText, keyFields[0])) return 0;
+    if (!CopyText(keyText, keyFields[0])) return ReportEntry(kMsgCannotCarryOut);
 
     // Every piece of the key path is looked up as a whole name; "%" means nothing here.
     char* pieces[64];
     int count = 0;
     SplitFields(keyFields[0], pieces, &count, '\\', 64);
     char path[kKeyPathSize] = "";
-    for (int i = 0; i < count; ++i) {
+    bool fits = true;
+    for (int i = 0; i < count && fits; ++i) {
         size_t length = lstrlenA(path);
         if (i > 0 && (length == 0 || path[length - 1] != '\\')) {
-            if (!AppendText(path, "\\")) return 0;
+            fits = AppendText(path, "\\");
             ++length;
         }
-        if (!ExpandText(pieces[i], path + length, sizeof path - length, false)) return 0;
+        fits = fits && ExpandText(pieces[i], path + length, sizeof path - length, false);
     }
+    if (!fits) return ReportEntry(kMsgCannotCarryOut);
 
     HKEY root = HKEY_CLASSES_ROOT;
     char* subkey = path;
@@ -143,7 +199,7 @@ int RegistryEntry(char** keyFields, int keyCount, char** valueFields, int valueC
     char keyClass[kNameSize] = "";
     if (char* colon = FindText(subkey, ":")) {
         *colon = '\0';
-        if (!CopyText(keyClass, colon + 1)) return 0;
+        if (!CopyText(keyClass, colon + 1)) return ReportEntry(kMsgCannotCarryOut);
         if (char* own = FindText(keyText, ":")) *own = '\0';
     }
 
@@ -152,21 +208,30 @@ int RegistryEntry(char** keyFields, int keyCount, char** valueFields, int valueC
     char* typeColon = FindText(keyFields[1], ":");
     if (typeColon && typeColon[1] == 'R') {
         *typeColon = '\0';
-        if (!CopyText(typeName, typeColon + 1)) return 0;
+        if (!CopyText(typeName, typeColon + 1)) return ReportEntry(kMsgCannotCarryOut);
     }
     char name[kNameSize];
-    char data[kDataTextSize];
-    if (!ExpandText(keyFields[1], name, true) || !ExpandText(valueFields[0], data, true)) return 0;
+    TextBuffer data;
+    if (!ExpandText(keyFields[1], name, true) || !ExpandText(valueFields[0], data, kProfileTextLimit, true) ||
+        !DataFitsType(typeName, data.Text()))
+        return ReportEntry(kMsgCannotCarryOut);
 
     HKEY key;
     if (RegCreateKeyExA(root, subkey, 0, keyClass, REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_QUERY_VALUE, nullptr,
                         &key, nullptr) != ERROR_SUCCESS)
         return CannotCreateKey(subkey);
-    ShowStatus("Modify key:\n\nValue:\n\nData:", subkey, name, data);
+    ShowStatus("Modify key:\n\nValue:\n\nData:", subkey, name, data.Text());
 
+    // After Ignore on a log that cannot be written the change is still made;
+    // an old value the log cannot hold skips it.
+    int result = kGoOn;
+    bool store = true;
     bool unrecorded = valueCount >= 2 && MatchCondition("-", valueFields[1]);
-    if (!gProcess.removeMode && !unrecorded) RecordPresentValue(key, keyText, name);
-    StoreValue(key, name, typeName, data);
+    if (!gProcess.removeMode && !unrecorded && !RecordPresentValue(key, keyText, name, &result)) {
+        result = ReportEntry(kMsgCannotKeepOldValue);
+        store = false;
+    }
+    if (store && result != kAbort) StoreValue(key, name, typeName, data.Text());
     RegCloseKey(key);
-    return 0;
+    return result == kAbort ? kAbort : 0;
 }

@@ -5,32 +5,42 @@
 #include "actions/entry_path.h"
 #include "actions/text_lines.h"
 #include "base/messages.h"
+#include "base/results.h"
 #include "base/setup_state.h"
+#include "base/text_buffer.h"
 #include "removal/removal_log.h"
 #include "script/conditions.h"
+#include "script/sections.h"
 
 // One entry of a str. section: file|section|line key = new line[/condition].
-// Texts that do not fit their buffers refuse the entry (1, file untouched),
-// as for INI entries: a cut key or line would find or write the wrong line.
+// The edit is written out beside the file first, so the line it replaces is
+// known, and recorded, before the file changes. A line the log cannot hold
+// whole (a zero byte in it, or longer than a profile value) is reported
+// instead of replaced without a record.
 int TextLineEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void*) {
     FileEntry entry;
-    char newLine[kLineSize];
-    int opened = OpenFileEntry(keyFields, keyCount, valueFields, valueCount, entry, newLine, sizeof newLine);
+    TextBuffer newLine;
+    int opened = OpenFileEntry(keyFields, keyCount, valueFields, valueCount, entry, newLine);
     if (opened != kCarryOut) return opened;
     const char* path = entry.path;
 
-    bool unrecorded = valueCount >= 2 && MatchCondition("-", valueFields[1]);
+    bool recorded = !gProcess.removeMode && !(valueCount >= 2 && MatchCondition("-", valueFields[1]));
     int outcome;
     do {
-        if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-        char oldLine[kLineSize] = "";
-        if (EditTextFile(entry.section, entry.key, newLine[0] ? newLine : nullptr, oldLine, sizeof oldLine, path)) {
-            outcome = 1;
-            if (!gProcess.removeMode && !unrecorded)
-                LogRemoval(TextLine, entry.fileText, entry.section, entry.key, oldLine);
-        } else {
-            outcome = ReportMessage(gState->pass.ownerWindow, kMsgCannotModify, kStyleAbortRetryIgnore, path);
+        PreparedEdit edit;
+        TextBuffer oldLine;
+        if (PrepareTextEdit(entry.section, entry.key, newLine.Length() ? newLine.Text() : nullptr, &oldLine, path,
+                            edit)) {
+            if (recorded) {
+                if (!CanRecordOldText(oldLine.Text(), oldLine.Length())) return ReportEntry(kMsgCannotKeepOldValue);
+                if (LogRemoval(TextLine, entry.fileText, entry.section, entry.key, oldLine.Text()) == kAbort)
+                    return kAbort;
+            }
+            // A read-only target is replaced like any other.
+            if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+            if (edit.Commit()) return 1;
         }
+        outcome = ReportMessage(gState->pass.ownerWindow, kMsgCannotModify, kStyleAbortRetryIgnore, path);
     } while (outcome == 0);
     return outcome;
 }

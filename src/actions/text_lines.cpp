@@ -18,16 +18,6 @@ DWORD WriteChunk(HANDLE file, const char* buffer, DWORD count) {
     return put;
 }
 
-void StartLineStream(LineStream& stream, HANDLE input, HANDLE output, char* work) {
-    stream.input = input;
-    stream.output = output;
-    stream.work = work;
-    stream.lastWritten = 0;
-    stream.failed = false;
-    for (int i = 0; i < 256; ++i) stream.lower[i] = static_cast<unsigned char>(i);
-    CharLowerBuffA(reinterpret_cast<char*>(stream.lower + 1), 255);
-}
-
 bool WriteText(LineStream& stream, const char* text, DWORD count) {
     if (count == 0) return true;
     if (WriteChunk(stream.output, text, count) != count) {
@@ -95,7 +85,56 @@ void CopyRest(LineStream& stream) {
     }
 }
 
+// The input's bytes [from, to) into out, at most kCaptureLimit of them.
+void CaptureRange(Window& window, DWORD from, DWORD to, TextBuffer& out) {
+    out.Clear();
+    if (to - from > kCaptureLimit) to = from + static_cast<DWORD>(kCaptureLimit);
+    if (!out.Reserve(to - from + 1)) {
+        window.stream.failed = true;
+        return;
+    }
+    while (from < to) {
+        if (!window.Has(from) && window.Load(from) == 0) {
+            window.stream.failed = true;
+            return;
+        }
+        DWORD available = window.start + window.length - from;
+        DWORD take = to - from < available ? to - from : available;
+        out.Append(window.stream.work + (from - window.start), take);
+        from += take;
+    }
+}
+
+// The line end of the file's first line, read from its start: CR LF, LF or
+// CR; CR LF when there is none. The input is put back at its start.
+const char* FirstLineEnd(HANDLE input, char* work) {
+    if (input == INVALID_HANDLE_VALUE) return "\r\n";
+    Seek(input, 0);
+    const char* found = nullptr;
+    bool afterReturn = false;
+    for (DWORD got; !found && (got = ReadChunk(input, work, kChunkSize)) > 0;) {
+        for (DWORD i = 0; i < got && !found; ++i) {
+            if (afterReturn) found = work[i] == '\n' ? "\r\n" : "\r";
+            else if (work[i] == '\n') found = "\n";
+            afterReturn = work[i] == '\r';
+        }
+    }
+    Seek(input, 0);
+    return found ? found : afterReturn ? "\r" : "\r\n";
+}
+
 }  // namespace
+
+void StartLineStream(LineStream& stream, HANDLE input, HANDLE output, char* work) {
+    stream.input = input;
+    stream.output = output;
+    stream.work = work;
+    stream.lastWritten = 0;
+    stream.failed = false;
+    for (int i = 0; i < 256; ++i) stream.lower[i] = static_cast<unsigned char>(i);
+    CharLowerBuffA(reinterpret_cast<char*>(stream.lower + 1), 255);
+    stream.lineEnd = FirstLineEnd(input, work);
+}
 
 // The walk goes through the input by offset, one line at a time, with the
 // work buffer as a window onto it. Lines and matches that cross the end of a
@@ -103,7 +142,7 @@ void CopyRest(LineStream& stream) {
 // output is not settled yet (blank and comment lines after the last content
 // line, or a line still being read) are kept in view only while that leaves
 // room to move on; past that they are read again once their place is known.
-int ScanLines(LineStream& stream, const char* pattern, bool headerMode, char* capture, size_t captureCap) {
+int ScanLines(LineStream& stream, const char* pattern, bool headerMode, TextBuffer* capture) {
     if (pattern && (!pattern[0] || CompareNoCase(pattern, "[none]") == 0)) return 1;
     if (stream.input == INVALID_HANDLE_VALUE) return 0;
     if (!pattern) {
@@ -132,8 +171,6 @@ int ScanLines(LineStream& stream, const char* pattern, bool headerMode, char* ca
         return true;
     };
 
-    char line[kLineSize];
-    size_t lineRoom = captureCap < sizeof line ? captureCap : sizeof line;
     unsigned char c;
     while (next(&c)) {
         DWORD lineStart = at;
@@ -142,10 +179,16 @@ int ScanLines(LineStream& stream, const char* pattern, bool headerMode, char* ca
         bool endsSection = !headerMode && c == '[';
         size_t matchedChars = 0;
         bool matched = false;
-        size_t kept = 0;
-        DWORD textBytes = 0;
+        DWORD textEnd = at;
         bool more = true;
         for (;;) {
+            if (c == '\n' || c == '\r') {
+                textEnd = at++;
+                // CR LF is one line end; a CR or an LF alone is one too.
+                unsigned char following;
+                if (c == '\r' && next(&following) && following == '\n') ++at;
+                break;
+            }
             // A mismatch starts the count again after the breaking byte, which
             // itself is not tried as the pattern's first character.
             if (!comment && !matched) {
@@ -155,10 +198,8 @@ int ScanLines(LineStream& stream, const char* pattern, bool headerMode, char* ca
                     matchedChars = 0;
             }
             ++at;
-            if (c == '\n') break;
-            ++textBytes;
-            if (kept + 1 < lineRoom) line[kept++] = static_cast<char>(c);
             if (!next(&c)) {
+                textEnd = at;
                 more = false;
                 break;
             }
@@ -170,10 +211,7 @@ int ScanLines(LineStream& stream, const char* pattern, bool headerMode, char* ca
                 CopyRange(window, committed, lineEnd);
             } else {
                 CopyRange(window, committed, lineStart);
-                if (capture && captureCap) {
-                    if (kept == textBytes && kept && line[kept - 1] == '\r') --kept;
-                    CopyTextN(capture, captureCap, line, kept);
-                }
+                if (capture) CaptureRange(window, lineStart, textEnd, *capture);
             }
             Seek(stream.input, lineEnd);
             return 1;
@@ -195,19 +233,21 @@ int ScanLines(LineStream& stream, const char* pattern, bool headerMode, char* ca
 
 namespace {
 
+bool EndsLine(char c) { return c == '\n' || c == '\r'; }
+
+bool WriteLineEnd(LineStream& stream) { return WriteText(stream, stream.lineEnd, lstrlenA(stream.lineEnd)); }
+
 // Writes a line the edit adds, on a line of its own even when the text copied
 // before it had no line end.
 bool WriteLine(LineStream& stream, const char* text) {
-    if (stream.lastWritten && stream.lastWritten != '\n' && !WriteText(stream, "\r\n", 2)) return false;
-    char line[256];
-    if (!CopyText(line, text) || !AppendText(line, "\r\n")) return false;
-    return WriteText(stream, line, lstrlenA(line));
+    if (stream.lastWritten && !EndsLine(stream.lastWritten) && !WriteLineEnd(stream)) return false;
+    return WriteText(stream, text, lstrlenA(text)) && WriteLineEnd(stream);
 }
 
 }  // namespace
 
-int EditSection(HANDLE input, const char* section, const char* lineKey, const char* newLine, char* oldLine,
-                size_t oldLineCap, HANDLE output) {
+int EditSection(HANDLE input, const char* section, const char* lineKey, const char* newLine, TextBuffer* oldLine,
+                HANDLE output) {
     HGLOBAL block = GlobalAlloc(GHND, kChunkSize);
     char* work = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
     if (!work) {
@@ -218,16 +258,16 @@ int EditSection(HANDLE input, const char* section, const char* lineKey, const ch
     LineStream stream;
     StartLineStream(stream, input, output, work);
 
-    char text[256] = "[";
-    bool ok = AppendText(text, section) && AppendText(text, "]");
-    if (ok && ScanLines(stream, text, true, nullptr, 0)) {
-        ScanLines(stream, lineKey ? lineKey : "", false, oldLine, oldLineCap);
+    char pattern[256] = "[";
+    bool ok = AppendText(pattern, section) && AppendText(pattern, "]");
+    if (ok && ScanLines(stream, pattern, true, nullptr)) {
+        ScanLines(stream, lineKey ? lineKey : "", false, oldLine);
         if (newLine) ok = WriteLine(stream, newLine);
-        if (ok) ScanLines(stream, nullptr, false, nullptr, 0);
+        if (ok) ScanLines(stream, nullptr, false, nullptr);
     } else if (ok) {
         // A missing section is added at the end, even with nothing to put in it.
-        CopyText(text, "\r\n[");
-        ok = AppendText(text, section) && AppendText(text, "]\r\n") && WriteText(stream, text, lstrlenA(text));
+        ok = WriteLineEnd(stream) && WriteText(stream, "[", 1) && WriteText(stream, section, lstrlenA(section)) &&
+             WriteText(stream, "]", 1) && WriteLineEnd(stream);
         if (ok && newLine) ok = WriteLine(stream, newLine);
     }
     ok = ok && !stream.failed;
@@ -236,8 +276,20 @@ int EditSection(HANDLE input, const char* section, const char* lineKey, const ch
     return ok ? 1 : 0;
 }
 
-int EditTextFile(const char* section, const char* lineKey, const char* newLine, char* oldLine, size_t oldLineCap,
-                 const char* path) {
+PreparedEdit::~PreparedEdit() {
+    if (temp_[0]) DeleteFileA(temp_);
+}
+
+bool PreparedEdit::Commit() {
+    // One rename puts the new text in place; until it succeeds the target is
+    // untouched, so a failure never loses the file.
+    if (!temp_[0] || !MoveFileExA(temp_, target_, MOVEFILE_REPLACE_EXISTING)) return false;
+    temp_[0] = '\0';
+    return true;
+}
+
+int PrepareTextEdit(const char* section, const char* lineKey, const char* newLine, TextBuffer* oldLine,
+                    const char* path, PreparedEdit& edit) {
     char full[MAX_PATH];
     char* filePart = nullptr;
     DWORD n = GetFullPathNameA(path, sizeof full, full, &filePart);
@@ -260,13 +312,14 @@ int EditTextFile(const char* section, const char* lineKey, const char* newLine, 
         return 0;
     }
 
-    int edited = EditSection(input, section, lineKey, newLine, oldLine, oldLineCap, output);
+    int edited = EditSection(input, section, lineKey, newLine, oldLine, output);
     if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
     CloseHandle(output);
-
-    // One rename puts the new text in place; until it succeeds the target is
-    // untouched, so a failure never loses the file.
-    if (edited && MoveFileExA(temp, full, MOVEFILE_REPLACE_EXISTING)) return 1;
-    DeleteFileA(temp);
-    return 0;
+    if (!edited) {
+        DeleteFileA(temp);
+        return 0;
+    }
+    CopyText(edit.temp_, temp);
+    CopyText(edit.target_, full);
+    return 1;
 }

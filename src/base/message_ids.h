@@ -8,6 +8,7 @@
 #define MSG_NO_SPACE 3
 #define MSG_ENTER_NAME 4
 #define MSG_WRONG_SYSTEM 10
+#define MSG_ANOTHER_RUN 11
 // One text: a path, or a registry key.
 #define MSG_CANNOT_MODIFY 101
 #define MSG_CANNOT_OPEN 102
@@ -16,7 +17,12 @@
 #define MSG_CANNOT_CREATE_KEY 105
 #define MSG_CANNOT_CREATE_FONT 106
 #define MSG_CANNOT_DELETE 107
+#define MSG_CANNOT_WRITE_LOG 108
+#define MSG_NOT_A_SCRIPT 109
 // One number: an error code of the LZ library.
 #define MSG_LZ_ERROR 150
+// Two texts: a section and the key of one of its entries.
+#define MSG_CANNOT_CARRY_OUT 200
+#define MSG_CANNOT_KEEP_OLD_VALUE 201
 // Three texts.
 #define MSG_CANNOT_COPY_TEMP 300

@@ -85,6 +85,10 @@ int ReportMessage(HWND owner, TextMessage id, UINT style, const char* text) {
     return Show(owner, id, style, {1, {text}, false, 0});
 }
 
+int ReportMessage(HWND owner, EntryMessage id, UINT style, const char* section, const char* entry) {
+    return Show(owner, id, style, {2, {section, entry}, false, 0});
+}
+
 int ReportMessage(HWND owner, NumberMessage id, UINT style, long number) {
     return Show(owner, id, style, {0, {}, true, number});
 }

@@ -14,6 +14,7 @@ enum PlainMessage {
     kMsgNoSpace = MSG_NO_SPACE,
     kMsgEnterName = MSG_ENTER_NAME,
     kMsgWrongSystem = MSG_WRONG_SYSTEM,
+    kMsgAnotherRun = MSG_ANOTHER_RUN,
 };
 // Messages about one file, directory or key, named by one text.
 enum TextMessage {
@@ -24,6 +25,13 @@ enum TextMessage {
     kMsgCannotCreateKey = MSG_CANNOT_CREATE_KEY,
     kMsgCannotCreateFont = MSG_CANNOT_CREATE_FONT,
     kMsgCannotDelete = MSG_CANNOT_DELETE,
+    kMsgCannotWriteLog = MSG_CANNOT_WRITE_LOG,
+    kMsgNotAScript = MSG_NOT_A_SCRIPT,
+};
+// An entry of a script that cannot be carried out: section, entry key.
+enum EntryMessage {
+    kMsgCannotCarryOut = MSG_CANNOT_CARRY_OUT,
+    kMsgCannotKeepOldValue = MSG_CANNOT_KEEP_OLD_VALUE,
 };
 // The LZ library's error, with its code.
 enum NumberMessage { kMsgLzError = MSG_LZ_ERROR };
@@ -35,6 +43,7 @@ constexpr UINT kAppendSystemText = 0x1000;
 constexpr UINT kStyleStop = MB_OK | MB_ICONHAND;                        // 0x10
 constexpr UINT kStyleAbortRetryIgnore = MB_ABORTRETRYIGNORE | MB_ICONHAND;  // 0x12
 constexpr UINT kStyleOkCancel = MB_OKCANCEL | MB_ICONEXCLAMATION;        // 0x31
+constexpr UINT kStyleRetryCancel = MB_RETRYCANCEL | MB_ICONEXCLAMATION;  // 0x35
 
 // Answers of an Abort/Retry/Ignore box, as ReportMessage returns them.
 constexpr int kAnswerAbort = -1;
@@ -60,6 +69,7 @@ void ComposeMessage(char* out, int cap, int id, const MessageArguments& argument
 // mapped answer.
 int ReportMessage(HWND owner, PlainMessage id, UINT style);
 int ReportMessage(HWND owner, TextMessage id, UINT style, const char* text);
+int ReportMessage(HWND owner, EntryMessage id, UINT style, const char* section, const char* entry);
 int ReportMessage(HWND owner, NumberMessage id, UINT style, long number);
 int ReportMessage(HWND owner, CopyMessage id, UINT style, const char* source, const char* what, const char* target);
 

@@ -5,13 +5,16 @@
 #include <cstring>
 
 #include "base/file_system.h"
+#include "base/messages.h"
+#include "base/profile_text.h"
 #include "base/results.h"
+#include "base/setup_state.h"
 #include "base/text.h"
+#include "base/text_buffer.h"
+#include "removal/log_file.h"
 #include "script/variables.h"
 
 namespace {
-
-constexpr size_t kLogText = MAX_PATH;  // path, key and value of a record
 
 // Doubles every character of `separators` in source. A pair is written whole
 // or not at all, so a cut text never ends in half a pair.
@@ -31,30 +34,85 @@ bool DoubleSeparators(char* destination, size_t cap, const char* source, const c
     return whole;
 }
 
-// The key text of a record from its parts; false when it would not fit whole.
-bool BuildKey(char (&key)[kLogText], const char* a, const char* b, const char* c = nullptr,
-              const char* suffix = nullptr) {
-    key[0] = '\0';
-    bool whole = AppendText(key, a);
-    if (b) whole = AppendText(key, "|") && AppendText(key, b) && whole;
-    if (c) whole = AppendText(key, "|") && AppendText(key, c) && whole;
-    if (suffix) whole = AppendText(key, suffix) && whole;
+// The same into a growing buffer, up to the longest value a profile file
+// carries; false when the doubled text would be longer (with `cut`, out then
+// holds as much as fits).
+bool DoubleSeparators(TextBuffer& out, const char* source, const char* separators, bool cut = false) {
+    out.Clear();
+    size_t length = 0;
+    for (const char* at = source; *at; ++at) length += std::strchr(separators, *at) ? 2 : 1;
+    bool whole = length <= kProfileTextLimit;
+    if (!whole && !cut) return false;
+    size_t room = (whole ? length : kProfileTextLimit) + 1;
+    if (!out.Reserve(room)) return false;
+    DoubleSeparators(out.Data(), room, source, separators);
+    out.SetLength(std::strlen(out.Data()));
     return whole;
 }
 
-// Every record goes through here. Old values come from the machine, names
-// from variables that may be filled from the registry: a line break in one
-// would add lines of someone else's choosing to a script that runs with
-// administrator rights, so such a record is not written.
-void WriteRecord(const char* section, const char* key, const char* value, const char* log) {
-    if (HasLineBreak(key) || HasLineBreak(value)) return;
-    WritePrivateProfileStringA(section, key, value, log);
+const char* Text(const char* text) { return text ? text : ""; }
+
+// The key text of a record from its parts.
+bool BuildKey(TextBuffer& key, const char* a, const char* b, const char* c = nullptr, const char* suffix = nullptr) {
+    key.Clear();
+    bool built = key.Append(Text(a));
+    if (b) built = key.Append("|") && key.Append(b) && built;
+    if (c) built = key.Append("|") && key.Append(c) && built;
+    if (suffix) built = key.Append(suffix) && built;
+    return built && key.Length() <= kProfileTextLimit;
+}
+
+// The profile reader drops blanks around a value and one pair of enclosing
+// quotes: a value that starts or ends with a blank, or starts with a quote,
+// is written inside double quotes, which the reader takes off again.
+bool NeedsQuotes(const char* text, size_t length) {
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    return length > 0 && (blank(text[0]) || blank(text[length - 1]) || text[0] == '"' || text[0] == '\'');
+}
+
+// Old values are read back as the first value field of an action entry and
+// expanded: '/' and '%' are doubled so that they stay literal.
+bool EscapeOldText(TextBuffer& value, const char* old) {
+    const char* text = Text(old);
+    if (!NeedsQuotes(text, std::strlen(text))) return DoubleSeparators(value, text, "/%");
+    TextBuffer inner;
+    return DoubleSeparators(inner, text, "/%") && value.Assign("\"") && value.Append(inner.Text()) &&
+           value.Append("\"") && value.Length() <= kProfileTextLimit;
+}
+
+// Writes the record and reads the file back. A second try deletes the key
+// first: the writer writes its copy of the file out only when that copy
+// changes, and after a failed write its copy already holds the record.
+bool WriteRecord(const char* section, const char* key, const char* value, const char* log, bool again) {
+    // The most the file can grow by: the line ("key=value" and its line end)
+    // and, for a new section, its header and the blank line before it.
+    unsigned long long growth = std::strlen(section) + std::strlen(key) + std::strlen(value) + 9;
+    if (!ProfileFileHasRoom(log, growth)) return false;
+    if (again) WritePrivateProfileStringA(section, key, nullptr, log);
+    return WritePrivateProfileStringA(section, key, value, log) && ProfileFileHolds(log, section, key, value);
+}
+
+// Writes one record until it is on disk or the user gives up on it. A record
+// that does not fit a profile file (fits false) is never tried.
+int Record(const char* section, const char* key, const char* value, const char* log, bool fits = true) {
+    // Old values come from the machine, names from variables that may be
+    // filled from the registry: a line break in one would add lines of someone
+    // else's choosing to a script that runs with administrator rights, so
+    // such a record is never written.
+    fits = fits && std::strlen(key) <= kProfileTextLimit && std::strlen(value) <= kProfileTextLimit &&
+           !HasLineBreak(key) && !HasLineBreak(value);
+    for (bool again = false;; again = true) {
+        if (fits && WriteRecord(section, key, value, log, again)) return kGoOn;
+        int answer = ReportMessage(OwnerWindow(), kMsgCannotWriteLog, kStyleAbortRetryIgnore, log);
+        if (answer == kAnswerAbort) return kAbort;
+        if (answer != kAnswerRetry) return kSkipped;
+    }
 }
 
 // Whether the log holds a record under the key. A recorded value may itself
 // start with "." or be ".", so the default alone cannot tell.
 bool RecordExists(const char* section, const char* key, const char* log) {
-    char value[kLogText];
+    char value[8];
     GetPrivateProfileStringA(section, key, ".", value, sizeof value, log);
     if (std::strcmp(value, ".") != 0) return true;
     GetPrivateProfileStringA(section, key, "", value, sizeof value, log);
@@ -63,27 +121,8 @@ bool RecordExists(const char* section, const char* key, const char* log) {
 
 // Records of old values keep the first one written: the state before the
 // first change is what the log must restore.
-void KeepFirst(const char* section, const char* key, const char* value, const char* log) {
-    if (!RecordExists(section, key, log)) WriteRecord(section, key, value, log);
-}
-
-// Old values are read back as the first value field of an action entry and
-// expanded: '/' and '%' are doubled so that they stay literal. The profile
-// reader drops blanks around a value and one pair of enclosing quotes, so a
-// value that starts or ends with a blank, or starts with a quote, is written
-// inside double quotes, which the reader takes off again.
-void EscapeOldText(char (&value)[kLogText], const char* old) {
-    const char* text = old ? old : "";
-    size_t n = std::strlen(text);
-    auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    bool quote = n > 0 && (blank(text[0]) || blank(text[n - 1]) || text[0] == '"' || text[0] == '\'');
-    if (!quote) {
-        DoubleSeparators(value, sizeof value, text, "/%");
-        return;
-    }
-    value[0] = '"';
-    DoubleSeparators(value + 1, sizeof value - 2, text, "/%");
-    AppendText(value, "\"");
+int KeepFirst(const char* section, const char* key, const char* value, const char* log) {
+    return RecordExists(section, key, log) ? kGoOn : Record(section, key, value, log);
 }
 
 // A registry value is one item whatever type its record names. The type is
@@ -91,17 +130,22 @@ void EscapeOldText(char (&value)[kLogText], const char* old) {
 // install (recorded as an empty string) has a type of its own by the next.
 bool RegistryRecordExists(const char* path, const char* valueName, const char* log) {
     static const char* const kSuffixes[] = {nullptr, ":REG_DWORD", ":REG_BINARY", ":REG_MULTI_SZ"};
-    char key[kLogText];
+    TextBuffer key;
     for (const char* suffix : kSuffixes)
-        if (BuildKey(key, path, valueName, nullptr, suffix) && RecordExists("reg.step1", key, log)) return true;
+        if (BuildKey(key, path, valueName, nullptr, suffix) && RecordExists("reg.step1", key.Text(), log)) return true;
     return false;
 }
 
-void LogOldText(const char* section, const char (&key)[kLogText], const char* old, const char* log) {
-    char value[kLogText];
-    EscapeOldText(value, old);
-    KeepFirst(section, key, value, log);
+// The log's file, with its directory made. False after Abort on the directory.
+bool OpenLog(char (&log)[MAX_PATH]) {
+    char name[] = "RemoveInf";
+    ExpandText(name, log, false);
+    return EnsureDirectory(log) != kAbort;
 }
+
+// A record that cannot even be put together (a text longer than a profile
+// file carries) is a record that cannot be written.
+int Unwritable(const char* log) { return Record("", "", "", log, false); }
 
 }  // namespace
 
@@ -110,80 +154,70 @@ bool DoubleSeparator(char* destination, size_t cap, const char* source, char sep
     return DoubleSeparators(destination, cap, source, separators);
 }
 
-namespace {
-
-// The log's file, with its directory made. False when the directory could not be made.
-bool OpenLog(char (&log)[kLogText]) {
-    char name[] = "RemoveInf";
-    ExpandText(name, log, false);
-    return EnsureDirectory(log) != kAbort;
+bool CanRecordOldText(const char* old, size_t length) {
+    if (!old || std::strlen(old) != length || std::strpbrk(old, "\r\n")) return false;
+    TextBuffer value;
+    return EscapeOldText(value, old);
 }
 
-const char* Text(const char* text) { return text ? text : ""; }
-
-}  // namespace
-
 int LogRemoval(FileRecord kind, const char* path, const char* description) {
-    char log[kLogText];
+    char log[MAX_PATH];
     if (!OpenLog(log)) return kAbort;
-    char key[kLogText];
-    char value[kLogText];
+    TextBuffer key, value;
     // The description is read back as a value cut on '/': double it so that
-    // it does not turn into a condition.
-    DoubleSeparators(value, sizeof value, Text(description), "/");
-    bool fits = kind == RestoreCopy ? CopyText(key, "1:") && AppendText(key, Text(path)) : CopyText(key, Text(path));
-    if (fits) WriteRecord(kind == RestoreCopy ? "step1" : "del.step2", key, value, log);
-    return kGoOn;
+    // it does not turn into a condition. It only names the file: one too long
+    // for the log is recorded as far as it fits.
+    DoubleSeparators(value, Text(description), "/", true);
+    bool built = key.Append(kind == RestoreCopy ? "1:" : "") && key.Append(Text(path));
+    if (!built || key.Length() > kProfileTextLimit) return Unwritable(log);
+    return Record(kind == RestoreCopy ? "step1" : "del.step2", key.Text(), value.Text(), log);
 }
 
 int LogRemoval(VariableRecord, const char* name, const char* value) {
-    char log[kLogText];
+    char log[MAX_PATH];
     if (!OpenLog(log)) return kAbort;
-    char key[kLogText];
-    char text[kLogText];
+    TextBuffer text;
     // Read back, the value is cut on ';' and expanded on '%'.
-    DoubleSeparators(text, sizeof text, Text(value), ";%");
-    if (CopyText(key, Text(name))) WriteRecord("path", key, text, log);
-    return kGoOn;
+    if (!DoubleSeparators(text, Text(value), ";%") || std::strlen(Text(name)) > kProfileTextLimit)
+        return Unwritable(log);
+    return Record("path", Text(name), text.Text(), log);
 }
 
 int LogRemoval(OldTextRecord kind, const char* file, const char* section, const char* key, const char* old) {
-    char log[kLogText];
+    char log[MAX_PATH];
     if (!OpenLog(log)) return kAbort;
-    char recordKey[kLogText];
-    if (BuildKey(recordKey, Text(file), Text(section), Text(key)))
-        LogOldText(kind == IniValue ? "ini.step1" : "str.step1", recordKey, old, log);
-    return kGoOn;
+    TextBuffer recordKey, value;
+    if (!BuildKey(recordKey, Text(file), Text(section), Text(key)) || !EscapeOldText(value, old))
+        return Unwritable(log);
+    return KeepFirst(kind == IniValue ? "ini.step1" : "str.step1", recordKey.Text(), value.Text(), log);
 }
 
 namespace {
 
-void LogRegistryValue(const char* keyPath, const char* valueName, const char* suffix, const char* value,
-                      const char* log) {
-    char key[kLogText];
+int LogRegistryValue(const char* keyPath, const char* valueName, const char* suffix, const char* value,
+                     const char* log) {
+    TextBuffer key;
     keyPath = Text(keyPath);
     valueName = Text(valueName);
-    if (BuildKey(key, keyPath, valueName, nullptr, suffix) && !RegistryRecordExists(keyPath, valueName, log))
-        WriteRecord("reg.step1", key, value, log);
+    if (!BuildKey(key, keyPath, valueName, nullptr, suffix)) return Unwritable(log);
+    return RegistryRecordExists(keyPath, valueName, log) ? kGoOn : Record("reg.step1", key.Text(), value, log);
 }
 
 }  // namespace
 
 int LogRemoval(RegistryTextRecord kind, const char* keyPath, const char* valueName, const char* old) {
-    char log[kLogText];
+    char log[MAX_PATH];
     if (!OpenLog(log)) return kAbort;
-    char value[kLogText];
-    EscapeOldText(value, old);
+    TextBuffer value;
+    if (!EscapeOldText(value, old)) return Unwritable(log);
     const char* suffix = kind == RegistryBinary ? ":REG_BINARY" : kind == RegistryMultiString ? ":REG_MULTI_SZ" : nullptr;
-    LogRegistryValue(keyPath, valueName, suffix, value, log);
-    return kGoOn;
+    return LogRegistryValue(keyPath, valueName, suffix, value.Text(), log);
 }
 
 int LogRemoval(RegistryNumberRecord, const char* keyPath, const char* valueName, unsigned long old) {
-    char log[kLogText];
+    char log[MAX_PATH];
     if (!OpenLog(log)) return kAbort;
-    char value[kLogText];
+    char value[16];
     wsprintfA(value, "%lX", old);
-    LogRegistryValue(keyPath, valueName, ":REG_DWORD", value, log);
-    return kGoOn;
+    return LogRegistryValue(keyPath, valueName, ":REG_DWORD", value, log);
 }

@@ -1,4 +1,4 @@
-// The removal log: every change is recorded, when it is made, as a script
+// The removal log: every change is recorded, before it is made, as a script
 // entry that undoes it. The log is itself a script for this engine.
 #pragma once
 #include <cstddef>
@@ -21,20 +21,27 @@ enum RegistryTextRecord {
 enum RegistryNumberRecord { RegistryDword };  // key path text, value name, old number
 enum VariableRecord { PathVariable };         // variable name, value
 
-// Each writes one record into the file named by the variable RemoveInf.
-// Returns 0, or -1 when the log's directory could not be made (nothing
-// written then). Values are written so that each reads back as written: '/'
-// doubled in descriptions, '/' and '%' in old values (which are also put in
-// quotes when the profile reader would drop their outer blanks or quotes),
-// ';' and '%' in path values.
-// A record whose key text would not fit 259 characters is left out: a cut key
-// would name another item. A value that would not fit is cut, never inside a
-// doubled separator.
+// Each writes one record into the file named by the variable RemoveInf and
+// then reads the file back from the disk. A record that is not there (the
+// log's directory or file cannot be written, the disk is full) is put to the
+// user with the log's name, Abort/Retry/Ignore, before the caller makes its
+// change. Returns kGoOn when recorded, kAbort after Abort, kSkipped after
+// Ignore: the user chose to have the change made unrecorded.
+// Values are written so that each reads back as written: '/' doubled in
+// descriptions, '/' and '%' in old values (which are also put in quotes when
+// the profile reader would drop their outer blanks or quotes), ';' and '%' in
+// path values. Old values must pass CanRecordOldText first.
 int LogRemoval(FileRecord kind, const char* path, const char* description);
 int LogRemoval(OldTextRecord kind, const char* file, const char* section, const char* key, const char* old);
 int LogRemoval(RegistryTextRecord kind, const char* keyPath, const char* valueName, const char* old);
 int LogRemoval(RegistryNumberRecord kind, const char* keyPath, const char* valueName, unsigned long old);
 int LogRemoval(VariableRecord kind, const char* name, const char* value);
+
+// Whether an old text of `length` bytes reads back from the log as it was: no
+// zero, carriage return or line feed in it (a profile value is one line of
+// text), and within the longest value the profile functions carry once its
+// separators are doubled and quotes added.
+bool CanRecordOldText(const char* old, size_t length);
 
 // Copies source into destination (capacity cap) writing every separator
 // twice; false when the doubled text did not fit (it is then cut before the

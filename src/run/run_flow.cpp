@@ -7,7 +7,9 @@
 #include "base/text.h"
 #include "run/install_step.h"
 #include "run/run_directory.h"
+#include "run/run_lock.h"
 #include "script/reg_variables.h"
+#include "script/script_file.h"
 #include "script/sections.h"
 #include "ui/background_window.h"
 #include "ui/component_dialog.h"
@@ -99,6 +101,12 @@ int RunSetup(HINSTANCE ownModule, const char* commandText) {
         return 0;
     }
 
+    RunLock lock;
+    if (!lock.Take()) {
+        ReleaseSetupState();
+        return 0;
+    }
+
     bool restart = false;
     int exitCode = 0;
     {
@@ -109,6 +117,11 @@ int RunSetup(HINSTANCE ownModule, const char* commandText) {
         if (!gProcess.libraryModule) return 0;
         if (made.directory.Fetch(scriptName, "SETUP.INF", made.scriptCopy) != 0) return 0;
         CopyText(gProcess.scriptPath, made.scriptCopy.path());
+        // A file that is no script would show an empty component list.
+        if (!IsScriptFile(gProcess.scriptPath)) {
+            ReportMessage(nullptr, kMsgNotAScript, kStyleStop, scriptName);
+            return 0;
+        }
         made.background = CreateBackgroundWindow();
         if (!made.background) return 0;
         if (ShowWelcomeDialog(made.background) == IDNO) return 0;

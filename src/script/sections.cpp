@@ -2,8 +2,13 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "base/messages.h"
+#include "base/profile_text.h"
 #include "base/results.h"
+#include "base/setup_state.h"
+#include "base/text_buffer.h"
 
 char* SplitFields(char* text, char** fields, int* count, char separator, int room) {
     int n = 0;
@@ -38,6 +43,15 @@ char* SplitFields(char* text, char** fields, int* count, char separator, int roo
 
 namespace {
 
+// The entry a visitor is working on, for the messages that name it. A visitor
+// may start another enumeration (those of options and disks do): each keeps
+// the entry it interrupted and puts it back.
+struct CurrentEntry {
+    const char* section;
+    const char* key;
+};
+const CurrentEntry* current = nullptr;
+
 // The keys of a section, each zero-terminated and an extra zero after the
 // last, in a zero-filled block the caller frees; nullptr when no block could
 // be had. The profile reader cuts a list longer than the block, perhaps in the
@@ -62,23 +76,39 @@ int ForEachEntry(const char* section, const char* scriptPath, char keySeparator,
         ShowOutOfMemory();
         return kAbort;
     }
+    // One value buffer for the whole section: it grows for a long value and
+    // keeps its room for the entries after it.
+    TextBuffer value;
+    TextBuffer keyText;
+    const CurrentEntry* outer = current;
     int visited = 0;
-    char* at = keys;
-    while (*at) {
-        char value[kValueSize];
-        char* keyFields[kFieldRoom];
-        char* valueFields[kFieldRoom];
-        int keyCount = 0, valueCount = 0;
-        GetPrivateProfileStringA(section, at, "", value, sizeof value, scriptPath);
-        SplitFields(value, valueFields, &valueCount, valueSeparator, kFieldRoom);
-        char* end = SplitFields(at, keyFields, &keyCount, keySeparator, kFieldRoom);
-        if (visitor(keyFields, keyCount, valueFields, valueCount, context) == kAbort) {
-            HeapFree(GetProcessHeap(), 0, keys);
-            return kAbort;
+    int result = 0;
+    for (char* at = keys; *at && result != kAbort; ++visited) {
+        size_t keyLength = std::strlen(at);
+        keyText.Assign(at);
+        CurrentEntry entry = {section, keyText.Text()};
+        current = &entry;
+        // The reader would answer a key beyond its limit with the key list,
+        // and cut a value beyond it: neither is the entry as written.
+        if (keyLength > kProfileTextLimit || !ReadProfileText(section, at, "", scriptPath, value)) {
+            result = ReportEntry(kMsgCannotCarryOut);
+        } else {
+            char* keyFields[kFieldRoom];
+            char* valueFields[kFieldRoom];
+            int keyCount = 0, valueCount = 0;
+            SplitFields(value.Data(), valueFields, &valueCount, valueSeparator, kFieldRoom);
+            SplitFields(at, keyFields, &keyCount, keySeparator, kFieldRoom);
+            result = visitor(keyFields, keyCount, valueFields, valueCount, context);
         }
-        at = end + 1;
-        ++visited;
+        current = outer;
+        at += keyLength + 1;
     }
     HeapFree(GetProcessHeap(), 0, keys);
-    return visited;
+    return result == kAbort ? kAbort : visited;
+}
+
+int ReportEntry(EntryMessage id) {
+    const char* section = current ? current->section : "";
+    const char* key = current ? current->key : "";
+    return ReportMessage(OwnerWindow(), id, kStyleOkCancel, section, key) == IDCANCEL ? kAbort : kSkipped;
 }

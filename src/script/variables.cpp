@@ -66,22 +66,35 @@ bool BuiltIn(const char* piece, char (&out)[MAX_PATH]) {
     return true;
 }
 
-}  // namespace
-
-bool ExpandText(char* text, char* out, size_t cap, bool split) {
+// Expands text piece by piece into `append`, which answers false once the
+// result no longer fits. Every piece is still looked up, so a cut result is
+// cut the same way whatever comes after it.
+template <typename Append>
+bool ExpandPieces(char* text, bool split, Append append) {
     char* pieces[64];
     int count = 1;
     pieces[0] = text;
     pieces[1] = nullptr;
     if (split) SplitFields(text, pieces, &count, '%', 64);
-    if (cap) out[0] = '\0';
     bool whole = true;
     for (int i = 0; i < count; ++i) {
         char value[MAX_PATH];
         const char* add = pieces[i];
         if (BuiltIn(pieces[i], value)) add = value;
         else if (const ScriptVariable* v = FindVariable(pieces[i])) add = v->value;
-        whole = AppendText(out, cap, add) && whole;
+        whole = append(add) && whole;
     }
     return whole;
+}
+
+}  // namespace
+
+bool ExpandText(char* text, char* out, size_t cap, bool split) {
+    if (cap) out[0] = '\0';
+    return ExpandPieces(text, split, [&](const char* add) { return AppendText(out, cap, add); });
+}
+
+bool ExpandText(char* text, TextBuffer& out, size_t limit, bool split) {
+    out.Clear();
+    return ExpandPieces(text, split, [&](const char* add) { return out.Append(add) && out.Length() <= limit; });
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "base/setup_state.h"
+#include "base/text_buffer.h"
 
 // First row of the variable table whose name equals name (letter case kept).
 const ScriptVariable* FindVariable(const char* name);
@@ -18,3 +19,6 @@ bool ExpandText(char* text, char* out, size_t cap, bool split);
 template <size_t N> inline bool ExpandText(char* text, char (&out)[N], bool split) {
     return ExpandText(text, out, N, split);
 }
+// The same into a buffer that grows; false when the result would be longer
+// than limit characters (out then holds its start) or memory ran short.
+bool ExpandText(char* text, TextBuffer& out, size_t limit, bool split);

@@ -38,7 +38,8 @@ int PathVariableEntry(char** keyFields, int keyCount, char** valueFields, int va
     // The row is filled before it is counted: a cancelled dialog leaves no row.
     ScriptVariable* row = &gState->variables[gState->variableCount];
     row->name[0] = '\0';
-    ExpandText(valueFields[0], row->value, true);
+    // A cut directory would install (and record) somewhere else than the script says.
+    if (!ExpandText(valueFields[0], row->value, true)) return ReportEntry(kMsgCannotCarryOut) == kAbort ? kAbort : 0;
     bool ask = keyCount <= 2 || ComponentSelected(keyFields[2]);
     if (valueCount >= 2 && ask) {
         char prompt[64];

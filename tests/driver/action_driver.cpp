@@ -11,6 +11,9 @@
 //             remove=  remove mode; yesToAll= the yes-to-all flag at the start
 //             shell=none  run in a window station of its own, where no desktop
 //                      shell (and so no Program Manager) is started
+//             progman=N   with shell=none: a stand-in Program Manager that ends
+//                      each conversation after N commands; its commands are
+//                      written as {"standin":conversation,"command":text}
 //   [vars]    NAME=VALUE rows of the variable table (values are expanded)
 //   [run]     any keys; each value names one action section, in key order,
 //             such as fot.Main, del.!Main or group.Main
@@ -22,6 +25,7 @@
 #include "actions/delete_entry.h"
 #include "actions/font_entry.h"
 #include "actions/group_entry.h"
+#include "progman_standin.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "script/sections.h"
@@ -133,14 +137,17 @@ int main(int argc, char** argv) {
     const char* script = gProcess.scriptPath;
     char shell[16] = "";
     GetPrivateProfileStringA("driver", "shell", "", shell, sizeof shell, script);
+    HDESK desktop = nullptr;
     if (!lstrcmpiA(shell, "none")) {
         // Wine starts no desktop process for a window station that is not
         // visible; this must happen before the thread has any window.
         HWINSTA station = CreateWindowStationA("SetupNoShell", 0, WINSTA_ALL_ACCESS, nullptr);
         if (!station || !SetProcessWindowStation(station)) return 3;
-        HDESK desktop = CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        desktop = CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
         if (!desktop || !SetThreadDesktop(desktop)) return 3;
     }
+    int endAfter = GetPrivateProfileIntA("driver", "progman", 0, script);
+    ProgmanStandIn* standIn = endAfter > 0 ? new ProgmanStandIn(desktop, endAfter) : nullptr;
     GetPrivateProfileStringA("driver", "codes", "", gState->optionCodes, sizeof gState->optionCodes, script);
     gProcess.removeMode = GetPrivateProfileIntA("driver", "remove", 0, script);
     gState->pass.yesToAll = GetPrivateProfileIntA("driver", "yesToAll", 0, script);
@@ -166,6 +173,15 @@ int main(int argc, char** argv) {
 
     // The conversation ends with the window that parents it, as at the end of a run.
     DestroyWindow(main);
+    if (standIn) {
+        standIn->Stop();
+        for (const ProgmanStandIn::Command& command : standIn->Commands()) {
+            fprintf(results, "{\"standin\":%d,\"command\":", command.conversation);
+            WriteJsonText(results, command.text.c_str());
+            fprintf(results, "}\n");
+        }
+        delete standIn;
+    }
     fprintf(results, "{\"done\":1}\n");
     fclose(results);
     if (gProcess.libraryModule) FreeLibrary(gProcess.libraryModule);

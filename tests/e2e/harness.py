@@ -341,14 +341,16 @@ def import_registry(prefix, text):
 
 
 def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="run", ignore_progress=True,
-              trace=(), cwd=None):
+              trace=(), cwd=None, on_shot=None):
     """Runs setup.exe under the robot; returns the transcript. With
     ignore_progress=False the plan must expect the progress dialog itself.
     Screenshots the plan asks for ("shot NAME") are taken of the prefix's X
     display and kept as prefix.shots[NAME] (a Screenshot). trace names
     functions ("user32.ExitWindowsEx") whose calls, in the order they were
     made, become the transcript's calls (see traced_calls). cwd, a directory
-    of the prefix, becomes the installer's current directory."""
+    of the prefix, becomes the installer's current directory. With on_shot, a
+    "shot NAME" step calls on_shot(NAME) instead, and the robot waits until
+    it returns: a point where the test acts while the program waits."""
     plan_path = os.path.join(prefix.path, name + ".plan")
     transcript_path = os.path.join(prefix.path, name + ".jsonl")
     ignores = DEFAULT_IGNORES if ignore_progress else []
@@ -367,13 +369,13 @@ def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="r
     with open(trace_path if trace else os.devnull, "wb") as trace_file:
         robot_run = subprocess.Popen(["wine", robot, plan_path, transcript_path, str(timeout), command], env=env,
                                      stdout=subprocess.DEVNULL, stderr=trace_file, cwd=cwd)
-        _wait_for_robot(prefix, robot_run, shot_request, timeout)
+        _wait_for_robot(prefix, robot_run, shot_request, timeout, on_shot)
     t = Transcript(transcript_path)
     t.calls = traced_calls(trace_path) if trace else []
     return t
 
 
-def _wait_for_robot(prefix, robot_run, shot_request, timeout):
+def _wait_for_robot(prefix, robot_run, shot_request, timeout, on_shot=None):
     deadline = time.time() + timeout + 60
     while robot_run.poll() is None:
         if time.time() > deadline:
@@ -381,7 +383,12 @@ def _wait_for_robot(prefix, robot_run, shot_request, timeout):
             robot_run.wait()
             raise Failure("the robot did not end")
         if os.path.exists(shot_request):
-            take_shot(prefix, shot_request)
+            if on_shot:
+                with open(shot_request) as f:
+                    on_shot(f.read().strip())
+                os.remove(shot_request)
+            else:
+                take_shot(prefix, shot_request)
         time.sleep(0.05)
 
 

@@ -22,8 +22,9 @@
 //                       that matches is enabled, then record it as "peek" does
 //   wait    MS          pause
 //   shot    NAME        ask the driver for a screenshot named NAME: writes
-//                       NAME into TRANSCRIPT.shot and waits (up to 20 s) until
-//                       the driver has taken it and deleted that file
+//                       NAME into TRANSCRIPT.shot and waits (within the run's
+//                       time limit) until the driver has taken it and deleted
+//                       that file; a driver may act meanwhile instead
 // MATCH is one of: any | caption=TEXT | caption~TEXT | control=ID | message~TEXT
 // (message~ looks in the message box text; ~ means "contains").
 //
@@ -57,6 +58,7 @@ struct Step {
 
 FILE* transcript = nullptr;
 std::string shotRequest;  // the transcript's path with ".shot" added
+DWORD runDeadline = 0;    // the tick count at which the run's time is up
 DWORD childPid = 0;
 
 std::string Json(const std::string& s) {
@@ -303,8 +305,8 @@ void Act(HWND dialog, const Step& step) {
             fputs(step.arg1.c_str(), f);
             fclose(f);
             MoveFileExA(pending.c_str(), shotRequest.c_str(), MOVEFILE_REPLACE_EXISTING);
-            for (int waited = 0; waited < 20000 && GetFileAttributesA(shotRequest.c_str()) != INVALID_FILE_ATTRIBUTES;
-                 waited += 50)
+            while (static_cast<int>(runDeadline - GetTickCount()) > 0 &&
+                   GetFileAttributesA(shotRequest.c_str()) != INVALID_FILE_ATTRIBUTES)
                 Sleep(50);
         }
     } else if (step.verb == "peek" || step.verb == "press") {
@@ -347,6 +349,7 @@ int main(int argc, char** argv) {
     shotRequest = std::string(argv[2]) + ".shot";
     if (!transcript) return 2;
     DWORD deadline = GetTickCount() + static_cast<DWORD>(atoi(argv[3])) * 1000;
+    runDeadline = deadline;
 
     STARTUPINFOA si = {};
     si.cb = sizeof si;

@@ -7,6 +7,7 @@
 #include "actions/copy_entry.h"
 #include "actions/expand_copy.h"
 #include "actions/overwrite_dialog.h"
+#include "base/compressed_header.h"
 #include "base/file_system.h"
 #include "base/setup_state.h"
 #include "base/text.h"
@@ -36,6 +37,23 @@ std::string Pattern(size_t size) {
 using FileCopy = PassFixture;
 
 }  // namespace
+
+// Only a file that starts with the whole signature is taken for a
+// compressed one; its header must then be whole and name the method 'A'.
+TEST(CompressedHeader, DamageAndItsCode) {
+    auto check = [](const std::string& start) {
+        return CheckCompressedHeader(reinterpret_cast<const unsigned char*>(start.data()), start.size());
+    };
+    EXPECT_EQ(check(Compress("sound")), 0);
+    EXPECT_EQ(check(""), 0);
+    EXPECT_EQ(check("SZDD plain text that starts like one"), 0);
+    EXPECT_EQ(check(std::string("SZDD\x88\xf0\x27", 7)), 0);
+    EXPECT_EQ(check(Compress("sound").substr(0, 13)), kLzErrorRead);
+    EXPECT_EQ(check(std::string("SZDD\x88\xf0\x27\x33", 8)), kLzErrorRead);
+    std::string method = Compress("sound");
+    method[8] = 'B';
+    EXPECT_EQ(check(method), kLzErrorUnknownMethod);
+}
 
 TEST(CompressedName, Rule) {
     char target[MAX_PATH], media[MAX_PATH];

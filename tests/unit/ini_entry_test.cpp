@@ -68,18 +68,26 @@ TEST_F(IniEntryTest, FlagsConditionsCancelAndReadOnly) {
     EXPECT_EQ(Ini("S", "C"), "<none>");
 }
 
-// Cut texts would change what the script did not name: such entries are refused.
-TEST_F(IniEntryTest, OverlongTextsAndMalformedKeysAreRefused) {
+// Values are read, recorded and written whole. Texts that would have to be
+// cut are reported instead (a cut name would change what the script did not
+// name): OK skips the entry, Cancel ends the pass.
+TEST_F(IniEntryTest, LongValuesWholeOverlongTextsReported) {
+    MessageBoxes& answered = Answer({IDOK, IDOK, IDOK, IDOK, IDOK, IDCANCEL});
     for (const std::string& key : {"Dir\\app.ini|S|" + std::string(64, 'k'), "Dir\\app.ini|" + std::string(64, 's') + "|K",
                                    "Dir\\" + std::string(60, 'f') + "|S|K", std::string("Dir\\a\\b\\c.ini|S|K"), std::string("Dir\\app.ini|S")})
         EXPECT_EQ(Visit(key, "v"), 1) << key;
-    EXPECT_EQ(Visit("Dir\\app.ini|S|K", std::string(128, 'v')), 1);
     EXPECT_EQ(FileCount(), 0);
 
-    std::string full(127, 'v');
-    EXPECT_EQ(Visit("Dir\\app.ini|S|K", full), 1);
-    EXPECT_EQ(Visit("Dir\\app.ini|S|K|,", "x"), 1);
-    EXPECT_EQ(Ini("S", "K"), full);
+    std::string old(300, 'o'), longer(400, 'v');
+    WriteBytes(file(), "[S]\r\nK=" + old + "\r\n");
+    EXPECT_EQ(Visit("Dir\\app.ini|S|K", longer), 1);
+    EXPECT_EQ(Ini("S", "K"), longer);
+    EXPECT_EQ(Logged("Dir\\app.ini|S|K"), old);
+    // Appended, the value would be longer than a profile value can be.
+    EXPECT_EQ(Visit("Dir\\app.ini|S|K|,", std::string(32400, 'x')), -1);
+    EXPECT_EQ(Ini("S", "K"), longer);
+    ASSERT_EQ(answered.Texts().size(), 6u);
+    EXPECT_EQ(answered.Texts()[5].find("Cannot carry out specified entry as written !"), 4u);
 }
 
 // A variable filled from the registry may hold line breaks; written into an

@@ -90,4 +90,20 @@ TEST_F(PathVariables, NamesThatCannotBeLookedUpAreLeftOut) {
     EXPECT_EQ(gState->variableCount, 0);
 }
 
+// A directory longer than the profile reader once gave (255 characters) is
+// taken whole; one that does not fit a variable's 259 characters is reported
+// by its entry, never cut: OK leaves it out, Cancel ends the pass.
+TEST_F(PathVariables, LongDirectoriesWholeOrReported) {
+    std::string whole = "C:\\" + std::string(255, 'd');
+    std::string over = "C:\\" + std::string(297, 'o');
+    MessageBoxes answerer({IDOK, IDCANCEL});
+    EXPECT_EQ(Read("AppDir=" + whole + "\r\nOver=" + over + "\r\nLast=C:\\L\r\n"), 3);
+    ASSERT_EQ(gState->variableCount, 2);
+    EXPECT_EQ(std::string(gState->variables[0].value), whole);
+    EXPECT_STREQ(gState->variables[1].name, "Last");
+    EXPECT_EQ(Read("Over=" + over + "\r\n"), -1);
+    ASSERT_EQ(answerer.Texts().size(), 2u);
+    EXPECT_EQ(answerer.Texts()[0].substr(0, 12), "[path] Over\n");
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "test_support.h"
+#include "base/profile_text.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "removal/removal_log.h"
@@ -136,22 +137,52 @@ TEST_F(RemovalLog, AbortOnTheLogsDirectoryWritesNothing) {
     EXPECT_EQ(ReadBytes(scratch / "logs"), "a file where the directory should be");
 }
 
-TEST_F(RemovalLog, OverlongTextsNeverOverrun) {
-    std::string longPath = "AppDir\\" + std::string(253, 'p');  // 260 characters
-    LogRemoval(RemoveFile, longPath.c_str(), "x");
-    LogRemoval(RestoreCopy, longPath.substr(0, 258).c_str(), "x");  // "1:" makes 260
-    LogRemoval(IniValue, std::string(252, 'f').c_str(), "sec", "key", "old");  // 260 with "|sec|key"
-    EXPECT_EQ(GetFileAttributesA(log.c_str()), INVALID_FILE_ATTRIBUTES);  // keys that would not fit: no record
+// Every record is read back from the disk. The profile writer says it wrote
+// a file it could not write out (a full disk: /dev/full through Wine's Z:),
+// and fails outright on a file that cannot be made: either way the user is
+// asked, naming the log, and the answer is the record's result.
+TEST_F(RemovalLog, RecordsThatDoNotReachTheDiskAreReported) {
+    CopyText(gState->variables[0].value, "Z:\\dev\\full");
+    {
+        MessageBoxes answered({IDIGNORE, IDABORT});
+        EXPECT_EQ(LogRemoval(RemoveFile, "AppDir\\APP.EXE", "Program"), 1);
+        unsigned long number = 1;
+        EXPECT_EQ(LogRemoval(RegistryDword, "HKEY_CURRENT_USER\\App", "N", number), -1);
+        EXPECT_EQ(answered.Texts(), std::vector<std::string>(2, "Z:\\dev\\full\nCannot write the removal log !"));
+    }
 
-    LogRemoval(RemoveFile, longPath.substr(0, 259).c_str(), "x");
-    EXPECT_EQ(Get("del.step2", longPath.substr(0, 259).c_str()), "x");
-    // A value cut to 259 characters, never between the two halves of a pair.
-    std::string old = std::string(258, 'v') + "/tail";
-    LogRemoval(IniValue, "app.ini", "s", "k", old.c_str());
-    EXPECT_EQ(Get("ini.step1", "app.ini|s|k"), std::string(258, 'v'));
-    std::string description(300, 'd');
-    LogRemoval(RemoveFile, "AppDir\\D.EXE", description.c_str());
-    EXPECT_EQ(Get("del.step2", "AppDir\\D.EXE"), std::string(259, 'd'));
+    // A directory where the log should be; Retry once it is gone writes the record.
+    CopyText(gState->variables[0].value, log.c_str());
+    ASSERT_TRUE(CreateDirectoryA((scratch / "logs").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(log.c_str(), nullptr));
+    MessageBoxes retried({IDRETRY}, [&](size_t) { RemoveDirectoryA(log.c_str()); });
+    EXPECT_EQ(LogRemoval(PathVariable, "AppDir", "C:\\APP"), 0);
+    EXPECT_EQ(retried.Texts().size(), 1u);
+    EXPECT_EQ(ReadBytes(log), "[path]\r\nAppDir=C:\\APP\r\n");
+}
+
+// Texts are recorded whole up to the longest text a profile file carries
+// (32,766 characters); a record beyond it is reported like one the disk
+// refused. CanRecordOldText tells the callers which old values read back.
+TEST_F(RemovalLog, WholeTextsUpToTheFormatsLimit) {
+    std::string old = std::string(30000, 'v') + "/tail";
+    EXPECT_EQ(LogRemoval(IniValue, "app.ini", "s", "k", old.c_str()), 0);
+    EXPECT_EQ(Get("ini.step1", "app.ini|s|k"), std::string(30000, 'v') + "//tail");
+    std::string longPath = "AppDir\\" + std::string(kProfileTextLimit - 7, 'p');
+    EXPECT_EQ(LogRemoval(RemoveFile, longPath.c_str(), "x"), 0);
+    EXPECT_EQ(Keys("del.step2").size(), 1u);
+    MessageBoxes answered({IDIGNORE});
+    EXPECT_EQ(LogRemoval(RemoveFile, (longPath + "q").c_str(), "x"), 1);
+    EXPECT_EQ(Keys("del.step2").size(), 1u);
+
+    EXPECT_TRUE(CanRecordOldText(old.c_str(), old.size()));
+    // A leading blank puts the value in quotes, two characters more.
+    EXPECT_TRUE(CanRecordOldText((" " + std::string(kProfileTextLimit - 3, 'q')).c_str(), kProfileTextLimit - 2));
+    EXPECT_FALSE(CanRecordOldText((" " + std::string(kProfileTextLimit - 2, 'q')).c_str(), kProfileTextLimit - 1));
+    EXPECT_FALSE(CanRecordOldText(std::string(kProfileTextLimit / 2 + 1, '/').c_str(), kProfileTextLimit / 2 + 1));
+    EXPECT_FALSE(CanRecordOldText("a\0b", 3));
+    EXPECT_FALSE(CanRecordOldText("a\rb", 3));
+    EXPECT_FALSE(CanRecordOldText("a\nb", 3));
 }
 
 // Old values come from the machine (a registry value any program of the user

@@ -115,12 +115,24 @@ TEST_F(ScriptFile, MissingSectionVisitsNothing) {
     EXPECT_TRUE(seen.keys.empty());
 }
 
-TEST_F(ScriptFile, ValuesCutAt255) {
-    std::string script = "[S]\r\nk=" + std::string(400, 'v') + "\r\n";
-    Write(script.c_str());
+// Values reach the visitor whole. A key or value longer than the profile
+// functions carry (the reader would answer a key over 32 K characters with the
+// key list) is reported by section and key: OK passes it over, Cancel stops.
+TEST_F(ScriptFile, LongValuesWholeOverlongEntriesReported) {
+    std::string longKey(32767, 'k');
+    Write("[S]\r\nfirst=" + std::string(5000, 'v') + "\r\n" + longKey + "=x\r\nbig=" + std::string(40000, 'b') +
+          "\r\nlast=1\r\n");
+    MessageBoxes answered({IDOK, IDOK, IDCANCEL});
     Seen seen;
-    ASSERT_EQ(ForEachEntry("S", file.c_str(), 0, 0, Record, &seen), 1);
-    EXPECT_EQ(seen.values[0][0], std::string(255, 'v'));
+    ASSERT_EQ(ForEachEntry("S", file.c_str(), 0, 0, Record, &seen), 4);
+    ASSERT_EQ(seen.keys.size(), 2u);
+    EXPECT_EQ(seen.values[0][0], std::string(5000, 'v'));
+    EXPECT_EQ(seen.keys[1][0], "last");
+    EXPECT_EQ(ForEachEntry("S", file.c_str(), 0, 0, Record, &seen), -1);
+    ASSERT_EQ(answered.Texts().size(), 3u);
+    const std::string tail = "\nCannot carry out specified entry as written !\nOK skips it, Cancel stops the installation.";
+    EXPECT_EQ(answered.Texts()[1], "[S] big" + tail);
+    EXPECT_EQ(answered.Texts()[0].substr(0, 8), "[S] ...k");  // the long key shortened at its start
 }
 
 TEST_F(ScriptFile, VisitorStopsAfterExactlyThreeVisits) {

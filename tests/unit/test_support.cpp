@@ -38,9 +38,9 @@ bool IsDirectory(const std::string& path) {
 }
 
 std::string ProfileText(const std::string& file, const char* section, const std::string& key) {
-    char value[1024];
-    GetPrivateProfileStringA(section, key.c_str(), "<none>", value, sizeof value, file.c_str());
-    return value;
+    std::vector<char> value(65536);
+    GetPrivateProfileStringA(section, key.c_str(), "<none>", value.data(), static_cast<DWORD>(value.size()), file.c_str());
+    return value.data();
 }
 
 std::string WindowsDirectory() {

@@ -13,7 +13,7 @@ const std::string kSystemIni =
 class TextLineEntryTest : public ActionTest {
 protected:
     int Visit(const std::string& key, const std::string& value) { return VisitEntry(TextLineEntry, key, value); }
-    // The log's text as the profile writer left it: these keys hold '='.
+    // The log's text as the profile writer left it.
     bool LogHasLine(const std::string& line) { return ReadBytes(log).find("\r\n" + line + "\r\n") != std::string::npos; }
 };
 
@@ -26,17 +26,17 @@ TEST_F(TextLineEntryTest, WorkedExampleByteForByte) {
         const char* logLine;
     };
     const Step steps[] = {
-        {"system.ini|boot|drivers=", "drivers=mmsystem.dll midimap.drv",
+        {"system.ini|boot|drivers", "drivers=mmsystem.dll midimap.drv",
          "[boot]\r\nshell=progman.exe\r\ndrivers=mmsystem.dll midimap.drv\r\n; sound\r\n\r\n[386Enh]\r\ndevice=*vpd\r\n",
-         "system.ini|boot|drivers==drivers=mmsystem.dll"},
-        {"system.ini|boot|mouse.drv=", "mouse.drv=mouse.drv",
+         "system.ini|boot|drivers=drivers=mmsystem.dll"},
+        {"system.ini|boot|mouse.drv", "mouse.drv=mouse.drv",
          "[boot]\r\nshell=progman.exe\r\ndrivers=mmsystem.dll\r\nmouse.drv=mouse.drv\r\n; sound\r\n\r\n[386Enh]\r\ndevice=*vpd\r\n",
-         "system.ini|boot|mouse.drv=="},
-        {"system.ini|386Enh|device=*vpd", "",
+         "system.ini|boot|mouse.drv="},
+        {"system.ini|386Enh|device", "",
          "[boot]\r\nshell=progman.exe\r\ndrivers=mmsystem.dll\r\n; sound\r\n\r\n[386Enh]\r\n",
-         "system.ini|386Enh|device=*vpd=device=*vpd"},
-        {"system.ini|drivers|timer=", "timer=timer.drv", kSystemIni + "\r\n[drivers]\r\ntimer=timer.drv\r\n",
-         "system.ini|drivers|timer=="},
+         "system.ini|386Enh|device=device=*vpd"},
+        {"system.ini|drivers|timer", "timer=timer.drv", kSystemIni + "\r\n[drivers]\r\ntimer=timer.drv\r\n",
+         "system.ini|drivers|timer="},
     };
     std::string systemIni = WindowsDirectory() + "\\system.ini";
     std::string saved = ReadBytes(systemIni);
@@ -51,11 +51,11 @@ TEST_F(TextLineEntryTest, WorkedExampleByteForByte) {
     std::string autoexec = "C:\\autoexec.bat";
     std::string savedAutoexec = ReadBytes(autoexec);
     WriteBytes(autoexec, "@ECHO OFF\r\nset Temp=C:\\DOS\r\nPATH C:\\DOS\r\n");
-    EXPECT_EQ(Visit("C:\\autoexec.bat|none|SET TEMP=", "SET TEMP=C:\\TEMP"), 1);
+    EXPECT_EQ(Visit("C:\\autoexec.bat|none|SET TEMP", "SET TEMP=C:\\TEMP"), 1);
     EXPECT_EQ(ReadBytes(autoexec), "@ECHO OFF\r\nSET TEMP=C:\\TEMP\r\nPATH C:\\DOS\r\n");
-    EXPECT_TRUE(LogHasLine("C:\\autoexec.bat|none|SET TEMP==set Temp=C:\\DOS"));
+    EXPECT_TRUE(LogHasLine("C:\\autoexec.bat|none|SET TEMP=set Temp=C:\\DOS"));
     WriteBytes(autoexec, "@ECHO OFF\r\nPATH C:\\DOS\r\n");
-    EXPECT_EQ(Visit("C:\\autoexec.bat|none|SET TEMP=", "SET TEMP=C:\\TEMP"), 1);
+    EXPECT_EQ(Visit("C:\\autoexec.bat|none|SET TEMP", "SET TEMP=C:\\TEMP"), 1);
     EXPECT_EQ(ReadBytes(autoexec), "@ECHO OFF\r\nPATH C:\\DOS\r\nSET TEMP=C:\\TEMP\r\n");
     if (savedAutoexec == "<missing>") DeleteFileA(autoexec.c_str());
     else WriteBytes(autoexec, savedAutoexec);
@@ -80,18 +80,30 @@ TEST_F(TextLineEntryTest, RecordsFlagsConditionsAndReadOnlyTargets) {
     EXPECT_EQ(ReadBytes(file), "[s]\r\nk=3\r\nj=2\r\nm=2\r\n");
 }
 
-TEST_F(TextLineEntryTest, OverlongTextsAreRefused) {
+// Names that would have to be cut are reported. The replaced line is
+// recorded whole; one the log cannot hold (a zero byte in it, or longer than a
+// profile value) is reported before the file changes: OK skips, Cancel stops.
+TEST_F(TextLineEntryTest, OldLinesRecordedWholeOrReported) {
     std::string file = Path("t.txt");
-    WriteBytes(file, "[s]\r\nk=1\r\n");
+    std::string longLine = "l=" + std::string(200, 'x');
+    std::string zero = std::string("z=a") + '\0' + "b";
+    std::string huge = "h=" + std::string(70000, 'h');
+    const std::string content = "[s]\r\n" + longLine + "\r\n" + zero + "\r\n" + huge + "\r\n";
+    WriteBytes(file, content);
+    MessageBoxes& answered = Answer({IDOK, IDOK, IDOK, IDOK, IDCANCEL});
     for (const std::string& key : {"Dir\\t.txt|s|" + std::string(64, 'k'), "Dir\\t.txt|" + std::string(64, 's') + "|k",
                                    "Dir\\" + std::string(60, 't') + "|s|k"})
         EXPECT_EQ(Visit(key, "k=2"), 1);
-    EXPECT_EQ(Visit("Dir\\t.txt|s|k", "k=" + std::string(126, 'x')), 1);
-    EXPECT_EQ(ReadBytes(file), "[s]\r\nk=1\r\n");
-    EXPECT_EQ(FileCount(), 1);
-    std::string full = "k=" + std::string(125, 'x');
-    EXPECT_EQ(Visit("Dir\\t.txt|s|k", full), 1);
-    EXPECT_EQ(ReadBytes(file), "[s]\r\n" + full + "\r\n");
+    EXPECT_EQ(Visit("Dir\\t.txt|s|z", "z=new"), 1);
+    EXPECT_EQ(Visit("Dir\\t.txt|s|h", "h=new"), -1);
+    EXPECT_EQ(ReadBytes(file), content);
+    EXPECT_EQ(FileCount(), 1) << "no record and no temporary file";
+    ASSERT_EQ(answered.Texts().size(), 5u);
+    EXPECT_NE(answered.Texts()[3].find("\nThe old value cannot be recorded for removal !"), std::string::npos);
+
+    EXPECT_EQ(Visit("Dir\\t.txt|s|l", "l=new"), 1);
+    EXPECT_EQ(Logged("str.step1", "Dir\\t.txt|s|l"), longLine);
+    EXPECT_EQ(ReadBytes(file), "[s]\r\nl=new\r\n" + zero + "\r\n" + huge + "\r\n");
 }
 
 // A directory where the file should be: the edit fails and message 101 asks.

@@ -8,15 +8,23 @@ namespace {
 const std::string kBoot = "[boot]\r\nshell=progman.exe\r\ndrivers=mmsystem.dll\r\n; sound\r\n\r\n[386Enh]\r\ndevice=*vpd\r\n";
 const char* const kUntouched = "<untouched>";
 
+// The edit prepared and put in place.
+int EditTextFile(const char* section, const char* key, const char* newLine, TextBuffer* oldLine,
+                 const std::string& path) {
+    PreparedEdit edit;
+    return PrepareTextEdit(section, key, newLine, oldLine, path.c_str(), edit) && edit.Commit();
+}
+
 class TextLinesTest : public ActionTest {
 protected:
     // One edit of a file holding `content` ("<missing>": no file); the old line is kUntouched unless captured.
     int Edit(const std::string& content, const char* section, const char* key, const char* newLine) {
         if (content == "<missing>") DeleteFileA(file.c_str());
         else WriteBytes(file, content);
-        lstrcpyA(oldLine, kUntouched);
-        int result = EditTextFile(section, key, newLine, oldLine, sizeof oldLine, file.c_str());
+        captured.Assign(kUntouched);
+        int result = EditTextFile(section, key, newLine, &captured, file);
         EXPECT_EQ(FileCount(), 1) << "a temporary file was left behind";
+        oldLine = std::string(captured.Text(), captured.Length());
         return result;
     }
     std::string Result() { return ReadBytes(file); }
@@ -25,7 +33,8 @@ protected:
         file = Path("t.ini");
     }
     std::string file;
-    char oldLine[kLineSize];
+    TextBuffer captured;
+    std::string oldLine;
 };
 
 struct Case {
@@ -60,8 +69,12 @@ const Case kCases[] = {
     {"delete from a missing section adds it", kBoot, "drivers", "timer=", nullptr, kBoot + "\r\n[drivers]\r\n", kUntouched},
     {"missing file, none", "<missing>", "none", "k", "k=1", "k=1\r\n", kUntouched},
     {"missing file, a section", "<missing>", "s", "k", "k=1", "\r\n[s]\r\nk=1\r\n", kUntouched},
-    {"LF-only file", "[s]\na=1\nb=2\n\n[t]\nc=3\n", "s", "b=", "b=new", "[s]\na=1\nb=new\r\n\n[t]\nc=3\n", "b=2"},
-    {"LF-only file, insertion", "[s]\na=1\n\n[t]\n", "s", "z", "z=9", "[s]\na=1\nz=9\r\n\n[t]\n", kUntouched},
+    // Any of CR LF, LF and CR ends a line; new lines end as the file's first line does.
+    {"LF-only file", "[s]\na=1\nb=2\n\n[t]\nc=3\n", "s", "b=", "b=new", "[s]\na=1\nb=new\n\n[t]\nc=3\n", "b=2"},
+    {"LF-only file, insertion", "[s]\na=1\n\n[t]\n", "s", "z", "z=9", "[s]\na=1\nz=9\n\n[t]\n", kUntouched},
+    {"CR-only file", "[s]\ra=1\rb=2\r\r[t]\rc=3\r", "s", "b=", "b=new", "[s]\ra=1\rb=new\r\r[t]\rc=3\r", "b=2"},
+    {"CR-only file, insertion and a new section", "[s]\ra=1\r\r[t]\r", "u", "z", "z=9",
+     "[s]\ra=1\r\r[t]\r\r[u]\rz=9\r", kUntouched},
     // New text always starts a line of its own.
     {"matching last line without line end", "a=1\r\nSET TEMP=C:\\OLD", "none", "set temp=", "SET TEMP=C:\\TEMP",
      "a=1\r\nSET TEMP=C:\\TEMP\r\n", "SET TEMP=C:\\OLD"},
@@ -75,18 +88,23 @@ TEST_F(TextLinesTest, Cases) {
     for (const Case& c : kCases) {
         EXPECT_EQ(Edit(c.content, c.section, c.key, c.newLine), 1) << c.what;
         EXPECT_EQ(Result(), c.expected) << c.what;
-        EXPECT_STREQ(oldLine, c.oldLine) << c.what;
+        EXPECT_EQ(oldLine, c.oldLine) << c.what;
     }
 }
 
-TEST_F(TextLinesTest, FoundLineIsCapturedCutToTheBuffer) {
+// The found line comes back whole, zero bytes included, up to one byte more
+// than the removal log can record.
+TEST_F(TextLinesTest, FoundLineIsCapturedWhole) {
     std::string longLine = "PATH=" + std::string(200, 'p');
     Edit("[s]\r\n" + longLine + "\r\n", "s", "path=", "PATH=C:\\");
     EXPECT_EQ(Result(), "[s]\r\nPATH=C:\\\r\n");
-    EXPECT_EQ(oldLine, longLine.substr(0, kLineSize - 1));
-    std::string edge = "k=" + std::string(kLineSize - 3, 'e');  // its CR falls on the buffer's last place
-    Edit("[s]\r\n" + edge + "\r\n", "s", "k=", "k=1");
-    EXPECT_EQ(oldLine, edge);
+    EXPECT_EQ(oldLine, longLine);
+    std::string zero = std::string("k=a") + '\0' + "b";
+    Edit("[s]\r\n" + zero + "\r\n", "s", "k=", "k=1");
+    EXPECT_EQ(oldLine, zero);
+    std::string huge = "k=" + std::string(70000, 'h');
+    Edit("[s]\r\n" + huge + "\r\n", "s", "k=", "k=1");
+    EXPECT_EQ(oldLine, huge.substr(0, kCaptureLimit));
 }
 
 // Content lines of 100 bytes each and one longer line, `bytes` (at least 100) in all.
@@ -106,7 +124,7 @@ TEST_F(TextLinesTest, MatchOrHeaderAcrossAChunkBoundaryOfAFileOfSeveralMegabytes
         std::string start = head + Filler(boundary - before - head.size(), 'a');
         std::string rest = Filler(3 << 20, 'b') + "[t]\r\nb=1\r\n";
         EXPECT_EQ(Edit(start + "TARGET=old\r\n" + rest, "s", "target=", "TARGET=new"), 1);
-        EXPECT_STREQ(oldLine, "TARGET=old") << before;
+        EXPECT_EQ(oldLine, "TARGET=old") << before;
         EXPECT_TRUE(Result() == start + "TARGET=new\r\n" + rest) << before << " bytes before the boundary";
     }
     for (size_t before : {1, 4, 8, 9}) {  // bytes of the header before the boundary
@@ -129,7 +147,7 @@ TEST_F(TextLinesTest, LinesLongerThanAChunk) {
     // The long line matches at its far end and is replaced.
     Edit("[s]\r\na=1\r\n" + std::string(2 * kChunkSize, 'm') + "needle\r\nb=2\r\n", "s", "NEEDLE", "short=1");
     EXPECT_TRUE(Result() == "[s]\r\na=1\r\nshort=1\r\nb=2\r\n");
-    EXPECT_EQ(oldLine, std::string(kLineSize - 1, 'm'));
+    EXPECT_EQ(oldLine, std::string(kCaptureLimit, 'm'));
 }
 
 TEST_F(TextLinesTest, LongRunsOfBlankAndCommentLines) {
@@ -148,7 +166,7 @@ TEST_F(TextLinesTest, FailuresKeepTheTarget) {
     // Held open elsewhere, the target cannot be replaced, and with no read sharing not even read.
     for (DWORD share : {DWORD(FILE_SHARE_READ), DWORD(0)}) {
         HANDLE holder = CreateFileA(file.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
-        EXPECT_EQ(EditTextFile("boot", "shell=", "shell=x.exe", oldLine, sizeof oldLine, file.c_str()), 0);
+        EXPECT_EQ(EditTextFile("boot", "shell=", "shell=x.exe", &captured, file), 0);
         CloseHandle(holder);
         EXPECT_EQ(Result(), kBoot);
         EXPECT_EQ(FileCount(), 1);
@@ -156,8 +174,8 @@ TEST_F(TextLinesTest, FailuresKeepTheTarget) {
     // Writes that fail make the edit fail.
     HANDLE input = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     HANDLE output = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_EQ(EditSection(input, "boot", "nothing", nullptr, oldLine, sizeof oldLine, output), 0);
-    EXPECT_EQ(EditSection(input, "absent", "k", "k=1", oldLine, sizeof oldLine, output), 0);
+    EXPECT_EQ(EditSection(input, "boot", "nothing", nullptr, &captured, output), 0);
+    EXPECT_EQ(EditSection(input, "absent", "k", "k=1", &captured, output), 0);
     CloseHandle(input);
     CloseHandle(output);
 }

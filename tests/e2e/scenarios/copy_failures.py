@@ -1,7 +1,9 @@
 """Copies that fail and the user's answers: a missing source (Retry, Ignore,
 Abort), a target that cannot be created, a directory that cannot be made, a
-compressed file that ends early, and Cancel in the progress dialog."""
+compressed file that ends early or whose header is damaged, and Cancel in the
+progress dialog."""
 import os
+import random
 
 from harness import Media, check, compressed, expect_done, read_bytes, read_ini, run_setup, scenario
 
@@ -114,6 +116,38 @@ def compressed_file_ending_early(prefix):
     """ % IGNORE + NO_RESTART)
     expect_done(t)
     check(t.messages() == ["Lempel-Ziv Encoding Error #-3 !"], "messages: %s" % t.messages())
+    check(read_bytes(app(prefix, "whole.bin")) == data, "the pass did not go on")
+
+
+@scenario
+def damaged_compressed_files_are_never_copied_as_they_are(prefix):
+    # The LZ library takes a file with a damaged header for a plain one, and
+    # expands data that is not what its header says without a word.
+    random.seed(5)
+    noise = bytes(random.getrandbits(8) for _ in range(19994))
+    signature = b"SZDD\x88\xf0\x27\x33"
+    data = bytes(range(256)) * 40
+    media = setup(prefix, "".join("1:%%AppDir%%\\%s=%s\n" % (n, n) for n in ("mode.bin", "short.bin", "noise.bin",
+                                                                               "whole.bin")))
+    media.write("mode.bin", signature + b"B\0" + noise[:4] + noise)      # 20,008 bytes, method not 'A'
+    media.write("short.bin", signature + b"A\0\x10")                     # the header cut short
+    media.write("noise.bin", signature + b"A\0" + (100).to_bytes(4, "little") + noise)
+    media.write("whole.bin", compressed(data))
+    t = run_setup(prefix, media, START + """
+        expect message~Lempel-Ziv
+        click %(ignore)d
+        expect message~Lempel-Ziv
+        click %(retry)d
+        expect message~Lempel-Ziv
+        click %(ignore)d
+        expect message~Lempel-Ziv
+        click %(ignore)d
+    """ % {"retry": RETRY, "ignore": IGNORE} + NO_RESTART)
+    expect_done(t)
+    check(t.messages() == ["Lempel-Ziv Encoding Error #%d !" % code for code in (-8, -3, -3, -7)],
+          "messages: %s" % t.messages())
+    check(sorted(os.listdir(prefix.unix(r"C:\App"))) == ["remove.inf", "whole.bin"],
+          "installed: %s" % os.listdir(prefix.unix(r"C:\App")))
     check(read_bytes(app(prefix, "whole.bin")) == data, "the pass did not go on")
 
 

@@ -1,5 +1,6 @@
 """Program group entries against Wine's Program Manager (the DDE server of
-the desktop process), and with no Program Manager at all."""
+the desktop process), against a stand-in that ends every conversation after a
+few commands, and with no Program Manager at all."""
 import os
 
 from harness import Media, check, entries, expect_done, lnk_target, run_actions, scenario
@@ -107,3 +108,31 @@ Tools=
     check([r["result"] for r in entries(records, "del.Main")] == [0], records)
     check(not os.path.exists(os.path.join(prefix.drive_c, "app", "old.txt")), "the pass did not go on")
     check(not os.path.exists(os.path.join(prefix.programs, "Tools")), "something made the group")
+
+
+@scenario
+def conversation_ended_by_the_server(prefix):
+    # The stand-in ends each conversation after two commands, as a shell that
+    # closes its side: every later entry still reaches it, over a new one.
+    media = Media(prefix)
+    t, records = run_actions(prefix, media, r"""
+[driver]
+shell=none
+progman=2
+[vars]
+AppDir=C:\app
+[run]
+1=group.Main
+[group.Main]
+Tools|Editor=%AppDir%\edit.exe,Editor
+Tools|Viewer=%AppDir%\edit.exe,Viewer
+Tools=
+""")
+    expect_done(t)
+    served = [(r["standin"], r["command"]) for r in records if "standin" in r]
+    check(served == [(1, '[ShowGroup("Tools",1)][DeleteItem(Editor)]'),
+                     (1, '[CreateGroup("Tools")][ShowGroup("Tools",1)][AddItem(C:\\app\\edit.exe,Editor)]'),
+                     (2, '[ShowGroup("Tools",1)][DeleteItem(Viewer)]'),
+                     (2, '[CreateGroup("Tools")][ShowGroup("Tools",1)][AddItem(C:\\app\\edit.exe,Viewer)]'),
+                     (3, '[DeleteGroup("Tools")]')], "commands the server got: %s" % served)
+    check(all(r["result"] == 0 for r in entries(records)), records)
