@@ -94,11 +94,13 @@ TEST_F(IniEntryTest, LongValuesWholeOverlongTextsReported) {
 // INI file they would add sections and keys the script never named.
 TEST_F(IniEntryTest, LineBreaksAreRefused) {
     SetVariable("Planted", "v\r\n[boot]\r\nshell=evil.exe");
+    MessageBoxes& answered = Answer({IDOK, IDOK, IDOK});
     EXPECT_EQ(Visit("Dir\\app.ini|S|K", "%Planted%"), 1);
     EXPECT_EQ(Visit("Dir\\app.ini|%Planted%|K", "v"), 1);
     EXPECT_EQ(Visit("Dir\\app.ini|S|%Planted%", "v"), 1);
     EXPECT_EQ(ReadBytes(file()), "<missing>");
     EXPECT_EQ(ReadBytes(log), "<missing>");
+    EXPECT_EQ(answered.Texts().size(), 3u) << "each refusal is said";
 }
 
 // A directory where the file should be: the write fails and message 101 asks.

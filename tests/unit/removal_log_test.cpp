@@ -192,6 +192,8 @@ TEST_F(RemovalLog, WholeTextsUpToTheFormatsLimit) {
 // record is not written.
 TEST_F(RemovalLog, LineBreaksNeverAddRecords) {
     const char* planted = "old\r\n[del.step2]\r\nC:\\victim.txt=gone";
+    // Each is refused before it is tried, and said so: Ignore goes on without it.
+    MessageBoxes answered(std::vector<int>(5, IDIGNORE));
     LogRemoval(RegistryString, "HKEY_CURRENT_USER\\Software\\App", "Name", planted);
     LogRemoval(RegistryString, "HKEY_CURRENT_USER\\Software\\App", "Lone\r[del.step2]\rC:\\victim.txt", "");
     LogRemoval(IniValue, "app.ini", "s\n[del.step2]\nC:\\victim.txt", "k", "v");
@@ -202,6 +204,7 @@ TEST_F(RemovalLog, LineBreaksNeverAddRecords) {
     EXPECT_EQ(Keys("reg.step1"), std::vector<std::string>{"HKEY_CURRENT_USER\\Software\\App|Kept"});
     EXPECT_EQ(Keys("ini.step1"), std::vector<std::string>{});
     EXPECT_EQ(Keys("path"), std::vector<std::string>{});
+    EXPECT_EQ(answered.Texts().size(), 5u);
 }
 
 TEST(DoubleSeparatorTest, CutsOnlyBetweenPairs) {
