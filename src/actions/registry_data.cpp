@@ -81,7 +81,7 @@ size_t TextToBinary(unsigned char* destination, size_t capacity, const char* tex
     return written;
 }
 
-bool ReadHexNumber(const char* text, DWORD* value) {
+bool ReadHexNumber(const char* text, unsigned long* value) {
     const char* at = text;
     while (*at == ' ' || (*at >= '\t' && *at <= '\r')) ++at;
     bool negative = *at == '-';
@@ -107,30 +107,6 @@ bool ReadHexNumber(const char* text, DWORD* value) {
         if (number > 0xFFFFFFFFull) return false;
     }
     if (digits == 0) return false;
-    *value = static_cast<DWORD>(negative ? 0u - number : number);
+    *value = static_cast<unsigned long>((negative ? 0u - number : number) & 0xFFFFFFFFu);
     return true;
-}
-
-StringListResult AddToStringList(unsigned char* list, DWORD* size, DWORD capacity, const char* text) {
-    DWORD used = *size < capacity ? *size : capacity;
-    int textLength = lstrlenA(text);
-    DWORD at = 0;
-    while (at < used && list[at]) {
-        DWORD end = at;
-        while (end < used && list[end]) ++end;
-        const char* entry = reinterpret_cast<const char*>(list + at);
-        if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, entry, static_cast<int>(end - at), text, textLength) ==
-            CSTR_EQUAL)
-            return StringListResult::AlreadyThere;
-        at = end + 1;  // behind the string's terminator, present or not
-    }
-    // The new string goes where the list's empty string was (or after the
-    // last string), followed by its terminator and the list's end.
-    if (at + textLength + 2 > capacity) return StringListResult::NoRoom;
-    if (at > 0) list[at - 1] = '\0';  // an unterminated last string ends here
-    CopyMemory(list + at, text, textLength);
-    list[at + textLength] = '\0';
-    list[at + textLength + 1] = '\0';
-    *size = at + textLength + 2;
-    return StringListResult::Added;
 }

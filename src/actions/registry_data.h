@@ -1,12 +1,15 @@
 // Registry data as script text. Escaped text: outside a group every character
 // is one byte and "<<" is one '<'; a group <..> holds pairs of hex digits.
+// Plain code without any platform header (the list of strings aside, in
+// string_list.h), so that it also builds natively for fuzzing and the
+// publisher's tool. unsigned long is the platform's DWORD.
 #pragma once
-#include <windows.h>
-
 #include <cstddef>
 
+#include "actions/string_list.h"
+
 // Size of the registry data buffers: a present value, decoded data, escaped text.
-constexpr DWORD kRegistryDataSize = 1024;
+constexpr unsigned long kRegistryDataSize = 1024;
 
 // Writes the escaped text of the bytes (bytes below 0x20, from 0x80 up and '<'
 // in groups of lower-case hex pairs) and a terminator, never more than
@@ -24,12 +27,4 @@ size_t TextToBinary(unsigned char* destination, size_t capacity, const char* tex
 // Reads a number the way "%lX" input does: blanks, a sign, an optional "0x",
 // hex digits of either case, up to the first other character. False when no
 // digit comes first or the number needs more than 32 bits.
-bool ReadHexNumber(const char* text, DWORD* value);
-
-enum class StringListResult { Added, AlreadyThere, NoRoom };
-// Adds text as one more string to the REG_MULTI_SZ list of *size bytes in
-// list (capacity bytes), unless a string of the list equals it (letter case
-// ignored). The walk ends at the list's empty string or at the end of the
-// data, whichever comes first; an unterminated last string counts as ended
-// there. On Added, *size is the new list's size, ended by two zeros.
-StringListResult AddToStringList(unsigned char* list, DWORD* size, DWORD capacity, const char* text);
+bool ReadHexNumber(const char* text, unsigned long* value);

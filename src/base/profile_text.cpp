@@ -4,6 +4,12 @@
 
 #include <cstring>
 
+namespace {
+
+constexpr DWORD kKeyListSize = 8192;
+
+}  // namespace
+
 bool ReadProfileText(const char* section, const char* key, const char* fallback, const char* file, TextBuffer& out) {
     out.Clear();
     if (key && std::strlen(key) > kProfileTextLimit) return false;
@@ -17,4 +23,24 @@ bool ReadProfileText(const char* section, const char* key, const char* fallback,
         if (length + 1 < room) return true;
         if (room == kProfileTextLimit + 2) return false;
     }
+}
+
+// The reader cuts a list longer than the room it is given, perhaps in the
+// middle of a key: a cut list is read again into twice the room, so every key
+// of a long section comes back, and comes back whole.
+bool FileProfileReader::ReadKeys(const char* section, TextBuffer& keys) {
+    keys.Clear();
+    for (DWORD size = kKeyListSize;; size *= 2) {
+        if (!keys.Reserve(size)) return false;
+        std::memset(keys.Data(), 0, keys.Capacity());
+        DWORD length = GetPrivateProfileStringA(section, nullptr, "", keys.Data(), size, path_);
+        if (length + 2 < size || size > 0x40000000) {
+            keys.SetLength(length);
+            return true;
+        }
+    }
+}
+
+bool FileProfileReader::ReadValue(const char* section, const char* key, TextBuffer& value) {
+    return ReadProfileText(section, key, "", path_, value);
 }

@@ -6,6 +6,7 @@
 #pragma once
 #include <cstddef>
 
+#include "base/profile_reader.h"
 #include "base/text_buffer.h"
 
 constexpr size_t kProfileTextLimit = 32766;
@@ -14,3 +15,15 @@ constexpr size_t kProfileTextLimit = 32766;
 // characters. False when the value is longer (out then holds the start of
 // it), the key itself is too long to be looked up, or memory ran short.
 bool ReadProfileText(const char* section, const char* key, const char* fallback, const char* file, TextBuffer& out);
+
+// A file read through the platform's profile functions, as the installer
+// reads its script.
+class FileProfileReader : public ProfileReader {
+public:
+    explicit FileProfileReader(const char* path) : path_(path) {}
+    bool ReadKeys(const char* section, TextBuffer& keys) override;
+    bool ReadValue(const char* section, const char* key, TextBuffer& value) override;
+
+private:
+    const char* path_;
+};

@@ -5,33 +5,7 @@
 #pragma once
 #include <windows.h>
 
-constexpr int kMaxOptionGroups = 16;
-constexpr int kMaxChoices = 16;
-constexpr int kMaxComponents = 32;
-constexpr int kMaxVariables = 64;
-
-// Preselection of a group that has no choice to show.
-constexpr unsigned char kNoPreselection = 255;
-
-struct OptionGroup {
-    char title[64];
-    int count;
-    char codes[kMaxChoices][16];
-    char labels[kMaxChoices][64];
-    unsigned char preselection;  // index of the choice the dialog shows at first
-};
-
-struct ComponentEntry {
-    int selected;
-    char section[64];
-    char label[64];
-    char description[128];
-};
-
-struct ScriptVariable {
-    char name[64];
-    char value[260];
-};
+#include "base/script_tables.h"
 
 // What one install pass works with: reset as a whole when a pass starts.
 struct PassState {
@@ -46,15 +20,8 @@ struct PassState {
     int cancelFlag;        // the user cancelled the pass
 };
 
-struct SetupState {
-    char optionCodes[16];  // the chosen codes of all groups, joined
-    int optionGroupCount;
-    OptionGroup optionGroups[kMaxOptionGroups];
-    int componentCount;
-    ComponentEntry components[kMaxComponents];
-    int variableCount;
-    ScriptVariable variables[kMaxVariables];
-    int regVariableCount;  // rows made by [reg]; each pass's [path] rows start behind them
+// The script's tables, and the pass that works with them.
+struct SetupState : ScriptTables {
     PassState pass;
 };
 
@@ -70,7 +37,8 @@ struct ProcessValues {
 extern SetupState* gState;
 extern ProcessValues gProcess;
 
-// Allocates the zero-filled record into gState; false when memory is short.
+// Allocates the zero-filled record into gState (and its tables into
+// gTables); false when memory is short.
 bool CreateSetupState();
 void ReleaseSetupState();
 

@@ -1,6 +1,6 @@
 #include "base/text.h"
 
-#include <windows.h>
+#include <cstring>
 
 bool CopyTextN(char* dst, size_t cap, const char* src, size_t n) {
     if (cap == 0) return false;
@@ -31,13 +31,6 @@ bool HasLineBreak(const char* text) {
     return false;
 }
 
-int CompareNoCase(const char* a, const char* b) { return lstrcmpiA(a ? a : "", b ? b : ""); }
-
-bool EndsWithNoCase(const char* text, const char* suffix) {
-    size_t t = lstrlenA(text), s = lstrlenA(suffix);
-    return s <= t && lstrcmpiA(text + (t - s), suffix) == 0;
-}
-
 const char* FindText(const char* text, const char* needle) {
     if (!text || !needle) return nullptr;
     for (const char* at = text; *at; ++at) {
@@ -54,7 +47,7 @@ char* FindText(char* text, const char* needle) {
 }
 
 char* AddBackslash(char* path, size_t cap) {
-    size_t n = lstrlenA(path);
+    size_t n = std::strlen(path);
     if ((n == 0 || path[n - 1] != '\\') && n + 1 < cap) {
         path[n] = '\\';
         path[n + 1] = '\0';

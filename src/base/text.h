@@ -4,6 +4,8 @@
 #pragma once
 #include <cstddef>
 
+#include "base/text_compare.h"
+
 // Copies src into dst (capacity cap, terminator included). Returns true when
 // the whole text fit, false when it was cut. A null src copies as empty.
 bool CopyText(char* dst, size_t cap, const char* src);
@@ -27,7 +29,3 @@ template <size_t N> inline char* AddBackslash(char (&path)[N]) { return AddBacks
 // (INI files, the removal log) cannot hold such a text as one value.
 bool HasLineBreak(const char* text);
 
-// Letter-case-insensitive comparison of two ANSI texts (0 when equal).
-int CompareNoCase(const char* a, const char* b);
-// True when text ends with suffix, letter case ignored.
-bool EndsWithNoCase(const char* text, const char* suffix);

@@ -1,18 +1,17 @@
 #include "base/text_buffer.h"
 
-#include <windows.h>
-
+#include <cstdlib>
 #include <cstring>
 
 TextBuffer::~TextBuffer() {
-    if (data_) HeapFree(GetProcessHeap(), 0, data_);
+    std::free(data_);
 }
 
 bool TextBuffer::Reserve(size_t capacity) {
     if (capacity <= capacity_) return true;
     // Doubling keeps a text written piece by piece from copying itself over and over.
     size_t grown = capacity_ * 2 > capacity ? capacity_ * 2 : capacity;
-    void* moved = data_ ? HeapReAlloc(GetProcessHeap(), 0, data_, grown) : HeapAlloc(GetProcessHeap(), 0, grown);
+    void* moved = std::realloc(data_, grown);
     if (!moved) return false;
     data_ = static_cast<char*>(moved);
     if (capacity_ == 0) data_[0] = '\0';

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "base/setup_state.h"
+#include "base/script_tables.h"
 #include "base/text.h"
-#include "script/sections.h"
+#include "script/fields.h"
 #include "script/variables.h"
 
 namespace {

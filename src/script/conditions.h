@@ -1,7 +1,7 @@
 // Selection conditions and flags of script entries.
 #pragma once
 
-#include "script/sections.h"
+#include "script/fields.h"
 
 // Working size of a condition: room for any value field the profile reader
 // returns, so a condition taken from a value is always tested whole. A longer

@@ -1,12 +1,11 @@
 #include "script/variables.h"
 
-#include <windows.h>
-
 #include <cstring>
 
-#include "base/setup_state.h"
+#include "base/script_tables.h"
 #include "base/text.h"
-#include "script/sections.h"
+#include "script/directories.h"
+#include "script/fields.h"
 
 namespace {
 
@@ -30,15 +29,15 @@ bool SameNameNoCase(const char* a, const char* b) {
 const ScriptVariable* FindVariable(const char* name) {
     // An empty piece or alternative is never a variable: a row with an empty
     // name would otherwise land around every %Name% of every text.
-    if (!gState || !name || !*name) return nullptr;
-    for (int i = 0; i < gState->variableCount && i < kMaxVariables; ++i)
-        if (SameName(gState->variables[i].name, name)) return &gState->variables[i];
+    if (!gTables || !name || !*name) return nullptr;
+    for (int i = 0; i < gTables->variableCount && i < kMaxVariables; ++i)
+        if (SameName(gTables->variables[i].name, name)) return &gTables->variables[i];
     return nullptr;
 }
 
 ScriptVariable* AppendVariable(const char* name) {
-    if (!gState || gState->variableCount >= kMaxVariables) return nullptr;
-    ScriptVariable* row = &gState->variables[gState->variableCount++];
+    if (!gTables || gTables->variableCount >= kMaxVariables) return nullptr;
+    ScriptVariable* row = &gTables->variables[gTables->variableCount++];
     CopyText(row->name, name);
     row->value[0] = '\0';
     return row;
@@ -47,20 +46,20 @@ ScriptVariable* AppendVariable(const char* name) {
 namespace {
 
 // Value of a built-in name into out; false when the piece is no built-in name.
-bool BuiltIn(const char* piece, char (&out)[MAX_PATH]) {
-    char directory[MAX_PATH] = "";
+bool BuiltIn(const char* piece, char (&out)[kPathSize]) {
+    char directory[kPathSize] = "";
     bool windows = SameNameNoCase(piece, "WinDir") || SameNameNoCase(piece, "WinDisk");
     bool system = SameNameNoCase(piece, "SysDir") || SameNameNoCase(piece, "SysDisk");
-    if (windows) GetWindowsDirectoryA(directory, sizeof directory);
-    else if (system) GetSystemDirectoryA(directory, sizeof directory);
-    else if (SameNameNoCase(piece, "InstDir")) CopyText(directory, gProcess.mediaDirectory);
+    if (windows) GetBuiltInDirectory(BuiltInDirectory::Windows, directory, sizeof directory);
+    else if (system) GetBuiltInDirectory(BuiltInDirectory::System, directory, sizeof directory);
+    else if (SameNameNoCase(piece, "InstDir")) GetBuiltInDirectory(BuiltInDirectory::Media, directory, sizeof directory);
     else return false;
 
     if (SameNameNoCase(piece, "WinDisk") || SameNameNoCase(piece, "SysDisk")) {
         CopyTextN(out, sizeof out, directory, 2);
         return true;
     }
-    size_t n = lstrlenA(directory);
+    size_t n = std::strlen(directory);
     if (n && directory[n - 1] == '\\') directory[n - 1] = '\0';
     CopyText(out, directory);
     return true;
@@ -78,7 +77,7 @@ bool ExpandPieces(char* text, bool split, Append append) {
     if (split) SplitFields(text, pieces, &count, '%', 64);
     bool whole = true;
     for (int i = 0; i < count; ++i) {
-        char value[MAX_PATH];
+        char value[kPathSize];
         const char* add = pieces[i];
         if (BuiltIn(pieces[i], value)) add = value;
         else if (const ScriptVariable* v = FindVariable(pieces[i])) add = v->value;

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstddef>
 
-#include "base/setup_state.h"
+#include "base/script_tables.h"
 #include "base/text_buffer.h"
 
 // First row of the variable table whose name equals name (letter case kept).

@@ -1,0 +1,3 @@
+#include "base/script_tables.h"
+
+ScriptTables* gTables = nullptr;

@@ -1,0 +1,52 @@
+// The tables a script fills: option groups, components, variables and the
+// chosen codes. Plain types without any platform header, so that the code
+// that reads scripts builds natively too (fuzzing, the publisher's tool).
+// The capacities and widths are real limits of the installer.
+#pragma once
+#include <cstddef>
+
+constexpr int kMaxOptionGroups = 16;
+constexpr int kMaxChoices = 16;
+constexpr int kMaxComponents = 32;
+constexpr int kMaxVariables = 64;
+
+// Paths and variable values, terminator included.
+constexpr size_t kPathSize = 260;
+
+// Preselection of a group that has no choice to show.
+constexpr unsigned char kNoPreselection = 255;
+
+struct OptionGroup {
+    char title[64];
+    int count;
+    char codes[kMaxChoices][16];
+    char labels[kMaxChoices][64];
+    unsigned char preselection;  // index of the choice the dialog shows at first
+};
+
+struct ComponentEntry {
+    int selected;
+    char section[64];
+    char label[64];
+    char description[128];
+};
+
+struct ScriptVariable {
+    char name[64];
+    char value[kPathSize];
+};
+
+struct ScriptTables {
+    char optionCodes[16];  // the chosen codes of all groups, joined
+    int optionGroupCount;
+    OptionGroup optionGroups[kMaxOptionGroups];
+    int componentCount;
+    ComponentEntry components[kMaxComponents];
+    int variableCount;
+    ScriptVariable variables[kMaxVariables];
+    int regVariableCount;  // rows made by [reg]; each pass's [path] rows start behind them
+};
+
+// The tables now in use: the installer's state record while it exists.
+// Variables and conditions look names up here.
+extern ScriptTables* gTables;
