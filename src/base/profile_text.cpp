@@ -14,14 +14,19 @@ bool ReadProfileText(const char* section, const char* key, const char* fallback,
     out.Clear();
     if (key && std::strlen(key) > kProfileTextLimit) return false;
     // Most values are short: start small, and read again into twice the room
-    // while the reader filled all it was given.
+    // while the reader filled all it was given. A value in quotation marks
+    // whose text is one character longer than the room comes back one
+    // character short, its closing quotation mark cut and the last character
+    // taken for it, and looks whole: a value counts as whole only when it
+    // leaves two characters of the room free.
+    constexpr size_t kLastRoom = kProfileTextLimit + 3;
     for (size_t room = 256;; room *= 2) {
-        if (room > kProfileTextLimit + 2) room = kProfileTextLimit + 2;
+        if (room > kLastRoom) room = kLastRoom;
         if (!out.Reserve(room)) return false;
         DWORD length = GetPrivateProfileStringA(section, key, fallback, out.Data(), static_cast<DWORD>(room), file);
         out.SetLength(length);
-        if (length + 1 < room) return true;
-        if (room == kProfileTextLimit + 2) return false;
+        if (length + 2 < room) return true;
+        if (room == kLastRoom) return false;
     }
 }
 

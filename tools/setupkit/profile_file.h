@@ -1,0 +1,84 @@
+// A profile (INI) file held in memory and read by the rules of the platform's
+// profile functions, as the installer reads its script through them:
+//
+// - A line ends at a run of CR and LF characters. Blanks (tab to CR, ^Z and
+//   space) around a line, a key and a value are dropped.
+// - A line starting with '[' that holds a ']' names a section: the text up to
+//   its last ']', without outer blanks. Without a ']' it is a key line.
+// - A key ends at the first '='; a line without '=' is a key without value,
+//   listed by no key list but found by a lookup of its name. A key line whose
+//   key starts with ';' is a comment.
+// - Names compare without regard to the letter case of A-Z only, and texts
+//   end at their first zero byte. Of two sections or keys of one name the
+//   first is found; a key list lists every key of the first section of its
+//   name, in file order, and ends early at a key with an empty name.
+// - A value enclosed in a pair of the same quotation marks (" or ') loses
+//   them.
+// - A file starting with a UTF-8 or UTF-16 byte order mark is decoded; a
+//   character the Western code page (1252) lacks reads as '?', and no name
+//   holding one can be found.
+//
+// The reader keeps the line of every section and key, for messages that
+// point into the file.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "base/profile_reader.h"
+
+struct ProfileKey {
+    std::string name;   // as the file holds it: may go on past a zero byte
+    std::string value;  // quotation marks still on
+    bool hasValue;      // the line held an '='
+    bool reachable;     // no lookup can find a name holding a character the code page lacks
+    int line;           // from 1
+};
+
+struct ProfileSection {
+    std::string name;
+    bool reachable;
+    int line;  // 0 for the nameless section of the keys before the first header
+    std::vector<ProfileKey> keys;
+};
+
+enum class ProfileEncoding { Ansi, Utf8, Utf16LittleEndian, Utf16BigEndian };
+
+class ProfileFile : public ProfileReader {
+public:
+    ProfileFile(const char* bytes, size_t size);
+
+    bool ReadKeys(const char* section, TextBuffer& keys) override;
+    bool ReadValue(const char* section, const char* key, TextBuffer& value) override;
+
+    // Every section in file order, the nameless one of the keys before the
+    // first header first.
+    const std::vector<ProfileSection>& Sections() const { return sections_; }
+    // The section a key list of that name lists (the name as given), or null.
+    const ProfileSection* ListedSection(const char* name) const;
+    // The keys a key list of the section holds, in order.
+    std::vector<const ProfileKey*> ListedKeys(const ProfileSection& section) const;
+    // The key whose value a lookup of (section, key) reads: the first of its
+    // name in the first section of its name, blanks around both names
+    // dropped. Null when there is none.
+    const ProfileKey* FoundKey(const char* section, const char* key) const;
+    // The value a key line gives its lookups: quotation marks off, up to a zero byte.
+    static std::string ValueOf(const ProfileKey& key);
+
+    ProfileEncoding Encoding() const { return encoding_; }
+    // Characters the code page lacks were read as '?'.
+    bool LostCharacters() const { return lost_; }
+    // The file holds a zero byte (outside UTF-16 text).
+    bool HoldsZeroByte() const { return zeroByte_; }
+
+private:
+    std::vector<ProfileSection> sections_;
+    ProfileEncoding encoding_ = ProfileEncoding::Ansi;
+    bool lost_ = false;
+    bool zeroByte_ = false;
+};
+
+// The text up to its first zero byte: what the platform's functions see of it.
+std::string VisiblePart(const std::string& text);
+// Equal apart from the letter case of A-Z, as the profile functions compare names.
+bool SameProfileName(const std::string& a, const std::string& b);
