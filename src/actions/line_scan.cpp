@@ -33,7 +33,8 @@ struct Window {
 
     bool Holds(uint32_t from, uint32_t to) const { return from >= start && to <= start + length; }
     bool Has(uint32_t at) const { return at >= start && at - start < length; }
-    uint32_t Load(uint32_t at, uint32_t count = kChunkSize) {
+    uint32_t Load(uint32_t at) { return Load(at, stream.chunk); }
+    uint32_t Load(uint32_t at, uint32_t count) {
         stream.files->Seek(at);
         start = at;
         length = stream.files->Read(stream.work, count, &stream.failed);
@@ -50,7 +51,7 @@ void CopyRange(Window& window, uint32_t from, uint32_t to) {
         return;
     }
     while (from < to) {
-        uint32_t want = to - from < kChunkSize ? to - from : kChunkSize;
+        uint32_t want = to - from < window.stream.chunk ? to - from : window.stream.chunk;
         uint32_t got = window.Load(from, want);
         if (got == 0) {
             window.stream.failed = true;
@@ -92,13 +93,13 @@ void CaptureRange(Window& window, uint32_t from, uint32_t to, TextBuffer& out) {
 
 // The line end of the file's first line, read from its start: CR LF, LF or
 // CR; CR LF when there is none. The input is put back at its start.
-const char* FirstLineEnd(LineFiles& files, char* work) {
+const char* FirstLineEnd(LineFiles& files, char* work, uint32_t chunk) {
     if (!files.HasInput()) return "\r\n";
     files.Seek(0);
     const char* found = nullptr;
     bool afterReturn = false;
     bool failed = false;
-    for (uint32_t got; !found && (got = files.Read(work, kChunkSize, &failed)) > 0;) {
+    for (uint32_t got; !found && (got = files.Read(work, chunk, &failed)) > 0;) {
         for (uint32_t i = 0; i < got && !found; ++i) {
             if (afterReturn) found = work[i] == '\n' ? "\r\n" : "\r";
             else if (work[i] == '\n') found = "\n";
@@ -111,13 +112,14 @@ const char* FirstLineEnd(LineFiles& files, char* work) {
 
 }  // namespace
 
-void StartLineStream(LineStream& stream, LineFiles& files, char* work, const unsigned char* lower) {
+void StartLineStream(LineStream& stream, LineFiles& files, char* work, uint32_t chunk, const unsigned char* lower) {
     stream.files = &files;
     stream.work = work;
+    stream.chunk = chunk;
     stream.lower = lower;
     stream.lastWritten = 0;
     stream.failed = false;
-    stream.lineEnd = FirstLineEnd(files, work);
+    stream.lineEnd = FirstLineEnd(files, work, chunk);
 }
 
 // The walk goes through the input by offset, one line at a time, with the
@@ -148,7 +150,7 @@ int ScanLines(LineStream& stream, const char* pattern, bool headerMode, TextBuff
         if (!window.Has(at)) {
             CopyRange(window, committed, settled);
             committed = settled;
-            window.Load(at - committed < kChunkSize / 2 ? committed : at);
+            window.Load(at - committed < stream.chunk / 2 ? committed : at);
             if (!window.Has(at)) return false;
         }
         *c = static_cast<unsigned char>(stream.work[at - window.start]);
@@ -230,10 +232,10 @@ bool WriteLine(LineStream& stream, const char* text) {
 
 }  // namespace
 
-int EditLines(LineFiles& files, char* work, const unsigned char* lower, const char* section, const char* lineKey,
-              const char* newLine, TextBuffer* oldLine) {
+int EditLines(LineFiles& files, char* work, uint32_t chunk, const unsigned char* lower, const char* section,
+              const char* lineKey, const char* newLine, TextBuffer* oldLine) {
     LineStream stream;
-    StartLineStream(stream, files, work, lower);
+    StartLineStream(stream, files, work, chunk, lower);
 
     char pattern[256] = "[";
     bool ok = AppendText(pattern, section) && AppendText(pattern, "]");

@@ -35,7 +35,8 @@ public:
 // The files, work buffer and lowering table of one edit, shared by its scans.
 struct LineStream {
     LineFiles* files;
-    char* work;                  // kChunkSize bytes
+    char* work;                  // `chunk` bytes
+    uint32_t chunk;              // bytes read at a time: kChunkSize, less in tests
     const unsigned char* lower;  // 256 entries: every byte lowered as the platform lowers it
     char lastWritten;            // last byte written to the output, 0 before the first
     const char* lineEnd;         // what ends the lines the edit writes
@@ -44,7 +45,7 @@ struct LineStream {
 
 // Clears the running state of a stream and takes the input's line end from
 // its first line; the input is left at its start.
-void StartLineStream(LineStream& stream, LineFiles& files, char* work, const unsigned char* lower);
+void StartLineStream(LineStream& stream, LineFiles& files, char* work, uint32_t chunk, const unsigned char* lower);
 
 // Scans from the input's position. Header mode copies every line up to and
 // including the first line holding the pattern. Line mode looks for the
@@ -61,7 +62,8 @@ bool WriteText(LineStream& stream, const char* text, uint32_t count);
 // Streams the input (none: an empty file) into the output with one edit: the
 // line of `section` holding lineKey is replaced by newLine (none: deleted)
 // or newLine is inserted after the section's last content line; a missing
-// section is appended. The replaced line goes to oldLine. work holds
-// kChunkSize bytes. 1 done, 0 failed.
-int EditLines(LineFiles& files, char* work, const unsigned char* lower, const char* section, const char* lineKey,
-              const char* newLine, TextBuffer* oldLine);
+// section is appended. The replaced line goes to oldLine. The input is read
+// `chunk` bytes at a time (kChunkSize in the installer) into work. 1 done,
+// 0 failed.
+int EditLines(LineFiles& files, char* work, uint32_t chunk, const unsigned char* lower, const char* section,
+              const char* lineKey, const char* newLine, TextBuffer* oldLine);

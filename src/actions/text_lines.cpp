@@ -59,7 +59,7 @@ int EditSection(HANDLE input, const char* section, const char* lineKey, const ch
     for (int i = 0; i < 256; ++i) lower[i] = static_cast<unsigned char>(i);
     CharLowerBuffA(reinterpret_cast<char*>(lower + 1), 255);
     HandleFiles files(input, output);
-    int edited = EditLines(files, work, lower, section, lineKey, newLine, oldLine);
+    int edited = EditLines(files, work, kChunkSize, lower, section, lineKey, newLine, oldLine);
     GlobalUnlock(block);
     GlobalFree(block);
     return edited;

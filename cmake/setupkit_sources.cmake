@@ -1,0 +1,7 @@
+# The publisher's tool without its entry, relative to the top of the tree:
+# the codec, the script reader and the checker, and the stand-in for the
+# built-in directories. Built into setupkit in both trees, and sanitized
+# into the native tests and fuzz targets.
+set(SETUPKIT_SOURCES
+    tools/setupkit/szdd.cpp tools/setupkit/szdd_file.cpp tools/setupkit/profile_file.cpp
+    tools/setupkit/typical_directories.cpp)

@@ -1,0 +1,80 @@
+// Expansion of %Name% pieces, both ways and into both kinds of output,
+// against the plain model: the input gives a few variables, a limit and the
+// text. The built-in directories are the typical ones of the stand-in.
+#include <cstring>
+
+#include "base/script_tables.h"
+#include "base/text.h"
+#include "base/text_buffer.h"
+#include "fuzz_input.h"
+#include "reference.h"
+#include "script/variables.h"
+
+namespace {
+
+ScriptTables tables;
+
+bool SameNoCase(const std::string& a, const char* b) {
+    if (a.size() != std::strlen(b)) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i] >= 'a' && a[i] <= 'z' ? a[i] - 32 : a[i];
+        char y = b[i] >= 'a' && b[i] <= 'z' ? b[i] - 32 : b[i];
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::string Model(const std::string& text, bool split) {
+    static const char* const kBuiltIn[][2] = {{"WinDir", "C:\\Windows"},
+                                              {"WinDisk", "C:"},
+                                              {"SysDir", "C:\\Windows\\System32"},
+                                              {"SysDisk", "C:"},
+                                              {"InstDir", "D:"}};
+    std::vector<std::string> pieces = split ? ReferenceFields(text, '%', 64) : std::vector<std::string>{text};
+    std::string out;
+    for (const std::string& piece : pieces) {
+        std::string add = piece;
+        bool found = false;
+        for (const auto& builtIn : kBuiltIn)
+            if (!found && SameNoCase(piece, builtIn[0])) add = builtIn[1], found = true;
+        for (int i = 0; !found && !piece.empty() && i < tables.variableCount; ++i)
+            if (piece == tables.variables[i].name) add = tables.variables[i].value, found = true;
+        out += add;
+    }
+    return out;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzInput input(data, size);
+    std::memset(&tables, 0, sizeof tables);
+    gTables = &tables;
+    for (int n = input.Byte() % 6; n > 0; --n) {
+        ScriptVariable* row = AppendVariable(input.Text().c_str());
+        if (row) CopyText(row->value, input.Text().c_str());
+    }
+    size_t cap = input.Byte();
+    size_t limit = input.Byte() * 4;
+    std::string text = input.Rest();
+    text = text.substr(0, text.find('\0'));
+    for (bool split : {true, false}) {
+        std::string expected = Model(text, split);
+        std::string work = text;
+        char fixed[kPathSize + 1];
+        fixed[kPathSize] = '\x7f';
+        size_t room = cap % (kPathSize + 1);
+        bool whole = ExpandText(&work[0], fixed, room, split);
+        if (fixed[kPathSize] != '\x7f') __builtin_trap();
+        if (room && (whole != (expected.size() < room) || expected.compare(0, room - 1, fixed) != 0 ||
+                     std::strlen(fixed) != std::min(expected.size(), room - 1)))
+            __builtin_trap();
+        work = text;
+        TextBuffer grown;
+        whole = ExpandText(&work[0], grown, limit, split);
+        if (whole != (expected.size() <= limit) || expected != std::string(grown.Text(), grown.Length()))
+            __builtin_trap();
+    }
+    gTables = nullptr;
+    return 0;
+}
