@@ -4,4 +4,7 @@
 # into the native tests and fuzz targets.
 set(SETUPKIT_SOURCES
     tools/setupkit/szdd.cpp tools/setupkit/szdd_file.cpp tools/setupkit/profile_file.cpp
-    tools/setupkit/typical_directories.cpp)
+    tools/setupkit/typical_directories.cpp tools/setupkit/check_report.cpp tools/setupkit/check_context.cpp
+    tools/setupkit/check_text.cpp tools/setupkit/check_setup.cpp tools/setupkit/check_media.cpp
+    tools/setupkit/check_actions.cpp tools/setupkit/check_removal.cpp tools/setupkit/check_sections.cpp
+    tools/setupkit/script_check.cpp)

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "script_check.h"
 #include "szdd.h"
 
 namespace {
@@ -21,6 +22,7 @@ int Report(szdd::Status status, const char* in, const char* out) {
 
 int CompressCommand(char** args) { return Report(szdd::CompressFile(args[0], args[1]), args[0], args[1]); }
 int ExpandCommand(char** args) { return Report(szdd::ExpandFile(args[0], args[1]), args[0], args[1]); }
+int ScriptCheckCommand(char** args) { return CheckCommand(args[0], stdout, stderr); }
 
 struct Command {
     const char* name;
@@ -33,6 +35,8 @@ struct Command {
 const Command kCommands[] = {
     {"compress", 2, "IN OUT", "compress IN into the LZ-compressed file OUT", CompressCommand},
     {"expand", 2, "IN OUT", "expand the LZ-compressed file IN into OUT", ExpandCommand},
+    {"check", 1, "SCRIPT_OR_MEDIA_DIR", "check a script, or a media directory's SETUP.INF and files (1: errors found)",
+     ScriptCheckCommand},
 };
 
 int Usage(FILE* to, int status) {

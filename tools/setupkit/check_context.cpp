@@ -1,0 +1,101 @@
+#include "check_context.h"
+
+#include <cstring>
+
+#include "base/profile_text.h"
+#include "base/results.h"
+#include "script/section_walk.h"
+
+namespace {
+
+const std::string kNone;
+
+// The walk under way: the keys its visits come from, in order.
+struct WalkState {
+    ScriptCheck* check;
+    std::string section;
+    std::vector<const ProfileKey*> listed;
+    size_t next = 0;
+    const std::function<void(const ScriptEntry&)>* visit;
+};
+WalkState* walking = nullptr;
+
+int Visit(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context) {
+    WalkState& walk = *static_cast<WalkState*>(context);
+    const ProfileKey* key = walk.listed[walk.next++];
+    ScriptEntry entry;
+    entry.line = key->line;
+    entry.keyText = VisiblePart(key->name);
+    const ProfileKey* found = walk.check->file.FoundKey(walk.section.c_str(), entry.keyText.c_str());
+    entry.valueText = found && found->hasValue ? ProfileFile::ValueOf(*found) : "";
+    for (int i = 0; i < keyCount; ++i) entry.key.emplace_back(keyFields[i]);
+    for (int i = 0; i < valueCount; ++i) entry.value.emplace_back(valueFields[i]);
+    if (found != key) {
+        std::string own = ProfileFile::ValueOf(*key);
+        if (found && !found->hasValue)
+            walk.check->report.Error(key->line, "the key %s stands without '=' on line %d: this entry reads an empty value",
+                                     Quoted(entry.keyText).c_str(), found->line);
+        else if (found && own != entry.valueText)
+            walk.check->report.Error(key->line,
+                                     "the key %s stands on line %d already (letter case aside): this value is never "
+                                     "read, the entry runs with the value of line %d",
+                                     Quoted(entry.keyText).c_str(), found->line, found->line);
+        else if (found)
+            walk.check->report.Warning(key->line, "the key %s stands on line %d already: the entry runs twice",
+                                       Quoted(entry.keyText).c_str(), found->line);
+    }
+    (*walk.visit)(entry);
+    return kGoOn;
+}
+
+int Unreadable() {
+    const ProfileKey* key = walking->listed[walking->next++];
+    walking->check->report.Error(key->line,
+                                 "key or value longer than %zu characters, the most the profile functions carry: "
+                                 "reported and passed over",
+                                 kProfileTextLimit);
+    return kSkipped;
+}
+
+std::string Lowered(const std::string& text) {
+    std::string out = text;
+    for (char& c : out) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+    return out;
+}
+
+}  // namespace
+
+const std::string& ScriptEntry::Key(size_t i) const { return i < key.size() ? key[i] : kNone; }
+const std::string& ScriptEntry::Value(size_t i) const { return i < value.size() ? value[i] : kNone; }
+
+ScriptCheck::ScriptCheck(ProfileFile& profile, CheckReport& findings, const std::string& mediaDirectory)
+    : file(profile), report(findings), media(mediaDirectory) {
+    gTables = &tables;
+}
+
+ScriptCheck::~ScriptCheck() { gTables = nullptr; }
+
+void ScriptCheck::Walk(const std::string& section, char keySeparator, char valueSeparator,
+                       const std::function<void(const ScriptEntry&)>& visit) {
+    Reads(section);
+    WalkState walk{this, section, {}, 0, &visit};
+    if (const ProfileSection* found = file.ListedSection(section.c_str()))
+        for (const ProfileKey* key : file.ListedKeys(*found)) {
+            if (VisiblePart(key->name).empty()) break;  // the key list ends there
+            walk.listed.push_back(key);
+        }
+    WalkState* outer = walking;
+    walking = &walk;
+    WalkSection(file, section.c_str(), keySeparator, valueSeparator, Visit, &walk,
+                WalkReports{Unreadable, nullptr});
+    walking = outer;
+}
+
+void ScriptCheck::Reads(const std::string& section) { read_.push_back(Lowered(section)); }
+
+bool ScriptCheck::IsRead(const std::string& section) const {
+    std::string name = Lowered(VisiblePart(section));
+    for (const std::string& read : read_)
+        if (read == name) return true;
+    return false;
+}

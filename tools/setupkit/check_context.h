@@ -1,0 +1,71 @@
+// What the checker knows of a script while it checks it: the reader, the
+// report, and the tables the installer would fill (option codes, components,
+// variables, disks), with the line each row came from.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/script_tables.h"
+#include "check_report.h"
+#include "profile_file.h"
+
+// One entry of a section as the installer visits it.
+struct ScriptEntry {
+    int line;
+    std::string keyText;    // the key as the key list gives it
+    std::string valueText;  // the value the installer reads for it, whole
+    std::vector<std::string> key, value;
+    // A field, or "" when there is no such field.
+    const std::string& Key(size_t i) const;
+    const std::string& Value(size_t i) const;
+};
+
+struct ComponentRow {
+    std::string label, section;
+    bool hidden;  // no description: never listed, always installed
+    int line;
+};
+
+struct VariableRow {
+    std::string name;
+    std::string written;  // the default (or registry path) as written
+    bool fromRegistry;
+    bool userRegistry;    // read from HKEY_CURRENT_USER: any program the user runs can set it
+    int line;
+};
+
+struct DiskRow {
+    std::string key;
+    int line;
+};
+
+class ScriptCheck {
+public:
+    ScriptCheck(ProfileFile& profile, CheckReport& findings, const std::string& mediaDirectory);
+    ~ScriptCheck();
+    ScriptCheck(const ScriptCheck&) = delete;
+    ScriptCheck& operator=(const ScriptCheck&) = delete;
+
+    // Walks a section with the installer's own walk and field splitting over
+    // the in-memory reader, reports what the walk meets (keys read twice,
+    // entries too long to read) and hands over each entry with its line.
+    void Walk(const std::string& section, char keySeparator, char valueSeparator,
+              const std::function<void(const ScriptEntry&)>& visit);
+    // Notes that the installer reads a section of this name.
+    void Reads(const std::string& section);
+    bool IsRead(const std::string& section) const;
+
+    ProfileFile& file;
+    CheckReport& report;
+    std::string media;         // the media directory; empty when a script alone is checked
+    ScriptTables tables = {};  // as the installer fills them, [path] defaults taken
+    std::vector<ComponentRow> components;
+    std::vector<VariableRow> rows;  // beside tables.variables, one for one
+    std::vector<DiskRow> disks;
+    std::string codeCharacters;     // every character of every choice's code
+    bool removeMode = false;
+
+private:
+    std::vector<std::string> read_;
+};

@@ -1,0 +1,70 @@
+#include "check_media.h"
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "base/compressed_header.h"
+#include "szdd.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Lowered(std::string text) {
+    for (char& c : text) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+    return text;
+}
+
+}  // namespace
+
+bool SplitCompressedName(const std::string& fileName, std::string* installed, std::string* media) {
+    size_t n = fileName.size();
+    if (n < 3 || fileName[n - 2] != '_') return false;
+    *installed = fileName.substr(0, n - 2);
+    *media = *installed;
+    (*media)[n - 3] = fileName[n - 1];
+    return true;
+}
+
+std::string MediaFiles::DirectoryOf(const std::string& disk) {
+    std::string first = check_.disks.empty() ? disk : check_.disks[0].key;
+    fs::path media(check_.media);
+    std::string own = Lowered(media.filename().string());
+    if (disk != first && own == "disk" + Lowered(first)) {
+        std::string sibling = Find(media.parent_path().string(), "DISK" + disk);
+        std::error_code error;
+        if (!sibling.empty() && fs::is_directory(sibling, error)) return sibling;
+    }
+    return check_.media;
+}
+
+std::string MediaFiles::Find(const std::string& directory, const std::string& name) {
+    auto listing = listings_.find(directory);
+    if (listing == listings_.end()) {
+        std::map<std::string, std::string> names;
+        std::error_code error;
+        for (fs::directory_iterator at(directory, error), end; !error && at != end; at.increment(error))
+            names[Lowered(at->path().filename().string())] = at->path().string();
+        listing = listings_.emplace(directory, names).first;
+    }
+    auto found = listing->second.find(Lowered(name));
+    return found == listing->second.end() ? "" : found->second;
+}
+
+void CheckCompressedFile(ScriptCheck& check, int line, const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> head(kCompressedHeaderSize);
+    in.read(reinterpret_cast<char*>(head.data()), head.size());
+    head.resize(static_cast<size_t>(in.gcount()));
+    std::error_code error;
+    uintmax_t size = fs::file_size(path, error);
+    if (error) return;
+    long damage = CheckCompressedHeader(head.data(), head.size());
+    bool sound = szdd::ReadHeader(head.data(), head.size(), size, nullptr) != szdd::Status::BadHeader;
+    if (damage != 0 || !sound)
+        check.report.Error(line,
+                           "the media file %s starts with the compressed-file signature but its header is damaged "
+                           "(\"Lempel-Ziv Encoding Error\", message 150)",
+                           fs::path(path).filename().string().c_str());
+}

@@ -1,0 +1,34 @@
+// The media side of the checker: the name a copy entry reads from the media,
+// and the files of a media directory (disk by disk), found as the platform
+// finds them, without regard to letter case.
+#pragma once
+#include <map>
+#include <string>
+
+#include "check_context.h"
+
+// The compressed-name rule of copy entries: a file name of three or more
+// characters ending in '_' and one more character c is installed without
+// those two characters and read from the media under that name with its
+// last character replaced by c. The same rule as SplitMediaName of the
+// installer (src/actions/copy_entry.cpp). False when it does not apply.
+bool SplitCompressedName(const std::string& fileName, std::string* installed, std::string* media);
+
+class MediaFiles {
+public:
+    explicit MediaFiles(const ScriptCheck& check) : check_(check) {}
+    // The directory a disk's files are read from: the media directory for the
+    // first disk, and for the others too unless the media directory is
+    // DISK<first> with a DISK<disk> beside it, which the installer switches to.
+    std::string DirectoryOf(const std::string& disk);
+    // The path of a file of that directory (any letter case), or "".
+    std::string Find(const std::string& directory, const std::string& name);
+
+private:
+    const ScriptCheck& check_;
+    std::map<std::string, std::map<std::string, std::string>> listings_;
+};
+
+// Reports a media file that starts with the compressed-file signature but
+// whose header cannot describe the data behind it (message 150).
+void CheckCompressedFile(ScriptCheck& check, int line, const std::string& path);

@@ -1,0 +1,80 @@
+#include "check_sections.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char* const kActionPrefixes[] = {"fot.", "ini.", "str.", "reg.", "group.", "del."};
+
+std::string Lowered(std::string text) {
+    for (char& c : text) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+    return text;
+}
+
+bool HasEntries(const ProfileSection& section) {
+    for (const ProfileKey& key : section.keys)
+        if (key.hasValue && key.name.c_str()[0] != ';') return true;
+    return false;
+}
+
+}  // namespace
+
+void CheckFile(ScriptCheck& check) {
+    const ProfileFile& file = check.file;
+    if (file.HoldsZeroByte())
+        check.report.Error(1, "the file holds a zero byte: the installer takes it for no script (message 109)");
+    if (file.Sections().size() < 2)
+        check.report.Error(1, "no section header: the installer takes the file for no script (message 109)");
+    if (file.LostCharacters())
+        check.report.Warning(1,
+                             "the file holds characters the Western code page lacks: the installer reads them as "
+                             "'?', and no section or key holding one can be found");
+}
+
+void CheckSections(ScriptCheck& check) {
+    const std::vector<ProfileSection>& sections = check.file.Sections();
+    for (size_t i = 0; i < sections.size(); ++i) {
+        const ProfileSection& section = sections[i];
+        std::string name = VisiblePart(section.name);
+        if (i == 0) {
+            if (HasEntries(section))
+                check.report.Warning(section.keys.front().line, "entries before the first section header are never read");
+            continue;
+        }
+        if (!section.reachable) {
+            check.report.Warning(section.line, "the section's name holds a character the code page lacks: it is never found");
+            continue;
+        }
+        const ProfileSection* found = check.file.ListedSection(name.c_str());
+        if (found != &section) {
+            if (HasEntries(section))
+                check.report.Error(section.line, "[%s] stands on line %d already: the entries of this one are never read",
+                                   name.c_str(), found ? found->line : 0);
+            continue;
+        }
+        if (!check.IsRead(name)) {
+            std::string lowered = Lowered(name);
+            bool action = false;
+            for (const char* prefix : kActionPrefixes) action = action || lowered.compare(0, std::strlen(prefix), prefix) == 0;
+            if (action)
+                check.report.Warning(section.line, "no component reaches [%s]: it is never read", name.c_str());
+            else
+                check.report.Warning(section.line, "[%s] is never read: no component, option group or setting names it",
+                                     name.c_str());
+            continue;
+        }
+        for (const ProfileKey& key : section.keys)
+            if (!key.hasValue && key.name.c_str()[0] != ';')
+                check.report.Warning(key.line, "a line without '=' is no entry: the installer passes it over");
+    }
+    for (const ComponentRow& component : check.components) {
+        bool any = false;
+        for (const char* prefix : {"", "fot.", "ini.", "str.", "reg.", "group.", "del."})
+            for (const char* left : {"", "!"})
+                any = any || check.file.ListedSection((std::string(prefix) + left + component.section).c_str());
+        if (!any)
+            check.report.Warning(component.line, "no section of the component %s exists ([%s], [ini.%s] ...)",
+                                 component.label.c_str(), component.section.c_str(), component.section.c_str());
+    }
+}
