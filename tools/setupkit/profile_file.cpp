@@ -66,6 +66,12 @@ void Trim(const std::string& text, size_t& start, size_t& end) {
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
+std::string LoweredName(const std::string& name) {
+    std::string lowered(name.c_str());
+    for (char& c : lowered) c = Lower(c);
+    return lowered;
+}
+
 // Equal names, the first taken up to its zero byte, the second a plain text.
 bool SameName(const std::string& stored, const char* name) {
     const char* a = stored.c_str();
@@ -158,6 +164,11 @@ ProfileFile::ProfileFile(const char* bytes, size_t size) {
         previousNamed = nameEnd > start && text[start] != '\0';
         sections_.back().keys.push_back(key);
     }
+    for (const ProfileSection& section : sections_) {
+        firstKeys_.emplace_back();
+        for (const ProfileKey& key : section.keys)
+            if (key.reachable) firstKeys_.back().emplace(LoweredName(key.name), &key);
+    }
 }
 
 const ProfileSection* ProfileFile::ListedSection(const char* name) const {
@@ -177,9 +188,9 @@ const ProfileKey* ProfileFile::FoundKey(const char* section, const char* key) co
     std::string sectionName = Trimmed(section), keyName = Trimmed(key);
     const ProfileSection* found = ListedSection(sectionName.c_str());
     if (!found) return nullptr;
-    for (const ProfileKey& candidate : found->keys)
-        if (candidate.reachable && SameName(candidate.name, keyName.c_str())) return &candidate;
-    return nullptr;
+    const auto& keys = firstKeys_[found - sections_.data()];
+    auto first = keys.find(LoweredName(keyName));
+    return first == keys.end() ? nullptr : first->second;
 }
 
 std::string ProfileFile::ValueOf(const ProfileKey& key) {

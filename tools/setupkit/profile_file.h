@@ -23,6 +23,7 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/profile_reader.h"
@@ -47,6 +48,8 @@ enum class ProfileEncoding { Ansi, Utf8, Utf16LittleEndian, Utf16BigEndian };
 class ProfileFile : public ProfileReader {
 public:
     ProfileFile(const char* bytes, size_t size);
+    ProfileFile(const ProfileFile&) = delete;
+    ProfileFile& operator=(const ProfileFile&) = delete;
 
     bool ReadKeys(const char* section, TextBuffer& keys) override;
     bool ReadValue(const char* section, const char* key, TextBuffer& value) override;
@@ -73,6 +76,8 @@ public:
 
 private:
     std::vector<ProfileSection> sections_;
+    // Per section, the first reachable key of each name (letters of A-Z lowered).
+    std::vector<std::unordered_map<std::string, const ProfileKey*>> firstKeys_;
     ProfileEncoding encoding_ = ProfileEncoding::Ansi;
     bool lost_ = false;
     bool zeroByte_ = false;
