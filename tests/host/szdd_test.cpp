@@ -2,47 +2,15 @@
 // ASan and UBSan, so a damaged file that made it step out of bounds fails
 // the run. msexpand and mscompress, written by others, are the second opinion.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/wait.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-
+#include "host_support.h"
 #include "szdd.h"
 #include "szdd_samples.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using namespace host;
 namespace fs = std::filesystem;
-
-// A fresh directory, removed with its contents.
-struct Scratch {
-    Scratch() {
-        if (!mkdtemp(dir.data())) ADD_FAILURE() << "cannot make " << dir;
-    }
-    ~Scratch() { fs::remove_all(dir, ignored); }
-    std::string operator/(const char* name) const { return dir + "/" + name; }
-    std::string dir = (fs::temp_directory_path() / "szdd-test-XXXXXX").string();
-    std::error_code ignored;
-};
-
-Bytes Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void Write(const std::string& path, const Bytes& data) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), data.size());
-}
-
-// A shell command's exit status; -1 when it did not exit.
-int Shell(const std::string& command) {
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 szdd::Status Expand(const Bytes& file, Bytes* out = nullptr) {
     Bytes scratch;

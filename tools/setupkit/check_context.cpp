@@ -43,6 +43,8 @@ int Visit(char** keyFields, int keyCount, char** valueFields, int valueCount, vo
         else if (found)
             walk.check->report.Warning(key->line, "the key %s stands on line %d already: the entry runs twice",
                                        Quoted(entry.keyText).c_str(), found->line);
+        // It runs as the entry it repeats, which is checked at its own line.
+        if (found && found->hasValue) return kGoOn;
     }
     (*walk.visit)(entry);
     return kGoOn;

@@ -100,6 +100,7 @@ void CheckCondition(ScriptCheck& check, int line, const std::string& condition, 
     bool canHold = false;
     bool variableSeen = false;
     std::string undefined;  // the letters of the first alternative that cannot hold
+    std::vector<std::string> never;
     for (size_t i = 0; i < alternatives.size(); ++i) {
         const std::string& alternative = alternatives[i];
         bool last = i + 1 == alternatives.size();
@@ -132,10 +133,12 @@ void CheckCondition(ScriptCheck& check, int line, const std::string& condition, 
             continue;
         }
         if (undefined.empty()) undefined = missing;
-        if (alternatives.size() > 1)
-            check.report.Error(line, "the alternative %s never holds: %s", Quoted(alternative).c_str(),
-                               Letters(missing).c_str());
+        never.push_back("the alternative " + Quoted(alternative) + " never holds: " + Letters(missing));
     }
+    // Alternatives that never hold beside one that may; when none may, the
+    // condition as a whole is the finding.
+    if (canHold)
+        for (const std::string& text : never) check.report.Error(line, "%s", text.c_str());
     if (!canHold) {
         std::string why = undefined.empty() ? "it holds only flags (write them behind an empty alternative: '/,-')"
                                             : Letters(undefined) + " (a '/' meant as text is written '//')";

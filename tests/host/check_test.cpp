@@ -1,0 +1,182 @@
+// setupkit check: a script with one of every mistake gives exactly the
+// findings it should; tables over their capacity and the files of a media
+// directory are found; and the sample product and every example script of
+// the docs pass without an error.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "check_report.h"
+#include "host_support.h"
+#include "script_check.h"
+#include "szdd.h"
+
+namespace {
+
+using namespace host;
+
+const std::string kSource = SOURCE_DIR;
+const std::string kKit = SETUPKIT;
+
+// The findings for a script, as the command prints them (the file named
+// "script"), and the number of errors.
+std::string Findings(const std::string& script, const std::string& media = "", int* errors = nullptr) {
+    CheckReport report;
+    CheckScript(script, media, report);
+    char* text = nullptr;
+    size_t size = 0;
+    FILE* out = open_memstream(&text, &size);
+    report.Print(out, "script");
+    std::fclose(out);
+    std::string findings(text, size);
+    std::free(text);
+    if (errors) *errors = report.Errors();
+    return findings;
+}
+
+// The ```ini blocks of a markdown file.
+std::vector<std::string> IniBlocks(const std::string& markdown) {
+    std::vector<std::string> blocks;
+    for (size_t at = markdown.find("```ini\n"); at != std::string::npos; at = markdown.find("```ini\n", at)) {
+        at += 7;
+        size_t end = markdown.find("```\n", at);
+        blocks.push_back(markdown.substr(at, end - at));
+        at = end;
+    }
+    return blocks;
+}
+
+}  // namespace
+
+// The output for the sample of mistakes, whole: every finding at its line,
+// nothing else, and exit status 1.
+TEST(Check, FindsEveryMistakeOfTheSampleOfMistakes) {
+    Scratch dir;
+    const std::string fixture = kSource + "/tests/host/check/";
+    ASSERT_EQ(Shell("cd " + fixture + " && " + kKit + " check mistakes.inf > " + dir / "out"), 1);
+    EXPECT_EQ(ReadText(dir / "out"), ReadText(fixture + "mistakes.expected"));
+}
+
+// One past every table's capacity: the 17th option group and choice, codes
+// joined longer than 15 characters, the 33rd component, the 65th variable.
+TEST(Check, FindsTablesOverTheirCapacity) {
+    std::string script = "[options]\n";
+    int line = 1;
+    auto add = [&](const std::string& text) {
+        script += text + "\n";
+        return ++line;
+    };
+    std::vector<int> groups;
+    for (int g = 1; g <= 17; ++g) groups.push_back(add("Group " + std::to_string(g) + "=G" + std::to_string(g)));
+    int choice17 = 0;
+    for (int g = 1; g <= 17; ++g) {
+        add("[G" + std::to_string(g) + "]");
+        add("Choice=" + std::string(1, static_cast<char>('A' + g)));
+        for (int c = 2; g == 1 && c <= 17; ++c) choice17 = add("More " + std::to_string(c) + "=B");
+    }
+    int again = add("[G1]");  // a second header of the same name is never read
+    add("Never=Z");
+    add("[choise]");
+    int component33 = 0;
+    for (int c = 1; c <= 33; ++c) component33 = add("Part " + std::to_string(c) + "=Part" + std::to_string(c) + "|Part.");
+    add("[reg]");
+    int variable65 = 0;
+    for (int v = 1; v <= 65; ++v)
+        variable65 = add("Value" + std::to_string(v) + "=HKEY_CURRENT_USER\\Software\\Sample|V" + std::to_string(v));
+
+    int errors = 0;
+    std::string findings = Findings(script, "", &errors);
+    auto at = [](int n) { return "script:" + std::to_string(n) + ": error: "; };
+    EXPECT_NE(findings.find(at(groups[16]) + "option group 17: the installer shows at most 16"), std::string::npos);
+    EXPECT_NE(findings.find(at(groups[0]) + "the longest codes of all groups joined are 16 characters"),
+              std::string::npos);
+    EXPECT_NE(findings.find(at(choice17) + "choice 17 of the group: a group holds at most 16"), std::string::npos);
+    EXPECT_NE(findings.find(at(component33) + "component 33: the installer takes at most 32"), std::string::npos);
+    EXPECT_NE(findings.find(at(variable65) + "variable 65: [reg] and [path] hold at most 64"), std::string::npos);
+    EXPECT_NE(findings.find("warning: no variable RemoveInf (letter case counts): the removal log goes to a file named "
+                            "RemoveInf in the Windows directory"),
+              std::string::npos);
+    EXPECT_NE(findings.find(at(again) + "[G1] stands on line 19 already: the entries of this one are never read"),
+              std::string::npos);
+    EXPECT_EQ(errors, 6) << findings;
+}
+
+// A media directory: a file that is missing, one that two entries read as
+// different files, a compressed file with a damaged header, a second disk
+// in the sibling directory the installer switches to, and the licence.
+TEST(Check, FindsTheFilesOfAMediaDirectory) {
+    Scratch dir;
+    const std::string media = dir / "DISK1";
+    std::filesystem::create_directories(media);
+    std::filesystem::create_directories(dir / "DISK2");
+    WriteText(media + "/SETUP.INF",
+              "[SetUp]\r\nlicense=1\r\ndisks=2\r\n"
+              "[choise]\r\nMain=Main|Everything.\r\n"
+              "[path]\r\nAppDir=C:\\Program Files\\Media Test\r\nBackUpDir=%AppDir%\\Uninstall\r\n"
+              "RemoveInf=%BackUpDir%\\SETUP.INF\r\n"
+              "[disks]\r\n1=Disk one\r\n2=Disk two\r\n"
+              "[Main]\r\n"
+              "1:%AppDir%\\PRESENT.TXT=Present\r\n"                 // line 14
+              "1:%AppDir%\\MISSING.TXT=Missing\r\n"                 // 15
+              "1:%AppDir%\\HELP.TXT__=Help\r\n"                     // 16
+              "1:%AppDir%\\HELP.TX_=Help as stored\r\n"             // 17
+              "1:%AppDir%\\DAMAGED.BIN=Damaged\r\n"                 // 18
+              "2:%AppDir%\\SECOND.TXT=From the second disk\r\n"     // 19
+              "2:%AppDir%\\THIRD.TXT=Not on the second disk\r\n"    // 20
+              "[ini.Main]\r\n"
+              "BackUpDir\\SETUP.INF|SetUp|remove=1/,-\r\n"
+              "BackUpDir\\SETUP.INF|choise|Remove=step2|Deletes what was installed./,-\r\n");
+    for (const char* name : {"setup.exe", "STP.DLL", "present.txt"}) WriteText(media + "/" + name, "plain bytes");
+    Bytes packed;
+    const std::string help = "Help for the media test, long enough to be worth compressing.";
+    ASSERT_EQ(szdd::Compress(reinterpret_cast<const uint8_t*>(help.data()), help.size(), 'T', packed),
+              szdd::Status::Ok);
+    Write(media + "/HELP.TX_", packed);
+    packed[8] = 'B';  // a method the platform does not know
+    Write(media + "/DAMAGED.BIN", packed);
+    WriteText(dir / "DISK2/SECOND.TXT", "on disk two");
+
+    ASSERT_EQ(Shell(kKit + " check " + media + " > " + dir / "out"), 1);
+    const std::string script = media + "/SETUP.INF:";
+    EXPECT_EQ(ReadText(dir / "out"),
+              script + "2: error: license=1, but the media directory holds no LICENSE.TXT: the run ends\n" + script +
+                  "15: error: the media file 'MISSING.TXT' of disk '1' is missing (\"Cannot open specified file !\")\n" +
+                  script + "17: warning: reads the media file 'HELP.TX_', as line 16 does, which installs it as 'HELP.TXT'\n" +
+                  script +
+                  "18: error: the media file DAMAGED.BIN starts with the compressed-file signature but its header is "
+                  "damaged (\"Lempel-Ziv Encoding Error\", message 150)\n" +
+                  script + "20: error: the media file 'THIRD.TXT' of disk '2' is missing (\"Cannot open specified file !\")\n");
+}
+
+TEST(Check, TheSampleProductAndEveryExampleOfTheDocsPass) {
+    // The sample's script reads as meant, to the last warning.
+    EXPECT_EQ(Findings(ReadText(kSource + "/samples/demo/SETUP.INF")), "");
+    // Laid out as the demo lays it out, its media hold every file it copies.
+    Scratch dir;
+    for (const auto& file : std::filesystem::directory_iterator(kSource + "/samples/demo"))
+        std::filesystem::copy(file.path(), dir.dir);
+    for (const char* name : {"setup.exe", "STP.DLL", "NOTESANS.TTF"}) WriteText(dir / name, "stand-in");
+    EXPECT_EQ(Shell(kKit + " check " + dir.dir), 0);
+
+    int blocks = 0;
+    for (const char* doc : {"/docs/script-reference.md", "/docs/removal.md"}) {
+        for (const std::string& block : IniBlocks(ReadText(kSource + doc))) {
+            int errors = 0;
+            std::string findings = Findings(block, "", &errors);
+            EXPECT_EQ(errors, 0) << doc << ", the example\n" << block << "\nhas errors:\n" << findings;
+            ++blocks;
+        }
+    }
+    EXPECT_GE(blocks, 18);
+}
+
+TEST(Check, ExitStatus) {
+    Scratch dir;
+    WriteText(dir / "clean.inf", "[SetUp]\r\nname=Clean\r\n");
+    EXPECT_EQ(Shell(kKit + " check " + dir / "clean.inf"), 0);
+    EXPECT_EQ(Shell(kKit + " check " + dir / "missing.inf 2>/dev/null"), 1);
+    EXPECT_EQ(Shell(kKit + " check " + dir.dir + " 2>/dev/null"), 1);  // a directory without SETUP.INF
+    for (const char* args : {"check", "check a b"}) EXPECT_EQ(Shell(kKit + " " + args + " 2>/dev/null"), 2) << args;
+}
