@@ -53,9 +53,9 @@ int Visit(char** keyFields, int keyCount, char** valueFields, int valueCount, vo
 int Unreadable() {
     const ProfileKey* key = walking->listed[walking->next++];
     walking->check->report.Error(key->line,
-                                 "key or value longer than %zu characters, the most the profile functions carry: "
+                                 "key or value longer than %d characters, the most the profile functions carry: "
                                  "reported and passed over",
-                                 kProfileTextLimit);
+                                 static_cast<int>(kProfileTextLimit));
     return kSkipped;
 }
 

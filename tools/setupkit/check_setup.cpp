@@ -153,9 +153,9 @@ void ReadOptionGroups(ScriptCheck& check) {
     });
     if (joined > kCode)
         check.report.Error(optionsLine,
-                           "the longest codes of all groups joined are %zu characters, over the %zu the selection "
+                           "the longest codes of all groups joined are %d characters, over the %d the selection "
                            "holds: a code that does not fit is left out",
-                           joined, kCode);
+                           static_cast<int>(joined), static_cast<int>(kCode));
 }
 
 void ReadComponents(ScriptCheck& check) {
@@ -256,7 +256,7 @@ void ReadDisks(ScriptCheck& check) {
     if (count && count->hasValue && !check.disks.empty()) {
         long stated = std::strtol(ProfileFile::ValueOf(*count).c_str(), nullptr, 0);
         if (stated != static_cast<long>(check.disks.size()))
-            check.report.Warning(count->line, "disks=%ld, but [disks] lists %zu: the progress bar runs %s", stated,
-                                 check.disks.size(), stated < static_cast<long>(check.disks.size()) ? "past its end" : "short");
+            check.report.Warning(count->line, "disks=%ld, but [disks] lists %d: the progress bar runs %s", stated,
+                                 static_cast<int>(check.disks.size()), stated < static_cast<long>(check.disks.size()) ? "past its end" : "short");
     }
 }

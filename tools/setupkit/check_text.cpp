@@ -151,7 +151,7 @@ void CheckCondition(ScriptCheck& check, int line, const std::string& condition, 
 bool CheckWidth(ScriptCheck& check, int line, const std::string& text, size_t limit, const char* what,
                 const char* beyond) {
     if (text.size() <= limit) return true;
-    check.report.Error(line, "%s %s is %zu characters, over the %zu it may hold: %s", what, Quoted(text).c_str(),
-                       text.size(), limit, beyond);
+    check.report.Error(line, "%s %s is %d characters, over the %d it may hold: %s", what, Quoted(text).c_str(),
+                       static_cast<int>(text.size()), static_cast<int>(limit), beyond);
     return false;
 }
