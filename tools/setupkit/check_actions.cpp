@@ -46,7 +46,7 @@ void CheckKeyEquals(ScriptCheck& check, const ScriptEntry& entry, char keySepara
     if (equals != std::string::npos && entry.valueText.substr(0, equals).find(keySeparator) != std::string::npos)
         check.report.Error(entry.line,
                            "a key ends at its first '=', so it cannot hold one: %s goes into the value, with the "
-                           "'%c' fields after it",
+                           "'%c' after it",
                            Quoted(entry.keyText + "=" + entry.valueText.substr(0, equals)).c_str(), keySeparator);
 }
 
@@ -81,6 +81,7 @@ private:
 
 void ActionCheck::Copy(const ScriptEntry& entry) {
     if (Has(entry, 1)) CheckCondition(check_, entry.line, entry.Value(1), ConditionUse::Copy);
+    CheckKeyEquals(check_, entry, '\\');
     if (entry.key.size() < 2) {
         check_.report.Error(entry.line, "no ':' between disk and target: the entry is never carried out");
         return;
@@ -316,6 +317,7 @@ void ActionCheck::Group(const ScriptEntry& entry) {
 
 void ActionCheck::Deletion(const ScriptEntry& entry) {
     if (Has(entry, 1)) CheckCondition(check_, entry.line, entry.Value(1), ConditionUse::Deletion);
+    CheckKeyEquals(check_, entry, '\\');
     std::vector<std::string> parts = Pieces(entry.keyText, '\\', 4);
     std::string path = parts.size() == 1 ? WithBackslash(Expanded("WinDir", false)) : "";
     for (size_t i = 0; i < parts.size(); ++i) {

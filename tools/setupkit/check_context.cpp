@@ -22,6 +22,7 @@ WalkState* walking = nullptr;
 
 int Visit(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context) {
     WalkState& walk = *static_cast<WalkState*>(context);
+    if (walk.next >= walk.listed.size()) return kGoOn;  // the reader lists what the walk visits: never
     const ProfileKey* key = walk.listed[walk.next++];
     ScriptEntry entry;
     entry.line = key->line;
@@ -51,6 +52,7 @@ int Visit(char** keyFields, int keyCount, char** valueFields, int valueCount, vo
 }
 
 int Unreadable() {
+    if (walking->next >= walking->listed.size()) return kSkipped;
     const ProfileKey* key = walking->listed[walking->next++];
     walking->check->report.Error(key->line,
                                  "key or value longer than %d characters, the most the profile functions carry: "
