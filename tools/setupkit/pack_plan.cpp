@@ -214,8 +214,10 @@ bool AssignDisks(Plan* plan, uint64_t diskSize, std::string* error) {
     for (const File& f : plan->files)
         if (f.engine) used += f.mediaSize;
     if (diskSize && used > diskSize) {
-        *error = "the installer, its resource library, the script and the licence take " + std::to_string(used) +
-                 " bytes, more than a disk holds";
+        std::string names;
+        for (const File& f : plan->files)
+            if (f.engine) names += (names.empty() ? "" : ", ") + f.name;
+        *error = "disk 1: " + names + " take " + std::to_string(used) + " bytes, more than a disk holds";
         return false;
     }
     for (File& f : plan->files) {
