@@ -250,7 +250,8 @@ int PackCommand(char** args) {
     std::printf("%d files, %llu bytes before, %llu after (%d compressed); ", productFiles,
                 static_cast<unsigned long long>(before), static_cast<unsigned long long>(after), compressedFiles);
     if (o.diskSize)
-        std::printf("%d disks of %llu bytes\n", plan.diskCount, static_cast<unsigned long long>(o.diskSize));
+        std::printf("%d disk%s of %llu bytes\n", plan.diskCount, plan.diskCount == 1 ? "" : "s",
+                    static_cast<unsigned long long>(o.diskSize));
     else
         std::printf("one media directory\n");
     output.Done();
