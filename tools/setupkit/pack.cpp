@@ -84,177 +84,243 @@ int Fail(const std::string& message) {
 
 std::string Join(const std::string& dir, const std::string& name) { return (fs::path(dir) / name).string(); }
 
-// Where a file of the plan comes from: engine, product folder, or the staged
-// compressed copy; the script is written from memory.
-struct Source {
-    std::string path;
-    bool staged = false;
-    bool script = false;
+std::string FileName(const std::string& path) { return fs::path(path).filename().string(); }
+
+// What one run works on.
+struct Run {
+    Options o;
+    Folder product;
+    std::string scriptPath;
+    script::Text text;
+    Plan plan;
+    size_t scriptFile = 0;             // in plan.files
+    std::vector<std::string> sources;  // for each file of the plan, the file it is made from
+    std::vector<std::string> used;     // the product folder's files that reach the media
+    std::string staging;               // compressed files wait here until names and disks are settled
+    std::string rewritten;             // the script for the media
+    std::vector<std::string> diskDirs;
+    Output output;
 };
 
-}  // namespace
-
-int PackCommand(char** args) {
-    Options o;
-    if (!ParseOptions(args, &o)) {
-        std::fputs(kUsage, stderr);
-        return kBadUsage;
+bool AddEngine(Run& r, const std::string& path, const std::string& name, std::string* error) {
+    unsigned long long size = r.text.bytes.size();
+    if (path != r.scriptPath && !FileSize(path, &size)) {
+        *error = path + ": cannot read";
+        return false;
     }
-    Folder product;
-    if (!product.Read(o.product)) return Fail(std::string(o.product) + ": cannot list the product folder");
-    const std::string scriptPath = product.Find("SETUP.INF");
-    if (scriptPath.empty()) return Fail(Join(o.product, "SETUP.INF") + ": no script in the product folder");
+    AddEngineFile(&r.plan, name, size);
+    r.sources.push_back(path);
+    return true;
+}
+
+// The script, the engine's files and the copy entries.
+bool ReadProduct(Run& r, std::string* error) {
+    if (!r.product.Read(r.o.product)) {
+        *error = std::string(r.o.product) + ": cannot list the product folder";
+        return false;
+    }
+    r.scriptPath = r.product.Find("SETUP.INF");
     std::vector<uint8_t> raw;
-    if (szdd::ReadWholeFile(scriptPath.c_str(), UINT32_MAX, raw) != szdd::Status::Ok)
-        return Fail(scriptPath + ": cannot read");
-    script::Text text;
-    if (!script::Parse(std::string(raw.begin(), raw.end()), &text))
-        return Fail(scriptPath + ": a script in UTF-16 cannot be packed");
-
-    std::string setupExe, library, error;
-    if (!FindEngine(o.engine, &setupExe, &library, &error)) return Fail(error);
-    // A product may bring a resource library of its own.
-    const std::string ownLibrary = product.Find("STP.DLL");
-    if (!ownLibrary.empty()) library = ownLibrary;
-    const std::string licence = product.Find("LICENSE.TXT");
-
-    Plan plan;
-    std::vector<Source> sources;
-    std::vector<std::string> used = {scriptPath, licence, ownLibrary};  // of the product folder
-    auto addEngine = [&](const std::string& path, const std::string& name, bool isScript) {
-        unsigned long long size = 0;
-        if (!isScript && !FileSize(path, &size)) return false;
-        AddEngineFile(&plan, name, isScript ? text.bytes.size() : size);
-        sources.push_back({path, false, isScript});
-        return true;
-    };
-    if (!addEngine(setupExe, "setup.exe", false)) return Fail(setupExe + ": cannot read");
-    if (!addEngine(library, "STP.DLL", false)) return Fail(library + ": cannot read");
-    addEngine(scriptPath, fs::path(scriptPath).filename().string(), true);
-    const size_t scriptFile = plan.files.size() - 1;
-    if (!licence.empty() && !addEngine(licence, fs::path(licence).filename().string(), false))
-        return Fail(licence + ": cannot read");
-    if (!ReadCopyEntries(text, &plan, &error)) return Fail(scriptPath + ":" + error);
-
-    // The media directory: new, or empty, so that nothing else ends up on the media.
-    Output output;
-    std::error_code ec;
-    if (fs::exists(o.media, ec)) {
-        if (!fs::is_directory(o.media, ec) || !fs::is_empty(o.media, ec))
-            return Fail(std::string(o.media) + ": not an empty directory");
-    } else if (!fs::create_directory(o.media, ec)) {
-        return Fail(std::string(o.media) + ": cannot make the directory");
-    } else {
-        output.Made(o.media);
+    if (r.scriptPath.empty() || szdd::ReadWholeFile(r.scriptPath.c_str(), UINT32_MAX, raw) != szdd::Status::Ok) {
+        *error = Join(r.o.product, "SETUP.INF") + ": no script to read in the product folder";
+        return false;
     }
+    if (!script::Parse(std::string(raw.begin(), raw.end()), &r.text)) {
+        *error = r.scriptPath + ": a script in UTF-16 cannot be packed";
+        return false;
+    }
+    std::string setupExe, library;
+    if (!FindEngine(r.o.engine, &setupExe, &library, error)) return false;
+    // A product may bring a resource library of its own.
+    const std::string ownLibrary = r.product.Find("STP.DLL");
+    const std::string licence = r.product.Find("LICENSE.TXT");
+    r.used = {r.scriptPath, ownLibrary, licence};
+    r.scriptFile = 2;  // after setup.exe and STP.DLL
+    if (!AddEngine(r, setupExe, "setup.exe", error) ||
+        !AddEngine(r, ownLibrary.empty() ? library : ownLibrary, "STP.DLL", error) ||
+        !AddEngine(r, r.scriptPath, FileName(r.scriptPath), error) ||
+        (!licence.empty() && !AddEngine(r, licence, FileName(licence), error)))
+        return false;
+    if (!ReadCopyEntries(r.text, &r.plan, error)) {
+        *error = r.scriptPath + ":" + *error;
+        return false;
+    }
+    return true;
+}
 
-    for (size_t i = sources.size(); i < plan.files.size(); ++i) {
-        File& f = plan.files[i];
+// A new or empty media directory, so that nothing else ends up on the media.
+bool MakeMediaDirectory(Run& r, std::string* error) {
+    std::error_code ec;
+    if (fs::exists(r.o.media, ec)) {
+        if (!fs::is_directory(r.o.media, ec) || !fs::is_empty(r.o.media, ec)) {
+            *error = std::string(r.o.media) + ": not an empty directory";
+            return false;
+        }
+    } else if (fs::create_directory(r.o.media, ec)) {
+        r.output.Made(r.o.media);
+    } else {
+        *error = std::string(r.o.media) + ": cannot make the directory";
+        return false;
+    }
+    r.staging = Join(r.o.media, ".pack");
+    if (!fs::create_directory(r.staging, ec)) {
+        *error = r.staging + ": cannot make the directory";
+        return false;
+    }
+    r.output.Made(r.staging);
+    return true;
+}
+
+std::string Staged(const Run& r, size_t file) { return Join(r.staging, std::to_string(file)); }
+
+// Finds each product file and compresses it; the compressed form is kept
+// when it is smaller. One file in memory at a time.
+bool CompressFiles(Run& r, std::string* error) {
+    for (size_t i = r.sources.size(); i < r.plan.files.size(); ++i) {
+        File& f = r.plan.files[i];
         bool ambiguous = false;
-        const std::string path = product.Find(f.name, &ambiguous);
+        const std::string path = r.product.Find(f.name, &ambiguous);
         if (path.empty()) {
             size_t line = 0;
-            for (size_t e = 0; e < plan.entries.size() && !line; ++e)
-                if (plan.entries[e].file == i) line = plan.entries[e].line + 1;
-            return Fail(Join(o.product, f.name) +
-                        (ambiguous ? ": several files of this name in other letter case"
-                                   : ": missing, though the script copies it") +
-                        " (" + fs::path(scriptPath).filename().string() + " line " + std::to_string(line) + ")");
+            for (size_t e = 0; e < r.plan.entries.size() && !line; ++e)
+                if (r.plan.entries[e].file == i) line = r.plan.entries[e].line + 1;
+            *error = Join(r.o.product, f.name) +
+                     (ambiguous ? ": several files of this name in other letter case"
+                                : ": missing, though the script copies it") +
+                     " (" + FileName(r.scriptPath) + " line " + std::to_string(line) + ")";
+            return false;
         }
-        sources.push_back({path});
-        used.push_back(path);
-        std::vector<uint8_t> data, packed;
+        r.sources.push_back(path);
+        r.used.push_back(path);
+        unsigned long long size = 0;
         if (f.fixed) {
-            unsigned long long size = 0;
-            if (!FileSize(path, &size)) return Fail(path + ": cannot read");
+            if (!FileSize(path, &size)) {
+                *error = path + ": cannot read";
+                return false;
+            }
             f.plainSize = f.mediaSize = size;
             continue;
         }
+        std::vector<uint8_t> data, packed;
         szdd::Status status = szdd::ReadWholeFile(path.c_str(), szdd::kMaxLength, data);
         if (status == szdd::Status::Ok)
             status = szdd::Compress(data.data(), data.size(), uint8_t(f.name.back()), packed);
-        if (status != szdd::Status::Ok) return Fail(path + ": " + szdd::Describe(status));
+        if (status != szdd::Status::Ok) {
+            *error = path + ": " + szdd::Describe(status);
+            return false;
+        }
         f.plainSize = f.mediaSize = data.size();
         if (packed.size() >= data.size()) continue;
-        // Kept aside until the names and disks are settled: one file in memory at a time.
-        const std::string staged = Join(o.media, ".pack-" + std::to_string(i));
-        if (szdd::WriteWholeFile(staged.c_str(), packed) != szdd::Status::Ok) return Fail(staged + ": cannot write");
-        output.Made(staged);
-        sources.back() = {staged, true};
+        if (szdd::WriteWholeFile(Staged(r, i).c_str(), packed) != szdd::Status::Ok) {
+            *error = Staged(r, i) + ": cannot write";
+            return false;
+        }
+        r.output.Made(Staged(r, i));
         f.compressed = true;
         f.mediaSize = packed.size();
     }
-    ChooseMediaNames(plan.files);
+    return true;
+}
 
-    // The script's size counts on the first disk, and the disks it names
-    // change its size: settle both together.
-    std::string rewritten;
-    for (int round = 0;; ++round) {
-        if (!AssignDisks(&plan, o.diskSize, &error)) return Fail(error);
-        if (!Rewrite(text, plan, &rewritten, &error)) return Fail(scriptPath + ":" + error);
-        if (rewritten.size() <= plan.files[scriptFile].mediaSize) break;
-        if (round == 8) return Fail(scriptPath + ": the disks do not settle");
-        plan.files[scriptFile].mediaSize = rewritten.size();
+// The script's size counts on the first disk, and the disks it names change
+// its size: both are settled together.
+bool SettleDisks(Run& r, std::string* error) {
+    for (int round = 0; round < 8; ++round) {
+        if (!AssignDisks(&r.plan, r.o.diskSize, error)) return false;
+        if (!Rewrite(r.text, r.plan, &r.rewritten, error)) {
+            *error = r.scriptPath + ":" + *error;
+            return false;
+        }
+        File& script = r.plan.files[r.scriptFile];
+        const bool settled = r.rewritten.size() <= script.mediaSize;
+        script.plainSize = script.mediaSize = r.rewritten.size();
+        if (settled) return true;
     }
-    plan.files[scriptFile].mediaSize = rewritten.size();
+    *error = r.scriptPath + ": the disks do not settle";
+    return false;
+}
 
-    std::vector<std::string> diskDirs;
-    for (int n = 1; n <= plan.diskCount; ++n) {
-        if (!o.diskSize) {
-            diskDirs.push_back(o.media);
+bool WriteMedia(Run& r, std::string* error) {
+    std::error_code ec;
+    for (int n = 1; n <= r.plan.diskCount; ++n) {
+        if (!r.o.diskSize) {
+            r.diskDirs.push_back(r.o.media);
             break;
         }
-        diskDirs.push_back(Join(o.media, "DISK" + std::to_string(n)));
-        if (!fs::create_directory(diskDirs.back(), ec)) return Fail(diskDirs.back() + ": cannot make the directory");
-        output.Made(diskDirs.back());
+        r.diskDirs.push_back(Join(r.o.media, "DISK" + std::to_string(n)));
+        if (!fs::create_directory(r.diskDirs.back(), ec)) {
+            *error = r.diskDirs.back() + ": cannot make the directory";
+            return false;
+        }
+        r.output.Made(r.diskDirs.back());
     }
-    uint64_t before = 0, after = 0;
-    int productFiles = 0, compressedFiles = 0;
-    for (size_t i = 0; i < plan.files.size(); ++i) {
-        const File& f = plan.files[i];
-        const Source& s = sources[i];
-        const std::string target = Join(diskDirs[f.disk - 1], f.mediaName);
+    for (size_t i = 0; i < r.plan.files.size(); ++i) {
+        const File& f = r.plan.files[i];
+        const std::string target = Join(r.diskDirs[f.disk - 1], f.mediaName);
         bool ok;
-        if (s.script) {
-            ok = szdd::WriteWholeFile(target.c_str(), std::vector<uint8_t>(rewritten.begin(), rewritten.end())) ==
-                 szdd::Status::Ok;
-        } else if (s.staged && f.compressed) {
-            fs::rename(s.path, target, ec);
+        if (i == r.scriptFile) {
+            const std::vector<uint8_t> bytes(r.rewritten.begin(), r.rewritten.end());
+            ok = szdd::WriteWholeFile(target.c_str(), bytes) == szdd::Status::Ok;
+        } else if (f.compressed) {
+            fs::rename(Staged(r, i), target, ec);
             ok = !ec;
         } else {
-            ok = fs::copy_file(s.path, target, ec) && !ec;
+            ok = fs::copy_file(r.sources[i], target, ec) && !ec;
         }
-        if (!ok) return Fail(target + ": cannot write");
-        output.Made(target);
-        if (s.staged && !f.compressed) fs::remove(s.path, ec);
-        if (!f.engine) {
-            ++productFiles;
-            compressedFiles += f.compressed;
-            before += f.plainSize;
-            after += f.mediaSize;
+        if (!ok) {
+            *error = target + ": cannot write";
+            return false;
         }
-        std::string shown = o.diskSize ? "DISK" + std::to_string(f.disk) + "/" + f.mediaName : f.mediaName;
+        r.output.Made(target);
+    }
+    // What is left there was compressed, but had to stay plain for its name.
+    fs::remove_all(r.staging, ec);
+    return true;
+}
+
+void PrintSummary(const Run& r) {
+    uint64_t before = 0, after = 0;
+    int files = 0, compressed = 0;
+    for (const File& f : r.plan.files) {
+        std::string shown = r.o.diskSize ? "DISK" + std::to_string(f.disk) + "/" + f.mediaName : f.mediaName;
         std::printf("%-24s %12llu", shown.c_str(), static_cast<unsigned long long>(f.mediaSize));
         if (f.compressed)
             std::printf("  %s, %llu compressed", f.name.c_str(), static_cast<unsigned long long>(f.plainSize));
         std::printf("\n");
+        if (f.engine) continue;
+        ++files;
+        compressed += f.compressed;
+        before += f.plainSize;
+        after += f.mediaSize;
     }
-    std::vector<std::string> leftOut;
-    for (const std::string& name : product.Names())
-        if (std::find(used.begin(), used.end(), Join(o.product, name)) == used.end()) leftOut.push_back(name);
-    if (!leftOut.empty()) {
-        std::string list;
-        for (const std::string& name : leftOut) list += (list.empty() ? "" : ", ") + name;
-        std::printf("left out, as no copy entry names them: %s\n", list.c_str());
-    }
-    std::printf("%d files, %llu bytes before, %llu after (%d compressed); ", productFiles,
-                static_cast<unsigned long long>(before), static_cast<unsigned long long>(after), compressedFiles);
-    if (o.diskSize)
-        std::printf("%d disk%s of %llu bytes\n", plan.diskCount, plan.diskCount == 1 ? "" : "s",
-                    static_cast<unsigned long long>(o.diskSize));
+    std::string leftOut;
+    for (const std::string& name : r.product.Names())
+        if (std::find(r.used.begin(), r.used.end(), Join(r.o.product, name)) == r.used.end())
+            leftOut += (leftOut.empty() ? "" : ", ") + name;
+    if (!leftOut.empty()) std::printf("left out, as no copy entry names them: %s\n", leftOut.c_str());
+    std::printf("%d files, %llu bytes before, %llu after (%d compressed); ", files,
+                static_cast<unsigned long long>(before), static_cast<unsigned long long>(after), compressed);
+    if (r.o.diskSize)
+        std::printf("%d disk%s of %llu bytes\n", r.plan.diskCount, r.plan.diskCount == 1 ? "" : "s",
+                    static_cast<unsigned long long>(r.o.diskSize));
     else
         std::printf("one media directory\n");
-    output.Done();
+}
+
+}  // namespace
+
+int PackCommand(char** args) {
+    Run r;
+    if (!ParseOptions(args, &r.o)) {
+        std::fputs(kUsage, stderr);
+        return kBadUsage;
+    }
+    std::string error;
+    if (!ReadProduct(r, &error) || !MakeMediaDirectory(r, &error) || !CompressFiles(r, &error)) return Fail(error);
+    ChooseMediaNames(r.plan.files);
+    if (!SettleDisks(r, &error) || !WriteMedia(r, &error)) return Fail(error);
+    PrintSummary(r);
+    r.output.Done();
     return kOk;
 }
 
