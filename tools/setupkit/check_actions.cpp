@@ -3,6 +3,7 @@
 #include <map>
 
 #include "actions/registry_data.h"
+#include "base/media_name.h"
 #include "base/profile_text.h"
 #include "check_media.h"
 #include "check_setup.h"
@@ -111,8 +112,9 @@ void ActionCheck::Copy(const ScriptEntry& entry) {
                             Quoted(fileName).c_str());
         return;
     }
-    std::string installed = fileName, mediaName = fileName;
-    SplitCompressedName(fileName, &installed, &mediaName);
+    std::vector<char> installedName(fileName.size() + 1), mediaFileName(fileName.size() + 1);
+    SplitMediaName(fileName.c_str(), installedName.data(), mediaFileName.data(), installedName.size());
+    std::string installed = installedName.data(), mediaName = mediaFileName.data();
     std::string target;
     if (parts.size() == 1) target = WithBackslash(Expanded("WinDir", false));
     for (size_t i = 0; i + 1 < parts.size(); ++i) target += WithBackslash(Expanded(parts[i], true));

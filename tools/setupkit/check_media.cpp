@@ -18,15 +18,6 @@ std::string Lowered(std::string text) {
 
 }  // namespace
 
-bool SplitCompressedName(const std::string& fileName, std::string* installed, std::string* media) {
-    size_t n = fileName.size();
-    if (n < 3 || fileName[n - 2] != '_') return false;
-    *installed = fileName.substr(0, n - 2);
-    *media = *installed;
-    (*media)[n - 3] = fileName[n - 1];
-    return true;
-}
-
 std::string MediaFiles::DirectoryOf(const std::string& disk) {
     std::string first = check_.disks.empty() ? disk : check_.disks[0].key;
     fs::path media(check_.media);

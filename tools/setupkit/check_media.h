@@ -1,18 +1,10 @@
-// The media side of the checker: the name a copy entry reads from the media,
-// and the files of a media directory (disk by disk), found as the platform
-// finds them, without regard to letter case.
+// The media side of the checker: the files of a media directory (disk by
+// disk), found as the platform finds them, without regard to letter case.
 #pragma once
 #include <map>
 #include <string>
 
 #include "check_context.h"
-
-// The compressed-name rule of copy entries: a file name of three or more
-// characters ending in '_' and one more character c is installed without
-// those two characters and read from the media under that name with its
-// last character replaced by c. The same rule as SplitMediaName of the
-// installer (src/actions/copy_entry.cpp). False when it does not apply.
-bool SplitCompressedName(const std::string& fileName, std::string* installed, std::string* media);
 
 class MediaFiles {
 public:
