@@ -1,7 +1,7 @@
 // setupkit check: a script with one of every mistake gives exactly the
 // findings it should; tables over their capacity and the files of a media
-// directory are found; and the sample product and every example script of
-// the docs pass without an error.
+// directory are found; and the sample product (also as setupkit pack lays it
+// out over disks) and every example script of the docs pass without an error.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -153,15 +153,26 @@ TEST(Check, FindsTheFilesOfAMediaDirectory) {
 TEST(Check, TheSampleProductAndEveryExampleOfTheDocsPass) {
     // The sample's script reads as meant, to the last warning.
     EXPECT_EQ(Findings(ReadText(kSource + "/samples/demo/SETUP.INF")), "");
-    // Laid out as the demo lays it out, its media hold every file it copies.
+    // Packed over two disks, its media hold every file it copies, where the
+    // installer looks for it.
     Scratch dir;
+    std::filesystem::create_directories(dir / "product");
+    std::filesystem::create_directories(dir / "engine");
     for (const auto& file : std::filesystem::directory_iterator(kSource + "/samples/demo"))
-        std::filesystem::copy(file.path(), dir.dir);
-    for (const char* name : {"setup.exe", "STP.DLL", "NOTESANS.TTF"}) WriteText(dir / name, "stand-in");
-    EXPECT_EQ(Shell(kKit + " check " + dir.dir), 0);
+        if (file.path().extension() != ".plan") std::filesystem::copy(file.path(), dir / "product");
+    std::string font;
+    for (int i = 0; i < 2000; ++i) font += "glyph " + std::to_string(i) + " outline\n";
+    WriteText(dir / "product/NOTESANS.TTF", font);
+    for (const char* name : {"setup.exe", "STP.DLL"}) WriteText(dir / "engine" / name, std::string(3000, 'x'));
+    ASSERT_EQ(Shell(kKit + " pack " + dir / "product " + dir / "media --disk-size 12000 --engine " + dir / "engine" +
+                    " >/dev/null"),
+              0);
+    ASSERT_TRUE(std::filesystem::exists(dir / "media/DISK2"));
+    EXPECT_EQ(Shell(kKit + " check " + dir / "media/DISK1 > " + dir / "out"), 0);
+    EXPECT_EQ(ReadText(dir / "out"), "");
 
     int blocks = 0;
-    for (const char* doc : {"/docs/script-reference.md", "/docs/removal.md"}) {
+    for (const char* doc : {"/docs/script-reference.md", "/docs/removal.md", "/docs/publishing.md"}) {
         for (const std::string& block : IniBlocks(ReadText(kSource + doc))) {
             int errors = 0;
             std::string findings = Findings(block, "", &errors);
@@ -169,7 +180,7 @@ TEST(Check, TheSampleProductAndEveryExampleOfTheDocsPass) {
             ++blocks;
         }
     }
-    EXPECT_GE(blocks, 18);
+    EXPECT_GE(blocks, 20);
 }
 
 TEST(Check, ExitStatus) {
