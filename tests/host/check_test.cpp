@@ -163,7 +163,8 @@ TEST(Check, TheSampleProductAndEveryExampleOfTheDocsPass) {
     std::string font;
     for (int i = 0; i < 2000; ++i) font += "glyph " + std::to_string(i) + " outline\n";
     WriteText(dir / "product/NOTESANS.TTF", font);
-    for (const char* name : {"setup.exe", "STP.DLL"}) WriteText(dir / (std::string("engine/") + name), std::string(3000, 'x'));
+    for (const char* name : {"setup.exe", "STP.DLL"})
+        WriteText(dir / (std::string("engine/") + name), std::string(3000, 'x'));
     ASSERT_EQ(Shell(kKit + " pack " + dir / "product " + dir / "media --disk-size 12000 --engine " + dir / "engine" +
                     " >/dev/null"),
               0);
