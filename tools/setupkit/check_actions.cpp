@@ -13,6 +13,9 @@
 
 namespace {
 
+// The widths of the actions' own buffers, terminators aside: names, sections
+// and keys of 64 characters, paths of kPathSize, registry key paths and
+// program item arguments of 256.
 constexpr size_t kName = 63;
 constexpr size_t kPath = kPathSize - 1;
 constexpr size_t kKeyPath = 255;

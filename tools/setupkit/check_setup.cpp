@@ -10,10 +10,20 @@
 
 namespace {
 
-constexpr size_t kName = 63;         // names, labels, titles, keys
-constexpr size_t kCode = 15;         // a choice's code, and all chosen codes joined
-constexpr size_t kDescription = 127;
-constexpr size_t kPath = kPathSize - 1;
+// The widths of the installer's own tables, terminators aside.
+template <size_t N> constexpr size_t Width(const char (&)[N]) { return N - 1; }
+constexpr size_t kTitle = Width(OptionGroup{}.title);
+constexpr size_t kLabel = Width(OptionGroup{}.labels[0]);
+constexpr size_t kCode = Width(OptionGroup{}.codes[0]);
+constexpr size_t kJoinedCodes = Width(ScriptTables{}.optionCodes);
+constexpr size_t kComponentLabel = Width(ComponentEntry{}.label);
+constexpr size_t kSection = Width(ComponentEntry{}.section);
+constexpr size_t kDescription = Width(ComponentEntry{}.description);
+constexpr size_t kVariableName = Width(ScriptVariable{}.name);
+constexpr size_t kPath = Width(ScriptVariable{}.value);
+// Texts the installer keeps in buffers of its own, of 64 characters: the
+// [SetUp] name, the path dialog's prompt, the disks' keys and labels.
+constexpr size_t kName = 63;
 
 const char* const kRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS",
                               "HKEY_CURRENT_CONFIG"};
@@ -117,7 +127,7 @@ void ReadOptionGroups(ScriptCheck& check) {
                                groups, kMaxOptionGroups);
             return;
         }
-        CheckWidth(check, entry.line, entry.keyText, kName, "the group title", "it is cut");
+        CheckWidth(check, entry.line, entry.keyText, kTitle, "the group title", "it is cut");
         const std::string& name = entry.valueText;
         const ProfileSection* section = check.file.ListedSection(name.c_str());
         if (name.empty() || !section || check.file.ListedKeys(*section).empty()) {
@@ -140,7 +150,7 @@ void ReadOptionGroups(ScriptCheck& check) {
                                    choices, kMaxChoices);
                 return;
             }
-            CheckWidth(check, choice.line, label, kName, "the choice label", "it is cut");
+            CheckWidth(check, choice.line, label, kLabel, "the choice label", "it is cut");
             CheckWidth(check, choice.line, code, kCode, "the code", "it is cut");
             std::string kept = code.substr(0, kCode);
             if (kept.find_first_of("nr+-?!,") != std::string::npos)
@@ -151,11 +161,11 @@ void ReadOptionGroups(ScriptCheck& check) {
         });
         joined += longest;
     });
-    if (joined > kCode)
+    if (joined > kJoinedCodes)
         check.report.Error(optionsLine,
                            "the longest codes of all groups joined are %d characters, over the %d the selection "
                            "holds: a code that does not fit is left out",
-                           static_cast<int>(joined), static_cast<int>(kCode));
+                           static_cast<int>(joined), static_cast<int>(kJoinedCodes));
 }
 
 void ReadComponents(ScriptCheck& check) {
@@ -171,10 +181,11 @@ void ReadComponents(ScriptCheck& check) {
                                kMaxComponents);
             return;
         }
-        CheckWidth(check, entry.line, entry.Key(0), kName, "the component label", "it is cut");
-        CheckWidth(check, entry.line, entry.Value(0), kName, "the section name", "it is cut");
-        if (entry.value.size() >= 2) CheckWidth(check, entry.line, entry.Value(1), kDescription, "the description", "it is cut");
-        std::string section = entry.Value(0).substr(0, kName);
+        CheckWidth(check, entry.line, entry.Key(0), kComponentLabel, "the component label", "it is cut");
+        CheckWidth(check, entry.line, entry.Value(0), kSection, "the section name", "it is cut");
+        if (entry.value.size() >= 2)
+            CheckWidth(check, entry.line, entry.Value(1), kDescription, "the description", "it is cut");
+        std::string section = entry.Value(0).substr(0, kSection);
         size_t start = 0, end = section.size();
         while (start < end && (section[start] == ' ' || section[start] == '\t')) ++start;
         while (end > start && (section[end - 1] == ' ' || section[end - 1] == '\t')) --end;
@@ -189,7 +200,7 @@ void ReadVariables(ScriptCheck& check) {
     check.Walk("reg", '/', '|', [&](const ScriptEntry& entry) {
         if (entry.key.size() >= 2) CheckCondition(check, entry.line, entry.Key(1), ConditionUse::Selection);
         const std::string& name = entry.Key(0);
-        if (name.empty() || name.size() > kName) {
+        if (name.empty() || name.size() > kVariableName) {
             check.report.Error(entry.line, "the variable name %s is %s: the entry is ignored", Quoted(name).c_str(),
                                name.empty() ? "empty" : "over 63 characters");
             return;
@@ -208,7 +219,7 @@ void ReadVariables(ScriptCheck& check) {
     check.Walk("path", '/', ';', [&](const ScriptEntry& entry) {
         if (entry.key.size() >= 2) CheckCondition(check, entry.line, entry.Key(1), ConditionUse::Selection);
         const std::string& name = entry.Key(0);
-        if (name.empty() || name.size() > kName) {
+        if (name.empty() || name.size() > kVariableName) {
             check.report.Error(entry.line, "the variable name %s is %s: the entry is ignored", Quoted(name).c_str(),
                                name.empty() ? "empty" : "over 63 characters");
             return;
