@@ -10,6 +10,7 @@
 #include "base/text.h"
 #include "run/command_switches.h"
 #include "run/install_step.h"
+#include "run/removal_cleanup.h"
 #include "run/run_directory.h"
 #include "run/run_lock.h"
 #include "script/reg_variables.h"
@@ -99,53 +100,61 @@ bool OpenRunLog(RunLogFile& log) {
     return true;
 }
 
-// How a run ended: its exit code, and whether Windows is to restart now.
+// How a run ended: its exit code, whether Windows is to restart now, and
+// what a completed removal leaves to clean up.
 struct RunEnd {
     int exitCode;
     bool restart;
+    CleanupPlan cleanup;
 };
+
+// A run that ends without a restart and leaves nothing to clean up.
+RunEnd Ended(int exitCode) { return {exitCode, false, {}}; }
 
 // The opening: the temporary copies, the background, welcome and licence.
 // kGoOn when the run goes on, otherwise its exit code.
 int OpenRun(RunResources& made, const char* scriptName);
 
 // Steps after the opening dialogs.
-RunEnd RunScript(HWND background);
+RunEnd RunScript(HWND background, const char* scriptName);
 
 RunEnd Run(const char* scriptText) {
     if (!CreateSetupState()) {
         ReportMessage(nullptr, kMsgNoMemory, kStyleStop);
-        return {kExitFailed, false};
+        return Ended(kExitFailed);
     }
     char scriptName[MAX_PATH] = "SETUP.INF";
     if (scriptText && *scriptText && !CopyText(scriptName, scriptText)) {
         // A name that long cannot be a file the platform opens: refuse it whole.
         ReportMessage(nullptr, kMsgCannotOpen, kStyleStop, scriptName);
         ReleaseSetupState();
-        return {kExitFailed, false};
+        return Ended(kExitFailed);
     }
     LogLine("Script: %s", {TextArgument(scriptName)});
 
     RunLock lock;
     if (!lock.Take()) {
         ReleaseSetupState();
-        return {IncompleteExitCode(EndReason::Cancelled), false};
+        return Ended(IncompleteExitCode(EndReason::Cancelled));
     }
     RunResources made;
     int opened = OpenRun(made, scriptName);
-    if (opened != kGoOn) return {opened, false};
-    return RunScript(made.background);
+    if (opened != kGoOn) return Ended(opened);
+    return RunScript(made.background, scriptName);
 }
 
 }  // namespace
 
 int RunSetup(HINSTANCE ownModule, const char* commandText) {
     gProcess.ownModule = ownModule;
+    int helper = RunCleanupHelper(commandText);
+    if (helper != kNoHelper) return helper;
     const char* scriptText = ReadSwitches(commandText, &gSwitches);
     RunLogFile log;
     if (!OpenRunLog(log)) return kExitFailed;
     LogLine("SetUp started: %s", {TextArgument(GetCommandLineA())});
     RunEnd end = Run(scriptText);
+    CleanUpAfterRemoval(end.cleanup, end.restart);
     if (end.restart) LogLine("Restarting Windows");
     LogLine("Exit code %d", {NumberArgument(end.exitCode)});
     log.Close();
@@ -201,19 +210,19 @@ int OpenRun(RunResources& made, const char* scriptName) {
     return kGoOn;
 }
 
-RunEnd RunScript(HWND background) {
+RunEnd RunScript(HWND background, const char* scriptName) {
     gState->optionGroupCount = 0;
     // Only Cancel on an entry that does not fit stops it; one that cannot get
     // memory counts as empty.
     if (ForEachEntry("options", gProcess.scriptPath, 0, 0, OptionsEntry, nullptr) == kAbort &&
         NotedEndReason() != EndReason::None)
-        return {IncompleteExitCode(EndReason::Cancelled), false};
+        return Ended(IncompleteExitCode(EndReason::Cancelled));
     if (gState->optionGroupCount > 0) {
         if (QuietRun()) {
             AcceptPreselections();
         } else if (ShowOptionDialog(background) == IDCANCEL) {
             LogLine("Installation Options: Cancel");
-            return {kExitCancelled, false};
+            return Ended(kExitCancelled);
         }
         LogLine("Installation Options: codes \"%s\"", {TextArgument(gState->optionCodes)});
     }
@@ -221,8 +230,8 @@ RunEnd RunScript(HWND background) {
     // -1 when [reg] could not be read at all; Cancel on an entry that does
     // not fit ends the run as any Cancel does.
     if (ReadRegVariables() == kAbort)
-        return {NotedEndReason() != EndReason::None ? IncompleteExitCode(EndReason::Cancelled) : kExitNoRegSection,
-                false};
+        return Ended(NotedEndReason() != EndReason::None ? IncompleteExitCode(EndReason::Cancelled)
+                                                         : kExitNoRegSection);
 
     int silent = SetUpKey("silent", 0);
     // The script's reboot key says whether the product needs a restart.
@@ -235,14 +244,14 @@ RunEnd RunScript(HWND background) {
                              : silent   ? RunSilentInstall(background, policy)
                                         : RunQuietInstall(background, policy);
     switch (outcome) {
-        case InstallOutcome::Restart: return {kExitCompleted, true};
+        case InstallOutcome::Restart: return {kExitCompleted, true, PlanRemovalCleanup(scriptName)};
         case InstallOutcome::Installed:
             if (due) LogLine("A restart is due and was not done");
-            return {due ? kExitRestartNeeded : kExitCompleted, false};
-        case InstallOutcome::Aborted: return {IncompleteExitCode(EndReason::Failed), false};
+            return {due ? kExitRestartNeeded : kExitCompleted, false, PlanRemovalCleanup(scriptName)};
+        case InstallOutcome::Aborted: return {IncompleteExitCode(EndReason::Failed), false, {}};
         case InstallOutcome::Cancelled: break;
     }
-    return {IncompleteExitCode(EndReason::Cancelled), false};
+    return {IncompleteExitCode(EndReason::Cancelled), false, {}};
 }
 
 }  // namespace
