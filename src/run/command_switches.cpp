@@ -37,7 +37,11 @@ const char* ReadLogSwitch(const char* text, char (&path)[MAX_PATH]) {
     }
     const char* after = quoted ? end + 1 : end;
     if (end == start || (*after && !Blank(*after))) return nullptr;
-    if (!CopyTextN(path, sizeof path, start, end - start)) return nullptr;
+    // A path longer than the platform takes is no switch: the run then
+    // reports the whole text as the script's name.
+    char taken[MAX_PATH];
+    if (!CopyTextN(taken, sizeof taken, start, end - start)) return nullptr;
+    CopyText(path, taken);
     return after;
 }
 
