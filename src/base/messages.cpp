@@ -118,7 +118,11 @@ int Show(HWND owner, int id, UINT style, const MessageArguments& arguments) {
         if (!owner) style |= MB_TASKMODAL;
         answer = MessageBoxA(owner, composed, "SetUp", style);
     }
-    LogLine("Message %d: %s -> %s%s", {NumberArgument(id), TextArgument(composed), TextArgument(AnswerName(answer)),
+    // The log names the file or entry whole, however long: the box may have
+    // had to shorten it.
+    char whole[1536];
+    ComposeMessage(whole, sizeof whole, id, arguments);
+    LogLine("Message %d: %s -> %s%s", {NumberArgument(id), TextArgument(whole), TextArgument(AnswerName(answer)),
                                        TextArgument(QuietRun() ? " (quiet)" : "")});
     NoteAnswer(style, answer);
     return MapMessageAnswer(style, answer);

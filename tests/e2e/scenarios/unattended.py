@@ -25,7 +25,7 @@ def log_lines(prefix, path):
 
 def listed_programs(prefix):
     """What Wine's Add/Remove Programs lists: one "key|||name" line each."""
-    return prefix.wine("uninstaller", "--list").stdout.decode("latin-1").split()
+    return [line.strip() for line in prefix.wine("uninstaller", "--list").stdout.decode("latin-1").splitlines()]
 
 
 @scenario
