@@ -121,6 +121,10 @@ void FitOptionDialog(HWND dialog) {
     MapDialogRect(dialog, &gap);
     LONG shift = lowest + gap.bottom - button.top;
     if (shift >= 0) return;
+    // The titles of unused groups would lie below the shrunken dialog: hidden
+    // like their combo boxes.
+    for (int i = used; i < kMaxOptionGroups; ++i)
+        if (HWND title = GetDlgItem(dialog, IDC_OPTION_TITLE + i)) ShowWindow(title, SW_HIDE);
     HWND buttons[] = {ok, cancel};
     for (HWND b : buttons) {
         RECT r;
