@@ -36,7 +36,12 @@ int Stages() { return gState->pass.diskCount + 6; }
 
 int VisitDisk(char** keyFields, int, char**, int, void*) {
     PassState& pass = gState->pass;
-    CopyText(pass.currentDisk, keyFields[0]);
+    // A cut key would match none of the copy entries of its disk: the disk
+    // is put to the user rather than passed over unseen.
+    if (!CopyText(pass.currentDisk, keyFields[0])) {
+        pass.currentDisk[0] = '\0';
+        return ReportEntry(kMsgCannotCarryOut) == kAbort ? kAbort : kGoOn;
+    }
     int count = gState->componentCount;
     for (int i = 0; i < count; ++i) {
         char section[kSectionNameSize];
