@@ -164,8 +164,8 @@ void CleanUpAfterRemoval(const CleanupPlan& plan, bool restarting) {
     if (!DirectoryOf(plan.installer, installerDirectory)) return;
     char library[MAX_PATH];
     bool haveLibrary = CopyText(library, installerDirectory) && AppendText(library, "STP.DLL");
-    LogLine("Cleaning up after the removal: %s, %s, %s", {TextArgument(plan.script), TextArgument(haveLibrary ? library : ""),
-                                                 TextArgument(plan.installer)});
+    LogLine("Cleaning up after the removal: %s, %s, %s",
+            {TextArgument(plan.script), TextArgument(haveLibrary ? library : ""), TextArgument(plan.installer)});
     if (plan.script[0]) DeleteSoon(plan.script);
     if (haveLibrary) DeleteSoon(library);
     if (restarting) {

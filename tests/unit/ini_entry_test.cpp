@@ -74,7 +74,8 @@ TEST_F(IniEntryTest, FlagsConditionsCancelAndReadOnly) {
 TEST_F(IniEntryTest, LongValuesWholeOverlongTextsReported) {
     MessageBoxes& answered = Answer({IDOK, IDOK, IDOK, IDOK, IDOK, IDCANCEL});
     // Paths, sections and keys as long as the platform takes them: 259 characters.
-    for (const std::string& key : {"Dir\\app.ini|S|" + std::string(260, 'k'), "Dir\\app.ini|" + std::string(260, 's') + "|K",
+    for (const std::string& key : {"Dir\\app.ini|S|" + std::string(260, 'k'),
+                                   "Dir\\app.ini|" + std::string(260, 's') + "|K",
                                    "Dir\\" + std::string(256, 'f') + "|S|K", std::string("Dir\\a\\b\\c.ini|S|K"), std::string("Dir\\app.ini|S")})
         EXPECT_EQ(Visit(key, "v"), 1) << key;
     EXPECT_EQ(FileCount(), 0);
