@@ -3,9 +3,15 @@
 earlier version left its runtime and settings, then removes it again from its
 program group's item, and prints what each run changed. On the user's display
 when one is set (the user answers), otherwise under the UI robot with the
-sample's plans."""
+sample's plans.
+
+With MEDIA [PLAN] it installs a publisher's own media instead (a directory
+with setup.exe, or DISK1, DISK2 ... as `setupkit pack` lays them out), from
+its first disk, and prints what the install changed; without a display the
+robot answers from PLAN."""
 import difflib
 import os
+import shutil
 import subprocess
 import sys
 import time
@@ -147,5 +153,31 @@ def main(interactive):
     return 0
 
 
+def try_media(source, plan_path, interactive):
+    if not interactive and not plan_path:
+        print("no display: give a plan for the robot as well (samples/demo/robot.plan shows the form)")
+        return 2
+    plan = ""
+    if plan_path:
+        with open(plan_path) as f:
+            plan = f.read()
+    prefix = harness.Prefix("try")
+    shutil.copytree(source, os.path.join(prefix.drive_c, "media"))
+    first = next((d for d in sorted(os.listdir(os.path.join(prefix.drive_c, "media"))) if d.upper() == "DISK1"), "")
+    media = harness.Media(prefix, "media/" + first if first else "media", program=False)
+    before = harness.snapshot(prefix)
+    print("media: %s (%s in the prefix)" % (source, media.windows_path))
+    print("\ninstall%s:" % ("" if interactive else ", answered by the robot"))
+    run(prefix, media, plan, interactive, "install")
+    installed = harness.snapshot(prefix)
+    print("\nwhat the install changed:")
+    print("\n".join(describe(prefix, before, installed, texts(prefix, before[0]))) or "  nothing")
+    print("\nthe prefix stays for a look: WINEPREFIX=%s" % prefix.path)
+    return 0
+
+
 if __name__ == "__main__":
-    sys.exit(main(bool(os.environ.get("DISPLAY")) and os.environ.get("SETUP_DEMO_ROBOT") != "1"))
+    interactive = bool(os.environ.get("DISPLAY")) and os.environ.get("SETUP_DEMO_ROBOT") != "1"
+    if len(sys.argv) > 1:
+        sys.exit(try_media(sys.argv[1], sys.argv[2] if len(sys.argv) > 2 else None, interactive))
+    sys.exit(main(interactive))

@@ -8,6 +8,7 @@
 #include "actions/expand_copy.h"
 #include "actions/progress_dialog.h"
 #include "base/file_system.h"
+#include "base/media_name.h"
 #include "base/messages.h"
 #include "base/results.h"
 #include "base/run_log.h"
@@ -65,19 +66,6 @@ int ChangeDisk() {
 }
 
 }  // namespace
-
-int SplitMediaName(const char* fileName, char (&targetName)[MAX_PATH], char (&mediaName)[MAX_PATH]) {
-    bool fits = CopyText(targetName, fileName) && CopyText(mediaName, fileName);
-    size_t n = std::strlen(fileName);
-    // setup.exe__ is read as setup.ex_ and readme.txt_1 as readme.tx1. A name
-    // of fewer than three characters would leave nothing to install under, so
-    // it is taken as written.
-    if (!fits || n < 3 || fileName[n - 2] != '_') return 0;
-    targetName[n - 2] = '\0';
-    CopyText(mediaName, targetName);
-    mediaName[n - 3] = fileName[n - 1];
-    return 1;
-}
 
 int CopyEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void*) {
     if (CancelRequested()) return kAbort;

@@ -149,6 +149,7 @@ TEST(Setupkit, CompressAndExpandCommands) {
     EXPECT_EQ(std::string(err.begin(), err.end()), "setupkit: " + dir / "cut.tx_" + ": compressed data ends early\n");
     EXPECT_FALSE(fs::exists(dir / "cut.txt"));
     EXPECT_EQ(Shell(kit + "compress " + dir / "missing" + " " + dir / "x" + " 2>/dev/null"), 1);
-    for (const char* args : {"", "compress", "compress a", "expand a b c", "pack a b"})
+    for (const char* args : {"", "compress", "compress a", "expand a b c", "unpack a b", "pack a",
+                             "pack a b --disk-size 0", "pack a b c", "pack a b --engine"})
         EXPECT_EQ(Shell(kit + args + " 2>/dev/null"), 2) << args;
 }

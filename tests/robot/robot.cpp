@@ -358,8 +358,19 @@ int main(int argc, char** argv) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    std::string command = argv[4];
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    // Wine on a heavily loaded machine now and then fails to start a process
+    // that starts fine a moment later; the program never ran then, so trying
+    // again hides nothing of it. Each failed try is in the transcript.
+    bool started = false;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        std::string command = argv[4];
+        started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+        if (!started) {
+            Emit("{\"event\":\"start-failed\",\"error\":" + std::to_string(GetLastError()) + "}");
+            Sleep(1000);
+        }
+    }
+    if (!started) {
         Emit("{\"event\":\"end\",\"how\":\"cannot-start\"}");
         return 2;
     }

@@ -55,25 +55,6 @@ TEST(CompressedHeader, DamageAndItsCode) {
     EXPECT_EQ(check(method), kLzErrorUnknownMethod);
 }
 
-TEST(CompressedName, Rule) {
-    char target[MAX_PATH], media[MAX_PATH];
-    EXPECT_EQ(SplitMediaName("setup.exe__", target, media), 1);
-    EXPECT_STREQ(target, "setup.exe");
-    EXPECT_STREQ(media, "setup.ex_");
-    EXPECT_EQ(SplitMediaName("readme.txt_1", target, media), 1);
-    EXPECT_STREQ(target, "readme.txt");
-    EXPECT_STREQ(media, "readme.tx1");
-    EXPECT_EQ(SplitMediaName("a_1", target, media), 1);
-    EXPECT_STREQ(target, "a");
-    EXPECT_STREQ(media, "1");
-    // Too short to leave a name behind, or no marker: taken as written.
-    for (const char* name : {"_1", "readme.txt", "x_", "_"}) {
-        EXPECT_EQ(SplitMediaName(name, target, media), 0) << name;
-        EXPECT_STREQ(target, name);
-        EXPECT_STREQ(media, name);
-    }
-}
-
 TEST_F(FileCopy, ExpandsCompressedAndCopiesPlainInLargeBlocks) {
     std::string text = Pattern(70000);
     WriteBytes(Path("packed"), Compress(text));

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "pack.h"
 #include "szdd.h"
 
 namespace {
@@ -24,7 +25,7 @@ int ExpandCommand(char** args) { return Report(szdd::ExpandFile(args[0], args[1]
 
 struct Command {
     const char* name;
-    int argCount;
+    int argCount;  // negative: at least that many, the command checks the rest
     const char* args;
     const char* help;
     int (*run)(char** args);
@@ -33,6 +34,8 @@ struct Command {
 const Command kCommands[] = {
     {"compress", 2, "IN OUT", "compress IN into the LZ-compressed file OUT", CompressCommand},
     {"expand", 2, "IN OUT", "expand the LZ-compressed file IN into OUT", ExpandCommand},
+    {"pack", -2, "PRODUCT_DIR MEDIA_DIR [--disk-size BYTES] [--engine DIR]",
+     "lay out finished media from a product folder (its SETUP.INF and files)", pack::PackCommand},
 };
 
 int Usage(FILE* to, int status) {
@@ -48,7 +51,7 @@ int main(int argc, char** argv) {
     if (argc < 2) return Usage(stderr, kBadUsage);
     for (const Command& c : kCommands) {
         if (std::strcmp(argv[1], c.name) != 0) continue;
-        if (argc - 2 != c.argCount) return Usage(stderr, kBadUsage);
+        if (c.argCount >= 0 ? argc - 2 != c.argCount : argc - 2 < -c.argCount) return Usage(stderr, kBadUsage);
         return c.run(argv + 2);
     }
     return Usage(stderr, kBadUsage);

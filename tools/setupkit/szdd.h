@@ -50,6 +50,12 @@ Status Expand(const uint8_t* file, size_t size, std::vector<uint8_t>& out, Heade
 // (readme.txt -> readme.tx_), otherwise 0.
 uint8_t ReplacedChar(const char* plainPath, const char* compressedPath);
 
+// Reads a whole file into data: TooLarge once it passes limit bytes, or
+// CannotRead.
+Status ReadWholeFile(const char* path, uint64_t limit, std::vector<uint8_t>& data);
+// Writes data as the whole file; CannotWrite leaves no file behind.
+Status WriteWholeFile(const char* path, const std::vector<uint8_t>& data);
+
 // Whole files. A failure leaves no output file behind; CannotWrite names
 // the output, every other failure the input.
 Status CompressFile(const char* inPath, const char* outPath);

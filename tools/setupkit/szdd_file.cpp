@@ -12,8 +12,9 @@ namespace {
 // The largest file a 32-bit length can describe: every byte a literal.
 constexpr uint64_t kMaxCompressedSize = kHeaderSize + kMaxLength + (kMaxLength + 7) / 8;
 
-// Reads the whole file; TooLarge once it passes limit bytes.
-Status ReadWhole(const char* path, uint64_t limit, std::vector<uint8_t>& data) {
+}  // namespace
+
+Status ReadWholeFile(const char* path, uint64_t limit, std::vector<uint8_t>& data) {
     FILE* file = std::fopen(path, "rb");
     if (!file) return Status::CannotRead;
     data.clear();
@@ -39,7 +40,7 @@ Status ReadWhole(const char* path, uint64_t limit, std::vector<uint8_t>& data) {
     return status;
 }
 
-Status WriteWhole(const char* path, const std::vector<uint8_t>& data) {
+Status WriteWholeFile(const char* path, const std::vector<uint8_t>& data) {
     FILE* file = std::fopen(path, "wb");
     if (!file) return Status::CannotWrite;
     bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), file) == data.size();
@@ -48,6 +49,8 @@ Status WriteWhole(const char* path, const std::vector<uint8_t>& data) {
     std::remove(path);
     return Status::CannotWrite;
 }
+
+namespace {
 
 const char* NameOf(const char* path) {
     const char* name = path;
@@ -68,17 +71,17 @@ uint8_t ReplacedChar(const char* plainPath, const char* compressedPath) {
 
 Status CompressFile(const char* inPath, const char* outPath) {
     std::vector<uint8_t> data;
-    Status status = ReadWhole(inPath, kMaxLength, data);
+    Status status = ReadWholeFile(inPath, kMaxLength, data);
     if (status != Status::Ok) return status;
     std::vector<uint8_t> packed;
     status = Compress(data.data(), data.size(), ReplacedChar(inPath, outPath), packed);
     if (status != Status::Ok) return status;
-    return WriteWhole(outPath, packed);
+    return WriteWholeFile(outPath, packed);
 }
 
 Status ExpandFile(const char* inPath, const char* outPath) {
     std::vector<uint8_t> packed;
-    Status status = ReadWhole(inPath, kMaxCompressedSize, packed);
+    Status status = ReadWholeFile(inPath, kMaxCompressedSize, packed);
     // Past the largest file a header can describe: say whether it even is one.
     if (status == Status::TooLarge) {
         status = ReadHeader(packed.data(), packed.size(), packed.size(), nullptr);
@@ -88,7 +91,7 @@ Status ExpandFile(const char* inPath, const char* outPath) {
     std::vector<uint8_t> data;
     status = Expand(packed.data(), packed.size(), data);
     if (status != Status::Ok) return status;
-    return WriteWhole(outPath, data);
+    return WriteWholeFile(outPath, data);
 }
 
 }  // namespace szdd

@@ -1,0 +1,146 @@
+"""A publisher's product folder packed by the native setupkit over three disks,
+then installed from the first: every file compressed where that saves space,
+two compressed names that would meet kept apart, the disks switched without a
+prompt, every installed file as it was in the folder, and a removal log that
+names the targets as the publisher wrote them."""
+import os
+import random
+import subprocess
+
+from harness import BUILD, Media, check, expect_done, read_bytes, read_ini, run_setup, scenario
+
+SCRIPT = r"""; Packed Tools: written with plain file names, as a publisher keeps it.
+[SetUp]
+license=1
+silent=1
+reboot=0
+
+[choise]
+Packed Tools=Main|The program and its help
+Extras=Extras|Data that fills the later disks
+Removal=Removal
+
+[path]
+AppDir=C:\Packed Tools
+BackUpDir=%AppDir%\Uninstall
+RemoveInf=%BackUpDir%\REMOVE.INF
+
+[disks]
+1=Packed Tools disk
+
+[Main]
+; the help and its index would both be TOOLS.HL_ on the media
+1:%AppDir%\TOOLS.HLP=Help
+1:%AppDir%\TOOLS.HLA=Help index
+1:%AppDir%\DATA.BIN=Data
+1:%AppDir%\EMPTY.TXT=Empty
+1:C::\Packed Data\NOTES.TXT=Notes//2
+[Extras]
+1:%AppDir%\MORE.BIN=More data
+1:AppDir\sub\README.TXT=Read me/,-
+[Removal]
+1:%BackUpDir%\setup.exe=Removal program/,-
+"""
+random.seed(11)
+HELP = b"".join(b"Topic %d: how to use the packed tools.\r\n" % i for i in range(600))
+INDEX = b"".join(b"Index entry %d -> topic %d\r\n" % (i, i % 7) for i in range(400))
+NOTES = b"Notes, kept on the second disk.\r\n" * 50
+README = b"read me\r\n"
+LICENCE = b"Packed Tools licence: use it well.\r\n"
+# (target as the installer reads it, description as the log has it, media
+# name, installed path)
+ENTRIES = [(r"%AppDir%\TOOLS.HLP", "Help", "TOOLS.HL_", r"C:\Packed Tools\TOOLS.HLP"),
+           (r"%AppDir%\TOOLS.HLA", "Help index", "TOOLS.HL0", r"C:\Packed Tools\TOOLS.HLA"),
+           (r"%AppDir%\DATA.BIN", "Data", "DATA.BIN", r"C:\Packed Tools\DATA.BIN"),
+           (r"%AppDir%\EMPTY.TXT", "Empty", "EMPTY.TXT", r"C:\Packed Tools\EMPTY.TXT"),
+           (r"C:\Packed Data\NOTES.TXT", "Notes//2", "NOTES.TX_", r"C:\Packed Data\NOTES.TXT"),
+           (r"%AppDir%\MORE.BIN", "More data", "MORE.BIN", r"C:\Packed Tools\MORE.BIN"),
+           (r"AppDir\sub\README.TXT", "Read me", "README.TXT", r"C:\Packed Tools\sub\README.TXT")]
+
+
+def make_product(path, disk_size):
+    """The product folder: the script, the licence, a file no entry names,
+    and the files; the two of random bytes (which stay plain) are sized so
+    that neither shares a disk with the other or with the installer."""
+    os.makedirs(path)
+    big = disk_size * 6 // 10
+    files = {"TOOLS.HLP": HELP, "TOOLS.HLA": INDEX, "DATA.BIN": random.randbytes(big), "EMPTY.TXT": b"",
+             "NOTES.TXT": NOTES, "MORE.BIN": random.randbytes(big), "README.TXT": README}
+    for name, data in list(files.items()) + [("LICENSE.TXT", LICENCE), ("notes-to-self.txt", b"not shipped")]:
+        with open(os.path.join(path, name), "wb") as f:
+            f.write(data)
+    with open(os.path.join(path, "SETUP.INF"), "wb") as f:
+        f.write(SCRIPT.replace("\n", "\r\n").encode())
+    return files
+
+
+@scenario
+def packed_over_three_disks(prefix):
+    engine = sum(os.path.getsize(os.path.join(BUILD, n)) for n in ("setup.exe", "STP.DLL"))
+    disk_size = engine + len(LICENCE) + 16384  # room for the script and the small files
+    product = os.path.join(prefix.path, "product")
+    files = make_product(product, disk_size)
+    media = os.path.join(prefix.drive_c, "packed")
+    kit = subprocess.run([os.path.join(BUILD, "host", "setupkit"), "pack", product, media, "--disk-size",
+                          str(disk_size)], stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
+    out = kit.stdout.decode()
+    check(kit.returncode == 0, "setupkit pack: %s %s" % (kit.returncode, kit.stderr.decode()))
+
+    disks = sorted(os.listdir(media))
+    check(disks == ["DISK1", "DISK2", "DISK3"], "media: %s" % disks)
+    where = {name: d for d in disks for name in os.listdir(os.path.join(media, d))}
+    check(sorted(where) == sorted(["setup.exe", "STP.DLL", "SETUP.INF", "LICENSE.TXT"] + [e[2] for e in ENTRIES]),
+          "media files: %s" % sorted(where))
+    check(all(where[n] == "DISK1" for n in ("setup.exe", "STP.DLL", "SETUP.INF", "LICENSE.TXT")),
+          "the installer's files: %s" % where)
+    check(where["DATA.BIN"] == "DISK2" and where["MORE.BIN"] == "DISK3", "the large files: %s" % where)
+    for name in ("setup.exe", "STP.DLL"):
+        check(read_bytes(os.path.join(media, "DISK1", name)) == read_bytes(os.path.join(BUILD, name)), name)
+    sizes = {n: os.path.getsize(os.path.join(media, d, n)) for n, d in where.items()}
+    packed = [(e[2], files[e[3].rsplit("\\", 1)[1]]) for e in ENTRIES if e[2].endswith(("_", "0"))]
+    check(all(sizes[n] < len(data) for n, data in packed), "compressed sizes: %s" % sizes)
+    summary = "7 files, %d bytes before, %d after (3 compressed); 3 disks of %d bytes" % (
+        sum(len(d) for d in files.values()), sum(sizes[e[2]] for e in ENTRIES), disk_size)
+    check(out.splitlines()[-1] == summary, "summary: %r, wanted %r" % (out.splitlines()[-1], summary))
+    check("left out, as no copy entry names them: notes-to-self.txt" in out, "left out: %s" % out)
+
+    # Every other byte of the script as written; the entries name the disks
+    # their files lie on.
+    disk_of = {e[0]: where[e[2]][4:] for e in ENTRIES}
+    expected = SCRIPT.replace("[SetUp]\n", "[SetUp]\ndisks=3\n", 1)
+    expected = expected.replace("1=Packed Tools disk\n",
+                                "1=Packed Tools disk 1\n2=Packed Tools disk 2\n3=Packed Tools disk 3\n")
+    for target, description, media_name, _ in ENTRIES:
+        written = target.replace("C:", "C::")
+        marker = "_" + media_name[-1] if media_name.endswith(("_", "0")) else ""
+        expected = expected.replace("1:%s=" % written, "%s:%s%s=" % (disk_of[target], written, marker), 1)
+    packed_script = read_bytes(os.path.join(media, "DISK1", "SETUP.INF"))
+    check(packed_script == expected.replace("\n", "\r\n").encode(), "packed script:\n%s" % packed_script.decode())
+
+    t = run_setup(prefix, Media(prefix, "packed/DISK1", program=False), """
+        expect caption=Welcome
+        click 1
+        expect caption=Licence Agreement
+        click 1
+    """)
+    expect_done(t)
+    check(t.captions() == ["Welcome", "Licence Agreement"], "dialogs: %s" % t.captions())  # no disk prompt
+    for _, _, _, installed in ENTRIES:
+        path = prefix.unix(installed)
+        name = os.path.basename(path)
+        check(os.path.exists(path), "%s not installed" % installed)
+        check(read_bytes(path) == files[name], "%s differs from the product's file" % installed)
+    app = prefix.unix(r"C:\Packed Tools")
+    check(sorted(os.listdir(app)) == ["DATA.BIN", "EMPTY.TXT", "MORE.BIN", "TOOLS.HLA", "TOOLS.HLP", "Uninstall",
+                                      "sub"], "installed: %s" % sorted(os.listdir(app)))
+    check(sorted(os.listdir(os.path.join(app, "Uninstall"))) == ["REMOVE.INF", "setup.exe"],
+          "backup directory: %s" % os.listdir(os.path.join(app, "Uninstall")))
+
+    log = read_ini(prefix.unix(r"C:\Packed Tools\Uninstall\REMOVE.INF"))
+    check(sorted(log) == ["del.step2", "path"], "log sections: %s" % sorted(log))
+    check(log["path"] == [("AppDir", r"C:\Packed Tools"), ("BackUpDir", r"C:\Packed Tools\Uninstall"),
+                          ("RemoveInf", r"C:\Packed Tools\Uninstall\REMOVE.INF")], "path records: %s" % log["path"])
+    # The targets as the publisher wrote them, in the order they were copied;
+    # the read-me and the removal program are not recorded.
+    recorded = [(e[0], e[1]) for e in ENTRIES if e[1] != "Read me"]
+    check(log["del.step2"] == recorded, "delete records: %s" % log["del.step2"])

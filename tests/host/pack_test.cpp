@@ -1,0 +1,202 @@
+// Native tests of the compressed-name rule and of the packer's plan: the
+// names it gives compressed files, and the script it writes, byte for byte.
+// The whole command runs under Wine in tests/e2e/scenarios/pack.py.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "base/media_name.h"
+#include "pack_plan.h"
+#include "script_text.h"
+
+namespace {
+
+// Split(Join(name, c)) gives back the name and the media name.
+TEST(MediaName, RuleAndItsInverse) {
+    char target[16], media[16], entry[16];
+    EXPECT_TRUE(SplitMediaName("setup.exe__", target, media));
+    EXPECT_STREQ(target, "setup.exe");
+    EXPECT_STREQ(media, "setup.ex_");
+    EXPECT_TRUE(SplitMediaName("a_1", target, media));
+    EXPECT_STREQ(target, "a");
+    EXPECT_STREQ(media, "1");
+    // Too short to leave a name behind, or no marker: taken as written.
+    for (const char* name : {"_1", "readme.txt", "x_", "_"}) {
+        EXPECT_FALSE(SplitMediaName(name, target, media)) << name;
+        EXPECT_STREQ(target, name);
+        EXPECT_STREQ(media, name);
+    }
+    for (const char* name : {"TOOLS.HLP", "a", "_1", "x_", "READ_ME", "notes.tx_"}) {
+        for (char c : {'_', '7'}) {
+            ASSERT_TRUE(JoinMediaName(name, c, media, sizeof media, entry, sizeof entry)) << name;
+            char back[16], read[16];
+            EXPECT_TRUE(SplitMediaName(entry, back, read)) << entry;
+            EXPECT_STREQ(back, name);
+            EXPECT_STREQ(read, media);
+        }
+    }
+    EXPECT_TRUE(JoinMediaName("TOOLS.HLP", '_', media, 10, entry, 12));
+    EXPECT_STREQ(entry, "TOOLS.HLP__");
+    EXPECT_FALSE(JoinMediaName("TOOLS.HLP", '_', media, 10, entry, 11));  // no room for the terminator
+    EXPECT_FALSE(JoinMediaName("", '_', media, sizeof media, entry, sizeof entry));
+}
+
+pack::File Compressible(const char* name) {
+    pack::File f;
+    f.name = f.mediaName = name;
+    f.compressed = true;
+    f.plainSize = 100;
+    f.mediaSize = 40;
+    return f;
+}
+
+pack::File Plain(const char* name) {
+    pack::File f = Compressible(name);
+    f.compressed = false;
+    f.mediaSize = f.plainSize;
+    return f;
+}
+
+// Files whose compressed names would meet take the next character the rule
+// allows; no media name is another file's own name; a file with no free
+// name stays plain under its own.
+TEST(PackNames, CollisionsTakeTheNextFreeCharacter) {
+    std::vector<pack::File> files = {Compressible("X.TXT"), Compressible("x.txa"), Plain("X.TX0"),
+                                     Compressible("Y.TXT"), Compressible("Q!")};
+    files.push_back(Plain("Y.TX_"));
+    files.back().fixed = true;  // named in the compressed-name form by the script itself
+    for (const char* c = "_0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"; *c; ++c)
+        files.push_back(Plain((std::string("Q") + *c).c_str()));
+    pack::ChooseMediaNames(files);
+    EXPECT_EQ(files[0].mediaName, "X.TX_");
+    EXPECT_EQ(files[0].marker, '_');
+    EXPECT_EQ(files[1].mediaName, "x.tx1");  // x.tx_ is taken, X.TX0 is another file's name
+    EXPECT_EQ(files[1].marker, '1');
+    EXPECT_EQ(files[2].mediaName, "X.TX0");
+    EXPECT_EQ(files[3].mediaName, "Y.TX0");
+    EXPECT_EQ(files[4].mediaName, "Q!");
+    EXPECT_FALSE(files[4].compressed);
+    EXPECT_EQ(files[4].marker, 0);
+    EXPECT_EQ(files[4].mediaSize, files[4].plainSize);
+    std::set<std::string> names;
+    for (const pack::File& f : files) EXPECT_TRUE(names.insert(script::Lower(f.mediaName)).second) << f.mediaName;
+}
+
+// A plan over a script's text, with every product file compressed to a
+// tenth of `size` bytes, dealt out over disks of diskSize bytes.
+std::string Packed(const std::string& script, uint64_t size, uint64_t diskSize, std::string* error) {
+    script::Text text;
+    EXPECT_TRUE(script::Parse(script, &text));
+    pack::Plan plan;
+    pack::AddEngineFile(&plan, "setup.exe", 50);
+    pack::AddEngineFile(&plan, "SETUP.INF", 50);
+    if (!pack::ReadCopyEntries(text, &plan, error)) return std::string();
+    for (pack::File& f : plan.files) {
+        if (f.fixed) continue;
+        f.compressed = true;
+        f.plainSize = size;
+        f.mediaSize = size / 10;
+    }
+    pack::ChooseMediaNames(plan.files);
+    std::string out;
+    if (!pack::AssignDisks(&plan, diskSize, error) || !pack::Rewrite(text, plan, &out, error)) return std::string();
+    return out;
+}
+
+// Only the disk fields and file names of copy entries, [disks] and the
+// [SetUp] disks change; comments, blanks, quotes, separators written twice,
+// other sections and entries that do not act keep every byte.
+TEST(PackScript, RewriteKeepsEveryOtherByte) {
+    const std::string before =
+        "; product\r\n"
+        "[SetUp]\r\n"
+        "name=Tools  ; kept\r\n"
+        "[choise]\r\n"
+        "Tools=Main|The program\r\n"
+        "Extras/E=\"Extras|More\"\r\n"
+        "[disks]\r\n"
+        "; the only disk\r\n"
+        "1 = Tools disk \r\n"
+        "[Main]\r\n"
+        "  1:%AppDir%\\TOOLS.HLP =Help/,-\r\n"
+        "1 :%AppDir%\\SPACED.TXT=never copied: its disk is \"1 \"\r\n"
+        "1:C::\\Data\\A.TXT=A\r\n"
+        "1:AppDir\\b::c\\a.txa=a\r\n"
+        "1:%AppDir%\\HELP.TXT__=ready\r\n"
+        "; 1:%AppDir%\\NOT.ME=comment\r\n"
+        "9:%AppDir%\\NOT.ME=no such disk\r\n"
+        "[!Extras]\r\n"
+        "1:%BackUpDir%\\setup.exe=Removal/,-\r\n"
+        "[ini.Main]\r\n"
+        "1:%AppDir%\\TOOLS.HLP=not a copy section\r\n"
+        "[Extras]\r\n"
+        "1:%AppDir%\\BIG.DAT=Big";
+    std::string error;
+    EXPECT_EQ(Packed(before, 1000, 0, &error),
+              "; product\r\n"
+              "[SetUp]\r\n"
+              "name=Tools  ; kept\r\n"
+              "[choise]\r\n"
+              "Tools=Main|The program\r\n"
+              "Extras/E=\"Extras|More\"\r\n"
+              "[disks]\r\n"
+              "; the only disk\r\n"
+              "1 = Tools disk \r\n"
+              "[Main]\r\n"
+              "  1:%AppDir%\\TOOLS.HLP__ =Help/,-\r\n"
+              "1 :%AppDir%\\SPACED.TXT=never copied: its disk is \"1 \"\r\n"
+              "1:C::\\Data\\A.TXT__=A\r\n"
+              "1:AppDir\\b::c\\a.txa_0=a\r\n"
+              "1:%AppDir%\\HELP.TXT__=ready\r\n"
+              "; 1:%AppDir%\\NOT.ME=comment\r\n"
+              "9:%AppDir%\\NOT.ME=no such disk\r\n"
+              "[!Extras]\r\n"
+              "1:%BackUpDir%\\setup.exe=Removal/,-\r\n"
+              "[ini.Main]\r\n"
+              "1:%AppDir%\\TOOLS.HLP=not a copy section\r\n"
+              "[Extras]\r\n"
+              "1:%AppDir%\\BIG.DAT__=Big")
+        << error;
+
+    // Disks of 200 bytes: 100 of them go to setup.exe and the script.
+    EXPECT_EQ(Packed(before, 1000, 200, &error),
+              "; product\r\n"
+              "[SetUp]\r\n"
+              "disks=3\r\n"
+              "name=Tools  ; kept\r\n"
+              "[choise]\r\n"
+              "Tools=Main|The program\r\n"
+              "Extras/E=\"Extras|More\"\r\n"
+              "[disks]\r\n"
+              "; the only disk\r\n"
+              "1=Tools disk 1\r\n2=Tools disk 2\r\n3=Tools disk 3 \r\n"  // the line's own blank stays
+              "[Main]\r\n"
+              "  1:%AppDir%\\TOOLS.HLP__ =Help/,-\r\n"
+              "1 :%AppDir%\\SPACED.TXT=never copied: its disk is \"1 \"\r\n"
+              "2:C::\\Data\\A.TXT__=A\r\n"
+              "2:AppDir\\b::c\\a.txa_0=a\r\n"
+              "2:%AppDir%\\HELP.TXT__=ready\r\n"
+              "; 1:%AppDir%\\NOT.ME=comment\r\n"
+              "9:%AppDir%\\NOT.ME=no such disk\r\n"
+              "[!Extras]\r\n"
+              "1:%BackUpDir%\\setup.exe=Removal/,-\r\n"
+              "[ini.Main]\r\n"
+              "1:%AppDir%\\TOOLS.HLP=not a copy section\r\n"
+              "[Extras]\r\n"
+              "3:%AppDir%\\BIG.DAT__=Big")
+        << error;
+}
+
+// Two entries for one file on two disks end up on one: their keys would
+// meet, and the reader would give the second the first one's value.
+TEST(PackScript, EntriesThatWouldMeetAreRefused) {
+    std::string error;
+    EXPECT_EQ(Packed("[choise]\nA=A|a\n[disks]\n1=one\n2=two\n[A]\n1:%D%\\A.TXT=first\n2:%D%\\A.TXT=second/X\n", 100, 0,
+                     &error),
+              "");
+    EXPECT_EQ(error,
+              "8: would read the same key as line 7 once packed (one file, one disk): write one entry or other keys");
+}
+
+}  // namespace

@@ -1,0 +1,48 @@
+#include "folder.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "script_text.h"
+
+namespace fs = std::filesystem;
+
+namespace pack {
+
+bool Folder::Read(const std::string& dir) {
+    dir_ = dir;
+    names_.clear();
+    std::error_code ec;
+    fs::directory_iterator it(dir, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::error_code typeError;
+        if (it->is_regular_file(typeError)) names_.push_back(it->path().filename().string());
+    }
+    std::sort(names_.begin(), names_.end());
+    return !ec;
+}
+
+std::string Folder::Find(const std::string& name, bool* ambiguous) const {
+    if (ambiguous) *ambiguous = false;
+    const std::string* found = nullptr;
+    int matches = 0;
+    for (const std::string& n : names_) {
+        if (n == name) return (fs::path(dir_) / n).string();
+        if (script::EqualNoCase(n, name)) {
+            found = &n;
+            ++matches;
+        }
+    }
+    if (matches == 1) return (fs::path(dir_) / *found).string();
+    if (matches > 1 && ambiguous) *ambiguous = true;
+    return std::string();
+}
+
+bool FileSize(const std::string& path, unsigned long long* size) {
+    std::error_code ec;
+    *size = fs::file_size(path, ec);
+    return !ec;
+}
+
+}  // namespace pack

@@ -1,0 +1,73 @@
+// What `setupkit pack` makes of a script: the files its copy entries name,
+// their names on the media, the disk each lies on, and the script rewritten
+// to match. No file is read or written here; pack.cpp does that.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "script_text.h"
+
+namespace pack {
+
+// One media file.
+struct File {
+    std::string name;       // as the first copy entry naming it spells it; the product folder's file
+    std::string mediaName;  // the name it has on the media
+    char marker = 0;        // the c of "_c" added to the entries naming it; 0 when they stay as written
+    bool fixed = false;     // laid out as it is: an engine file, or named in the compressed-name form
+    bool engine = false;    // setup.exe, STP.DLL, the script or the licence: on the first disk
+    bool compressed = false;
+    uint64_t plainSize = 0;  // in the product folder
+    uint64_t mediaSize = 0;  // on the media: compressed, when that is smaller
+    int disk = 1;
+};
+
+// A copy entry that names a media file.
+struct Entry {
+    size_t line;           // in script::Text::lines
+    std::string disk;      // the disk key, as the installer reads it
+    script::Span diskRaw;  // the disk field as written, in the script's bytes
+    size_t nameEnd;        // where the target as written ends, in the script's bytes
+    size_t file;           // in Plan::files
+};
+
+struct Plan {
+    std::vector<File> files;  // the engine's files first, then the product's in the order they install
+    std::vector<Entry> entries;
+    std::vector<script::Range> copySections;
+    std::vector<std::string> disks;  // the keys of [disks] as written, in order
+    std::string firstLabel;          // the label of the first of them
+    int diskCount = 1;
+};
+
+// Adds a file the engine needs on the first disk (before ReadCopyEntries).
+void AddEngineFile(Plan* plan, const std::string& name, uint64_t size);
+
+// Finds every copy entry of the components' sections that acts on a disk of
+// [disks] and links it to its media file, adding product files in the order
+// the installer copies them. False with error ("LINE: text") when an entry's
+// file cannot be packed.
+bool ReadCopyEntries(const script::Text& text, Plan* plan, std::string* error);
+
+// Media names for the files to be stored compressed, as the compressed-name
+// rule allows: the name with its last character replaced by "_", else by a
+// digit, else by a letter, the first that no other media file has and that
+// names no other file of the product (letter case ignored). A file for which
+// none is free is laid out plain under its own name.
+void ChooseMediaNames(std::vector<File>& files);
+
+// Deals the files out over disks of diskSize bytes (0: one medium), in the
+// order they install, a disk filled before the next is begun; the engine's
+// files on the first. False with error naming the file that fits nowhere.
+bool AssignDisks(Plan* plan, uint64_t diskSize, std::string* error);
+
+// The script with its copy entries, [disks] and [SetUp] disks matching the
+// plan; every other byte as it was. False with error when two entries of a
+// section would read the same key once rewritten.
+bool Rewrite(const script::Text& text, const Plan& plan, std::string* out, std::string* error);
+
+// The disk key of disk n (1-based) in the rewritten script.
+std::string DiskKey(const Plan& plan, int n);
+
+}  // namespace pack
