@@ -57,6 +57,20 @@ def texts(prefix, listing):
     return out
 
 
+def registry_changes(before, after):
+    """registry_differences() without keys that were only listed or not:
+    Wine saves a key without values only while it has no subkeys."""
+    def has_subkeys(key, listing):
+        parent = key[1][:-1] + "\\\\"
+        return any(k[0] == key[0] and k[1].startswith(parent) for k in listing)
+
+    def unlisted(key, present, absent):
+        return key in present and key not in absent and not present[key] and has_subkeys(key, absent)
+
+    return [k for k in harness.registry_differences(before, after)
+            if not unlisted(k, before, after) and not unlisted(k, after, before)]
+
+
 def describe(prefix, before, after, before_texts):
     """One line per file and registry value that differs, with changed lines."""
     lines = []
@@ -72,7 +86,7 @@ def describe(prefix, before, after, before_texts):
             for d in difflib.ndiff(before_texts[rel], now):
                 if d[:1] in "+-":
                     lines.append("             %s" % d)
-    for key in harness.registry_differences(registry_before, registry_after):
+    for key in registry_changes(registry_before, registry_after):
         old, new = values(registry_before.get(key, [])), values(registry_after.get(key, []))
         if key not in registry_before or key not in registry_after:
             lines.append("  %-8s %s (key)" % ("new" if key not in registry_before else "gone", key_name(key)))
@@ -145,7 +159,7 @@ def main(interactive):
     print("\n".join(describe(prefix, before, after, before_texts)) or "  nothing")
     restored = [windows_path(rel) for rel in harness.differences(before[0], installed[0])
                 if rel in before[0] and after[0].get(rel) == before[0][rel]]
-    restored += [key_name(k) for k in harness.registry_differences(before[1], installed[1])
+    restored += [key_name(k) for k in registry_changes(before[1], installed[1])
                  if k in before[1] and after[1].get(k) == before[1][k]]
     print("\nrestored as they were before the install:")
     print("\n".join("  " + r for r in restored) or "  nothing")
