@@ -14,6 +14,7 @@ import os
 import shutil
 import subprocess
 import sys
+import time
 
 top = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(top, "tests", "e2e"))
@@ -56,6 +57,20 @@ def texts(prefix, listing):
     return out
 
 
+def registry_changes(before, after):
+    """registry_differences() without keys that were only listed or not:
+    Wine saves a key without values only while it has no subkeys."""
+    def has_subkeys(key, listing):
+        parent = key[1][:-1] + "\\\\"
+        return any(k[0] == key[0] and k[1].startswith(parent) for k in listing)
+
+    def unlisted(key, present, absent):
+        return key in present and key not in absent and not present[key] and has_subkeys(key, absent)
+
+    return [k for k in harness.registry_differences(before, after)
+            if not unlisted(k, before, after) and not unlisted(k, after, before)]
+
+
 def describe(prefix, before, after, before_texts):
     """One line per file and registry value that differs, with changed lines."""
     lines = []
@@ -71,7 +86,7 @@ def describe(prefix, before, after, before_texts):
             for d in difflib.ndiff(before_texts[rel], now):
                 if d[:1] in "+-":
                     lines.append("             %s" % d)
-    for key in harness.registry_differences(registry_before, registry_after):
+    for key in registry_changes(registry_before, registry_after):
         old, new = values(registry_before.get(key, [])), values(registry_after.get(key, []))
         if key not in registry_before or key not in registry_after:
             lines.append("  %-8s %s (key)" % ("new" if key not in registry_before else "gone", key_name(key)))
@@ -94,7 +109,9 @@ def run(prefix, media, plan, interactive, name):
             shown = [c["text"] for c in e["controls"] if c["text"] and c["class"] in ("Static", "Edit")]
             text = " | ".join(shown).replace("\r\n", " ").replace("\n", " ")
             print("  dialog %-26s %s" % ('"%s"' % e["caption"], text[:110]))
-    print("  installer ended: %s, exit code %s" % (t.end.get("how"), t.end.get("exit")))
+    meaning = {0: "completed", 1602: "cancelled", 1603: "failed", 3010: "completed, a restart is due"}
+    code = t.end.get("exit")
+    print("  installer ended: %s, exit code %s (%s)" % (t.end.get("how"), code, meaning.get(code, "?")))
 
 
 def main(interactive):
@@ -124,16 +141,25 @@ def main(interactive):
         return 1
     program = harness.lnk_target(item)
     print("\nremoval: the group's item \"Remove Sample Notes\" runs %s" % program)
-    remover = harness.Media(prefix, program[3:program.rindex("\\")].replace("\\", "/"), program=False)
+    directory = program[:program.rindex("\\")]
+    remover = harness.Media(prefix, directory[3:].replace("\\", "/"), program=False)
     run(prefix, remover, remove_plan, interactive, "remove")
+    # The removal deletes itself: a copy of the installer waits for it to end,
+    # then deletes it and the product's folder. That copy goes when Windows
+    # next starts, as the prefix now does.
+    product = prefix.unix(directory[:directory.rindex("\\")])
+    for _ in range(150):
+        if not os.path.exists(product):
+            break
+        time.sleep(0.2)
+    prefix.wine("wineboot", "-r")
+    print("\nrestarted Windows in the prefix (the removal's helper copy is deleted then)")
     after = harness.snapshot(prefix)
     print("\nwhat differs from before the install:")
     print("\n".join(describe(prefix, before, after, before_texts)) or "  nothing")
-    print("  (the backup directory stays: it holds the removal log, which the installer never deletes,\n"
-          "   and the installer that the removal ran from)")
     restored = [windows_path(rel) for rel in harness.differences(before[0], installed[0])
                 if rel in before[0] and after[0].get(rel) == before[0][rel]]
-    restored += [key_name(k) for k in harness.registry_differences(before[1], installed[1])
+    restored += [key_name(k) for k in registry_changes(before[1], installed[1])
                  if k in before[1] and after[1].get(k) == before[1][k]]
     print("\nrestored as they were before the install:")
     print("\n".join("  " + r for r in restored) or "  nothing")

@@ -11,6 +11,9 @@
 #include "base/media_name.h"
 #include "base/messages.h"
 #include "base/results.h"
+#include "base/run_log.h"
+#include "base/run_outcome.h"
+#include "base/run_switches.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "removal/removal_log.h"
@@ -49,7 +52,15 @@ int ChangeDisk() {
             switched = true;
         }
     }
-    if (!switched && DiskPromptDialog(label) == IDCANCEL) return kAbort;
+    if (!switched) {
+        // A quiet run reads from the directory the prompt would show.
+        if (!QuietRun() && DiskPromptDialog(label) == IDCANCEL) {
+            LogLine("Insert Disk %s: Cancel", {TextArgument(label)});
+            NoteEndReason(EndReason::Cancelled);
+            return kAbort;
+        }
+        LogLine("Insert Disk %s: %s", {TextArgument(label), TextArgument(gProcess.mediaDirectory)});
+    }
     CopyText(gState->pass.diskInDrive, gState->pass.currentDisk);
     return 0;
 }
@@ -110,7 +121,9 @@ int CopyEntry(char** keyFields, int keyCount, char** valueFields, int valueCount
             if (!backupFits) return ReportUnusablePath(kMsgCannotCreateFile, backup);
             if (LogRemoval(RestoreCopy, logged, description) == kAbort) return kAbort;
             // The first backup holds the file found before any installation: keep it.
-            if (!GetFileInfo(backup, nullptr) && ExpandCopy(target, backup) == kAbort) return kAbort;
+            if (!GetFileInfo(backup, nullptr) &&
+                (LogMissingDirectory(backup) == kAbort || ExpandCopy(target, backup) == kAbort))
+                return kAbort;
             CopyText(logged, "BackUpDir\\");
             AppendText(logged, targetName);
         }
@@ -123,5 +136,6 @@ int CopyEntry(char** keyFields, int keyCount, char** valueFields, int valueCount
     }
 
     ShowStatus("Copy:\n\nFrom:\n\nTo:", description, source, target);
+    if (LogMissingDirectory(target) == kAbort) return kAbort;
     return ExpandCopy(source, target);
 }

@@ -7,7 +7,7 @@
 #include <cstddef>
 
 // Commands are formatted into buffers of this size.
-constexpr int kDdeCommandSize = 512;
+constexpr int kDdeCommandSize = 2048;
 // Sent to the client window's parent when the server ends the conversation.
 constexpr UINT kDdeConversationEnded = WM_USER + 100;
 

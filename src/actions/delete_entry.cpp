@@ -5,8 +5,10 @@
 #include <windows.h>
 
 #include "actions/progress_dialog.h"
+#include "base/file_system.h"
 #include "base/messages.h"
 #include "base/results.h"
+#include "base/run_log.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "script/conditions.h"
@@ -55,6 +57,13 @@ int DeleteEntry(char** keyFields, int, char** valueFields, int valueCount, void*
     char path[MAX_PATH];
     bool fits = DeletePath(keyFields[0], path);
     ShowStatus("Delete:\n\nFrom:", valueFields[0], path, "");
+    // A directory goes only when nothing is left in it: one that holds a
+    // file is not a failure but someone's, and stays without a word to the user.
+    size_t length = lstrlenA(path);
+    if (fits && length && path[length - 1] == '\\') {
+        if (!RemoveEmptyDirectories(path)) LogLine("Kept, not empty: %s", {TextArgument(path)});
+        return 0;
+    }
     bool quiet = condition && MatchCondition("?", condition);
 
     // Read-only, hidden and system files are deletable once made normal.

@@ -6,6 +6,7 @@
 #include "base/results.h"
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "removal/removal_log.h"
 #include "script/conditions.h"
 #include "script/sections.h"
 #include "script/variables.h"
@@ -48,6 +49,6 @@ int OpenFileEntry(char** keyFields, int keyCount, char** valueFields, int valueC
     if (HasLineBreak(value.Text()) || HasLineBreak(entry.section) || HasLineBreak(entry.key))
         return ReportEntry(kMsgCannotCarryOut);
     ShowStatus("Modify file:\n\nSection:\n\nString:", entry.path, entry.section, entry.key);
-    if (EnsureDirectory(entry.path) == kAbort) return kAbort;
+    if (LogMissingDirectory(entry.path) == kAbort || EnsureDirectory(entry.path) == kAbort) return kAbort;
     return kCarryOut;
 }

@@ -5,8 +5,9 @@
 
 #include "base/text_buffer.h"
 
-// Longest first key field kept as written (for the removal log), terminator included.
-constexpr int kEntryFileTextSize = 64;
+// Longest first key field kept as written (for the removal log), terminator
+// included: a path, as long as the platform takes one.
+constexpr int kEntryFileTextSize = MAX_PATH;
 
 // A bare file name lives in the Windows directory; otherwise the field is cut
 // on '\' into at most three pieces, the first piece (expanded as a whole name)
@@ -20,8 +21,8 @@ bool BuildEntryPath(char* keyField, char (&path)[MAX_PATH]);
 struct FileEntry {
     char fileText[kEntryFileTextSize];
     char path[MAX_PATH];
-    char section[64];
-    char key[64];
+    char section[MAX_PATH];
+    char key[MAX_PATH];
 };
 
 // OpenFileEntry's result when the entry is to be carried out.

@@ -8,6 +8,7 @@
 #include "base/messages.h"
 #include "base/resource_ids.h"
 #include "base/results.h"
+#include "base/run_outcome.h"
 #include "base/setup_state.h"
 #include "base/system_libraries.h"
 #include "base/text.h"
@@ -126,7 +127,10 @@ int ExpandCopy(const char* source, const char* target) {
             OverwriteRequest request = {target, source, &sourceInfo, &targetInfo};
             decision = OverwriteDialog(&request);
         }
-        if (decision == IDCANCEL) result = kAbort;
+        if (decision == IDCANCEL) {
+            NoteEndReason(EndReason::Cancelled);
+            result = kAbort;
+        }
         else if (decision == IDC_SKIP) result = 1;
         else if (decision == IDC_YES_TO_ALL) {
             gState->pass.yesToAll = 1;

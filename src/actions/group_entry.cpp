@@ -51,7 +51,9 @@ int GroupEntry(char** keyFields, int keyCount, char** valueFields, int valueCoun
 
     // Names and arguments that do not fit are reported, never cut: a cut
     // group name could remove another group.
-    char group[64], item[64], arguments[256];
+    // Group and item are folder and file names (255 characters); the
+    // arguments hold a command line and the item's name.
+    char group[256], item[256], arguments[1024];
     if (!ExpandText(keyFields[0], group, true)) return ReportEntry(kMsgCannotCarryOut);
     char command[kDdeCommandSize];
     if (keyCount < 2) {

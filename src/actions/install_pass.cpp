@@ -6,6 +6,9 @@
 #include "actions/progress_dialog.h"
 #include "base/resource_ids.h"
 #include "base/results.h"
+#include "base/run_log.h"
+#include "base/run_outcome.h"
+#include "base/run_switches.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "removal/removal_log.h"
@@ -33,7 +36,12 @@ int Stages() { return gState->pass.diskCount + 6; }
 
 int VisitDisk(char** keyFields, int, char**, int, void*) {
     PassState& pass = gState->pass;
-    CopyText(pass.currentDisk, keyFields[0]);
+    // A cut key would match none of the copy entries of its disk: the disk
+    // is put to the user rather than passed over unseen.
+    if (!CopyText(pass.currentDisk, keyFields[0])) {
+        pass.currentDisk[0] = '\0';
+        return ReportEntry(kMsgCannotCarryOut) == kAbort ? kAbort : kGoOn;
+    }
     int count = gState->componentCount;
     for (int i = 0; i < count; ++i) {
         char section[kSectionNameSize];
@@ -63,12 +71,32 @@ int RunActionStage() {
     return kGoOn;
 }
 
+namespace {
+
+int RunPass(HWND startingWindow);
+
+}  // namespace
+
 int RunInstallPass(HWND startingWindow) {
+    // A new try: what ended an earlier pass no longer says how this one ends.
+    ClearEndReason();
+    LogLine("Install pass started");
+    int result = RunPass(startingWindow);
+    LogLine("Install pass %s", {TextArgument(result == kAbort ? "aborted" : "completed")});
+    return result;
+}
+
+namespace {
+
+int RunPass(HWND startingWindow) {
     PassState& pass = gState->pass;
     pass = PassState{};
-    pass.ownerWindow = startingWindow;
+    // A quiet run shows no window: its messages have no owner.
+    pass.ownerWindow = QuietRun() ? nullptr : startingWindow;
     pass.mainWindow = startingWindow;
     if (ReadPathVariables() == kAbort) return kAbort;
+    for (int i = gState->regVariableCount; i < gState->variableCount && i < kMaxVariables; ++i)
+        LogLine("Path %s = %s", {TextArgument(gState->variables[i].name), TextArgument(gState->variables[i].value)});
 
     // The first records of the pass: a log that cannot be written shows here,
     // before anything has been changed.
@@ -79,8 +107,9 @@ int RunInstallPass(HWND startingWindow) {
 
     pass.yesToAll = GetPrivateProfileIntA("SetUp", "Y2AOverwrite", 0, gProcess.scriptPath) != 0;
 
-    HWND progress = CreateDialogParamA(gProcess.libraryModule, MAKEINTRESOURCEA(IDD_PROGRESS), startingWindow,
-                                       ProgressDialog, 0);
+    HWND progress = QuietRun() ? nullptr
+                               : CreateDialogParamA(gProcess.libraryModule, MAKEINTRESOURCEA(IDD_PROGRESS),
+                                                    startingWindow, ProgressDialog, 0);
     pass.ownerWindow = progress;
 
     pass.diskCount = GetPrivateProfileIntA("SetUp", "disks", 1, gProcess.scriptPath);
@@ -98,3 +127,5 @@ int RunInstallPass(HWND startingWindow) {
     pass.ddeConversation = nullptr;
     return result == kAbort ? kAbort : kGoOn;
 }
+
+}  // namespace

@@ -2,6 +2,8 @@
 
 #include "base/format_text.h"
 #include "base/resource_ids.h"
+#include "base/run_log.h"
+#include "base/run_switches.h"
 #include "base/setup_state.h"
 
 namespace {
@@ -61,7 +63,14 @@ void FormatOverwriteText(char* out, int cap, const OverwriteRequest* request) {
 }
 
 int OverwriteDialog(const OverwriteRequest* request) {
-    return static_cast<int>(DialogBoxParamA(gProcess.libraryModule, MAKEINTRESOURCEA(IDD_OVERWRITE),
-                                            OwnerWindow(), OverwriteProc,
-                                            reinterpret_cast<LPARAM>(request)));
+    // A quiet run replaces, as Y2AOverwrite would.
+    int answer = QuietRun() ? IDYES
+                            : static_cast<int>(DialogBoxParamA(gProcess.libraryModule, MAKEINTRESOURCEA(IDD_OVERWRITE),
+                                                               OwnerWindow(), OverwriteProc,
+                                                               reinterpret_cast<LPARAM>(request)));
+    const char* name = answer == IDYES ? "Yes" : answer == IDC_YES_TO_ALL ? "Yes to All"
+                       : answer == IDC_SKIP ? "Skip" : "Cancel";
+    LogLine("Confirm File Replace %s: %s%s", {TextArgument(request->targetName), TextArgument(name),
+                                              TextArgument(QuietRun() ? " (quiet)" : "")});
+    return answer;
 }

@@ -1,7 +1,11 @@
 #include "actions/progress_dialog.h"
 
+#include "base/format_text.h"
 #include "base/resource_ids.h"
+#include "base/run_log.h"
+#include "base/run_outcome.h"
 #include "base/setup_state.h"
+#include "base/text.h"
 
 void DrainMessageQueue() {
     MSG message;
@@ -40,7 +44,40 @@ void SetStatusText(HWND owner, int id, const char* text) {
 
 }  // namespace
 
+namespace {
+
+// The status as one line of the run's log: each label followed by its text.
+void LogStatus(const char* labels, const char* first, const char* second, const char* third) {
+    const char* texts[] = {first, second, third};
+    char line[2048] = "";
+    int shown = 0;
+    for (const char* at = labels; *at && shown < 3;) {
+        const char* end = at;
+        while (*end && *end != '\n') ++end;
+        if (end > at) {
+            char label[64];
+            CopyTextN(label, sizeof label, at, end - at);
+            char part[1024];
+            FormatText(part, sizeof part, shown ? "  %s %s" : "%s %s",
+                       {TextArgument(label), TextArgument(texts[shown] ? texts[shown] : "")});
+            AppendText(line, part);
+            ++shown;
+        }
+        at = *end ? end + 1 : end;
+    }
+    LogLine("%s", {TextArgument(line)});
+}
+
+void Cancelled() {
+    if (!gState->pass.cancelFlag) LogLine("Installing: Cancel");
+    gState->pass.cancelFlag = 1;
+    NoteEndReason(EndReason::Cancelled);
+}
+
+}  // namespace
+
 void ShowStatus(const char* labels, const char* first, const char* second, const char* third) {
+    LogStatus(labels, first, second, third);
     HWND owner = gState->pass.ownerWindow;
     if (!owner) return;
     SetStatusText(owner, IDC_STATUS_LABELS, labels);
@@ -91,12 +128,12 @@ INT_PTR CALLBACK ProgressDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM
                 return TRUE;
             }
             if (LOWORD(wParam) == IDCANCEL) {
-                gState->pass.cancelFlag = 1;
+                Cancelled();
                 return TRUE;
             }
             return FALSE;
         case WM_CLOSE:
-            gState->pass.cancelFlag = 1;
+            Cancelled();
             return TRUE;
     }
     return FALSE;

@@ -4,10 +4,12 @@
 
 #include "actions/progress_dialog.h"
 #include "actions/registry_data.h"
+#include "actions/registry_keys.h"
 #include "base/messages.h"
 #include "base/profile_text.h"
 #include "base/registry_roots.h"
 #include "base/results.h"
+#include "base/run_log.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "base/text_buffer.h"
@@ -18,8 +20,11 @@
 
 namespace {
 
-constexpr int kNameSize = 64;
-constexpr int kKeyPathSize = 256;
+// The platform's own limits: key paths of 259 characters, value names and
+// key classes of 255. Type names are ours; no real one is longer than 63.
+constexpr int kKeyPathSize = MAX_PATH;
+constexpr int kNameSize = 256;
+constexpr int kTypeNameSize = 64;
 
 // Cancel stops the install pass; OK skips the entry.
 int CannotCreateKey(const char* path) {
@@ -144,7 +149,17 @@ void StoreValue(HKEY key, const char* name, const char* typeName, const char* da
         if (AppendDecoded(bytes, data)) Set(key, name, REG_BINARY, bytes);
     } else if (IsType(typeName, "REG_MULTI_SZ")) {
         if (AppendDecoded(bytes, data)) Set(key, name, REG_MULTI_SZ, bytes);
+    } else {
+        LogLine("Type %s is not one the installer writes: nothing written", {TextArgument(typeName)});
     }
+}
+
+int RecordMadeKey(HKEY root, const char* rootName, const char* subkey) {
+    char missing[MAX_PATH];
+    if (gProcess.removeMode || !FirstMissingKey(root, subkey, missing)) return kGoOn;
+    TextBuffer made;
+    if (!made.Assign(rootName) || !made.Append("\\") || !made.Append(missing)) return kAbort;
+    return LogRemoval(MadeKey, made.Text());
 }
 
 // One key field: a subkey of HKEY_CLASSES_ROOT whose default value is set.
@@ -154,6 +169,7 @@ int ShortFormEntry(char* keyField, char* dataField) {
     if (!ExpandText(keyField, path, true) || !ExpandText(dataField, data, kProfileTextLimit, true))
         return ReportEntry(kMsgCannotCarryOut);
     HKEY key;
+    LogLine("Default value of HKEY_CLASSES_ROOT\\%s: %s", {TextArgument(path), TextArgument(data.Text())});
     if (RegCreateKeyA(HKEY_CLASSES_ROOT, path, &key) != ERROR_SUCCESS) return CannotCreateKey(path);
     RegSetValueA(key, nullptr, REG_SZ, data.Text(), static_cast<DWORD>(data.Length()));
     RegCloseKey(key);
@@ -170,7 +186,7 @@ int RegistryEntry(char** keyFields, int keyCount, char** valueFields, int valueC
     if (valueCount >= 2 && !MatchCondition(gState->optionCodes, valueFields[1])) return 0;
     if (keyCount == 1) return ShortFormEntry(keyFields[0], valueFields[0]);
 
-    char keyText[kNameSize];
+    char keyText[kKeyPathSize];
     if (!CopyText(keyText, keyFields[0])) return ReportEntry(kMsgCannotCarryOut);
 
     // Every piece of the key path is looked up as a whole name; "%" means nothing here.
@@ -190,10 +206,12 @@ int RegistryEntry(char** keyFields, int keyCount, char** valueFields, int valueC
     if (!fits) return ReportEntry(kMsgCannotCarryOut);
 
     HKEY root = HKEY_CLASSES_ROOT;
+    const char* rootName = "HKEY_CLASSES_ROOT";
     char* subkey = path;
     if (char* slash = FindText(path, "\\")) {
         *slash = '\0';
         root = RootKeyFromName(path);
+        if (root != HKEY_CLASSES_ROOT) rootName = path;
         subkey = slash + 1;
     }
     char keyClass[kNameSize] = "";
@@ -204,7 +222,7 @@ int RegistryEntry(char** keyFields, int keyCount, char** valueFields, int valueC
     }
 
     // The suffix is a type only when an upper-case R follows the first colon.
-    char typeName[kNameSize] = "REG_SZ";
+    char typeName[kTypeNameSize] = "REG_SZ";
     char* typeColon = FindText(keyFields[1], ":");
     if (typeColon && typeColon[1] == 'R') {
         *typeColon = '\0';
@@ -215,6 +233,15 @@ int RegistryEntry(char** keyFields, int keyCount, char** valueFields, int valueC
     if (!ExpandText(keyFields[1], name, true) || !ExpandText(valueFields[0], data, kProfileTextLimit, true) ||
         !DataFitsType(typeName, data.Text()))
         return ReportEntry(kMsgCannotCarryOut);
+
+    if (IsType(typeName, kRemoveEmptyKeysType)) {
+        ShowStatus("Remove empty key:", subkey, "", "");
+        RemoveEmptyKeys(root, subkey);
+        return 0;
+    }
+    // The outermost key this entry makes is recorded first, so that a removal
+    // takes it away again once it is empty.
+    if (RecordMadeKey(root, rootName, subkey) == kAbort) return kAbort;
 
     HKEY key;
     if (RegCreateKeyExA(root, subkey, 0, keyClass, REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_QUERY_VALUE, nullptr,

@@ -2,6 +2,7 @@
 
 #include "base/messages.h"
 #include "base/setup_state.h"
+#include "base/text.h"
 
 int GetFileInfo(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -29,4 +30,62 @@ int EnsureDirectory(const char* filePath) {
         if (r != 0) return r;
     }
     return 0;
+}
+
+bool FirstMissingDirectory(const char* filePath, char (&missing)[MAX_PATH]) {
+    char* filePart = nullptr;
+    DWORD n = GetFullPathNameA(filePath, sizeof missing, missing, &filePart);
+    if (n == 0 || n >= sizeof missing || !filePart) return false;
+    *filePart = '\0';
+    // Each directory from the outermost, after the drive or share it lies on.
+    char* start = missing + 1;
+    if (missing[0] == '\\' && missing[1] == '\\')
+        for (int slashes = 0; *start && slashes < 3; ++start) slashes += *start == '\\';
+    for (char* at = start; *at; ++at) {
+        if (*at != '\\' || at[-1] == ':' || at[-1] == '\\') continue;
+        char kept = at[1];
+        at[1] = '\0';
+        if (GetFileAttributesA(missing) == INVALID_FILE_ATTRIBUTES) return true;
+        at[1] = kept;
+    }
+    return false;
+}
+
+namespace {
+
+// Deeper than any path of MAX_PATH characters can go: a bound for the walk.
+constexpr int kMaxDepth = 130;
+
+bool RemoveEmptyTree(const char* directory, int depth) {
+    char pattern[MAX_PATH];
+    if (!CopyText(pattern, directory) || !AddBackslash(pattern) || !AppendText(pattern, "*")) return false;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            bool directoryEntry = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                                  !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+            if (!directoryEntry || !lstrcmpA(found.cFileName, ".") || !lstrcmpA(found.cFileName, "..") ||
+                depth >= kMaxDepth)
+                continue;
+            char inner[MAX_PATH];
+            if (CopyText(inner, directory) && AddBackslash(inner) && AppendText(inner, found.cFileName))
+                RemoveEmptyTree(inner, depth + 1);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    return RemoveDirectoryA(directory) != 0;
+}
+
+}  // namespace
+
+bool RemoveEmptyDirectories(const char* directory) {
+    char path[MAX_PATH];
+    if (!CopyText(path, directory)) return false;
+    size_t n = lstrlenA(path);
+    if (n > 1 && path[n - 1] == '\\' && path[n - 2] != ':') path[n - 1] = '\0';
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+    return RemoveEmptyTree(path, 0);
 }

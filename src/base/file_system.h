@@ -9,3 +9,13 @@ int GetFileInfo(const char* path, BY_HANDLE_FILE_INFORMATION* info);
 // when one cannot be made: 0 the directory exists now, 1 unresolvable or
 // ignored, -1 abort.
 int EnsureDirectory(const char* filePath);
+
+// The outermost directory on the way to a file that does not exist yet, with
+// a trailing backslash; false when every directory exists (or the path does
+// not fit).
+bool FirstMissingDirectory(const char* filePath, char (&missing)[MAX_PATH]);
+// Removes the directory and each directory in it that holds nothing once the
+// directories in it are gone, deepest first. A directory that holds a file
+// stays, and so does everything above it; links to other directories are
+// never followed. False when the directory is still there afterwards.
+bool RemoveEmptyDirectories(const char* directory);

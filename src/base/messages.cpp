@@ -1,6 +1,9 @@
 #include "base/messages.h"
 
 #include "base/format_text.h"
+#include "base/run_log.h"
+#include "base/run_outcome.h"
+#include "base/run_switches.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 
@@ -58,6 +61,41 @@ void ComposeMessage(char* out, int cap, int id, const MessageArguments& argument
 
 namespace {
 
+// The answer a quiet run gives: the one that stops, so that nothing is
+// passed over unseen and the exit code tells of it.
+int QuietAnswer(UINT style) {
+    switch (style & MB_TYPEMASK) {
+        case MB_ABORTRETRYIGNORE: return IDABORT;
+        case MB_YESNO: return IDNO;
+        case MB_OK: return IDOK;
+        default: return IDCANCEL;  // OK/Cancel, Retry/Cancel, Yes/No/Cancel
+    }
+}
+
+const char* AnswerName(int answer) {
+    switch (answer) {
+        case IDOK: return "OK";
+        case IDCANCEL: return "Cancel";
+        case IDABORT: return "Abort";
+        case IDRETRY: return "Retry";
+        case IDIGNORE: return "Ignore";
+        case IDYES: return "Yes";
+        case IDNO: return "No";
+        default: return "closed";
+    }
+}
+
+// What an answer says about the end of the run. Every box with OK alone
+// reports a failure that ends the run or the pass; a Cancel given in a quiet
+// run is the program's own answer to an error, so it counts as a failure.
+void NoteAnswer(UINT style, int answer) {
+    UINT buttons = style & MB_TYPEMASK;
+    if (answer == IDABORT || (buttons == MB_OK && answer == IDOK))
+        NoteEndReason(EndReason::Failed);
+    else if (answer == IDCANCEL)
+        NoteEndReason(QuietRun() ? EndReason::Failed : EndReason::Cancelled);
+}
+
 int Show(HWND owner, int id, UINT style, const MessageArguments& arguments) {
     // The system text belongs to the failure that led here, so take its code
     // before loading the text can change it.
@@ -72,9 +110,22 @@ int Show(HWND owner, int id, UINT style, const MessageArguments& arguments) {
         AppendText(composed, system);
         style &= ~kAppendSystemText;
     }
-    MessageBeep(style);
-    if (!owner) style |= MB_TASKMODAL;
-    return MapMessageAnswer(style, MessageBoxA(owner, composed, "SetUp", style));
+    int answer;
+    if (QuietRun()) {
+        answer = QuietAnswer(style);
+    } else {
+        MessageBeep(style);
+        if (!owner) style |= MB_TASKMODAL;
+        answer = MessageBoxA(owner, composed, "SetUp", style);
+    }
+    // The log names the file or entry whole, however long: the box may have
+    // had to shorten it.
+    char whole[1536];
+    ComposeMessage(whole, sizeof whole, id, arguments);
+    LogLine("Message %d: %s -> %s%s", {NumberArgument(id), TextArgument(whole), TextArgument(AnswerName(answer)),
+                                       TextArgument(QuietRun() ? " (quiet)" : "")});
+    NoteAnswer(style, answer);
+    return MapMessageAnswer(style, answer);
 }
 
 }  // namespace
@@ -98,4 +149,7 @@ int ReportMessage(HWND owner, CopyMessage id, UINT style, const char* source, co
     return Show(owner, id, style, {3, {source, what, target}, false, 0});
 }
 
-void ShowOutOfMemory() { MessageBoxA(nullptr, "Out of memory!", "SetUp", MB_OK | MB_TASKMODAL); }
+void ShowOutOfMemory() {
+    LogLine("Out of memory!");
+    if (!QuietRun()) MessageBoxA(nullptr, "Out of memory!", "SetUp", MB_OK | MB_TASKMODAL);
+}

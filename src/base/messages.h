@@ -66,7 +66,10 @@ struct MessageArguments {
 void ComposeMessage(char* out, int cap, int id, const MessageArguments& arguments);
 
 // Shows a message owned by `owner` (none: task-modal) and returns the
-// mapped answer.
+// mapped answer. A quiet run shows nothing and answers with the answer that
+// stops (Abort, Cancel, or OK where there is no other). Every message and its
+// answer go into the run's log, and an answer that ends something is noted
+// for the exit code (run_outcome.h).
 int ReportMessage(HWND owner, PlainMessage id, UINT style);
 int ReportMessage(HWND owner, TextMessage id, UINT style, const char* text);
 int ReportMessage(HWND owner, EntryMessage id, UINT style, const char* section, const char* entry);

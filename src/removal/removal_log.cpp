@@ -136,16 +136,28 @@ bool RegistryRecordExists(const char* path, const char* valueName, const char* l
     return false;
 }
 
-// The log's file, with its directory made. False after Abort on the directory.
-bool OpenLog(char (&log)[MAX_PATH]) {
-    char name[] = "RemoveInf";
-    ExpandText(name, log, false);
-    return EnsureDirectory(log) != kAbort;
-}
-
 // A record that cannot even be put together (a text longer than a profile
 // file carries) is a record that cannot be written.
 int Unwritable(const char* log) { return Record("", "", "", log, false); }
+
+int RecordMadeDirectory(const char* directory, const char* log) {
+    TextBuffer key;
+    // Read back as a deletion path, expanded on '%'.
+    if (!DoubleSeparators(key, directory, "%")) return Unwritable(log);
+    return KeepFirst("del.step3", key.Text(), "Folder made by the install", log);
+}
+
+// The log's file, with its directory made (and recorded: the log's own
+// directory is most often the first the install makes). False after Abort.
+bool OpenLog(char (&log)[MAX_PATH]) {
+    char name[] = "RemoveInf";
+    ExpandText(name, log, false);
+    char missing[MAX_PATH];
+    bool making = !gProcess.removeMode && FirstMissingDirectory(log, missing);
+    if (EnsureDirectory(log) == kAbort) return false;
+    return !making || RecordMadeDirectory(missing, log) != kAbort;
+}
+
 
 }  // namespace
 
@@ -220,4 +232,23 @@ int LogRemoval(RegistryNumberRecord, const char* keyPath, const char* valueName,
     char value[16];
     wsprintfA(value, "%lX", old);
     return LogRegistryValue(keyPath, valueName, ":REG_DWORD", value, log);
+}
+
+int LogRemoval(MadeRecord kind, const char* path) {
+    char log[MAX_PATH];
+    if (!OpenLog(log)) return kAbort;
+    if (kind == MadeDirectory) return RecordMadeDirectory(Text(path), log);
+    TextBuffer key;
+    // Read back as a registry entry: '|' ends the key path, and the type
+    // follows an empty value name.
+    if (!DoubleSeparators(key, Text(path), "|") || !key.Append("|:") || !key.Append(kRemoveEmptyKeysType) ||
+        key.Length() > kProfileTextLimit)
+        return Unwritable(log);
+    return KeepFirst("reg.step3", key.Text(), "Key made by the install", log);
+}
+
+int LogMissingDirectory(const char* filePath) {
+    char missing[MAX_PATH];
+    if (gProcess.removeMode || !FirstMissingDirectory(filePath, missing)) return kGoOn;
+    return LogRemoval(MadeDirectory, missing);
 }

@@ -20,6 +20,12 @@ enum RegistryTextRecord {
 };
 enum RegistryNumberRecord { RegistryDword };  // key path text, value name, old number
 enum VariableRecord { PathVariable };         // variable name, value
+// What an install makes besides files and values: removed again when empty,
+// after everything else, by the sections of a component "step3".
+enum MadeRecord {
+    MadeKey,        // a registry key about to be created: root name, '\' and path
+    MadeDirectory,  // a directory about to be created: its full path
+};
 
 // Each writes one record into the file named by the variable RemoveInf and
 // then reads the file back from the disk. A record that is not there (the
@@ -36,6 +42,15 @@ int LogRemoval(OldTextRecord kind, const char* file, const char* section, const 
 int LogRemoval(RegistryTextRecord kind, const char* keyPath, const char* valueName, const char* old);
 int LogRemoval(RegistryNumberRecord kind, const char* keyPath, const char* valueName, unsigned long old);
 int LogRemoval(VariableRecord kind, const char* name, const char* value);
+// Kept once: a key or directory that a later install finds is not its own.
+int LogRemoval(MadeRecord kind, const char* path);
+// Records the outermost directory on the way to a file that does not exist
+// yet (nothing in remove mode, or when every directory is there).
+int LogMissingDirectory(const char* filePath);
+
+// The type of the registry record of a made key, and the directory records'
+// mark: a deletion path that ends in a backslash.
+constexpr char kRemoveEmptyKeysType[] = "REG_REMOVE_EMPTY_KEYS";
 
 // Whether an old text of `length` bytes reads back from the log as it was: no
 // zero, carriage return or line feed in it (a profile value is one line of

@@ -2,28 +2,69 @@
 
 #include "actions/install_pass.h"
 #include "base/results.h"
+#include "base/run_outcome.h"
+#include "base/run_log.h"
 #include "base/setup_state.h"
 #include "script/sections.h"
 #include "ui/choise_entry.h"
 #include "ui/component_dialog.h"
 #include "ui/run_dialogs.h"
 
-InstallOutcome InstallAndOfferRestart(HWND parent, bool offerRestart) {
-    if (RunInstallPass(parent) == kAbort) return InstallOutcome::Aborted;
-    if (!offerRestart) return InstallOutcome::Installed;
-    return ShowRestartPrompt(parent) == IDYES ? InstallOutcome::Restart : InstallOutcome::Installed;
+namespace {
+
+// The component dialog runs the install step through a plain function: the
+// policy of the run waits here for it.
+RestartPolicy dialogPolicy = {};
+
+void LogComponents() {
+    for (int i = 0; i < gState->componentCount && i < kMaxComponents; ++i)
+        LogLine("Component %s [%s]: %s", {TextArgument(gState->components[i].label),
+                                          TextArgument(gState->components[i].section),
+                                          TextArgument(gState->components[i].selected ? "selected" : "left out")});
 }
 
-InstallOutcome RunSilentInstall(HWND parent, int reboot) {
-    // No component list: every component the [choise] visitor takes is installed.
-    ForEachEntry("choise", gProcess.scriptPath, '/', '|', ChoiseEntry, nullptr);
-    return InstallAndOfferRestart(parent, reboot != 0);
+}  // namespace
+
+InstallOutcome InstallAndRestart(HWND parent, RestartPolicy policy) {
+    LogComponents();
+    if (RunInstallPass(parent) == kAbort) return InstallOutcome::Aborted;
+    if (policy.unasked) return InstallOutcome::Restart;
+    if (!policy.offer) return InstallOutcome::Installed;
+    bool restart = ShowRestartPrompt(parent) == IDYES;
+    LogLine("Installation Complete: %s", {TextArgument(restart ? "Restart Now" : "Later")});
+    return restart ? InstallOutcome::Restart : InstallOutcome::Installed;
 }
 
 namespace {
 
-InstallOutcome InstallFromDialog(HWND dialog) { return InstallAndOfferRestart(dialog, true); }
+// Reads [choise] without a dialog; false after Cancel on an entry that does not fit.
+bool ReadComponents(EntryVisitor visitor) {
+    return ForEachEntry("choise", gProcess.scriptPath, '/', '|', visitor, nullptr) != kAbort ||
+           NotedEndReason() == EndReason::None;
+}
 
 }  // namespace
 
-InstallOutcome RunInteractiveInstall(HWND parent) { return ShowComponentDialog(parent, InstallFromDialog); }
+InstallOutcome RunSilentInstall(HWND parent, RestartPolicy policy) {
+    // No component list: every component the [choise] visitor takes is installed.
+    if (!ReadComponents(ChoiseEntry)) return InstallOutcome::Cancelled;
+    return InstallAndRestart(parent, policy);
+}
+
+InstallOutcome RunQuietInstall(HWND parent, RestartPolicy policy) {
+    if (!ReadComponents(PreselectedChoiseEntry)) return InstallOutcome::Cancelled;
+    return InstallAndRestart(parent, policy);
+}
+
+namespace {
+
+InstallOutcome InstallFromDialog(HWND dialog) { return InstallAndRestart(dialog, dialogPolicy); }
+
+}  // namespace
+
+InstallOutcome RunInteractiveInstall(HWND parent, RestartPolicy policy) {
+    dialogPolicy = policy;
+    InstallOutcome outcome = ShowComponentDialog(parent, InstallFromDialog);
+    if (outcome == InstallOutcome::Cancelled) LogLine("Component dialog: Cancel");
+    return outcome;
+}

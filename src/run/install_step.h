@@ -1,18 +1,26 @@
-// The install step of a run, written once for both ways to it: from the
-// component dialog, or silently with every component the script lists.
+// The install step of a run, written once for every way to it: from the
+// component dialog, silently with every component the script lists, or
+// quietly with the components the dialog would have preselected.
 #pragma once
 #include <windows.h>
 
 #include "ui/component_dialog.h"
 
-// The install pass started from `parent`, then, when it was not aborted and
-// offerRestart is set, the restart prompt.
-InstallOutcome InstallAndOfferRestart(HWND parent, bool offerRestart);
+// What follows a pass that ran to its end.
+struct RestartPolicy {
+    bool offer;      // ask with the restart prompt
+    bool unasked;    // restart without asking (a quiet run whose restart is due)
+};
 
-// The silent install: the components of [choise], then the install step with
-// the restart prompt only when reboot is nonzero.
-InstallOutcome RunSilentInstall(HWND parent, int reboot);
+// The install pass started from `parent`, then, when it was not aborted, the
+// restart as the policy says.
+InstallOutcome InstallAndRestart(HWND parent, RestartPolicy policy);
 
-// The interactive install: the component dialog, whose OK runs the install
-// step and always offers the restart.
-InstallOutcome RunInteractiveInstall(HWND parent);
+// The silent install: every component of [choise] that is listed.
+InstallOutcome RunSilentInstall(HWND parent, RestartPolicy policy);
+
+// The quiet install: the components the component dialog would preselect.
+InstallOutcome RunQuietInstall(HWND parent, RestartPolicy policy);
+
+// The interactive install: the component dialog, whose OK runs the install step.
+InstallOutcome RunInteractiveInstall(HWND parent, RestartPolicy policy);

@@ -21,6 +21,9 @@ public:
     int Fetch(const char* mediaFile, const char* name, HeldFile& copy) const;
     // Removes the directory; every file fetched into it must be released first.
     void Remove();
+    // Lets the directory outlive this owner (something in it still runs).
+    void Keep() { path_[0] = '\0'; }
+    const char* path() const { return path_; }
 
 private:
     char path_[MAX_PATH] = "";

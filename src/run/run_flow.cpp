@@ -3,9 +3,14 @@
 #include "base/held_file.h"
 #include "base/messages.h"
 #include "base/results.h"
+#include "base/run_log.h"
+#include "base/run_outcome.h"
+#include "base/run_switches.h"
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "run/command_switches.h"
 #include "run/install_step.h"
+#include "run/removal_cleanup.h"
 #include "run/run_directory.h"
 #include "run/run_lock.h"
 #include "script/reg_variables.h"
@@ -57,6 +62,7 @@ struct RunResources {
     ~RunResources() {
         licenceCopy.Release();
         if (background) DestroyWindow(background);
+        background = nullptr;
         scriptCopy.Release();
         gProcess.scriptPath[0] = '\0';
         if (gProcess.libraryModule) FreeLibrary(gProcess.libraryModule);
@@ -82,77 +88,170 @@ int SetUpKey(const char* key, int fallback) {
     return GetPrivateProfileIntA("SetUp", key, fallback, gProcess.scriptPath);
 }
 
-// Steps after the opening dialogs; returns the exit code and sets restart.
-int RunScript(HWND background, bool& restart);
+// The log the command line asked for. A log that cannot be made is put to the
+// user like any file that cannot be created; Ignore runs without it.
+bool OpenRunLog(RunLogFile& log) {
+    if (!gSwitches.logPath[0]) return true;
+    while (!log.Open(gSwitches.logPath)) {
+        int answer = ReportMessage(nullptr, kMsgCannotCreateFile, kStyleAbortRetryIgnore, gSwitches.logPath);
+        if (answer == kAnswerAbort) return false;
+        if (answer == kAnswerIgnore) return true;
+    }
+    return true;
+}
+
+// How a run ended: its exit code, whether Windows is to restart now, and
+// what a completed removal leaves to clean up.
+struct RunEnd {
+    int exitCode;
+    bool restart;
+    CleanupPlan cleanup;
+};
+
+// A run that ends without a restart and leaves nothing to clean up.
+RunEnd Ended(int exitCode) { return {exitCode, false, {}}; }
+
+// The opening: the temporary copies, the background, welcome and licence.
+// kGoOn when the run goes on, otherwise its exit code.
+int OpenRun(RunResources& made, const char* scriptName);
+
+// Steps after the opening dialogs.
+RunEnd RunScript(HWND background, const char* scriptName);
+
+RunEnd Run(const char* scriptText) {
+    if (!CreateSetupState()) {
+        ReportMessage(nullptr, kMsgNoMemory, kStyleStop);
+        return Ended(kExitFailed);
+    }
+    char scriptName[MAX_PATH] = "SETUP.INF";
+    if (scriptText && *scriptText && !CopyText(scriptName, scriptText)) {
+        // A name that long cannot be a file the platform opens: refuse it whole.
+        ReportMessage(nullptr, kMsgCannotOpen, kStyleStop, scriptName);
+        ReleaseSetupState();
+        return Ended(kExitFailed);
+    }
+    LogLine("Script: %s", {TextArgument(scriptName)});
+
+    RunLock lock;
+    if (!lock.Take()) {
+        ReleaseSetupState();
+        return Ended(IncompleteExitCode(EndReason::Cancelled));
+    }
+    RunResources made;
+    int opened = OpenRun(made, scriptName);
+    if (opened != kGoOn) return Ended(opened);
+    return RunScript(made.background, scriptName);
+}
 
 }  // namespace
 
 int RunSetup(HINSTANCE ownModule, const char* commandText) {
     gProcess.ownModule = ownModule;
-    if (!CreateSetupState()) {
-        ReportMessage(nullptr, kMsgNoMemory, kStyleStop);
-        return 0;
-    }
-    char scriptName[MAX_PATH] = "SETUP.INF";
-    if (commandText && *commandText && !CopyText(scriptName, commandText)) {
-        // A name that long cannot be a file the platform opens: refuse it whole.
-        ReportMessage(nullptr, kMsgCannotOpen, kStyleStop, scriptName);
-        ReleaseSetupState();
-        return 0;
-    }
-
-    RunLock lock;
-    if (!lock.Take()) {
-        ReleaseSetupState();
-        return 0;
-    }
-
-    bool restart = false;
-    int exitCode = 0;
-    {
-        RunResources made;
-        if (!made.directory.Create()) return 0;
-        if (made.directory.Fetch("STP.DLL", "STP.DLL", made.libraryCopy) != 0) return 0;
-        gProcess.libraryModule = LoadResourceLibrary(made.libraryCopy.path());
-        if (!gProcess.libraryModule) return 0;
-        if (made.directory.Fetch(scriptName, "SETUP.INF", made.scriptCopy) != 0) return 0;
-        CopyText(gProcess.scriptPath, made.scriptCopy.path());
-        // A file that is no script would show an empty component list.
-        if (!IsScriptFile(gProcess.scriptPath)) {
-            ReportMessage(nullptr, kMsgNotAScript, kStyleStop, scriptName);
-            return 0;
-        }
-        made.background = CreateBackgroundWindow();
-        if (!made.background) return 0;
-        if (ShowWelcomeDialog(made.background) == IDNO) return 0;
-        if (SetUpKey("license", 0) == 1) {
-            if (made.directory.Fetch("LICENSE.TXT", "LICENSE.TXT", made.licenceCopy) != 0) return 0;
-            if (ShowLicenceDialog(made.background, made.licenceCopy.path()) == IDCANCEL) return 0;
-        }
-        FindMediaDirectory();
-        gProcess.removeMode = SetUpKey("remove", 0);
-        exitCode = RunScript(made.background, restart);
-    }
-    if (restart) RestartWindows();
-    return exitCode;
+    int helper = RunCleanupHelper(commandText);
+    if (helper != kNoHelper) return helper;
+    const char* scriptText = ReadSwitches(commandText, &gSwitches);
+    RunLogFile log;
+    if (!OpenRunLog(log)) return kExitFailed;
+    LogLine("SetUp started: %s", {TextArgument(GetCommandLineA())});
+    RunEnd end = Run(scriptText);
+    CleanUpAfterRemoval(end.cleanup, end.restart);
+    if (end.restart) LogLine("Restarting Windows");
+    LogLine("Exit code %d", {NumberArgument(end.exitCode)});
+    log.Close();
+    if (end.restart) RestartWindows();
+    return end.exitCode;
 }
 
 namespace {
 
-int RunScript(HWND background, bool& restart) {
-    restart = false;
-    gState->optionGroupCount = 0;
-    ForEachEntry("options", gProcess.scriptPath, 0, 0, OptionsEntry, nullptr);
-    if (gState->optionGroupCount > 0 && ShowOptionDialog(background) == IDCANCEL) return 0;
+int OpenRun(RunResources& made, const char* scriptName) {
+    if (!made.directory.Create()) return kExitFailed;
+    // At start-up Abort and Ignore alike end the run.
+    if (made.directory.Fetch("STP.DLL", "STP.DLL", made.libraryCopy) != 0) return kExitFailed;
+    gProcess.libraryModule = LoadResourceLibrary(made.libraryCopy.path());
+    if (!gProcess.libraryModule) {
+        LogLine("STP.DLL is no resource library");
+        return kExitFailed;
+    }
+    if (made.directory.Fetch(scriptName, "SETUP.INF", made.scriptCopy) != 0) return kExitFailed;
+    CopyText(gProcess.scriptPath, made.scriptCopy.path());
+    // A file that is no script would show an empty component list.
+    if (!IsScriptFile(gProcess.scriptPath)) {
+        ReportMessage(nullptr, kMsgNotAScript, kStyleStop, scriptName);
+        return kExitFailed;
+    }
+    made.background = QuietRun() ? CreateQuietWindow() : CreateBackgroundWindow();
+    if (!made.background) {
+        LogLine("The background window cannot be made");
+        return kExitFailed;
+    }
+    if (QuietRun()) {
+        LogLine("Welcome: not shown (quiet)");
+    } else if (ShowWelcomeDialog(made.background) == IDNO) {
+        LogLine("Welcome: Cancel");
+        return kExitCancelled;
+    } else {
+        LogLine("Welcome: Next");
+    }
+    if (SetUpKey("license", 0) == 1) {
+        if (QuietRun()) {
+            LogLine("Licence: accepted (quiet)");
+        } else {
+            if (made.directory.Fetch("LICENSE.TXT", "LICENSE.TXT", made.licenceCopy) != 0) return kExitFailed;
+            bool accepted = ShowLicenceDialog(made.background, made.licenceCopy.path()) != IDCANCEL;
+            LogLine("Licence: %s", {TextArgument(accepted ? "I Agree" : "Decline")});
+            if (!accepted) return kExitCancelled;
+        }
+    }
+    FindMediaDirectory();
+    gProcess.removeMode = SetUpKey("remove", 0);
+    LogLine("Media directory: %s%s", {TextArgument(gProcess.mediaDirectory),
+                                      TextArgument(gProcess.removeMode ? " (remove mode)" : "")});
+    return kGoOn;
+}
 
-    // -1 only when [reg] could not be read at all: the run ends with exit code -1.
-    if (ReadRegVariables() == kAbort) return -1;
+RunEnd RunScript(HWND background, const char* scriptName) {
+    gState->optionGroupCount = 0;
+    // Only Cancel on an entry that does not fit stops it; one that cannot get
+    // memory counts as empty.
+    if (ForEachEntry("options", gProcess.scriptPath, 0, 0, OptionsEntry, nullptr) == kAbort &&
+        NotedEndReason() != EndReason::None)
+        return Ended(IncompleteExitCode(EndReason::Cancelled));
+    if (gState->optionGroupCount > 0) {
+        if (QuietRun()) {
+            AcceptPreselections();
+        } else if (ShowOptionDialog(background) == IDCANCEL) {
+            LogLine("Installation Options: Cancel");
+            return Ended(kExitCancelled);
+        }
+        LogLine("Installation Options: codes \"%s\"", {TextArgument(gState->optionCodes)});
+    }
+
+    // -1 when [reg] could not be read at all; Cancel on an entry that does
+    // not fit ends the run as any Cancel does.
+    if (ReadRegVariables() == kAbort)
+        return Ended(NotedEndReason() != EndReason::None ? IncompleteExitCode(EndReason::Cancelled)
+                                                         : kExitNoRegSection);
 
     int silent = SetUpKey("silent", 0);
-    int reboot = SetUpKey("reboot", 1);
-    InstallOutcome outcome = silent ? RunSilentInstall(background, reboot) : RunInteractiveInstall(background);
-    restart = outcome == InstallOutcome::Restart;
-    return 0;
+    // The script's reboot key says whether the product needs a restart.
+    bool due = SetUpKey("reboot", 1) != 0;
+    bool interactive = !silent && !QuietRun();
+    RestartPolicy policy = {};
+    policy.offer = !QuietRun() && !gSwitches.noRestart && (interactive || due);
+    policy.unasked = QuietRun() && !gSwitches.noRestart && due;
+    InstallOutcome outcome = interactive ? RunInteractiveInstall(background, policy)
+                             : silent   ? RunSilentInstall(background, policy)
+                                        : RunQuietInstall(background, policy);
+    switch (outcome) {
+        case InstallOutcome::Restart: return {kExitCompleted, true, PlanRemovalCleanup(scriptName)};
+        case InstallOutcome::Installed:
+            if (due) LogLine("A restart is due and was not done");
+            return {due ? kExitRestartNeeded : kExitCompleted, false, PlanRemovalCleanup(scriptName)};
+        case InstallOutcome::Aborted: return {IncompleteExitCode(EndReason::Failed), false, {}};
+        case InstallOutcome::Cancelled: break;
+    }
+    return {IncompleteExitCode(EndReason::Cancelled), false, {}};
 }
 
 }  // namespace

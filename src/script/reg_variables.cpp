@@ -14,7 +14,7 @@ namespace {
 // The row for a name: the first one defined, else a new empty one. Null when
 // the name cannot be held whole or the table is full.
 ScriptVariable* RowFor(const char* name) {
-    if (!*name || lstrlenA(name) >= static_cast<int>(sizeof(ScriptVariable::name))) return nullptr;
+    if (lstrlenA(name) >= static_cast<int>(sizeof(ScriptVariable::name))) return nullptr;
     if (const ScriptVariable* found = FindVariable(name)) return const_cast<ScriptVariable*>(found);
     return AppendVariable(name);
 }
@@ -23,8 +23,9 @@ ScriptVariable* RowFor(const char* name) {
 
 int RegVariableEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void*) {
     if (keyCount >= 2 && !MatchCondition(gState->optionCodes, keyFields[1])) return 0;
+    if (!keyFields[0][0]) return 0;  // no name: nothing could ever look it up
     ScriptVariable* row = RowFor(keyFields[0]);
-    if (!row) return 0;
+    if (!row) return ReportEntry(kMsgCannotCarryOut);
 
     // Root name before the first backslash. A path without one is a subkey of
     // HKEY_CLASSES_ROOT, as the registry actions read such a path.

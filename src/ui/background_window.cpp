@@ -79,3 +79,7 @@ HWND CreateBackgroundWindow() {
     UpdateWindow(window);
     return window;
 }
+
+HWND CreateQuietWindow() {
+    return CreateWindowExA(0, "STATIC", "SetUp", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, gProcess.ownModule, nullptr);
+}

@@ -6,6 +6,7 @@
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "script/conditions.h"
+#include "script/sections.h"
 
 int ChoiseEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context) {
     HWND dialog = static_cast<HWND>(context);
@@ -15,7 +16,8 @@ int ChoiseEntry(char** keyFields, int keyCount, char** valueFields, int valueCou
     AppendText(listing, "-");
     if (keyCount >= 2 && !MatchCondition(listing, keyFields[1])) return 0;
     if (!valueFields[0][0]) return 0;
-    if (gState->componentCount >= kMaxComponents) return 0;  // the table is full: later entries are left out
+    // The table is full: the entry is put to the user, never left out unseen.
+    if (gState->componentCount >= kMaxComponents) return ReportEntry(kMsgCannotCarryOut);
 
     int index = gState->componentCount;
     ComponentEntry& row = gState->components[index];
@@ -35,4 +37,12 @@ int ChoiseEntry(char** keyFields, int keyCount, char** valueFields, int valueCou
     }
     gState->componentCount++;
     return 0;
+}
+
+int PreselectedChoiseEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void*) {
+    int row = gState->componentCount;
+    int result = ChoiseEntry(keyFields, keyCount, valueFields, valueCount, nullptr);
+    if (gState->componentCount > row && valueCount >= 2)
+        gState->components[row].selected = keyCount < 2 || MatchCondition(gState->optionCodes, keyFields[1]);
+    return result;
 }

@@ -1,6 +1,8 @@
 #include "ui/component_dialog.h"
 
 #include "base/resource_ids.h"
+#include "base/results.h"
+#include "base/run_outcome.h"
 #include "base/setup_state.h"
 #include "script/sections.h"
 #include "ui/choise_entry.h"
@@ -39,7 +41,11 @@ void InitComponentDialog(HWND dialog) {
     GetPrivateProfileStringA("SetUp", "name", "SetUp", caption, sizeof caption, gProcess.scriptPath);
     SetWindowTextA(dialog, caption);
     gState->componentCount = 0;
-    ForEachEntry("choise", gProcess.scriptPath, '/', '|', ChoiseEntry, dialog);
+    // Cancel on an entry that does not fit ends the run; an enumeration
+    // without memory leaves the list empty.
+    if (ForEachEntry("choise", gProcess.scriptPath, '/', '|', ChoiseEntry, dialog) == kAbort &&
+        NotedEndReason() != EndReason::None)
+        EndDialog(dialog, static_cast<INT_PTR>(InstallOutcome::Cancelled));
     SendMessageA(List(dialog), LB_SETCARETINDEX, 0, FALSE);
     ShowSelection(dialog);
 }

@@ -5,6 +5,9 @@
 #include <cstdlib>
 
 #include "base/format_text.h"
+#include "base/results.h"
+#include "base/run_log.h"
+#include "base/run_switches.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "ui/option_groups.h"
@@ -53,7 +56,7 @@ int AddDetectedChoice(OptionGroup* group, char** keyFields, char** valueFields) 
 int PlatformChoiceEntry(char** keyFields, int keyCount, char** valueFields, int, void* context) {
     auto* group = static_cast<OptionGroup*>(context);
     int index = AddDetectedChoice(group, keyFields, valueFields);
-    if (index < 0) return 0;
+    if (index < 0) return index == kStopReading ? kAbort : 0;
     OSVERSIONINFOA system = SystemVersion();
     // Without a platform id and a major version there is nothing to compare.
     if (keyCount < 3) return 0;
@@ -70,7 +73,8 @@ int PlatformChoiceEntry(char** keyFields, int keyCount, char** valueFields, int,
                     NumberArgument(static_cast<long>(system.dwMajorVersion)),
                     NumberArgument(static_cast<long>(system.dwMinorVersion)),
                     NumberArgument(static_cast<long>(system.dwBuildNumber)), TextArgument(system.szCSDVersion)});
-        MessageBoxA(gState->pass.ownerWindow, text, "SetUp", MB_OK);
+        LogLine("%s", {TextArgument(text)});
+        if (!QuietRun()) MessageBoxA(gState->pass.ownerWindow, text, "SetUp", MB_OK);
     }
 
     bool match = platform == static_cast<long>(system.dwPlatformId) &&
@@ -83,7 +87,7 @@ int PlatformChoiceEntry(char** keyFields, int keyCount, char** valueFields, int,
 int CodePageChoiceEntry(char** keyFields, int keyCount, char** valueFields, int, void* context) {
     auto* group = static_cast<OptionGroup*>(context);
     int index = AddDetectedChoice(group, keyFields, valueFields);
-    if (index < 0) return 0;
+    if (index < 0) return index == kStopReading ? kAbort : 0;
     char acp[256];
     if (!ReadTextValue(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage", "ACP", acp,
                        sizeof acp))
@@ -98,6 +102,7 @@ int FontSizeChoiceEntry(char** keyFields, int keyCount, char** valueFields, int,
     if (!keyFields[0][0] || !valueFields[0][0]) return 0;
     OSVERSIONINFOA system = SystemVersion();
     int index = AddChoice(group, keyFields[0], valueFields[0]);
+    if (index == kStopReading) return kAbort;
     if (index < 0 || keyCount < 2 || group->preselection != kNoPreselection) return 0;
 
     bool match = false;

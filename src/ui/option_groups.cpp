@@ -1,6 +1,7 @@
 #include "ui/option_groups.h"
 
 #include "base/resource_ids.h"
+#include "base/results.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "script/sections.h"
@@ -22,7 +23,8 @@ const GroupKind kDetectionKinds[] = {
 }  // namespace
 
 int AddChoice(OptionGroup* group, const char* label, const char* code) {
-    if (group->count >= kMaxChoices) return -1;  // a full group leaves later choices out
+    // A full group has no room: the entry is put to the user, who may go on without it.
+    if (group->count >= kMaxChoices) return ReportEntry(kMsgCannotCarryOut) == kAbort ? kStopReading : -1;
     int index = group->count;
     CopyText(group->labels[index], label);
     CopyText(group->codes[index], code);
@@ -31,7 +33,8 @@ int AddChoice(OptionGroup* group, const char* label, const char* code) {
 }
 
 int OptionsEntry(char** keyFields, int, char** valueFields, int, void*) {
-    if (gState->optionGroupCount >= kMaxOptionGroups) return 0;  // the dialog has no room for more
+    // The dialog has no room for more: the entry is put to the user.
+    if (gState->optionGroupCount >= kMaxOptionGroups) return ReportEntry(kMsgCannotCarryOut);
     OptionGroup* group = &gState->optionGroups[gState->optionGroupCount];
     group->count = 0;
     CopyText(group->title, keyFields[0]);
@@ -40,20 +43,21 @@ int OptionsEntry(char** keyFields, int, char** valueFields, int, void*) {
     EntryVisitor detector = nullptr;
     for (const GroupKind& kind : kDetectionKinds)
         if (CompareNoCase(section, kind.name) == 0) detector = kind.visitor;
+    int result;
     if (detector) {
         group->preselection = kNoPreselection;
-        ForEachEntry(section, gProcess.scriptPath, '/', 0, detector, group);
+        result = ForEachEntry(section, gProcess.scriptPath, '/', 0, detector, group);
     } else {
         group->preselection = 0;
-        ForEachEntry(section, gProcess.scriptPath, 0, 0, PlainChoiceEntry, group);
+        result = ForEachEntry(section, gProcess.scriptPath, 0, 0, PlainChoiceEntry, group);
     }
     gState->optionGroupCount++;
-    return 0;
+    return result == kAbort ? kAbort : 0;
 }
 
 int PlainChoiceEntry(char** keyFields, int, char** valueFields, int, void* context) {
     if (keyFields[0][0] && valueFields[0][0])
-        AddChoice(static_cast<OptionGroup*>(context), keyFields[0], valueFields[0]);
+        return AddChoice(static_cast<OptionGroup*>(context), keyFields[0], valueFields[0]) == kStopReading ? kAbort : 0;
     return 0;
 }
 
@@ -67,6 +71,16 @@ void JoinOptionCodes(const int* chosen, int groupCount) {
         if (used + lstrlenA(group.codes[chosen[i]]) < sizeof joined) AppendText(joined, group.codes[chosen[i]]);
     }
     CopyText(gState->optionCodes, joined);
+}
+
+void AcceptPreselections() {
+    int chosen[kMaxOptionGroups];
+    int count = gState->optionGroupCount < kMaxOptionGroups ? gState->optionGroupCount : kMaxOptionGroups;
+    for (int i = 0; i < count; ++i) {
+        unsigned char preselected = gState->optionGroups[i].preselection;
+        chosen[i] = preselected == kNoPreselection ? -1 : preselected;
+    }
+    JoinOptionCodes(chosen, count);
 }
 
 namespace {
@@ -107,6 +121,10 @@ void FitOptionDialog(HWND dialog) {
     MapDialogRect(dialog, &gap);
     LONG shift = lowest + gap.bottom - button.top;
     if (shift >= 0) return;
+    // The titles of unused groups would lie below the shrunken dialog: hidden
+    // like their combo boxes.
+    for (int i = used; i < kMaxOptionGroups; ++i)
+        if (HWND title = GetDlgItem(dialog, IDC_OPTION_TITLE + i)) ShowWindow(title, SW_HIDE);
     HWND buttons[] = {ok, cancel};
     for (HWND b : buttons) {
         RECT r;

@@ -10,12 +10,17 @@ int OptionsEntry(char** keyFields, int keyCount, char** valueFields, int valueCo
 // Visitor of a plain group's section; the context is the group's row.
 int PlainChoiceEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context);
 
-// Appends a choice to a group; its index, or -1 when the group is full.
+// Appends a choice to a group; its index. A full group reports the entry
+// being read: -1 after OK (the choice is left out), kStopReading after Cancel.
+constexpr int kStopReading = -2;
 int AddChoice(OptionGroup* group, const char* label, const char* code);
 
 // Builds optionCodes from the chosen index of each group (-1: none). A code
 // that does not fit whole behind the earlier ones is left out.
 void JoinOptionCodes(const int* chosen, int groupCount);
+
+// Takes the choices the dialog would show selected at first (a quiet run).
+void AcceptPreselections();
 
 // The option group dialog (template 20): IDOK, or IDCANCEL when cancelled or closed.
 int ShowOptionDialog(HWND parent);

@@ -6,6 +6,9 @@
 
 #include "base/messages.h"
 #include "base/results.h"
+#include "base/run_log.h"
+#include "base/run_outcome.h"
+#include "base/run_switches.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "script/conditions.h"
@@ -28,7 +31,8 @@ int PathVariableEntry(char** keyFields, int keyCount, char** valueFields, int va
     if (keyCount >= 2 && !MatchCondition(gState->optionCodes, keyFields[1])) return 0;
     // A name that is empty or does not fit could never be looked up as written.
     const char* name = keyFields[0];
-    if (!*name || lstrlenA(name) >= static_cast<int>(sizeof(ScriptVariable::name))) return 0;
+    if (!*name) return 0;
+    if (lstrlenA(name) >= static_cast<int>(sizeof(ScriptVariable::name))) return ReportEntry(kMsgCannotCarryOut);
     if (gState->variableCount >= kMaxVariables) {
         // Going on would install into a directory that was never defined.
         ReportMessage(gState->pass.ownerWindow, kMsgNoMemory, kStyleStop);
@@ -41,10 +45,14 @@ int PathVariableEntry(char** keyFields, int keyCount, char** valueFields, int va
     // A cut directory would install (and record) somewhere else than the script says.
     if (!ExpandText(valueFields[0], row->value, true)) return ReportEntry(kMsgCannotCarryOut) == kAbort ? kAbort : 0;
     bool ask = keyCount <= 2 || ComponentSelected(keyFields[2]);
-    if (valueCount >= 2 && ask) {
+    if (valueCount >= 2 && ask && !QuietRun()) {
         char prompt[64];
         CopyText(prompt, valueFields[1]);
-        if (PathDialog(row, prompt) == IDCANCEL) return kAbort;
+        if (PathDialog(row, prompt) == IDCANCEL) {
+            LogLine("Destination Directory for %s: Cancel", {TextArgument(name)});
+            NoteEndReason(EndReason::Cancelled);
+            return kAbort;
+        }
     }
     CopyText(row->name, name);
     gState->variableCount++;

@@ -146,6 +146,10 @@ BOOL CALLBACK CollectChild(HWND w, LPARAM param) {
                         ",\"text\":" + Json(WindowText(w)) +
                         ",\"enabled\":" + (IsWindowEnabled(w) ? "true" : "false") +
                         ",\"visible\":" + (IsWindowVisible(w) ? "true" : "false");
+    RECT r;  // on the screen, as the dialog's own
+    GetWindowRect(w, &r);
+    entry += ",\"rect\":[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+             std::to_string(r.right) + "," + std::to_string(r.bottom) + "]";
     if (!_stricmp(cls.c_str(), "ListBox")) entry += ",\"items\":" + ListItems(w, false);
     if (!_stricmp(cls.c_str(), "ComboBox")) entry += ",\"items\":" + ListItems(w, true);
     entry += "}";

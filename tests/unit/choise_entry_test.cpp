@@ -50,10 +50,13 @@ TEST_F(ChoiseSilent, ListingTestDecidesAndPreselectionPlaysNoPart) {
     EXPECT_EQ(Read("X", kConditions), "PLAIN ONLYX XANY ANYX HIDDEN");
 }
 
-TEST_F(ChoiseSilent, ComponentsBeyondTheTableAreLeftOut) {
+TEST_F(ChoiseSilent, ComponentsBeyondTheTableAreReportedThenLeftOut) {
     std::string many;
     for (int i = 0; i < kMaxComponents + 4; ++i) many += "C" + std::to_string(i) + "=S" + std::to_string(i) + "\r\n";
+    MessageBoxes answerer({IDOK, IDOK, IDOK, IDOK});
     Read("", many);
+    ASSERT_EQ(answerer.Texts().size(), 4u);
+    EXPECT_EQ(answerer.Texts()[0].substr(0, answerer.Texts()[0].find('\n')), "[choise] C32");
     EXPECT_EQ(gState->componentCount, kMaxComponents);
     EXPECT_STREQ(gState->components[kMaxComponents - 1].section, "S31");
     EXPECT_EQ(gState->variableCount, 0) << "the record behind the table is untouched";

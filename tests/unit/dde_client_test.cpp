@@ -211,12 +211,13 @@ TEST(DdeCommand, FitsWithinItsBufferOrIsRefused) {
     } buffer;
     memset(buffer.canary, 'C', sizeof buffer.canary);
     const char* format = "[CreateGroup(\"%s\")][ShowGroup(\"%s\",1)][AddItem(%s)]";
-    std::string group(63, 'g'), arguments(255, 'a');
+    // The longest group name (255) and arguments (1,023) the entries take.
+    std::string group(255, 'g'), arguments(1023, 'a');
     ASSERT_TRUE(FormatDdeCommand(buffer.text, sizeof buffer.text, format, group.c_str(), group.c_str(),
                                  arguments.c_str()));
     EXPECT_EQ(std::string(buffer.text), "[CreateGroup(\"" + group + "\")][ShowGroup(\"" + group + "\",1)][AddItem(" +
                                             arguments + ")]");
-    std::string huge(600, 'h');
+    std::string huge(2100, 'h');
     EXPECT_FALSE(FormatDdeCommand(buffer.text, sizeof buffer.text, format, group.c_str(), group.c_str(), huge.c_str()));
     EXPECT_FALSE(FormatDdeCommand(buffer.text, sizeof buffer.text, format, huge.c_str(), "", ""));
     EXPECT_EQ(std::string(buffer.canary, sizeof buffer.canary), std::string(sizeof buffer.canary, 'C'));

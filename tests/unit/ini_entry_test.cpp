@@ -73,8 +73,10 @@ TEST_F(IniEntryTest, FlagsConditionsCancelAndReadOnly) {
 // name): OK skips the entry, Cancel ends the pass.
 TEST_F(IniEntryTest, LongValuesWholeOverlongTextsReported) {
     MessageBoxes& answered = Answer({IDOK, IDOK, IDOK, IDOK, IDOK, IDCANCEL});
-    for (const std::string& key : {"Dir\\app.ini|S|" + std::string(64, 'k'), "Dir\\app.ini|" + std::string(64, 's') + "|K",
-                                   "Dir\\" + std::string(60, 'f') + "|S|K", std::string("Dir\\a\\b\\c.ini|S|K"), std::string("Dir\\app.ini|S")})
+    // Paths, sections and keys as long as the platform takes them: 259 characters.
+    for (const std::string& key : {"Dir\\app.ini|S|" + std::string(260, 'k'),
+                                   "Dir\\app.ini|" + std::string(260, 's') + "|K",
+                                   "Dir\\" + std::string(256, 'f') + "|S|K", std::string("Dir\\a\\b\\c.ini|S|K"), std::string("Dir\\app.ini|S")})
         EXPECT_EQ(Visit(key, "v"), 1) << key;
     EXPECT_EQ(FileCount(), 0);
 

@@ -52,12 +52,20 @@ TEST_F(OptionGroups, PlainGroupsKeepSectionOrderAndDropIncompleteChoices) {
     for (int i = 0; i < 4; ++i) EXPECT_EQ(Preselected(i), 0) << "plain group " << i << " shows its first choice";
 }
 
+// What does not fit the tables is put to the user by its entry, never left
+// out unseen: OK goes on without it.
 TEST_F(OptionGroups, TablesStopAtTheirCapacity) {
-    std::string script = "[options]\r\n";
-    for (int i = 0; i < kMaxOptionGroups + 2; ++i) script += "Group " + std::to_string(i) + "=MANY\r\n";
-    script += "[MANY]\r\n";
+    std::string script = "[options]\r\nGroup 0=MANY\r\n";
+    for (int i = 1; i < kMaxOptionGroups + 2; ++i) script += "Group " + std::to_string(i) + "=ONE\r\n";
+    script += "[ONE]\r\nx=X\r\n[MANY]\r\n";
     for (int i = 0; i < kMaxChoices + 3; ++i) script += "Choice " + std::to_string(i) + "=C" + std::to_string(i) + "\r\n";
+    MessageBoxes answerer({IDOK, IDOK, IDOK, IDOK, IDOK});
     Read(script);
+    const std::vector<std::string>& texts = answerer.Texts();
+    ASSERT_EQ(texts.size(), 5u);
+    EXPECT_EQ(texts[0].substr(0, texts[0].find('\n')), "[MANY] Choice 16");
+    EXPECT_EQ(texts[3].substr(0, texts[3].find('\n')), "[options] Group 16");
+    EXPECT_EQ(texts[4].substr(0, texts[4].find('\n')), "[options] Group 17");
     EXPECT_EQ(gState->optionGroupCount, kMaxOptionGroups);
     EXPECT_STREQ(Group(kMaxOptionGroups - 1).title, "Group 15");
     EXPECT_EQ(Group(0).count, kMaxChoices);

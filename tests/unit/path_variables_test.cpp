@@ -86,7 +86,11 @@ TEST_F(PathVariables, FullTableStopsThePassWithAMessage) {
 }
 
 TEST_F(PathVariables, NamesThatCannotBeLookedUpAreLeftOut) {
+    // An empty name is no entry; one too long to be held is reported.
+    MessageBoxes answerer({IDOK});
     EXPECT_EQ(Read("/,=C:\\EMPTY\r\n" + std::string(64, 'N') + "=C:\\LONG\r\n"), 2);
+    ASSERT_EQ(answerer.Texts().size(), 1u);
+    EXPECT_EQ(answerer.Texts()[0].substr(0, 12), "[path] NNNNN");
     EXPECT_EQ(gState->variableCount, 0);
 }
 

@@ -94,7 +94,12 @@ TEST_F(RegVariables, TableIsEmptiedFirstAndNeverOverflows) {
     std::string entries = std::string(64, 'N') + at + "|Path\r\n";  // a name that cannot be held whole
     for (int i = 0; i < 70; ++i) entries += "V" + std::to_string(i) + at + "|Path\r\n";
     entries += "V1/" + at + "|Count\r\n";  // an existing row still takes its value
+    // The long name and the six rows beyond the table are put to the user.
+    MessageBoxes answerer(std::vector<int>(7, IDOK));
     EXPECT_EQ(Read(entries), 72);
+    ASSERT_EQ(answerer.Texts().size(), 7u);
+    EXPECT_EQ(answerer.Texts()[0].substr(0, 10), "[reg] NNNN");
+    EXPECT_EQ(answerer.Texts()[6].substr(0, answerer.Texts()[6].find('\n')), "[reg] V69");
     EXPECT_EQ(gState->variableCount, kMaxVariables);
     EXPECT_EQ(gState->regVariableCount, kMaxVariables);
     EXPECT_EQ(Value("STALE"), "<none>");

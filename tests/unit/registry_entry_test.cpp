@@ -203,9 +203,10 @@ TEST_F(RegistryEntryTest, RecordsByThePresentType) {
 // reported, and OK skips the entry. Data is taken whole.
 TEST_F(RegistryEntryTest, OverlongNamesReportedLongDataWhole) {
     CopyText(AppendVariable("Long")->value, std::string(200, 'l').c_str());
-    CopyText(AppendVariable("Classy")->value, ("App:" + std::string(64, 'c')).c_str());
+    CopyText(AppendVariable("Classy")->value, ("App:" + std::string(256, 'c')).c_str());
     MessageBoxes& answered = Answer({IDOK, IDOK, IDOK, IDOK, IDOK});
-    for (const std::string& key : {kCu + "\\" + std::string(30, 'k') + "|V", kCu + "|" + std::string(64, 'n'),
+    // The platform's limits: 259 characters of key path, 255 of value name or class.
+    for (const std::string& key : {kCu + "\\" + std::string(230, 'k') + "|V", kCu + "|" + std::string(256, 'n'),
                                    kCu + "|V:R" + std::string(64, 't'), std::string("HKEY_CURRENT_USER\\Classy|V"),
                                    std::string("HKEY_CURRENT_USER\\Long\\Long|V")})
         EXPECT_EQ(Visit(key, "x"), 1) << key;
@@ -214,6 +215,45 @@ TEST_F(RegistryEntryTest, OverlongNamesReportedLongDataWhole) {
     EXPECT_EQ(ReadBytes(log), "<missing>");
     EXPECT_EQ(Visit(kCu + "|V", "%Long%+%Long%"), 0);
     EXPECT_EQ(Cu("V"), std::string(200, 'l') + "+" + std::string(200, 'l') + '\0');
+}
+
+bool KeyThere(const std::string& subkey) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// The outermost key an entry makes is recorded before it is made; carried
+// out, that record deletes the key and the keys below it that hold nothing,
+// deepest first, and never a key that was there before or holds a value.
+TEST_F(RegistryEntryTest, MadeKeysRecordedAndRemovedOnceEmpty) {
+    HKEY before;  // kKey was there before the install, empty
+    RegCreateKeyExA(HKEY_CURRENT_USER, kKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &before, nullptr);
+    RegCloseKey(before);
+    EXPECT_EQ(Visit(kCu + "\\Made\\Deep|V", "x"), 0);
+    EXPECT_EQ(Visit(kCu + "\\Made\\Deep|W", "y"), 0);
+    EXPECT_EQ(ActionTest::Logged("reg.step3", kCu + "\\Made|:REG_REMOVE_EMPTY_KEYS"), "Key made by the install");
+    EXPECT_EQ(ProfileText(log, "reg.step3", kCu + "|:REG_REMOVE_EMPTY_KEYS"), "<none>");
+    HKEY other;
+    RegCreateKeyExA(HKEY_CURRENT_USER, (kKey + "\\Made\\Other").c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &other,
+                    nullptr);
+    RegSetValueExA(other, "Theirs", 0, REG_SZ, reinterpret_cast<const BYTE*>("z"), 2);
+    RegCloseKey(other);
+
+    gProcess.removeMode = 1;
+    const std::string removeKeys = kCu + "\\Made|:REG_REMOVE_EMPTY_KEYS";
+    EXPECT_EQ(Visit(kCu + "\\Made\\Deep|V", ""), 0);
+    EXPECT_EQ(Visit(kCu + "\\Made\\Deep|W", ""), 0);
+    EXPECT_EQ(Visit(removeKeys, "Key made by the install"), 0);
+    EXPECT_FALSE(KeyThere(kKey + "\\Made\\Deep"));
+    EXPECT_TRUE(KeyThere(kKey + "\\Made\\Other")) << "a key that holds a value stays, and its parents";
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, (kKey + "\\Made\\Other").c_str(), "Theirs");
+    EXPECT_EQ(Visit(removeKeys, "Key made by the install"), 0);
+    EXPECT_FALSE(KeyThere(kKey + "\\Made"));
+    EXPECT_TRUE(KeyThere(kKey)) << "the key from before stays, empty as it was";
+    EXPECT_EQ(Visit(removeKeys, "Key made by the install"), 0);
+    EXPECT_FALSE(KeyThere(kKey + "\\Made")) << "a missing key is not made again";
 }
 
 // A non-volatile key cannot be made below a volatile one: message 105.
@@ -229,7 +269,10 @@ TEST_F(RegistryEntryTest, KeyThatCannotBeCreatedAsksOkCancel) {
     EXPECT_EQ(Visit(kCu + "\\Volatile\\Child:Cls|V", "x"), 0);
     EXPECT_EQ(Visit(kCu + "\\Volatile\\Child|V", "x"), -1);
     EXPECT_EQ(Visit(".settingstestvolatile\\child", "x"), -1);
-    EXPECT_EQ(ReadBytes(log), "<missing>");
+    // Only the key it was about to make was recorded, before it tried: a
+    // removal finds no such key and leaves everything as it is.
+    EXPECT_EQ(ReadBytes(log), "[reg.step3]\r\n" + kCu +
+                                  "\\Volatile\\Child|:REG_REMOVE_EMPTY_KEYS=Key made by the install\r\n");
     std::vector<std::string> texts = answered.Texts();
     ASSERT_EQ(texts.size(), 3u);
     const std::string message = "Cannot create specified key in the regstration database !\n";

@@ -114,7 +114,9 @@ TEST_F(RemovalLog, NameIsLookedUpAfreshOnEveryCall) {
     LogRemoval(RemoveFile, "AppDir\\A.EXE", "A");
     CopyText(gState->variables[0].value, log.c_str());
     LogRemoval(RemoveFile, "AppDir\\B.EXE", "B");
-    EXPECT_EQ(ReadBytes(deep), "[del.step2]\r\nAppDir\\A.EXE=A\r\n");
+    // The log's own directories are the first the install makes: recorded, outermost.
+    EXPECT_EQ(ReadBytes(deep), "[del.step3]\r\n" + scratch / "one\\" + "=Folder made by the install\r\n"
+                               "[del.step2]\r\nAppDir\\A.EXE=A\r\n");
     EXPECT_EQ(Keys("del.step2"), std::vector<std::string>{"AppDir\\B.EXE"});
 }
 

@@ -91,8 +91,9 @@ TEST_F(TextLineEntryTest, OldLinesRecordedWholeOrReported) {
     const std::string content = "[s]\r\n" + longLine + "\r\n" + zero + "\r\n" + huge + "\r\n";
     WriteBytes(file, content);
     MessageBoxes& answered = Answer({IDOK, IDOK, IDOK, IDOK, IDCANCEL});
-    for (const std::string& key : {"Dir\\t.txt|s|" + std::string(64, 'k'), "Dir\\t.txt|" + std::string(64, 's') + "|k",
-                                   "Dir\\" + std::string(60, 't') + "|s|k"})
+    for (const std::string& key : {"Dir\\t.txt|s|" + std::string(260, 'k'),
+                                   "Dir\\t.txt|" + std::string(260, 's') + "|k",
+                                   "Dir\\" + std::string(256, 't') + "|s|k"})
         EXPECT_EQ(Visit(key, "k=2"), 1);
     EXPECT_EQ(Visit("Dir\\t.txt|s|z", "z=new"), 1);
     EXPECT_EQ(Visit("Dir\\t.txt|s|h", "h=new"), -1);

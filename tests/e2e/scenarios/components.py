@@ -41,7 +41,7 @@ def listing_and_preselection_follow_the_chosen_codes(prefix):
         expect caption=SetUp
         click 2
     """, args="NOCODES.INF", name="none")
-    expect_done(t)
+    expect_done(t, exit_code=1602)  # cancelled
     dialog = t.find(caption="SetUp")
     # Nothing chosen: the listing code string is "-" alone, which only a
     # condition ending in "-" matches; nothing with a letter is preselected.
@@ -59,7 +59,7 @@ def listing_and_preselection_follow_the_chosen_codes(prefix):
             expect caption=Letters
             click 2
         """ % (OPTIONS, choice), name=code)
-        expect_done(t)
+        expect_done(t, exit_code=1602)  # cancelled
         listings[code] = items(t.find(caption="Letters"))
     check(listings["X"] == [("Plain", True), ("Only X", True), ("X or any", True), ("Any or X", True)],
           listings["X"])
@@ -97,7 +97,7 @@ Third/Z,-=THIRD|the third one
         snap
         click 2
     """)
-    expect_done(t)
+    expect_done(t, exit_code=1602)  # cancelled
     check(t.captions() == ["Welcome", "Product"], t.captions())
     product = records(t, "Product")
     seen = [state(e) for e in product]
@@ -128,7 +128,7 @@ def nothing_listed_and_remove_mode_counter(prefix):
         expect caption=SetUp
         close
     """, args="EMPTY.INF", name="empty")
-    expect_done(t)
+    expect_done(t, exit_code=1602)  # cancelled
     empty = t.find(caption="SetUp")
     check(items(empty) == [] and state(empty) == ("Selected 0\nItems to Install", False, ""), state(empty))
 
@@ -140,6 +140,6 @@ def nothing_listed_and_remove_mode_counter(prefix):
         snap
         click 2
     """, name="remove")
-    expect_done(t)
+    expect_done(t, exit_code=1602)  # cancelled
     counters = [state(e)[0] for e in records(t, "SetUp")]
     check(counters == ["Selected 2\nItems to Remove", "Selected 1\nItems to Remove"], counters)

@@ -56,7 +56,7 @@ def missing_source_retry_then_ignore(prefix):
         expect message~Cannot open specified file
         click %d
     """ % (RETRY, IGNORE) + NO_RESTART)
-    expect_done(t)
+    expect_done(t, exit_code=3010)  # completed; the restart asked for was put off
     check(t.messages() == ["C:\\media\\gone.txt\nCannot open specified file !"] * 2, "messages: %s" % t.messages())
     check(not os.path.exists(app(prefix, "gone.txt")), "a missing source made a target")
     check(read_bytes(app(prefix, "here.txt")) == b"here.txt\r\n" * 10, "the pass did not go on")
@@ -72,7 +72,7 @@ def missing_source_abort(prefix):
         expect message~Cannot open specified file
         click %d
     """ % ABORT)
-    expect_done(t, exit_code=0)  # and no restart prompt
+    expect_done(t, exit_code=1603)  # and no restart prompt
     check(not os.path.exists(app(prefix, "here.txt")), "the pass went on after Abort")
     check(prefix.temp_files() == [], "temporary files left: %s" % prefix.temp_files())
 
@@ -96,7 +96,7 @@ def target_and_directory_cannot_be_made(prefix):
         expect message~Cannot create specified file
         click %(ignore)d
     """ % {"retry": RETRY, "ignore": IGNORE} + NO_RESTART)
-    expect_done(t)
+    expect_done(t, exit_code=3010)
     check(t.messages() == ["C:\\App\\taken\nCannot create specified directory !!"] * 2 +
           ["C:\\App\\taken\\x.txt\nCannot create specified file !"] +
           ["C:\\App\\dir.txt\nCannot create specified file !"] * 2, "messages: %s" % t.messages())
@@ -114,7 +114,7 @@ def compressed_file_ending_early(prefix):
         expect message~Lempel-Ziv
         click %d
     """ % IGNORE + NO_RESTART)
-    expect_done(t)
+    expect_done(t, exit_code=3010)
     check(t.messages() == ["Lempel-Ziv Encoding Error #-3 !"], "messages: %s" % t.messages())
     check(read_bytes(app(prefix, "whole.bin")) == data, "the pass did not go on")
 
@@ -143,7 +143,7 @@ def damaged_compressed_files_are_never_copied_as_they_are(prefix):
         expect message~Lempel-Ziv
         click %(ignore)d
     """ % {"retry": RETRY, "ignore": IGNORE} + NO_RESTART)
-    expect_done(t)
+    expect_done(t, exit_code=3010)
     check(t.messages() == ["Lempel-Ziv Encoding Error #%d !" % code for code in (-8, -3, -3, -7)],
           "messages: %s" % t.messages())
     check(sorted(os.listdir(prefix.unix(r"C:\App"))) == ["remove.inf", "whole.bin"],
@@ -164,7 +164,7 @@ def cancel_during_copy(prefix, press):
         press %s control=301
         click 6
     """ % press)
-    expect_done(t)  # the pass ended: no restart prompt
+    expect_done(t, exit_code=1602)  # the pass ended: no restart prompt
     check(read_bytes(app(prefix, "first.txt")) == b"first.txt\r\n" * 10, "the copy under way did not finish")
     check(not os.path.exists(app(prefix, "second.txt")), "the pass went on after Cancel")
     check(not any(e["event"] == "missing" for e in t.events), "no progress dialog to press")

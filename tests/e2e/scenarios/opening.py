@@ -23,7 +23,7 @@ def welcome_cancelled_or_closed(prefix):
     media.write("LICENSE.TXT", LICENCE)
     for answer in ("click 2", "close"):
         t = run_setup(prefix, media, "expect caption=Welcome\n" + answer)
-        expect_done(t)
+        expect_done(t, exit_code=1602)
         check(t.captions() == ["Welcome"], "after %s: %s" % (answer, t.captions()))
         no_temporary_copies(prefix)
 
@@ -39,7 +39,7 @@ def licence_shown_exactly_then_declined(prefix):
         expect control=200
         click 2
     """)
-    expect_done(t)
+    expect_done(t, exit_code=1602)
     licence = t.find(control=200)
     check(control_text(licence, 200).encode("latin-1") == LICENCE,
           "licence text differs: %r" % control_text(licence, 200))
@@ -51,7 +51,7 @@ def licence_shown_exactly_then_declined(prefix):
         expect control=200
         close
     """)
-    expect_done(t)
+    expect_done(t, exit_code=1602)
     check(len(t.captions()) == 2, t.captions())
     no_temporary_copies(prefix)
 
@@ -91,7 +91,7 @@ def script_named_on_the_command_line(prefix):
         expect control=200
         click 2
     """, args="OTHER.INF")
-    expect_done(t)
+    expect_done(t, exit_code=1602)
     check(t.find(control=200) is not None, "OTHER.INF asks for the licence: %s" % t.captions())
     no_temporary_copies(prefix)
 
@@ -105,7 +105,7 @@ def missing_script_retry_then_abort(prefix):
         expect message~Cannot open specified file !
         click 3
     """)
-    expect_done(t)
+    expect_done(t, exit_code=1603)
     messages = t.messages()
     check(messages == ["SETUP.INF\nCannot open specified file !"] * 2, messages)
     check(all(d["caption"] == "SetUp" for d in t.dialogs()), t.captions())
@@ -122,8 +122,26 @@ def overlong_command_line_is_refused(prefix):
         expect message~Cannot open specified file !
         click 1
     """, args=name)
-    expect_done(t)
+    expect_done(t, exit_code=1603)
     text = t.messages()[0]
     check(text.startswith("...XXX") and text.endswith("XXX\nCannot open specified file !") and len(text) <= 255, text)
     check(t.find(caption="Welcome") is None, "an over-long script name must not start the run")
     no_temporary_copies(prefix)
+
+
+@scenario
+def switches_come_before_the_script_name(prefix):
+    media = Media(prefix)
+    media.script(SCRIPT % 0)
+    media.script(SCRIPT % 1, name="OTHER.INF")
+    t = run_setup(prefix, media, "", args=r"/quiet /log=C:\other.log OTHER.INF")
+    expect_done(t)
+    check(t.events == [t.end], "a quiet run showed: %s" % t.events[:-1])
+    with open(prefix.unix(r"C:\other.log"), encoding="latin-1") as f:
+        lines = [line[9:] for line in f.read().splitlines()]
+    check(lines[1:4] == ["Script: OTHER.INF", "Welcome: not shown (quiet)", "Licence: accepted (quiet)"], lines)
+    no_temporary_copies(prefix)
+    # Behind the script's name a switch is part of the name, as it always was.
+    t = run_setup(prefix, media, "expect message~Cannot open specified file !\nclick 3", args="OTHER.INF /quiet")
+    expect_done(t, exit_code=1603)
+    check(t.messages() == ["OTHER.INF /quiet\nCannot open specified file !"], t.messages())

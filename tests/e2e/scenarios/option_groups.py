@@ -71,7 +71,7 @@ First choices/X1rdg=FIRST|the first choices
         expect caption=Product
         click 2
     """ % OPTIONS)
-    expect_done(t)
+    expect_done(t, exit_code=1602)
     dialog = t.find(caption=OPTIONS)
     titles = [control_text(dialog, 200 + i) for i in range(7)]
     check(titles == ["Letters", "Digits", "System", "Code page", "Fonts", "Missing", ""], titles)
@@ -128,7 +128,7 @@ Anything/a,b,c,d,f,g=ANY|something was chosen
         else:
             prefix.reg("delete", NT_FONT_DPI, "/v", "LogPixels", "/f")
         t = run_setup(prefix, media, plan, name=version)
-        expect_done(t)
+        expect_done(t, exit_code=1602)
         options = t.find(caption=OPTIONS)
         seen[version] = (combo(options, 100)[1], combo(options, 101)[1], listed(t.find(caption="SetUp")))
     check(seen["winxp"] == (2, 0, {"XP small": True, "Anything": True}), seen["winxp"])
@@ -164,7 +164,7 @@ Component=MAIN|never offered
             expect caption=%s
             %s
         """ % (OPTIONS, how), name=how.split()[0])
-        expect_done(t)
+        expect_done(t, exit_code=1602)
         check(t.captions() == ["Welcome", "SetUp", "SetUp", OPTIONS], "%s: %s" % (how, t.captions()))
         check(t.messages() == ["Version 2 6 1 = 2 6 1 7601 Service Pack 1.",
                                "Version 1 4 10 = 2 6 1 7601 Service Pack 1."], t.messages())

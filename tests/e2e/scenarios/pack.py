@@ -137,7 +137,11 @@ def packed_over_three_disks(prefix):
           "backup directory: %s" % os.listdir(os.path.join(app, "Uninstall")))
 
     log = read_ini(prefix.unix(r"C:\Packed Tools\Uninstall\REMOVE.INF"))
-    check(sorted(log) == ["del.step2", "path"], "log sections: %s" % sorted(log))
+    check(sorted(log) == ["del.step2", "del.step3", "path"], "log sections: %s" % sorted(log))
+    # The folders the install made, outermost, for the removal to take away once empty.
+    made = "Folder made by the install"
+    check(log["del.step3"] == [("C:\\Packed Tools\\", made), ("C:\\Packed Data\\", made),
+                               ("C:\\Packed Tools\\sub\\", made)], "made folders: %s" % log["del.step3"])
     check(log["path"] == [("AppDir", r"C:\Packed Tools"), ("BackUpDir", r"C:\Packed Tools\Uninstall"),
                           ("RemoveInf", r"C:\Packed Tools\Uninstall\REMOVE.INF")], "path records: %s" % log["path"])
     # The targets as the publisher wrote them, in the order they were copied;

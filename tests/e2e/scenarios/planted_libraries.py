@@ -45,7 +45,7 @@ def sample_installs_and_no_planted_library_runs(prefix):
     marks = sorted(os.path.relpath(p, prefix.drive_c)
                    for p in glob.glob(os.path.join(prefix.drive_c, "**", "*.loaded"), recursive=True))
     check(marks == [], "planted libraries ran: %s" % marks)
-    expect_done(t)
+    expect_done(t, exit_code=3010)  # the sample asks for a restart; the plan puts it off
     check(t.captions() == ["Welcome", "Licence Agreement", "Installation Options", "Sample Notes 1.0 Setup",
                            "Destination Directory", "Confirm File Replace", "Installation Complete"], t.captions())
     check(os.path.exists(prefix.unix(r"C:\Program Files\Sample Notes\Uninstall\SETUP.INF")), "no removal log written")

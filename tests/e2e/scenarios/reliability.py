@@ -79,7 +79,7 @@ def full_disk_is_reported_before_any_change(prefix):
         expect message~Cannot write the removal log
         click %d
     """ % ABORT)
-    expect_done(t)
+    expect_done(t, exit_code=1603)
     check(t.messages() == [LOG + "\nCannot write the removal log !"], "messages: %s" % t.messages())
     check(sorted(os.listdir(app(prefix))) == ["remove.inf"], "files: %s" % os.listdir(app(prefix)))
     check(registry_value(prefix, "Version") == ("REG_SZ", "1.0"), registry_value(prefix, "Version"))
@@ -243,6 +243,6 @@ def a_file_that_is_no_script(prefix):
         expect message~not an installation script
         click %d
     """ % OK)
-    expect_done(t)
+    expect_done(t, exit_code=1603)
     check(t.messages() == ["SETUP.INF\nSpecified file is not an installation script !"], t.messages())
     check(t.captions() == ["SetUp"], "dialogs: %s" % t.captions())

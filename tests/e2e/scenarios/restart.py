@@ -36,7 +36,8 @@ def install(prefix, silent, restart_answer):
         component_steps = "" if silent else "expect control=500\nclick 1\n"
         t = run_setup(prefix, media, "expect caption=Welcome\nclick 1\n" + component_steps +
                       "expect caption=Installation Complete\nclick %d\n" % restart_answer, trace=TRACED)
-        expect_done(t)
+        # Restart Now: done, 0; Later: the restart the script asks for is still due.
+        expect_done(t, exit_code=0 if restart_answer == 1 else 3010)
         return t, watch.wait_for_end(15 if restart_answer == 1 else 3)
     finally:
         watch.stop()

@@ -1,0 +1,65 @@
+#include "actions/registry_keys.h"
+
+#include "base/text.h"
+
+namespace {
+
+// Deeper than the registry lets keys go: a bound for the walk, not a limit of keys.
+constexpr int kMaxDepth = 512;
+
+// Only a key the registry says is not there counts as missing: one we may
+// not open is someone else's.
+bool KeyMissing(HKEY root, const char* path) {
+    HKEY key;
+    LONG r = RegOpenKeyExA(root, path, 0, KEY_READ, &key);
+    if (r == ERROR_SUCCESS) RegCloseKey(key);
+    return r == ERROR_FILE_NOT_FOUND;
+}
+
+// Deletes the empty keys below `key`, deepest first; true when `key` itself
+// holds nothing afterwards.
+bool PruneBelow(HKEY key, int depth) {
+    DWORD subkeys = 0, values = 0;
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    // From the last one down, so deleting a key does not move the ones still to come.
+    for (DWORD i = subkeys; i-- > 0 && depth < kMaxDepth;) {
+        char name[256];
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) continue;
+        HKEY child;
+        if (RegOpenKeyExA(key, name, 0, KEY_READ | DELETE, &child) != ERROR_SUCCESS) continue;
+        bool empty = PruneBelow(child, depth + 1);
+        RegCloseKey(child);
+        if (empty) RegDeleteKeyA(key, name);
+    }
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    return subkeys == 0 && values == 0;
+}
+
+}  // namespace
+
+bool FirstMissingKey(HKEY root, const char* subkey, char (&missing)[MAX_PATH]) {
+    if (!CopyText(missing, subkey)) return false;
+    // Each prefix ending before a backslash, outermost first, then the whole path.
+    for (char* at = missing;; ++at) {
+        if (*at != '\\' && *at != '\0') continue;
+        char kept = *at;
+        *at = '\0';
+        if (at > missing && KeyMissing(root, missing)) return true;
+        if (!kept) return false;
+        *at = kept;
+    }
+}
+
+void RemoveEmptyKeys(HKEY root, const char* subkey) {
+    if (!subkey[0]) return;  // never a root key
+    HKEY key;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_READ | DELETE, &key) != ERROR_SUCCESS) return;
+    bool empty = PruneBelow(key, 0);
+    RegCloseKey(key);
+    if (empty) RegDeleteKeyA(root, subkey);
+}

@@ -1,0 +1,3 @@
+#include "base/run_switches.h"
+
+RunSwitches gSwitches = {};

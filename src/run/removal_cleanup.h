@@ -1,0 +1,32 @@
+// A removal that cleans up after itself. A removal script with [SetUp]
+// cleanup=1 that has run to its end leaves nothing of the product: the
+// script, STP.DLL and setup.exe are deleted from the installer's directory,
+// and that directory when it is then empty, together with the empty
+// directories the install made around it. The running setup.exe cannot delete
+// itself: a copy of it in a directory of its own under the temporary
+// directory waits for the run to end and does it, and that copy is deleted
+// when Windows next starts. When the run restarts Windows itself, the files
+// and directories are deleted at that restart instead.
+#pragma once
+#include <windows.h>
+
+struct CleanupPlan {
+    bool wanted;
+    char installer[MAX_PATH];   // the running setup.exe
+    char script[MAX_PATH];      // the script, when it lies beside setup.exe; else empty
+    char outermost[MAX_PATH];   // the outermost directory to remove when empty
+};
+
+// What a completed removal run will clean up: reads [SetUp] cleanup and the
+// directories the install recorded as made (del.step3) from the run's copy of
+// the script, which must still be there.
+CleanupPlan PlanRemovalCleanup(const char* scriptName);
+
+// Carries the plan out once the run has let go of its own files.
+void CleanUpAfterRemoval(const CleanupPlan& plan, bool restarting);
+
+// The helper's switch, which only the installer gives, and the helper itself:
+// waits for the run to end, deletes its setup.exe and the empty directories.
+// Returns the exit code, or kNoHelper when text is no helper command line.
+constexpr int kNoHelper = -2;
+int RunCleanupHelper(const char* commandText);

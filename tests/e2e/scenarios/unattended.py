@@ -1,0 +1,89 @@
+"""The sample product unattended, as an administrator deploys it: installed
+with /quiet /norestart /log=FILE on a Windows 10 machine (no window at all,
+every default taken, the platform group sees the real version, exit code
+3010 since the sample asks for a restart), listed in Apps & Features, a
+removal started interactively from its entry and cancelled (1602, nothing
+gone), then removed with the entry's quiet command (exit code 0). The removal
+cleans up after itself: once Windows has restarted, no file, folder or
+registry key of the product is left, and nothing that was there before has
+gone."""
+import os
+import time
+
+from harness import (Media, check, differences, expect_done, registry_differences, run_setup, sample_media, scenario,
+                     snapshot)
+
+APP = r"C:\Program Files\Sample Notes"
+ENTRY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sample Notes"
+QUIET_REMOVAL = '"%s\\Uninstall\\setup.exe" /quiet' % APP
+
+
+def log_lines(prefix, path):
+    with open(prefix.unix(path), encoding="latin-1") as f:
+        return [line[9:] for line in f.read().splitlines()]  # without the time of day
+
+
+def listed_programs(prefix):
+    """What Wine's Add/Remove Programs lists: one "key|||name" line each."""
+    return [line.strip() for line in prefix.wine("uninstaller", "--list").stdout.decode("latin-1").splitlines()]
+
+
+@scenario
+def sample_installs_and_removes_itself_unattended(prefix):
+    prefix.reg("add", r"HKCU\Software\Wine", "/v", "Version", "/d", "win10", "/f")
+    media = sample_media(prefix)
+    before = snapshot(prefix)
+
+    t = run_setup(prefix, media, "", args=r"/QUIET /NoRestart /Log=C:\install.log", name="install")
+    expect_done(t, exit_code=3010)
+    check(t.events == [t.end], "a quiet run showed: %s" % t.events[:-1])
+    lines = log_lines(prefix, r"C:\install.log")
+    # The preselections: English, and Windows 10 detected; every listed
+    # component, Examples too (its condition holds for E).
+    check('Installation Options: codes "EW"' in lines, lines)
+    for step in ("Licence: accepted (quiet)", "Component Examples [Examples]: selected",
+                 "Path AppDir = " + APP, "Install pass completed", "A restart is due and was not done",
+                 "Exit code 3010"):
+        check(step in lines, "%r not in the log: %s" % (step, lines))
+    check("Copy: Read me  From: C:\\media\\README.TXT  To: %s\\README.TXT" % APP in lines, lines)
+    check(sorted(os.listdir(prefix.unix(APP))) ==
+          ["FIRST.TXT", "HELP.TXT", "NOTES.INI", "NOTESANS.TTF", "NOTESANS.fot", "README.TXT", "Uninstall"],
+          os.listdir(prefix.unix(APP)))
+
+    # The entry of Apps & Features, with its values and types.
+    check("Sample Notes|||Sample Notes 1.0" in listed_programs(prefix), listed_programs(prefix))
+    values = {name: prefix.reg_query(ENTRY, name) for name in
+              ("DisplayName", "DisplayVersion", "Publisher", "InstallLocation", "EstimatedSize", "UninstallString",
+               "QuietUninstallString")}
+    check(values == {"DisplayName": ("REG_SZ", "Sample Notes 1.0"), "DisplayVersion": ("REG_SZ", "1.0"),
+                     "Publisher": ("REG_SZ", "Sample Software"), "InstallLocation": ("REG_SZ", APP),
+                     "EstimatedSize": ("REG_DWORD", "0x5dc"),
+                     "UninstallString": ("REG_SZ", '"%s\\Uninstall\\setup.exe"' % APP),
+                     "QuietUninstallString": ("REG_SZ", QUIET_REMOVAL)}, values)
+
+    # The entry's interactive removal, cancelled: everything stays for another try.
+    remover = Media(prefix, APP[3:].replace("\\", "/") + "/Uninstall", program=False)
+    expect_done(run_setup(prefix, remover, "expect caption=Welcome\nclick 2", name="cancelled"), exit_code=1602)
+    check(sorted(os.listdir(prefix.unix(APP + r"\Uninstall"))) == ["SETUP.INF", "STP.DLL", "setup.exe"],
+          os.listdir(prefix.unix(APP + r"\Uninstall")))
+    check(prefix.reg_query(ENTRY, "DisplayName") is not None, "the entry went with a cancelled removal")
+
+    # The entry's quiet removal, started as its command line says.
+    command = values["QuietUninstallString"][1]
+    t = run_setup(prefix, remover, "", args=command[command.index(" /") + 1:], name="remove")
+    expect_done(t, exit_code=0)
+    check(t.events == [t.end], "a quiet removal showed: %s" % t.events[:-1])
+    check("Sample Notes|||Sample Notes 1.0" not in listed_programs(prefix), listed_programs(prefix))
+    # The helper deletes the removal's setup.exe once the removal has ended.
+    for _ in range(150):
+        if not os.path.exists(prefix.unix(APP)):
+            break
+        time.sleep(0.2)
+    check(not os.path.exists(prefix.unix(APP)), "left: %s" % list(os.walk(prefix.unix(APP))))
+
+    # What only a restart deletes: the helper's own copy. Then nothing of the
+    # product is left, and nothing that was there before has gone.
+    prefix.wine("wineboot", "-r")
+    files, registry = snapshot(prefix)
+    check(differences(before[0], files) == ["install.log"], differences(before[0], files))
+    check(registry_differences(before[1], registry) == [], registry_differences(before[1], registry))
