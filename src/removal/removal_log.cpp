@@ -11,7 +11,8 @@
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "base/text_buffer.h"
-#include "removal/log_file.h"
+#include "removal/disk_room.h"
+#include "removal/profile_log.h"
 #include "script/variables.h"
 
 namespace {
@@ -80,16 +81,42 @@ bool EscapeOldText(TextBuffer& value, const char* old) {
            value.Append("\"") && value.Length() <= kProfileTextLimit;
 }
 
-// Writes the record and reads the file back. A second try deletes the key
-// first: the writer writes its copy of the file out only when that copy
-// changes, and after a failed write its copy already holds the record.
-bool WriteRecord(const char* section, const char* key, const char* value, const char* log, bool again) {
-    // The most the file can grow by: the line ("key=value" and its line end)
-    // and, for a new section, its header and the blank line before it.
-    unsigned long long growth = std::strlen(section) + std::strlen(key) + std::strlen(value) + 9;
-    if (!ProfileFileHasRoom(log, growth)) return false;
-    if (again) WritePrivateProfileStringA(section, key, nullptr, log);
-    return WritePrivateProfileStringA(section, key, value, log) && ProfileFileHolds(log, section, key, value);
+// Where the profile functions keep a file: a bare name in the Windows directory.
+bool LogPath(const char* name, char (&path)[MAX_PATH]) {
+    bool bare = !std::strchr(name, '\\') && !std::strchr(name, '/') && !(name[0] && name[1] == ':');
+    if (!bare) {
+        DWORD n = GetFullPathNameA(name, sizeof path, path, nullptr);
+        return n > 0 && n < sizeof path;
+    }
+    UINT n = GetWindowsDirectoryA(path, sizeof path);
+    return n > 0 && n < sizeof path && AppendText(path, "\\") && AppendText(path, name);
+}
+
+// The log's writer keeps its index from record to record; the file is open
+// only while a record is looked up or written.
+ProfileLog gLog;
+
+class OpenedLog {
+public:
+    explicit OpenedLog(const char* log) {
+        char path[MAX_PATH];
+        open_ = LogPath(log, path) && gLog.Open(path);
+    }
+    ~OpenedLog() { gLog.Close(); }
+    OpenedLog(const OpenedLog&) = delete;
+    OpenedLog& operator=(const OpenedLog&) = delete;
+    explicit operator bool() const { return open_; }
+
+private:
+    bool open_;
+};
+
+// Writes the record through to the file. The writer's failures are the
+// file's: a disk without room for it (asked first, so that the file is never
+// cut short), a write refused or short.
+bool WriteRecord(const char* section, const char* key, const char* value, const char* log) {
+    OpenedLog opened(log);
+    return opened && gLog.Write(section, key, value, DiskHasRoom);
 }
 
 // Writes one record until it is on disk or the user gives up on it. A record
@@ -101,22 +128,18 @@ int Record(const char* section, const char* key, const char* value, const char* 
     // such a record is never written.
     fits = fits && std::strlen(key) <= kProfileTextLimit && std::strlen(value) <= kProfileTextLimit &&
            !HasLineBreak(key) && !HasLineBreak(value);
-    for (bool again = false;; again = true) {
-        if (fits && WriteRecord(section, key, value, log, again)) return kGoOn;
+    for (;;) {
+        if (fits && WriteRecord(section, key, value, log)) return kGoOn;
         int answer = ReportMessage(OwnerWindow(), kMsgCannotWriteLog, kStyleAbortRetryIgnore, log);
         if (answer == kAnswerAbort) return kAbort;
         if (answer != kAnswerRetry) return kSkipped;
     }
 }
 
-// Whether the log holds a record under the key. A recorded value may itself
-// start with "." or be ".", so the default alone cannot tell.
+// Whether the log holds a record under the key, whatever its value.
 bool RecordExists(const char* section, const char* key, const char* log) {
-    char value[8];
-    GetPrivateProfileStringA(section, key, ".", value, sizeof value, log);
-    if (std::strcmp(value, ".") != 0) return true;
-    GetPrivateProfileStringA(section, key, "", value, sizeof value, log);
-    return value[0] != '\0';
+    OpenedLog opened(log);
+    return opened && gLog.Holds(section, key);
 }
 
 // Records of old values keep the first one written: the state before the
@@ -130,9 +153,11 @@ int KeepFirst(const char* section, const char* key, const char* value, const cha
 // install (recorded as an empty string) has a type of its own by the next.
 bool RegistryRecordExists(const char* path, const char* valueName, const char* log) {
     static const char* const kSuffixes[] = {nullptr, ":REG_DWORD", ":REG_BINARY", ":REG_MULTI_SZ"};
+    OpenedLog opened(log);
     TextBuffer key;
     for (const char* suffix : kSuffixes)
-        if (BuildKey(key, path, valueName, nullptr, suffix) && RecordExists("reg.step1", key.Text(), log)) return true;
+        if (opened && BuildKey(key, path, valueName, nullptr, suffix) && gLog.Holds("reg.step1", key.Text()))
+            return true;
     return false;
 }
 

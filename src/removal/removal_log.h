@@ -27,8 +27,8 @@ enum MadeRecord {
     MadeDirectory,  // a directory about to be created: its full path
 };
 
-// Each writes one record into the file named by the variable RemoveInf and
-// then reads the file back from the disk. A record that is not there (the
+// Each writes one record into the file named by the variable RemoveInf,
+// through to the operating system. A record that did not reach the file (the
 // log's directory or file cannot be written, the disk is full) is put to the
 // user with the log's name, Abort/Retry/Ignore, before the caller makes its
 // change. Returns kGoOn when recorded, kAbort after Abort, kSkipped after

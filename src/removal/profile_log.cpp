@@ -1,0 +1,369 @@
+#include "removal/profile_log.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "base/text.h"
+
+struct ProfileLog::Section {
+    size_t nameStart, nameLength;
+    // Just behind the line break of the section's last line: where a new key goes.
+    size_t end;
+};
+
+struct ProfileLog::Key {
+    size_t section;
+    size_t lineStart, lineEnd;  // the line without its break
+    size_t nameStart, nameLength;
+    size_t valueStart, valueLength;
+    bool hasValue;
+    unsigned hash;
+};
+
+namespace {
+
+// Blanks as the profile functions drop them around names, values and lines.
+bool Blank(char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1A; }
+
+void Trim(const char*& start, size_t& length) {
+    while (length && Blank(*start)) ++start, --length;
+    while (length && Blank(start[length - 1])) --length;
+}
+
+// Letter case folded as the profile functions fold it: on the characters the
+// bytes stand for in the ANSI code page.
+const WCHAR* FoldTable() {
+    static WCHAR table[256];
+    static bool made = false;
+    if (!made) {
+        for (int i = 0; i < 256; ++i) {
+            char c = static_cast<char>(i);
+            WCHAR w = static_cast<WCHAR>(i);
+            MultiByteToWideChar(CP_ACP, 0, &c, 1, &w, 1);
+            CharLowerBuffW(&w, 1);
+            table[i] = w;
+        }
+        made = true;
+    }
+    return table;
+}
+
+bool SameFolded(const char* a, const char* b, size_t length) {
+    const WCHAR* fold = FoldTable();
+    for (size_t i = 0; i < length; ++i)
+        if (fold[static_cast<unsigned char>(a[i])] != fold[static_cast<unsigned char>(b[i])]) return false;
+    return true;
+}
+
+unsigned HashFolded(size_t section, const char* name, size_t length) {
+    const WCHAR* fold = FoldTable();
+    unsigned hash = 2166136261u ^ static_cast<unsigned>(section * 0x9E3779B1u);
+    for (size_t i = 0; i < length; ++i) hash = (hash ^ fold[static_cast<unsigned char>(name[i])]) * 16777619u;
+    return hash;
+}
+
+template <typename T>
+bool Grow(T*& items, size_t& capacity, size_t needed) {
+    if (needed <= capacity) return true;
+    size_t grown = capacity ? capacity * 2 : 64;
+    if (grown < needed) grown = needed;
+    void* moved = std::realloc(items, grown * sizeof(T));
+    if (!moved) return false;
+    items = static_cast<T*>(moved);
+    capacity = grown;
+    return true;
+}
+
+bool WriteAll(HANDLE file, const char* bytes, size_t length) {
+    while (length) {
+        DWORD chunk = length > 0x10000000 ? 0x10000000 : static_cast<DWORD>(length), written = 0;
+        if (!WriteFile(file, bytes, chunk, &written, nullptr) || written != chunk) return false;
+        bytes += chunk;
+        length -= chunk;
+    }
+    return true;
+}
+
+bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow && a.nFileSizeHigh == b.nFileSizeHigh &&
+           a.nFileSizeLow == b.nFileSizeLow && CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+}
+
+}  // namespace
+
+ProfileLog::~ProfileLog() {
+    Close();
+    std::free(sections_);
+    std::free(keys_);
+    std::free(table_);
+}
+
+void ProfileLog::Close() {
+    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+    file_ = INVALID_HANDLE_VALUE;
+}
+
+bool ProfileLog::Open(const char* path) {
+    Close();
+    if (std::strcmp(path, path_) != 0) {
+        if (!CopyText(path_, path)) {
+            path_[0] = '\0';
+            return false;
+        }
+        known_ = false;
+    }
+    file_ = CreateFileA(path_, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file_ == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION now;
+    if (!GetFileInformationByHandle(file_, &now)) {
+        Close();
+        return false;
+    }
+    if (known_ && SameFile(now, seen_)) return true;
+    // Changed behind this writer's back (or never read): read it again.
+    seen_ = now;
+    known_ = Load();
+    if (!known_) Close();
+    return known_;
+}
+
+bool ProfileLog::Load() {
+    Forget();
+    text_.Clear();
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file_, &size) || size.QuadPart >= 0x40000000 ||
+        !text_.Reserve(static_cast<size_t>(size.QuadPart) + 1))
+        return false;
+    // The size bounds the read: a device (a full disk stood in for by one) reads without end.
+    DWORD got = 0;
+    if (size.QuadPart && !ReadFile(file_, text_.Data(), static_cast<DWORD>(size.QuadPart), &got, nullptr))
+        return false;
+    text_.SetLength(got);
+    return Index(0);
+}
+
+void ProfileLog::Forget() {
+    sectionCount_ = keyCount_ = 0;
+    if (table_) std::memset(table_, 0, tableCap_ * sizeof *table_);
+}
+
+// Reads lines from `from` (a line start) on, as the profile reader reads
+// them: lines before the first section header belong to a nameless section;
+// a line that starts with '[' and holds a ']' is a header; any other
+// non-blank line is a key, with or without a value.
+bool ProfileLog::Index(size_t from) {
+    const char* text = text_.Text();
+    size_t length = text_.Length();
+    if (sectionCount_ == 0) {
+        if (!Grow(sections_, sectionCap_, 1)) return false;
+        sections_[sectionCount_++] = {0, 0, 0};
+    }
+    for (size_t at = from; at < length;) {
+        size_t start = at;
+        while (at < length && text[at] != '\r' && text[at] != '\n') ++at;
+        size_t end = at;
+        if (at < length && text[at] == '\r') ++at;
+        if (at < length && text[at] == '\n') ++at;
+        const char* line = text + start;
+        size_t lineLength = end - start;
+        Trim(line, lineLength);
+        if (!lineLength) continue;
+        if (line[0] == '[') {
+            const char* close = nullptr;
+            for (size_t i = lineLength; i > 1; --i)
+                if (line[i - 1] == ']') {
+                    close = line + i - 1;
+                    break;
+                }
+            if (close) {
+                if (!Grow(sections_, sectionCap_, sectionCount_ + 1)) return false;
+                sections_[sectionCount_++] = {static_cast<size_t>(line + 1 - text),
+                                              static_cast<size_t>(close - line - 1), at};
+                continue;
+            }
+        }
+        const char* equals = static_cast<const char*>(std::memchr(line, '=', lineLength));
+        const char* name = line;
+        size_t nameLength = equals ? static_cast<size_t>(equals - line) : lineLength;
+        const char* value = equals ? equals + 1 : line + lineLength;
+        size_t valueLength = equals ? static_cast<size_t>(line + lineLength - value) : 0;
+        Trim(name, nameLength);
+        Trim(value, valueLength);
+        sections_[sectionCount_ - 1].end = at;
+        if (!AddKey(sectionCount_ - 1, start, end, name - text, nameLength, equals ? value - text : 0,
+                    equals ? valueLength : static_cast<size_t>(-1)))
+            return false;
+    }
+    return true;
+}
+
+bool ProfileLog::AddKey(size_t section, size_t lineStart, size_t lineEnd, size_t nameStart, size_t nameLength,
+                        size_t valueStart, size_t valueLength) {
+    // Only the first key of a name is ever read: later ones are not indexed.
+    if (FindKey(section, text_.Text() + nameStart, nameLength) >= 0) return true;
+    if (!Grow(keys_, keyCap_, keyCount_ + 1)) return false;
+    if ((keyCount_ + 1) * 2 > tableCap_ && !GrowTable()) return false;
+    bool hasValue = valueLength != static_cast<size_t>(-1);
+    Key& key = keys_[keyCount_++];
+    key = {section, lineStart, lineEnd, nameStart, nameLength, valueStart, hasValue ? valueLength : 0, hasValue,
+           HashFolded(section, text_.Text() + nameStart, nameLength)};
+    size_t slot = key.hash & (tableCap_ - 1);
+    while (table_[slot]) slot = (slot + 1) & (tableCap_ - 1);
+    table_[slot] = keyCount_;
+    return true;
+}
+
+bool ProfileLog::GrowTable() {
+    size_t capacity = tableCap_ ? tableCap_ * 2 : 256;
+    size_t* table = static_cast<size_t*>(std::calloc(capacity, sizeof *table));
+    if (!table) return false;
+    for (size_t i = 0; i < keyCount_; ++i) {
+        size_t slot = keys_[i].hash & (capacity - 1);
+        while (table[slot]) slot = (slot + 1) & (capacity - 1);
+        table[slot] = i + 1;
+    }
+    std::free(table_);
+    table_ = table;
+    tableCap_ = capacity;
+    return true;
+}
+
+long ProfileLog::FindSection(const char* name, size_t length) const {
+    const char* text = text_.Text();
+    // The nameless section before the first header has no name to be asked by.
+    for (size_t i = 1; i < sectionCount_; ++i)
+        if (sections_[i].nameLength == length && SameFolded(text + sections_[i].nameStart, name, length))
+            return static_cast<long>(i);
+    return -1;
+}
+
+long ProfileLog::FindKey(size_t section, const char* name, size_t length) const {
+    if (!tableCap_) return -1;
+    unsigned hash = HashFolded(section, name, length);
+    const char* text = text_.Text();
+    for (size_t slot = hash & (tableCap_ - 1); table_[slot]; slot = (slot + 1) & (tableCap_ - 1)) {
+        const Key& key = keys_[table_[slot] - 1];
+        if (key.hash == hash && key.section == section && key.nameLength == length &&
+            SameFolded(text + key.nameStart, name, length))
+            return static_cast<long>(table_[slot] - 1);
+    }
+    return -1;
+}
+
+bool ProfileLog::Holds(const char* section, const char* key) const {
+    size_t sectionLength = std::strlen(section), keyLength = std::strlen(key);
+    Trim(section, sectionLength);
+    Trim(key, keyLength);
+    long found = FindSection(section, sectionLength);
+    return found >= 0 && FindKey(static_cast<size_t>(found), key, keyLength) >= 0;
+}
+
+bool ProfileLog::Write(const char* section, const char* key, const char* value,
+                       bool (*hasRoom)(const char*, unsigned long long, unsigned long long)) {
+    if (file_ == INVALID_HANDLE_VALUE) return false;
+    size_t sectionLength = std::strlen(section), keyLength = std::strlen(key);
+    Trim(section, sectionLength);
+    Trim(key, keyLength);
+    // The platform writer drops the blanks before a value, and keeps those behind it.
+    while (Blank(*value)) ++value;
+    size_t valueLength = std::strlen(value);
+    const char* text = text_.Text();
+    size_t size = text_.Length();
+
+    long found = FindSection(section, sectionLength);
+    long existing = found >= 0 ? FindKey(static_cast<size_t>(found), key, keyLength) : -1;
+    TextBuffer next;
+    if (existing >= 0) {
+        const Key& old = keys_[existing];
+        if (old.hasValue && old.valueLength == valueLength && std::memcmp(text + old.valueStart, value, valueLength) == 0)
+            return true;
+        // The line is written anew under the key's own spelling.
+        bool built = next.Reserve(size + valueLength + 2) && next.Append(text, old.lineStart) &&
+                     next.Append(text + old.nameStart, old.nameLength) && next.Append("=", 1) &&
+                     next.Append(value, valueLength) && next.Append(text + old.lineEnd, size - old.lineEnd);
+        return built && hasRoom(path_, 0, next.Length()) && Rewrite(next);
+    }
+    bool broken = size && text[size - 1] != '\n' && text[size - 1] != '\r';
+    bool last = found >= 0 && static_cast<size_t>(found) == sectionCount_ - 1;
+    bool built = next.Reserve(sectionLength + keyLength + valueLength + 8) && (!broken || next.Append("\r\n", 2));
+    if (found < 0)
+        built = built && next.Append("[", 1) && next.Append(section, sectionLength) && next.Append("]\r\n", 3);
+    built = built && next.Append(key, keyLength) && next.Append("=", 1) && next.Append(value, valueLength) &&
+            next.Append("\r\n", 2);
+    if (!built) return false;
+    if (found < 0 || last) return hasRoom(path_, size, next.Length()) && Append(next.Text(), next.Length());
+
+    // A key for an earlier section: the file is written anew.
+    TextBuffer whole;
+    size_t at = sections_[found].end;
+    built = whole.Reserve(size + next.Length() + 1) && whole.Append(text, at) &&
+            whole.Append(next.Text(), next.Length()) && whole.Append(text + at, size - at);
+    return built && hasRoom(path_, 0, whole.Length()) && Rewrite(whole);
+}
+
+bool ProfileLog::Append(const char* bytes, size_t length) {
+    size_t size = text_.Length();
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    FILETIME before = seen_.ftLastWriteTime;
+    if (!SetFilePointerEx(file_, end, nullptr, FILE_BEGIN) || !WriteAll(file_, bytes, length)) {
+        // A short write leaves part of a line: cut it off again, so that the
+        // next record does not run on from it.
+        if (SetFilePointerEx(file_, end, nullptr, FILE_BEGIN)) SetEndOfFile(file_);
+        known_ = false;
+        return false;
+    }
+    bool indexed = text_.Append(bytes, length) && Index(size);
+    // The record is on disk either way; an index that could not follow is
+    // read again from the file next time.
+    if (!Remember(file_, &before) || !indexed) known_ = false;
+    return true;
+}
+
+// Writes the whole text beside the log and moves it over the log: a kill at
+// any moment leaves the old file or the new one, never a part of either.
+bool ProfileLog::Rewrite(TextBuffer& next) {
+    char temporary[MAX_PATH];
+    if (!CopyText(temporary, path_) || !AppendText(temporary, ".new")) return false;
+    HANDLE file = CreateFileA(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    FILETIME before = seen_.ftLastWriteTime;
+    bool written = WriteAll(file, next.Text(), next.Length()) && Remember(file, &before);
+    CloseHandle(file);
+    Close();
+    if (!written || !MoveFileExA(temporary, path_, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileA(temporary);
+        known_ = false;
+        return false;
+    }
+    // The new file is the log now: the index follows it.
+    text_.Clear();
+    Forget();
+    file_ = CreateFileA(path_, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    known_ = text_.Append(next.Text(), next.Length()) && Index(0) && file_ != INVALID_HANDLE_VALUE &&
+             GetFileInformationByHandle(file_, &seen_);
+    return true;
+}
+
+// Notes the file as this writer left it, its last-write time moved past the
+// time it had before (the clock the time comes from may not have moved on).
+bool ProfileLog::Remember(HANDLE file, const FILETIME* before) {
+    BY_HANDLE_FILE_INFORMATION now;
+    if (!GetFileInformationByHandle(file, &now)) return false;
+    if (CompareFileTime(&now.ftLastWriteTime, before) <= 0) {
+        ULARGE_INTEGER time;
+        time.LowPart = before->dwLowDateTime;
+        time.HighPart = before->dwHighDateTime;
+        ++time.QuadPart;
+        now.ftLastWriteTime.dwLowDateTime = time.LowPart;
+        now.ftLastWriteTime.dwHighDateTime = time.HighPart;
+        if (!SetFileTime(file, nullptr, nullptr, &now.ftLastWriteTime)) return false;
+    }
+    seen_ = now;
+    known_ = true;
+    return true;
+}

@@ -1,0 +1,89 @@
+// The removal log's own writer. The platform's profile writer writes the
+// whole file anew for every key, so a log of n records costs n squared; this
+// one appends a record whenever its section is the file's last, and writes
+// the file anew only when a key goes into an earlier section or a value is
+// replaced. The file keeps the form the platform writer gives it (a "[name]"
+// line per section, "key=value" lines, CR LF, no blank lines), so the profile
+// reader, and a removal run, read it as if the platform had written it.
+//
+// Durability: a record is written through to the operating system (WriteFile
+// returned all its bytes) before Write returns true; a file written anew is
+// written beside the log and then moved over it, so that a process killed at
+// any moment leaves either the old or the new file, each whole.
+//
+// The same file may be written by the platform's profile functions in the
+// same run (a script's INI entries may target the log): every Open compares
+// the file with what this writer last saw (identity, size, last-write time)
+// and loads it again when it changed. After each of its own writes the
+// writer moves the file's last-write time past every earlier one, so that the
+// platform's profile cache, which trusts a copy whose time is unchanged,
+// always reads the file again.
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+
+#include "base/text_buffer.h"
+
+class ProfileLog {
+public:
+    ProfileLog() = default;
+    ~ProfileLog();
+    ProfileLog(const ProfileLog&) = delete;
+    ProfileLog& operator=(const ProfileLog&) = delete;
+
+    // Opens the file at path (a full path; the file is made when missing) and
+    // brings the index up to date with it. False when the file cannot be
+    // opened or read. Every other call needs an open file.
+    bool Open(const char* path);
+    // Lets the file go: other writers (the platform's profile writer opens it
+    // sharing nothing) can write it until the next Open.
+    void Close();
+
+    // Whether the first section of that name holds the key, matched as the
+    // profile reader matches them (letter case ignored, outer blanks dropped).
+    bool Holds(const char* section, const char* key) const;
+
+    // Sets the key's value as the platform writer would: a new key at the end
+    // of its section, a new section at the end of the file, an existing key's
+    // value replaced where it stands (nothing written when it is the same).
+    // `hasRoom` is asked, with the size the file has and the bytes it is to
+    // grow by, before anything is written: false fails the write untried.
+    // True once the file on disk holds the value; on false the file is as it
+    // was, every earlier record in it.
+    bool Write(const char* section, const char* key, const char* value,
+               bool (*hasRoom)(const char* path, unsigned long long size, unsigned long long growth));
+
+    // Bytes of the file as this writer last wrote or read it.
+    const TextBuffer& text() const { return text_; }
+
+private:
+    struct Section;
+    struct Key;
+
+    bool Load();
+    void Forget();
+    bool Index(size_t from);
+    bool AddKey(size_t section, size_t lineStart, size_t lineEnd, size_t nameStart, size_t nameLength,
+                size_t valueStart, size_t valueLength);
+    long FindSection(const char* name, size_t length) const;
+    long FindKey(size_t section, const char* name, size_t length) const;
+    bool GrowTable();
+    bool Append(const char* bytes, size_t length);
+    bool Rewrite(TextBuffer& next);
+    bool Remember(HANDLE file, const FILETIME* before);
+
+    char path_[MAX_PATH] = "";
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+    bool known_ = false;
+    BY_HANDLE_FILE_INFORMATION seen_ = {};
+    TextBuffer text_;
+    // Sections and keys in file order, and a hash table of keys: slots hold
+    // a key's index plus one, zero for free.
+    Section* sections_ = nullptr;
+    size_t sectionCount_ = 0, sectionCap_ = 0;
+    Key* keys_ = nullptr;
+    size_t keyCount_ = 0, keyCap_ = 0;
+    size_t* table_ = nullptr;
+    size_t tableCap_ = 0;
+};
