@@ -54,9 +54,6 @@ public:
     bool Write(const char* section, const char* key, const char* value,
                bool (*hasRoom)(const char* path, unsigned long long size, unsigned long long growth));
 
-    // Bytes of the file as this writer last wrote or read it.
-    const TextBuffer& text() const { return text_; }
-
 private:
     struct Section;
     struct Key;
