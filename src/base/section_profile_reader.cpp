@@ -115,9 +115,10 @@ bool SectionProfileReader::Index() {
     size_t length = text_.Length();
     size_t count = 0;
     for (size_t at = 0; at < length && text[at]; at += std::strlen(text + at) + 1) ++count;
+    if (count > 0x10000000) return false;
     size_t slots = 16;
     while (slots < count * 2) slots *= 2;
-    if (count > 0x10000000 || !(entries_ = static_cast<Entry*>(std::malloc(count * sizeof(Entry)))) ||
+    if (!(entries_ = static_cast<Entry*>(std::malloc(count * sizeof(Entry)))) ||
         !(slots_ = static_cast<uint32_t*>(std::calloc(slots, sizeof(uint32_t)))))
         return false;
     slotMask_ = static_cast<uint32_t>(slots - 1);
