@@ -10,6 +10,7 @@
 #include "base/results.h"
 #include "base/run_outcome.h"
 #include "base/setup_state.h"
+#include "base/status_lines.h"
 #include "base/system_libraries.h"
 #include "base/text.h"
 
@@ -32,6 +33,8 @@ int Transfer(const LzCalls& lz, INT source, HANDLE target) {
             written != static_cast<DWORD>(got))
             return 1;
         total += got;
+        // A large file takes many frames: its own status waits no longer.
+        PaintStatusIfDue();
     }
     // Compressed data that ends early, or that is not what its header says,
     // expands without an error; the header still tells the full length.
