@@ -20,10 +20,11 @@ struct PendingStatus {
 };
 
 PendingStatus pending;
+DWORD frame = kStatusFrameMs;
 DWORD lastPaint;
 bool paintedOnce;
 
-bool FrameHasPassed() { return !paintedOnce || GetTickCount() - lastPaint >= kStatusFrameMs; }
+bool FrameHasPassed() { return !paintedOnce || GetTickCount() - lastPaint >= frame; }
 
 // A text that is shown already (the labels, most of the time) is left alone:
 // setting it again would repaint it.
@@ -56,6 +57,8 @@ void Adopt(HWND owner) {
 }
 
 }  // namespace
+
+void SetStatusFrame(DWORD milliseconds) { frame = milliseconds; }
 
 void PostStatusLines(HWND owner, const char* labels, const char* first, const char* second, const char* third) {
     if (!owner) return;

@@ -9,6 +9,8 @@
 
 // Milliseconds between two paints: about one frame.
 constexpr DWORD kStatusFrameMs = 16;
+// Sets the time between two paints; the tests that follow every step set 0.
+void SetStatusFrame(DWORD milliseconds);
 
 // The status texts (controls 200, 100, 110, 120) of owner; painted now when
 // a frame has passed, or when a text is too long to keep waiting.
