@@ -1,5 +1,6 @@
 // Inputs for the codec's round trips, shared by the native tests and the
-// tests under Wine: sizes around the token groups and the ring.
+// tests under Wine: every size up to a few token groups, then sizes around
+// the ring and one far beyond it.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -7,7 +8,12 @@
 
 namespace samples {
 
-inline const size_t kSizes[] = {0, 1, 2, 3, 15, 16, 17, 18, 19, 4095, 4096, 4097, 300000};
+inline std::vector<size_t> Sizes() {
+    std::vector<size_t> sizes;
+    for (size_t size = 0; size <= 40; ++size) sizes.push_back(size);
+    for (size_t size : {4095, 4096, 4097, 4114, 300000}) sizes.push_back(size);
+    return sizes;
+}
 
 inline uint32_t Next(uint32_t& state) {
     state ^= state << 13;

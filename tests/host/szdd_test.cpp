@@ -28,7 +28,7 @@ szdd::Status Expand(const Bytes& file, Bytes* out = nullptr) {
 TEST(Szdd, RoundTripThroughOursAndMsexpand) {
     Scratch dir;
     for (bool text : {false, true}) {
-        for (size_t size : samples::kSizes) {
+        for (size_t size : samples::Sizes()) {
             SCOPED_TRACE((text ? "text " : "random ") + std::to_string(size));
             const Bytes data = samples::Make(text, size, 3 + uint32_t(size));
             Bytes packed, back;

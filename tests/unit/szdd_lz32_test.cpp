@@ -15,7 +15,7 @@ TEST(SzddCodec, PlatformLzLibraryExpandsOurFiles) {
     ScratchDirectory scratch;
     const std::string plain = scratch / "product.dat", packed = scratch / "product.da_", copy = scratch / "copy";
     for (bool text : {false, true}) {
-        for (size_t size : samples::kSizes) {
+        for (size_t size : samples::Sizes()) {
             SCOPED_TRACE((text ? "text " : "random ") + std::to_string(size));
             const std::vector<uint8_t> bytes = samples::Make(text, size, 13 + uint32_t(size));
             const std::string data(bytes.begin(), bytes.end());

@@ -13,13 +13,15 @@
 
 namespace {
 
-// The widths of the actions' own buffers, terminators aside: names, sections
-// and keys of 64 characters, paths of kPathSize, registry key paths and
-// program item arguments of 256.
-constexpr size_t kName = 63;
+// The widths of the actions' own buffers, terminators aside: paths, INI
+// sections and keys, and registry key paths as long as the platform takes a
+// path (kPathSize); registry value names, key classes, group and item names
+// of 255 characters; type names of 63; program item arguments of 1,023.
 constexpr size_t kPath = kPathSize - 1;
-constexpr size_t kKeyPath = 255;
-constexpr size_t kArguments = 255;
+constexpr size_t kKeyPath = kPathSize - 1;
+constexpr size_t kName = 255;
+constexpr size_t kTypeName = 63;
+constexpr size_t kArguments = 1023;
 
 std::vector<std::string> Pieces(const std::string& text, char separator, int room) {
     std::string work = text;
@@ -170,7 +172,7 @@ void ActionCheck::Font(const ScriptEntry& entry) {
 
 std::string ActionCheck::EntryFile(const ScriptEntry& entry) {
     const std::string& field = entry.Key(0);
-    CheckWidth(check_, entry.line, field, kName, "the file field as written", "the entry is reported");
+    CheckWidth(check_, entry.line, field, kPath, "the file field as written", "the entry is reported");
     std::vector<std::string> pieces = Pieces(field, '\\', 5);
     if (pieces.size() > 3) {
         check_.report.Error(entry.line, "the file %s has more than three '\\' pieces: the entry is reported",
@@ -210,7 +212,7 @@ void ActionCheck::FileEntry(const ScriptEntry& entry, bool textLines) {
     const char* what[] = {"the section", textLines ? "the line key" : "the key"};
     for (size_t i = 1; i <= 2; ++i) {
         CheckNames(check_, entry.line, entry.Key(i));
-        CheckWidth(check_, entry.line, Expanded(entry.Key(i), true), kName, what[i - 1], "the entry is reported");
+        CheckWidth(check_, entry.line, Expanded(entry.Key(i), true), kPath, what[i - 1], "the entry is reported");
     }
     CheckNames(check_, entry.line, entry.Value(0));
     std::string value = Expanded(entry.Value(0), true);
@@ -239,7 +241,7 @@ void ActionCheck::Registry(const ScriptEntry& entry) {
         return;
     }
     const std::string& keyField = entry.Key(0);
-    CheckWidth(check_, entry.line, keyField, kName, "the key field as written",
+    CheckWidth(check_, entry.line, keyField, kKeyPath, "the key field as written",
                "the entry is reported (put a long path into a [path] variable)");
     std::string path;
     bool unknownRoot = false;
@@ -268,7 +270,7 @@ void ActionCheck::Registry(const ScriptEntry& entry) {
     if (typeColon != std::string::npos && typeColon + 1 < name.size() && name[typeColon + 1] == 'R') {
         type = name.substr(typeColon + 1);
         name = name.substr(0, typeColon);
-        CheckWidth(check_, entry.line, type, kName, "the type name", "the entry is reported");
+        CheckWidth(check_, entry.line, type, kTypeName, "the type name", "the entry is reported");
     }
     CheckNames(check_, entry.line, name);
     CheckWidth(check_, entry.line, Expanded(name, true), kName, "the value name", "the entry is reported");

@@ -259,7 +259,8 @@ void ReadVariables(ScriptCheck& check) {
 
 void ReadDisks(ScriptCheck& check) {
     check.Walk("disks", 0, 0, [&](const ScriptEntry& entry) {
-        CheckWidth(check, entry.line, entry.keyText, kName, "the disk key", "it is cut");
+        CheckWidth(check, entry.line, entry.keyText, kName, "the disk key",
+                   "the pass reports it and, after OK, passes the disk over");
         CheckWidth(check, entry.line, entry.valueText, kName, "the disk label", "it is cut");
         check.disks.push_back({entry.keyText, entry.line});
     });
