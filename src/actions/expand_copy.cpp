@@ -10,6 +10,7 @@
 #include "base/results.h"
 #include "base/run_outcome.h"
 #include "base/setup_state.h"
+#include "base/status_lines.h"
 #include "base/system_libraries.h"
 #include "base/text.h"
 
@@ -32,6 +33,8 @@ int Transfer(const LzCalls& lz, INT source, HANDLE target) {
             written != static_cast<DWORD>(got))
             return 1;
         total += got;
+        // A large file takes many frames: its own status waits no longer.
+        PaintStatusIfDue();
     }
     // Compressed data that ends early, or that is not what its header says,
     // expands without an error; the header still tells the full length.
@@ -83,24 +86,86 @@ long DamagedHeader(const char* path) {
     return read ? CheckCompressedHeader(start, got) : LZERROR_READ;
 }
 
+// A media file that is there under its own name is opened once: its header
+// is checked through the handle that the library then reads from. True when
+// the name opened: *src is the library's handle (negative when it failed),
+// or *damage the header's damage with nothing left open. False when the name
+// does not open as it is; the library then looks for it its own way.
+bool OpenChecked(const LzCalls* lz, const char* name, OFSTRUCT* of, INT* src, long* damage) {
+    if (!lz) return false;
+    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    unsigned char start[kCompressedHeaderSize];
+    DWORD got = 0;
+    BOOL read = ReadFile(file, start, sizeof start, &got, nullptr);
+    *damage = read ? CheckCompressedHeader(start, got) : LZERROR_READ;
+    if (*damage == 0 && SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0) *damage = LZERROR_READ;
+    if (*damage != 0) {
+        CloseHandle(file);
+        return true;
+    }
+    // The library takes the handle over, as it does one from _lopen.
+    of->szPathName[0] = '\0';
+    *src = lz->init(static_cast<HFILE>(HandleToLong(file)));
+    if (*src < 0) CloseHandle(file);
+    return true;
+}
+
 // Opens a media file through the LZ library, asking until it opens with a
 // sound header or the user gives up: kGoOn with *src open, or the answer
 // (kAbort, or kSkipped after Ignore). The library itself would take a
 // damaged compressed file for a plain one and copy it as it is.
 int OpenSource(const LzCalls* lz, char* sourceName, const char* source, OFSTRUCT* of, INT* src) {
     for (;;) {
-        *src = OpenMediaFile(lz, sourceName, of);
-        int answer;
-        if (*src < 0) {
-            answer = ReportMessage(OwnerWindow(), kMsgCannotOpen, kStyleAbortRetryIgnore, source);
-        } else {
-            long damage = DamagedHeader(of->szPathName[0] ? of->szPathName : sourceName);
-            if (damage == 0) return kGoOn;
-            lz->close(*src);
-            answer = ReportMessage(OwnerWindow(), kMsgLzError, kStyleAbortRetryIgnore, damage);
+        long damage = 0;
+        *src = -1;
+        if (!OpenChecked(lz, sourceName, of, src, &damage)) {
+            *src = OpenMediaFile(lz, sourceName, of);
+            if (*src >= 0) {
+                damage = DamagedHeader(of->szPathName[0] ? of->szPathName : sourceName);
+                if (damage != 0) lz->close(*src);
+            }
         }
+        if (*src >= 0 && damage == 0) return kGoOn;
+        int answer = damage != 0 ? ReportMessage(OwnerWindow(), kMsgLzError, kStyleAbortRetryIgnore, damage)
+                                 : ReportMessage(OwnerWindow(), kMsgCannotOpen, kStyleAbortRetryIgnore, source);
         if (answer != kAnswerRetry) return answer;
     }
+}
+
+// For a target that could not be made new: asks whether an existing one is
+// replaced (and readies it), or makes its missing directories. IDYES when
+// the copy goes on; otherwise *result says how the entry ends.
+int AskToReplace(const char* target, const char* source, const char* sourceName, const OFSTRUCT& of, int* result) {
+    int decision = IDYES;
+    BY_HANDLE_FILE_INFORMATION targetInfo;
+    if (GetFileInfo(target, &targetInfo)) {
+        if (!gState->pass.yesToAll) {
+            // Only the question shows the source's details: reading them for
+            // every copy would cost one more open per file. The library
+            // tells which file it found, also for a name it searched.
+            BY_HANDLE_FILE_INFORMATION sourceInfo = {};
+            GetFileInfo(of.szPathName[0] ? of.szPathName : sourceName, &sourceInfo);
+            OverwriteRequest request = {target, source, &sourceInfo, &targetInfo};
+            decision = OverwriteDialog(&request);
+        }
+        if (decision == IDCANCEL) {
+            NoteEndReason(EndReason::Cancelled);
+            *result = kAbort;
+        }
+        else if (decision == IDC_SKIP) *result = 1;
+        else if (decision == IDC_YES_TO_ALL) {
+            gState->pass.yesToAll = 1;
+            decision = IDYES;
+        }
+        // A read-only target is replaced like any other.
+        if (decision == IDYES) SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+    } else if (EnsureDirectory(target) == kAbort) {
+        decision = -1;
+        *result = kAbort;
+    }
+    return decision;
 }
 
 }  // namespace
@@ -115,37 +180,13 @@ int ExpandCopy(const char* source, const char* target) {
     int result = OpenSource(lz, sourceName, source, &of, &src);
     if (result != kGoOn) return result;
 
-    int decision = 6;
-    BY_HANDLE_FILE_INFORMATION targetInfo;
-    if (GetFileInfo(target, &targetInfo)) {
-        if (!gState->pass.yesToAll) {
-            // Only the question shows the source's details: reading them for
-            // every copy would cost one more open per file. The library
-            // tells which file it found, also for a name it searched.
-            BY_HANDLE_FILE_INFORMATION sourceInfo = {};
-            GetFileInfo(of.szPathName[0] ? of.szPathName : sourceName, &sourceInfo);
-            OverwriteRequest request = {target, source, &sourceInfo, &targetInfo};
-            decision = OverwriteDialog(&request);
-        }
-        if (decision == IDCANCEL) {
-            NoteEndReason(EndReason::Cancelled);
-            result = kAbort;
-        }
-        else if (decision == IDC_SKIP) result = 1;
-        else if (decision == IDC_YES_TO_ALL) {
-            gState->pass.yesToAll = 1;
-            decision = IDYES;
-        }
-        // A read-only target is replaced like any other.
-        if (decision == IDYES) SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
-    } else if (EnsureDirectory(target) == kAbort) {
-        decision = -1;
-        result = kAbort;
-    }
-
+    // Most targets are new and their directory is there: one create tells
+    // both. An existing target or a missing directory takes the steps below.
+    HANDLE out = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    int decision = out != INVALID_HANDLE_VALUE ? IDYES : AskToReplace(target, source, sourceName, of, &result);
     if (decision == IDYES) {
-        HANDLE out;
-        while ((out = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+        while (out == INVALID_HANDLE_VALUE &&
+               (out = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                   nullptr)) == INVALID_HANDLE_VALUE) {
             result = ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, target);
             if (result != 0) break;

@@ -10,6 +10,7 @@
 #include "base/run_outcome.h"
 #include "base/run_switches.h"
 #include "base/setup_state.h"
+#include "base/status_lines.h"
 #include "base/text.h"
 #include "removal/removal_log.h"
 #include "script/sections.h"
@@ -122,6 +123,8 @@ int RunPass(HWND startingWindow) {
     int result = ForEachEntry("disks", gProcess.scriptPath, 0, 0, VisitDisk, nullptr);
     if (result != kAbort) result = RunActionStage();
 
+    // The last entry's status stays on the screen until the window goes.
+    PaintPendingStatus();
     if (progress) DestroyWindow(progress);
     // The conversation belongs to the pass, like every other value of it: a
     // later pass opens its own.

@@ -1,6 +1,7 @@
 #include "actions/overwrite_dialog.h"
 
 #include "base/format_text.h"
+#include "base/library_dialog.h"
 #include "base/resource_ids.h"
 #include "base/run_log.h"
 #include "base/run_switches.h"
@@ -65,9 +66,8 @@ void FormatOverwriteText(char* out, int cap, const OverwriteRequest* request) {
 int OverwriteDialog(const OverwriteRequest* request) {
     // A quiet run replaces, as Y2AOverwrite would.
     int answer = QuietRun() ? IDYES
-                            : static_cast<int>(DialogBoxParamA(gProcess.libraryModule, MAKEINTRESOURCEA(IDD_OVERWRITE),
-                                                               OwnerWindow(), OverwriteProc,
-                                                               reinterpret_cast<LPARAM>(request)));
+                            : static_cast<int>(ShowLibraryDialog(IDD_OVERWRITE, OwnerWindow(), OverwriteProc,
+                                                                 reinterpret_cast<LPARAM>(request)));
     const char* name = answer == IDYES ? "Yes" : answer == IDC_YES_TO_ALL ? "Yes to All"
                        : answer == IDC_SKIP ? "Skip" : "Cancel";
     LogLine("Confirm File Replace %s: %s%s", {TextArgument(request->targetName), TextArgument(name),

@@ -5,6 +5,7 @@
 #include "base/run_log.h"
 #include "base/run_outcome.h"
 #include "base/setup_state.h"
+#include "base/status_lines.h"
 #include "base/text.h"
 
 void DrainMessageQueue() {
@@ -16,33 +17,18 @@ void DrainMessageQueue() {
 }
 
 bool CancelRequested() {
+    // A text that waited through the last entry's work is due by now.
+    PaintStatusIfDue();
     DrainMessageQueue();
     return gState->pass.cancelFlag != 0;
 }
 
-void SendProgress(int percent) {
-    HWND owner = gState->pass.ownerWindow;
-    if (!owner) return;
-    SendMessageA(owner, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_BAR, percent & 0xFFFF), 0);
-}
+void SendProgress(int percent) { PostProgress(gState->pass.ownerWindow, percent); }
 
 int ProgressBarWidth(int frameWidth, unsigned percent) {
     if (percent < 10) percent = 10;
     return static_cast<int>(static_cast<long long>(frameWidth) * percent / 100);
 }
-
-namespace {
-
-// Every new text repaints its control, which costs far more than comparing:
-// a text that is shown already (the labels, most of the time) is left alone.
-void SetStatusText(HWND owner, int id, const char* text) {
-    char shown[MAX_PATH + 2];
-    UINT length = GetDlgItemTextA(owner, id, shown, sizeof shown);
-    if (length < sizeof shown - 1 && lstrcmpA(shown, text ? text : "") == 0) return;
-    SetDlgItemTextA(owner, id, text);
-}
-
-}  // namespace
 
 namespace {
 
@@ -78,12 +64,7 @@ void Cancelled() {
 
 void ShowStatus(const char* labels, const char* first, const char* second, const char* third) {
     LogStatus(labels, first, second, third);
-    HWND owner = gState->pass.ownerWindow;
-    if (!owner) return;
-    SetStatusText(owner, IDC_STATUS_LABELS, labels);
-    SetStatusText(owner, IDC_STATUS_FIRST, first);
-    SetStatusText(owner, IDC_STATUS_SECOND, second);
-    SetStatusText(owner, IDC_STATUS_THIRD, third);
+    PostStatusLines(gState->pass.ownerWindow, labels, first, second, third);
 }
 
 namespace {

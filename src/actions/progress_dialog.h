@@ -3,14 +3,15 @@
 #pragma once
 #include <windows.h>
 
-// Sets the status texts (controls 200, 100, 110, 120) of the owner window.
+// Logs the status and sets the status texts (controls 200, 100, 110, 120) of
+// the owner window, painted at most once a frame (base/status_lines.h).
 void ShowStatus(const char* labels, const char* first, const char* second, const char* third);
 // Dispatches every waiting message of the thread.
 void DrainMessageQueue();
 // Drains the queue; true when the user has cancelled the pass.
 bool CancelRequested();
 // Sends the progress command (id 300, the percentage in the high word) to the
-// owner window.
+// owner window, at most once a frame like the status texts.
 void SendProgress(int percent);
 
 // The progress dialog (template 50) and its bar: the bar is the frame's width

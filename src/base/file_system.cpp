@@ -37,6 +37,8 @@ bool FirstMissingDirectory(const char* filePath, char (&missing)[MAX_PATH]) {
     DWORD n = GetFullPathNameA(filePath, sizeof missing, missing, &filePart);
     if (n == 0 || n >= sizeof missing || !filePart) return false;
     *filePart = '\0';
+    // Most files go into a directory that is there: one look settles it.
+    if (GetFileAttributesA(missing) != INVALID_FILE_ATTRIBUTES) return false;
     // Each directory from the outermost, after the drive or share it lies on.
     char* start = missing + 1;
     if (missing[0] == '\\' && missing[1] == '\\')

@@ -5,6 +5,7 @@
 #include "base/run_outcome.h"
 #include "base/run_switches.h"
 #include "base/setup_state.h"
+#include "base/status_lines.h"
 #include "base/text.h"
 
 int MapMessageAnswer(UINT style, int answer) {
@@ -114,6 +115,7 @@ int Show(HWND owner, int id, UINT style, const MessageArguments& arguments) {
     if (QuietRun()) {
         answer = QuietAnswer(style);
     } else {
+        PaintPendingStatus();
         MessageBeep(style);
         if (!owner) style |= MB_TASKMODAL;
         answer = MessageBoxA(owner, composed, "SetUp", style);
@@ -151,5 +153,7 @@ int ReportMessage(HWND owner, CopyMessage id, UINT style, const char* source, co
 
 void ShowOutOfMemory() {
     LogLine("Out of memory!");
-    if (!QuietRun()) MessageBoxA(nullptr, "Out of memory!", "SetUp", MB_OK | MB_TASKMODAL);
+    if (QuietRun()) return;
+    PaintPendingStatus();
+    MessageBoxA(nullptr, "Out of memory!", "SetUp", MB_OK | MB_TASKMODAL);
 }

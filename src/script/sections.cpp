@@ -1,8 +1,8 @@
 #include "script/sections.h"
 
 #include "base/messages.h"
-#include "base/profile_text.h"
 #include "base/results.h"
+#include "base/section_profile_reader.h"
 #include "base/setup_state.h"
 
 namespace {
@@ -13,7 +13,7 @@ int ReportUnreadable() { return ReportEntry(kMsgCannotCarryOut); }
 
 int ForEachEntry(const char* section, const char* scriptPath, char keySeparator, char valueSeparator,
                  EntryVisitor visitor, void* context) {
-    FileProfileReader reader(scriptPath);
+    SectionProfileReader reader(scriptPath);
     return WalkSection(reader, section, keySeparator, valueSeparator, visitor, context,
                        WalkReports{ReportUnreadable, ShowOutOfMemory});
 }

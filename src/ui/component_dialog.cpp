@@ -1,5 +1,6 @@
 #include "ui/component_dialog.h"
 
+#include "base/library_dialog.h"
 #include "base/resource_ids.h"
 #include "base/results.h"
 #include "base/run_outcome.h"
@@ -106,8 +107,7 @@ INT_PTR CALLBACK ComponentDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 }  // namespace
 
 InstallOutcome ShowComponentDialog(HWND parent, InstallStep install) {
-    INT_PTR result = DialogBoxParamA(gProcess.libraryModule, MAKEINTRESOURCEA(IDD_COMPONENTS), parent,
-                                     ComponentDialogProc, reinterpret_cast<LPARAM>(install));
+    INT_PTR result = ShowLibraryDialog(IDD_COMPONENTS, parent, ComponentDialogProc, reinterpret_cast<LPARAM>(install));
     // -1: the template could not be loaded, so nothing was chosen.
     return result == -1 ? InstallOutcome::Cancelled : static_cast<InstallOutcome>(result);
 }

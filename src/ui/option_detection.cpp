@@ -9,6 +9,7 @@
 #include "base/run_log.h"
 #include "base/run_switches.h"
 #include "base/setup_state.h"
+#include "base/status_lines.h"
 #include "base/text.h"
 #include "ui/option_groups.h"
 
@@ -74,7 +75,10 @@ int PlatformChoiceEntry(char** keyFields, int keyCount, char** valueFields, int,
                     NumberArgument(static_cast<long>(system.dwMinorVersion)),
                     NumberArgument(static_cast<long>(system.dwBuildNumber)), TextArgument(system.szCSDVersion)});
         LogLine("%s", {TextArgument(text)});
-        if (!QuietRun()) MessageBoxA(gState->pass.ownerWindow, text, "SetUp", MB_OK);
+        if (!QuietRun()) {
+            PaintPendingStatus();
+            MessageBoxA(gState->pass.ownerWindow, text, "SetUp", MB_OK);
+        }
     }
 
     bool match = platform == static_cast<long>(system.dwPlatformId) &&

@@ -1,5 +1,6 @@
 #include "ui/option_groups.h"
 
+#include "base/library_dialog.h"
 #include "base/resource_ids.h"
 #include "base/results.h"
 #include "base/setup_state.h"
@@ -173,5 +174,5 @@ INT_PTR CALLBACK OptionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 int ShowOptionDialog(HWND parent) {
     return static_cast<int>(
-        DialogBoxParamA(gProcess.libraryModule, MAKEINTRESOURCEA(IDD_OPTIONS), parent, OptionDialogProc, 0));
+        ShowLibraryDialog(IDD_OPTIONS, parent, OptionDialogProc, 0));
 }

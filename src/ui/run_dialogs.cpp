@@ -1,5 +1,6 @@
 #include "ui/run_dialogs.h"
 
+#include "base/library_dialog.h"
 #include "base/resource_ids.h"
 #include "base/setup_state.h"
 
@@ -64,7 +65,7 @@ INT_PTR CALLBACK RestartProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 int RunDialog(int id, HWND parent, DLGPROC proc, LPARAM param) {
     return static_cast<int>(
-        DialogBoxParamA(gProcess.libraryModule, MAKEINTRESOURCEA(id), parent, proc, param));
+        ShowLibraryDialog(id, parent, proc, param));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "actions/progress_dialog.h"
 #include "base/resource_ids.h"
 #include "base/setup_state.h"
+#include "base/status_lines.h"
 #include "base/text.h"
 
 namespace {
@@ -38,8 +39,11 @@ protected:
         closeOnFirst = false;
         cancelCommand = 0;
         hook = SetWindowsHookExA(WH_CALLWNDPROC, WatchProgress, nullptr, GetCurrentThreadId());
+        // Every step painted, so that each one can be followed.
+        SetStatusFrame(0);
     }
     void TearDown() override {
+        SetStatusFrame(kStatusFrameMs);
         UnhookWindowsHookEx(hook);
         PassFixture::TearDown();
     }
@@ -52,9 +56,23 @@ TEST_F(InstallPass, OneDiskTwoComponents) {
     AddComponent("Main", 1);
     AddComponent("Extra", 1);
     EXPECT_EQ(RunInstallPass(nullptr), 0);
-    EXPECT_EQ(sent, (std::vector<int>{0, 7, 14, 21, 28, 35, 42, 50, 57, 64, 71, 78, 85, 92, 100}));
+    const std::vector<int> every = {0, 7, 14, 21, 28, 35, 42, 50, 57, 64, 71, 78, 85, 92, 100};
+    EXPECT_EQ(sent, every);
     EXPECT_EQ(gState->pass.diskCount, 1);
     EXPECT_EQ(gState->pass.diskIndex, 1);
+
+    // Painted at most once a frame, steps are left out but never reordered,
+    // and the bar ends on the last one.
+    SetStatusFrame(kStatusFrameMs);
+    sent.clear();
+    EXPECT_EQ(RunInstallPass(nullptr), 0);
+    size_t at = 0;
+    for (int percent : sent) {
+        while (at < every.size() && every[at] != percent) ++at;
+        EXPECT_LT(at, every.size()) << percent << " out of order";
+    }
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.back(), 100);
 }
 
 TEST_F(InstallPass, TwoDisksThreeComponents) {

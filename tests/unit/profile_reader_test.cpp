@@ -1,16 +1,22 @@
 // The in-memory profile reader of the publisher's tool and the native tests
 // against the platform's profile functions: the same bytes, read both ways,
 // must give the same key lists and the same values, for every section and
-// key asked for, also under other letter case and with blanks around.
+// key asked for, also under other letter case and with blanks around. The
+// installer's reader, which reads a section in one call, is held to the
+// platform's per-key reads the same way.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "base/profile_text.h"
+#include "base/results.h"
+#include "base/section_profile_reader.h"
 #include "profile_file.h"
+#include "script/section_walk.h"
 #include "test_support.h"
 
 namespace {
@@ -93,6 +99,69 @@ void Compare(const std::string& path, const std::string& bytes, int* lookups) {
     }
 }
 
+// What a walk over a section hands on, written out: each entry's key and
+// value, or that it could not be read.
+std::string* walkLog = nullptr;
+int LogEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void*) {
+    *walkLog += Shown(keyCount ? keyFields[0] : "") + "=" + Shown(valueCount ? valueFields[0] : "") + "\n";
+    return kGoOn;
+}
+int LogUnreadable() {
+    *walkLog += "unreadable " + Shown(CurrentEntry()->key) + "\n";
+    return kSkipped;
+}
+std::string Walked(ProfileReader& reader, const std::string& section) {
+    std::string log;
+    walkLog = &log;
+    int visited = WalkSection(reader, section.c_str(), 0, 0, LogEntry, nullptr, WalkReports{LogUnreadable, nullptr});
+    walkLog = nullptr;
+    return log + "visited " + std::to_string(visited);
+}
+
+// Compares the section-once reader with the per-key reads over one file: for
+// every section name, the key list and the walk, then lookups of every key
+// name while the section is held; each name also under the first `variants`
+// of its variants (a file of many keys takes long to read per key).
+void CompareSectionReads(const std::string& path, const std::string& bytes, int* lookups, size_t variants = 5) {
+    FileProfileReader perKey(path.c_str());
+    ProfileFile memory(bytes.data(), bytes.size());
+    std::vector<std::string> sections = {"s", "missing"};
+    std::vector<std::string> keys = {"key", "missing"};
+    for (const ProfileSection& section : memory.Sections()) {
+        sections.push_back(VisiblePart(section.name));
+        for (const ProfileKey& key : section.keys) keys.push_back(VisiblePart(key.name));
+    }
+    TextBuffer theirs, ours;
+    for (size_t i = 0; i < sections.size(); ++i) {
+        if (std::find(sections.begin(), sections.begin() + i, sections[i]) != sections.begin() + i) continue;
+        std::vector<std::string> sectionVariants = Variants(sections[i]);
+        sectionVariants.resize(variants);
+        for (const std::string& section : sectionVariants) {
+            SectionProfileReader once(path.c_str());
+            ASSERT_EQ(Walked(once, section), Walked(perKey, section)) << "[" << Shown(section) << "] in " << Shown(bytes);
+            ASSERT_TRUE(perKey.ReadKeys(section.c_str(), theirs));
+            ASSERT_TRUE(once.ReadKeys(section.c_str(), ours));
+            ASSERT_EQ(Shown(Text(ours)), Shown(Text(theirs))) << "keys of [" << Shown(section) << "] in " << Shown(bytes);
+            if (section != sections[i]) continue;  // the other spellings are walked only
+            for (const std::string& listedKey : keys) {
+                std::vector<std::string> keyVariants = Variants(listedKey);
+                keyVariants.resize(variants);
+                for (const std::string& key : keyVariants) {
+                    if (key.empty()) continue;  // the platform answers an empty key with the key list
+                    bool theirsWhole = perKey.ReadValue(section.c_str(), key.c_str(), theirs);
+                    bool oursWhole = once.ReadValue(section.c_str(), key.c_str(), ours);
+                    ASSERT_EQ(oursWhole, theirsWhole) << Shown(section) << "|" << Shown(key) << " in " << Shown(bytes);
+                    if (oursWhole) {
+                        ASSERT_EQ(Shown(Text(ours)), Shown(Text(theirs)))
+                            << "value of [" << Shown(section) << "] " << Shown(key) << " in " << Shown(bytes);
+                    }
+                    ++*lookups;
+                }
+            }
+        }
+    }
+}
+
 // Files that are hard to read right: blanks of every kind, quotes, comments,
 // keys without value or without name, repeated names, odd headers, zero
 // bytes, line ends of every kind, text before the first header.
@@ -113,19 +182,24 @@ const char* const kTricky[] = {
     "[s] trailing text\r\nk=1\r\n[t]]\r\nk=2\r\n",
 };
 
-TEST(ProfileReader, ReadsTrickyFilesAsThePlatformDoes) {
-    ScratchDirectory dir;
+// The tricky files, and values at the longest the platform carries and one
+// character over; values in quotation marks one character longer than a room
+// the engine reads into.
+std::vector<std::string> TrickyFiles() {
     const char zeros[] = "[s]\r\nk=a\0b\r\nz\0ero=1\r\nkey \0=2\r\n\"q\"\0x=3\r\n[t\0u]\r\nv=1\r\n";
     std::vector<std::string> files(std::begin(kTricky), std::end(kTricky));
     files.push_back(std::string(zeros, sizeof zeros - 1));
-    // Values at the longest the platform carries, and one character over;
-    // values in quotation marks one character longer than a room the
-    // engine reads into.
     for (size_t length : {size_t(255), size_t(256), size_t(511), size_t(16383), kProfileTextLimit - 1,
                           kProfileTextLimit, kProfileTextLimit + 1, kProfileTextLimit + 2}) {
         files.push_back("[s]\r\nk=" + std::string(length, 'v') + "\r\n");
         files.push_back("[s]\r\nq=\"" + std::string(length, 'v') + "\"\r\n");
     }
+    return files;
+}
+
+TEST(ProfileReader, ReadsTrickyFilesAsThePlatformDoes) {
+    ScratchDirectory dir;
+    std::vector<std::string> files = TrickyFiles();
     int lookups = 0;
     for (size_t i = 0; i < files.size(); ++i) {
         std::string path = dir / ("tricky" + std::to_string(i) + ".ini");
@@ -134,6 +208,57 @@ TEST(ProfileReader, ReadsTrickyFilesAsThePlatformDoes) {
         if (HasFatalFailure()) return;
     }
     EXPECT_GT(lookups, 1000);
+}
+
+// Sections only the section-once reader finds hard: a thousand keys with
+// repeats in other letter case, lines without '=' and comments among them;
+// '=' in values; keys at and over the longest the platform carries; a
+// character the code page lacks ahead of plain keys.
+TEST(SectionProfileReader, ReadsSectionsAsPerKeyReadsDo) {
+    ScratchDirectory dir;
+    std::vector<std::string> files = TrickyFiles();
+    files.push_back("[s]\r\n\tk\t=\ta=b\t\r\nq = \"x=y\" \r\n==\r\n");
+    for (size_t length : {kProfileTextLimit, kProfileTextLimit + 1, size_t(40000)})
+        files.push_back("[s]\r\na=1\r\n" + std::string(length, 'k') + "=long key\r\nb=2\r\n");
+    files.push_back("\xef\xbb\xbf[s]\r\n\xe2\x84\xaa=kelvin\r\nk=plain\r\n?=literal\r\n");
+    std::string many = "[s]\r\n";
+    for (int i = 0; i < 1200; ++i) {
+        std::string name = "Entry" + std::to_string(i % 1000);
+        if (i >= 1000) name = i % 2 ? "eNTRY" + std::to_string(i % 1000) : "\t" + name + " ";
+        many += i % 97 == 0 ? name + "\r\n" : i % 89 == 0 ? ";" + name + "=c\r\n" : name + " =\t\"v=" + std::to_string(i) + "\"\r\n";
+    }
+    files.push_back(many);
+    int lookups = 0;
+    for (size_t i = 0; i < files.size(); ++i) {
+        std::string path = dir / ("sections" + std::to_string(i) + ".ini");
+        WriteOld(path, files[i]);
+        CompareSectionReads(path, files[i], &lookups, i + 1 == files.size() ? 1 : 5);
+        if (HasFatalFailure()) return;
+    }
+    EXPECT_GT(lookups, 5000);
+}
+
+// A visitor that rewrites the file it walks sees the new values, as per-key
+// reads see them.
+TEST(SectionProfileReader, ReadsAFileChangedDuringTheWalkAfresh) {
+    ScratchDirectory dir;
+    std::string path = dir / "changed.ini";
+    static std::string changing;
+    changing = path;
+    EntryVisitor rewrite = [](char** keyFields, int keyCount, char** valueFields, int valueCount, void*) {
+        if (std::string(keyFields[0]) == "a") WriteBytes(changing, "[s]\r\na=1\r\nb=changed\r\nc=3\r\n");
+        return LogEntry(keyFields, keyCount, valueFields, valueCount, nullptr);
+    };
+    std::string walks[2];
+    for (int once = 0; once < 2; ++once) {
+        WriteOld(path, "[s]\r\na=1\r\nb=2\r\nc=3\r\n");
+        FileProfileReader perKey(path.c_str());
+        SectionProfileReader section(path.c_str());
+        walkLog = &walks[once];
+        WalkSection(once ? static_cast<ProfileReader&>(section) : perKey, "s", 0, 0, rewrite, nullptr, WalkReports{});
+    }
+    walkLog = nullptr;
+    EXPECT_EQ(walks[1], walks[0]);
 }
 
 // Random files made of the pieces that matter, in every encoding the
@@ -181,6 +306,7 @@ TEST(ProfileReader, ReadsRandomFilesAsThePlatformDoes) {
         std::string path = dir / ("random" + std::to_string(i) + ".ini");
         WriteOld(path, bytes);
         Compare(path, bytes, &lookups);
+        CompareSectionReads(path, bytes, &lookups);
         if (HasFatalFailure()) return;
     }
     EXPECT_GT(lookups, 30000);

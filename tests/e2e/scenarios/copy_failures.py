@@ -1,11 +1,11 @@
 """Copies that fail and the user's answers: a missing source (Retry, Ignore,
 Abort), a target that cannot be created, a directory that cannot be made, a
 compressed file that ends early or whose header is damaged, and Cancel in the
-progress dialog."""
+progress dialog; the status lines a prompt finds after a run of quick copies."""
 import os
 import random
 
-from harness import Media, check, compressed, expect_done, read_bytes, read_ini, run_setup, scenario
+from harness import Media, check, compressed, control_text, expect_done, read_bytes, read_ini, run_setup, scenario
 
 SCRIPT = r"""[SetUp]
 silent=1
@@ -75,6 +75,25 @@ def missing_source_abort(prefix):
     expect_done(t, exit_code=1603)  # and no restart prompt
     check(not os.path.exists(app(prefix, "here.txt")), "the pass went on after Abort")
     check(prefix.temp_files() == [], "temporary files left: %s" % prefix.temp_files())
+
+
+@scenario
+def status_lines_at_a_prompt_name_its_entry(prefix):
+    # Quick copies paint their status at most once a frame: the box about the
+    # missing file must still find the status lines naming that file.
+    names = ["f%02d.txt" % i for i in range(60)]
+    media = setup(prefix, "".join("1:%%AppDir%%\\%s=File %s\n" % (n, n) for n in names) +
+                  "1:%AppDir%\\gone.txt=Gone\n", files=names)
+    t = run_setup(prefix, media, START + """
+        expect message~Cannot open specified file
+        peek control=300
+        click %d
+    """ % ABORT)
+    expect_done(t, exit_code=1603)
+    shown = t.find(control=300, event=("snap",))
+    lines = [control_text(shown, cid) for cid in (200, 100, 110, 120)] if shown else None
+    check(lines == ["Copy:\n\nFrom:\n\nTo:", "Gone", "C:\\media\\gone.txt", "C:\\App\\gone.txt"], lines)
+    check(read_bytes(app(prefix, "f59.txt")) == b"f59.txt\r\n" * 10, "the copies before it were not made")
 
 
 @scenario

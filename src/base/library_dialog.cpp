@@ -1,0 +1,9 @@
+#include "base/library_dialog.h"
+
+#include "base/setup_state.h"
+#include "base/status_lines.h"
+
+INT_PTR ShowLibraryDialog(int id, HWND parent, DLGPROC proc, LPARAM param) {
+    PaintPendingStatus();
+    return DialogBoxParamA(gProcess.libraryModule, MAKEINTRESOURCEA(id), parent, proc, param);
+}

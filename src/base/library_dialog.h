@@ -1,0 +1,8 @@
+// Every modal dialog of the program comes from the resource library and is
+// shown through here, so that the progress dialog's waiting status text is
+// painted first (base/status_lines.h).
+#pragma once
+#include <windows.h>
+
+// DialogBoxParamA of template id from the resource library.
+INT_PTR ShowLibraryDialog(int id, HWND parent, DLGPROC proc, LPARAM param);
