@@ -43,6 +43,8 @@ int IniEntry(char** keyFields, int keyCount, char** valueFields, int valueCount,
         if (LogRemoval(IniValue, entry.fileText, section, key, present.Text()) == kAbort) return kAbort;
     }
 
+    // The platform's writer opens the file sharing nothing: the log may be it.
+    ReleaseRemovalLog();
     int outcome;
     do {
         if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);

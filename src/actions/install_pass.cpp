@@ -83,6 +83,8 @@ int RunInstallPass(HWND startingWindow) {
     ClearEndReason();
     LogLine("Install pass started");
     int result = RunPass(startingWindow);
+    // Whatever comes after the pass finds the log's file free.
+    ReleaseRemovalLog();
     LogLine("Install pass %s", {TextArgument(result == kAbort ? "aborted" : "completed")});
     return result;
 }

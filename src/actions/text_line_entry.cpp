@@ -27,6 +27,8 @@ int TextLineEntry(char** keyFields, int keyCount, char** valueFields, int valueC
     bool recorded = !gProcess.removeMode && !(valueCount >= 2 && MatchCondition("-", valueFields[1]));
     int outcome;
     do {
+        // The file may be the log, which its writer holds sharing reading only.
+        ReleaseRemovalLog();
         PreparedEdit edit;
         TextBuffer oldLine;
         if (PrepareTextEdit(entry.section, entry.key, newLine.Length() ? newLine.Text() : nullptr, &oldLine, path,
@@ -38,6 +40,7 @@ int TextLineEntry(char** keyFields, int keyCount, char** valueFields, int valueC
             }
             // A read-only target is replaced like any other.
             if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+            ReleaseRemovalLog();
             if (edit.Commit()) return 1;
         }
         outcome = ReportMessage(gState->pass.ownerWindow, kMsgCannotModify, kStyleAbortRetryIgnore, path);

@@ -1,5 +1,6 @@
 // Whether a disk has room for a file to grow, asked before the removal log
-// is written: a record the disk cannot take is reported before it is tried.
+// is written anew beside itself: a copy the disk cannot take is reported
+// before it is tried.
 #pragma once
 
 // Whether the disk of the file at path (a full path) has room for a file of

@@ -104,17 +104,25 @@ void ProfileLog::Close() {
     file_ = INVALID_HANDLE_VALUE;
 }
 
+bool ProfileLog::Holding(const char* path) const {
+    return file_ != INVALID_HANDLE_VALUE && std::strcmp(path, path_) == 0;
+}
+
 bool ProfileLog::Open(const char* path) {
-    Close();
     if (std::strcmp(path, path_) != 0) {
+        Close();
         if (!CopyText(path_, path)) {
             path_[0] = '\0';
             return false;
         }
         known_ = false;
     }
-    file_ = CreateFileA(path_, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Held since this writer last wrote it: nobody else can have written it
+    // (the handle shares reading only), and the index is the file's.
+    if (file_ != INVALID_HANDLE_VALUE && known_) return true;
+    if (file_ == INVALID_HANDLE_VALUE)
+        file_ = CreateFileA(path_, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file_ == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION now;
     if (!GetFileInformationByHandle(file_, &now)) {
@@ -138,6 +146,8 @@ bool ProfileLog::Load() {
         return false;
     // The size bounds the read: a device (a full disk stood in for by one) reads without end.
     DWORD got = 0;
+    LARGE_INTEGER start = {};
+    if (!SetFilePointerEx(file_, start, nullptr, FILE_BEGIN)) return false;
     if (size.QuadPart && !ReadFile(file_, text_.Data(), static_cast<DWORD>(size.QuadPart), &got, nullptr))
         return false;
     text_.SetLength(got);
@@ -293,7 +303,8 @@ bool ProfileLog::Write(const char* section, const char* key, const char* value,
     built = built && next.Append(key, keyLength) && next.Append("=", 1) && next.Append(value, valueLength) &&
             next.Append("\r\n", 2);
     if (!built) return false;
-    if (found < 0 || last) return hasRoom(path_, size, next.Length()) && Append(next.Text(), next.Length());
+    // An append needs no asking: one the disk cannot take is cut back.
+    if (found < 0 || last) return Append(next.Text(), next.Length());
 
     // A key for an earlier section: the file is written anew.
     TextBuffer whole;
@@ -307,18 +318,24 @@ bool ProfileLog::Append(const char* bytes, size_t length) {
     size_t size = text_.Length();
     LARGE_INTEGER end;
     end.QuadPart = static_cast<LONGLONG>(size);
-    FILETIME before = seen_.ftLastWriteTime;
     if (!SetFilePointerEx(file_, end, nullptr, FILE_BEGIN) || !WriteAll(file_, bytes, length)) {
-        // A short write leaves part of a line: cut it off again, so that the
-        // next record does not run on from it.
+        // A short write (a full disk) leaves part of a line: cut it off
+        // again, so that no earlier record is followed by a broken one and
+        // the next record does not run on from it. The file is let go: the
+        // next Open reads it afresh.
         if (SetFilePointerEx(file_, end, nullptr, FILE_BEGIN)) SetEndOfFile(file_);
         known_ = false;
+        Close();
         return false;
     }
     bool indexed = text_.Append(bytes, length) && Index(size);
+    ULARGE_INTEGER grown;
+    grown.QuadPart = text_.Length();
+    seen_.nFileSizeLow = grown.LowPart;
+    seen_.nFileSizeHigh = grown.HighPart;
     // The record is on disk either way; an index that could not follow is
     // read again from the file next time.
-    if (!Remember(file_, &before) || !indexed) known_ = false;
+    if (!Stamp(file_) || !indexed) known_ = false;
     return true;
 }
 
@@ -330,8 +347,7 @@ bool ProfileLog::Rewrite(TextBuffer& next) {
     HANDLE file = CreateFileA(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    FILETIME before = seen_.ftLastWriteTime;
-    bool written = WriteAll(file, next.Text(), next.Length()) && Remember(file, &before);
+    bool written = WriteAll(file, next.Text(), next.Length()) && Stamp(file);
     CloseHandle(file);
     Close();
     if (!written || !MoveFileExA(temporary, path_, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -349,21 +365,22 @@ bool ProfileLog::Rewrite(TextBuffer& next) {
     return true;
 }
 
-// Notes the file as this writer left it, its last-write time moved past the
-// time it had before (the clock the time comes from may not have moved on).
-bool ProfileLog::Remember(HANDLE file, const FILETIME* before) {
-    BY_HANDLE_FILE_INFORMATION now;
-    if (!GetFileInformationByHandle(file, &now)) return false;
-    if (CompareFileTime(&now.ftLastWriteTime, before) <= 0) {
+// Sets the file's last-write time to now, or past the last one this writer
+// saw when the clock has not moved beyond it (the platform's profile cache
+// takes an unchanged time for an unchanged file). The time is set, not read
+// back: a file this writer holds changes only through it.
+bool ProfileLog::Stamp(HANDLE file) {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    if (CompareFileTime(&now, &seen_.ftLastWriteTime) <= 0) {
         ULARGE_INTEGER time;
-        time.LowPart = before->dwLowDateTime;
-        time.HighPart = before->dwHighDateTime;
+        time.LowPart = seen_.ftLastWriteTime.dwLowDateTime;
+        time.HighPart = seen_.ftLastWriteTime.dwHighDateTime;
         ++time.QuadPart;
-        now.ftLastWriteTime.dwLowDateTime = time.LowPart;
-        now.ftLastWriteTime.dwHighDateTime = time.HighPart;
-        if (!SetFileTime(file, nullptr, nullptr, &now.ftLastWriteTime)) return false;
+        now.dwLowDateTime = time.LowPart;
+        now.dwHighDateTime = time.HighPart;
     }
-    seen_ = now;
-    known_ = true;
+    if (!SetFileTime(file, nullptr, nullptr, &now)) return false;
+    seen_.ftLastWriteTime = now;
     return true;
 }

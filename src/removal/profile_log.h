@@ -11,13 +11,15 @@
 // written beside the log and then moved over it, so that a process killed at
 // any moment leaves either the old or the new file, each whole.
 //
-// The same file may be written by the platform's profile functions in the
-// same run (a script's INI entries may target the log): every Open compares
-// the file with what this writer last saw (identity, size, last-write time)
-// and loads it again when it changed. After each of its own writes the
-// writer moves the file's last-write time past every earlier one, so that the
-// platform's profile cache, which trusts a copy whose time is unchanged,
-// always reads the file again.
+// The file stays open from record to record, shared for reading only, until
+// Close: while it is held nobody else can write it. The same file may be
+// written by the platform's profile functions in the same run (a script's
+// INI entries may target the log), so the file is let go (Close) before
+// anything else writes it, and the Open after that compares the file with
+// what this writer last saw (identity, size, last-write time) and loads it
+// again when it changed. Each of its own writes sets the file's last-write
+// time past every earlier one, so that the platform's profile cache, which
+// trusts a copy whose time is unchanged, always reads the file again.
 #pragma once
 #include <windows.h>
 
@@ -33,12 +35,16 @@ public:
     ProfileLog& operator=(const ProfileLog&) = delete;
 
     // Opens the file at path (a full path; the file is made when missing) and
-    // brings the index up to date with it. False when the file cannot be
-    // opened or read. Every other call needs an open file.
+    // brings the index up to date with it; nothing to do when it is held
+    // open already. False when the file cannot be opened or read. Every
+    // other call needs an open file.
     bool Open(const char* path);
     // Lets the file go: other writers (the platform's profile writer opens it
-    // sharing nothing) can write it until the next Open.
+    // sharing nothing) can write it until the next Open. A failed write lets
+    // it go too.
     void Close();
+    // Whether the file at path (as given to Open) is held open.
+    bool Holding(const char* path) const;
 
     // Whether the first section of that name holds the key, matched as the
     // profile reader matches them (letter case ignored, outer blanks dropped).
@@ -47,8 +53,11 @@ public:
     // Sets the key's value as the platform writer would: a new key at the end
     // of its section, a new section at the end of the file, an existing key's
     // value replaced where it stands (nothing written when it is the same).
-    // `hasRoom` is asked, with the size the file has and the bytes it is to
-    // grow by, before anything is written: false fails the write untried.
+    // A write that fails or comes out short (a full disk) is cut back off
+    // the file. A file written anew goes beside the log first: `hasRoom` is
+    // asked, with the size the new file will have, before that is tried
+    // (false fails the write untried), so that a disk without room for a
+    // second copy is not filled to the brim for nothing.
     // True once the file on disk holds the value; on false the file is as it
     // was, every earlier record in it.
     bool Write(const char* section, const char* key, const char* value,
@@ -68,7 +77,7 @@ private:
     bool GrowTable();
     bool Append(const char* bytes, size_t length);
     bool Rewrite(TextBuffer& next);
-    bool Remember(HANDLE file, const FILETIME* before);
+    bool Stamp(HANDLE file);
 
     char path_[MAX_PATH] = "";
     HANDLE file_ = INVALID_HANDLE_VALUE;

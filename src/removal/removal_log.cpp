@@ -92,31 +92,20 @@ bool LogPath(const char* name, char (&path)[MAX_PATH]) {
     return n > 0 && n < sizeof path && AppendText(path, "\\") && AppendText(path, name);
 }
 
-// The log's writer keeps its index from record to record; the file is open
-// only while a record is looked up or written.
+// The log's writer keeps its index, and the file open, from record to
+// record, until ReleaseRemovalLog lets it go.
 ProfileLog gLog;
 
-class OpenedLog {
-public:
-    explicit OpenedLog(const char* log) {
-        char path[MAX_PATH];
-        open_ = LogPath(log, path) && gLog.Open(path);
-    }
-    ~OpenedLog() { gLog.Close(); }
-    OpenedLog(const OpenedLog&) = delete;
-    OpenedLog& operator=(const OpenedLog&) = delete;
-    explicit operator bool() const { return open_; }
-
-private:
-    bool open_;
-};
+bool OpenLogFile(const char* log) {
+    char path[MAX_PATH];
+    return LogPath(log, path) && gLog.Open(path);
+}
 
 // Writes the record through to the file. The writer's failures are the
-// file's: a disk without room for it (asked first, so that the file is never
-// cut short), a write refused or short.
+// file's: a write refused or short (a disk without room for it), a disk
+// without room for a file written anew.
 bool WriteRecord(const char* section, const char* key, const char* value, const char* log) {
-    OpenedLog opened(log);
-    return opened && gLog.Write(section, key, value, DiskHasRoom);
+    return OpenLogFile(log) && gLog.Write(section, key, value, DiskHasRoom);
 }
 
 // Writes one record until it is on disk or the user gives up on it. A record
@@ -130,6 +119,8 @@ int Record(const char* section, const char* key, const char* value, const char* 
            !HasLineBreak(key) && !HasLineBreak(value);
     for (;;) {
         if (fits && WriteRecord(section, key, value, log)) return kGoOn;
+        // The user may mend the file, or make room, before answering.
+        gLog.Close();
         int answer = ReportMessage(OwnerWindow(), kMsgCannotWriteLog, kStyleAbortRetryIgnore, log);
         if (answer == kAnswerAbort) return kAbort;
         if (answer != kAnswerRetry) return kSkipped;
@@ -138,8 +129,7 @@ int Record(const char* section, const char* key, const char* value, const char* 
 
 // Whether the log holds a record under the key, whatever its value.
 bool RecordExists(const char* section, const char* key, const char* log) {
-    OpenedLog opened(log);
-    return opened && gLog.Holds(section, key);
+    return OpenLogFile(log) && gLog.Holds(section, key);
 }
 
 // Records of old values keep the first one written: the state before the
@@ -153,7 +143,7 @@ int KeepFirst(const char* section, const char* key, const char* value, const cha
 // install (recorded as an empty string) has a type of its own by the next.
 bool RegistryRecordExists(const char* path, const char* valueName, const char* log) {
     static const char* const kSuffixes[] = {nullptr, ":REG_DWORD", ":REG_BINARY", ":REG_MULTI_SZ"};
-    OpenedLog opened(log);
+    bool opened = OpenLogFile(log);
     TextBuffer key;
     for (const char* suffix : kSuffixes)
         if (opened && BuildKey(key, path, valueName, nullptr, suffix) && gLog.Holds("reg.step1", key.Text()))
@@ -177,6 +167,9 @@ int RecordMadeDirectory(const char* directory, const char* log) {
 bool OpenLog(char (&log)[MAX_PATH]) {
     char name[] = "RemoveInf";
     ExpandText(name, log, false);
+    // A log held open lies in a directory that is there.
+    char path[MAX_PATH];
+    if (LogPath(log, path) && gLog.Holding(path)) return true;
     char missing[MAX_PATH];
     bool making = !gProcess.removeMode && FirstMissingDirectory(log, missing);
     if (EnsureDirectory(log) == kAbort) return false;
@@ -271,6 +264,8 @@ int LogRemoval(MadeRecord kind, const char* path) {
         return Unwritable(log);
     return KeepFirst("reg.step3", key.Text(), "Key made by the install", log);
 }
+
+void ReleaseRemovalLog() { gLog.Close(); }
 
 int LogMissingDirectory(const char* filePath) {
     char missing[MAX_PATH];

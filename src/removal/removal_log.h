@@ -44,6 +44,12 @@ int LogRemoval(RegistryNumberRecord kind, const char* keyPath, const char* value
 int LogRemoval(VariableRecord kind, const char* name, const char* value);
 // Kept once: a key or directory that a later install finds is not its own.
 int LogRemoval(MadeRecord kind, const char* path);
+// Lets the log's file go. The writer keeps it open from record to record,
+// and while it does nothing else can write, replace or delete it: whatever
+// may (the platform's profile writer, the end of a pass or of the run, a
+// process handed the file) is preceded by this. The next record opens the
+// file again and reads it afresh when it changed in between.
+void ReleaseRemovalLog();
 // Records the outermost directory on the way to a file that does not exist
 // yet (nothing in remove mode, or when every directory is there).
 int LogMissingDirectory(const char* filePath);

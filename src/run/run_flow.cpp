@@ -8,6 +8,7 @@
 #include "base/run_switches.h"
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "removal/removal_log.h"
 #include "run/command_switches.h"
 #include "run/install_step.h"
 #include "run/removal_cleanup.h"
@@ -154,6 +155,8 @@ int RunSetup(HINSTANCE ownModule, const char* commandText) {
     if (!OpenRunLog(log)) return kExitFailed;
     LogLine("SetUp started: %s", {TextArgument(GetCommandLineA())});
     RunEnd end = Run(scriptText);
+    // The cleanup, a restart or the next run may delete or replace the log.
+    ReleaseRemovalLog();
     CleanUpAfterRemoval(end.cleanup, end.restart);
     if (end.restart) LogLine("Restarting Windows");
     LogLine("Exit code %d", {NumberArgument(end.exitCode)});

@@ -2,12 +2,15 @@
 #include "base/resource_ids.h"
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "removal/removal_log.h"
 #include "script/sections.h"
 #include "script/variables.h"
 #include "ui/resource_library.h"
 
 std::string ReadBytes(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    // Shares writing: the removal log's writer holds its file open between records.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "<missing>";
     std::string bytes(GetFileSize(file, nullptr), '\0');
     DWORD got = 0;
@@ -79,7 +82,11 @@ ScratchDirectory::ScratchDirectory() {
     if (!CreateDirectoryA(path_.c_str(), nullptr)) ADD_FAILURE() << "cannot make " << path_;
 }
 
-ScratchDirectory::~ScratchDirectory() { RemoveTree(path_); }
+ScratchDirectory::~ScratchDirectory() {
+    // The removal log's writer may still hold a log made in here.
+    ReleaseRemovalLog();
+    RemoveTree(path_);
+}
 
 namespace {
 
