@@ -12,9 +12,16 @@
 #include "base/system_libraries.h"
 
 int main(int argc, char** argv) {
-    if (argc != 3) return 2;
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: lz_read DIRECTORY PATTERN (%d arguments given)\n", argc - 1);
+        return 2;
+    }
+    RestrictLibrarySearch();
     const LzCalls* lz = LzLibrary();
-    if (!lz) return 2;
+    if (!lz) {
+        std::fprintf(stderr, "lz_read: the LZ library cannot be loaded\n");
+        return 2;
+    }
     static char buffer[1 << 20];
     std::string pattern = std::string(argv[1]) + "\\" + argv[2];
     WIN32_FIND_DATAA found;
