@@ -73,17 +73,24 @@ INT OpenMediaFile(const LzCalls* lz, char* name, OFSTRUCT* of) {
     return handle;
 }
 
-// The LZ error that a damaged compressed header stands for, 0 when the file
-// is plain or its header is sound.
-long DamagedHeader(const char* path) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) return LZERROR_BADINHANDLE;
+HANDLE OpenForReading(const char* path) {
+    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+// The LZ error that a damaged compressed header at the file's start stands
+// for, 0 when the file is plain or its header is sound.
+long HeaderDamage(HANDLE file) {
     unsigned char start[kCompressedHeaderSize];
     DWORD got = 0;
-    BOOL read = ReadFile(file, start, sizeof start, &got, nullptr);
+    return ReadFile(file, start, sizeof start, &got, nullptr) ? CheckCompressedHeader(start, got) : LZERROR_READ;
+}
+
+long DamagedHeader(const char* path) {
+    HANDLE file = OpenForReading(path);
+    if (file == INVALID_HANDLE_VALUE) return LZERROR_BADINHANDLE;
+    long damage = HeaderDamage(file);
     CloseHandle(file);
-    return read ? CheckCompressedHeader(start, got) : LZERROR_READ;
+    return damage;
 }
 
 // A media file that is there under its own name is opened once: its header
@@ -93,13 +100,9 @@ long DamagedHeader(const char* path) {
 // does not open as it is; the library then looks for it its own way.
 bool OpenChecked(const LzCalls* lz, const char* name, OFSTRUCT* of, INT* src, long* damage) {
     if (!lz) return false;
-    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+    HANDLE file = OpenForReading(name);
     if (file == INVALID_HANDLE_VALUE) return false;
-    unsigned char start[kCompressedHeaderSize];
-    DWORD got = 0;
-    BOOL read = ReadFile(file, start, sizeof start, &got, nullptr);
-    *damage = read ? CheckCompressedHeader(start, got) : LZERROR_READ;
+    *damage = HeaderDamage(file);
     if (*damage == 0 && SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0) *damage = LZERROR_READ;
     if (*damage != 0) {
         CloseHandle(file);
