@@ -196,15 +196,24 @@ void ReadComponents(ScriptCheck& check) {
     });
 }
 
+namespace {
+
+// A [reg] or [path] row's condition, and whether its name can be a variable's.
+bool UsableVariableRow(ScriptCheck& check, const ScriptEntry& entry) {
+    if (entry.key.size() >= 2) CheckCondition(check, entry.line, entry.Key(1), ConditionUse::Selection);
+    const std::string& name = entry.Key(0);
+    if (!name.empty() && name.size() <= kVariableName) return true;
+    check.report.Error(entry.line, "the variable name %s is %s: the entry is ignored", Quoted(name).c_str(),
+                       name.empty() ? "empty" : "over 63 characters");
+    return false;
+}
+
+}  // namespace
+
 void ReadVariables(ScriptCheck& check) {
     check.Walk("reg", '/', '|', [&](const ScriptEntry& entry) {
-        if (entry.key.size() >= 2) CheckCondition(check, entry.line, entry.Key(1), ConditionUse::Selection);
         const std::string& name = entry.Key(0);
-        if (name.empty() || name.size() > kVariableName) {
-            check.report.Error(entry.line, "the variable name %s is %s: the entry is ignored", Quoted(name).c_str(),
-                               name.empty() ? "empty" : "over 63 characters");
-            return;
-        }
+        if (!UsableVariableRow(check, entry)) return;
         CheckRoot(check, entry.line, entry.Value(0));
         if (FindVariable(name.c_str())) return;  // the first row of the name is used again
         if (!AppendVariable(name.c_str())) {
@@ -217,13 +226,8 @@ void ReadVariables(ScriptCheck& check) {
     check.tables.regVariableCount = check.tables.variableCount;
 
     check.Walk("path", '/', ';', [&](const ScriptEntry& entry) {
-        if (entry.key.size() >= 2) CheckCondition(check, entry.line, entry.Key(1), ConditionUse::Selection);
         const std::string& name = entry.Key(0);
-        if (name.empty() || name.size() > kVariableName) {
-            check.report.Error(entry.line, "the variable name %s is %s: the entry is ignored", Quoted(name).c_str(),
-                               name.empty() ? "empty" : "over 63 characters");
-            return;
-        }
+        if (!UsableVariableRow(check, entry)) return;
         if (entry.key.size() >= 3) {
             bool named = false;
             for (const ComponentRow& component : check.components) named = named || component.section == entry.Key(2);
