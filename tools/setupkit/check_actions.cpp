@@ -23,14 +23,6 @@ constexpr size_t kName = 255;
 constexpr size_t kTypeName = 63;
 constexpr size_t kArguments = 1023;
 
-std::vector<std::string> Pieces(const std::string& text, char separator, int room) {
-    std::string work = text;
-    std::vector<char*> fields(room);
-    int count = 0;
-    SplitFields(&work[0], fields.data(), &count, separator, room);
-    return std::vector<std::string>(fields.begin(), fields.begin() + count);
-}
-
 std::string Lowered(std::string text) {
     for (char& c : text) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
     return text;
@@ -106,7 +98,7 @@ void ActionCheck::Copy(const ScriptEntry& entry) {
         check_.report.Error(entry.line, "the disk %s is not in [disks] (letter case counts): the entry is never carried out",
                             Quoted(disk).c_str());
 
-    std::vector<std::string> parts = Pieces(entry.Key(1), '\\', kFieldRoom);
+    std::vector<std::string> parts = Fields(entry.Key(1), '\\', kFieldRoom);
     if (parts.size() == kFieldRoom - 1 && parts.back().find('\\') != std::string::npos)
         check_.report.Error(entry.line, "more than %d target parts: the last holds '\\' and is refused",
                             kFieldRoom - 1);
@@ -173,7 +165,7 @@ void ActionCheck::Font(const ScriptEntry& entry) {
 std::string ActionCheck::EntryFile(const ScriptEntry& entry) {
     const std::string& field = entry.Key(0);
     CheckWidth(check_, entry.line, field, kPath, "the file field as written", "the entry is reported");
-    std::vector<std::string> pieces = Pieces(field, '\\', 5);
+    std::vector<std::string> pieces = Fields(field, '\\', 5);
     if (pieces.size() > 3) {
         check_.report.Error(entry.line, "the file %s has more than three '\\' pieces: the entry is reported",
                             Quoted(field).c_str());
@@ -245,7 +237,7 @@ void ActionCheck::Registry(const ScriptEntry& entry) {
                "the entry is reported (put a long path into a [path] variable)");
     std::string path;
     bool unknownRoot = false;
-    std::vector<std::string> pieces = Pieces(keyField, '\\', 64);
+    std::vector<std::string> pieces = Fields(keyField, '\\', 64);
     for (size_t i = 0; i < pieces.size(); ++i) {
         if (pieces[i].find('%') != std::string::npos)
             check_.report.Warning(entry.line,
@@ -313,7 +305,7 @@ void ActionCheck::Group(const ScriptEntry& entry) {
     CheckNames(check_, entry.line, entry.Value(0));
     std::string arguments = Expanded(entry.Value(0), true);
     CheckWidth(check_, entry.line, arguments, kArguments, "the item arguments", "the entry is reported");
-    std::vector<std::string> fields = Pieces(arguments, ',', 16);
+    std::vector<std::string> fields = Fields(arguments, ',', 16);
     if (fields.size() >= 2 && fields[1].find('/') != std::string::npos)
         check_.report.Error(entry.line, "the item's name %s holds '/': Program Manager cannot take it",
                             Quoted(fields[1]).c_str());
@@ -325,7 +317,7 @@ void ActionCheck::Group(const ScriptEntry& entry) {
 void ActionCheck::Deletion(const ScriptEntry& entry) {
     if (Has(entry, 1)) CheckCondition(check_, entry.line, entry.Value(1), ConditionUse::Deletion);
     CheckKeyEquals(check_, entry, '\\');
-    std::vector<std::string> parts = Pieces(entry.keyText, '\\', 4);
+    std::vector<std::string> parts = Fields(entry.keyText, '\\', 4);
     std::string path = parts.size() == 1 ? WithBackslash(Expanded("WinDir", false)) : "";
     for (size_t i = 0; i < parts.size(); ++i) {
         CheckNames(check_, entry.line, parts[i]);

@@ -13,14 +13,6 @@ namespace {
 // Room of the pieces expansion cuts a text into (variables.cpp).
 constexpr int kPieceRoom = 64;
 
-std::vector<std::string> Fields(const std::string& text, char separator, int room) {
-    std::string work = text;
-    std::vector<char*> fields(room);
-    int count = 0;
-    SplitFields(&work[0], fields.data(), &count, separator, room);
-    return std::vector<std::string>(fields.begin(), fields.begin() + count);
-}
-
 bool SameNoCase(const std::string& a, const char* b) {
     if (a.size() != std::strlen(b)) return false;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -154,4 +146,12 @@ bool CheckWidth(ScriptCheck& check, int line, const std::string& text, size_t li
     check.report.Error(line, "%s %s is %d characters, over the %d it may hold: %s", what, Quoted(text).c_str(),
                        static_cast<int>(text.size()), static_cast<int>(limit), beyond);
     return false;
+}
+
+std::vector<std::string> Fields(const std::string& text, char separator, int room) {
+    std::string work = text;
+    std::vector<char*> fields(room);
+    int count = 0;
+    SplitFields(&work[0], fields.data(), &count, separator, room);
+    return std::vector<std::string>(fields.begin(), fields.begin() + count);
 }

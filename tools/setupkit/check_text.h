@@ -2,6 +2,7 @@
 // conditions and flags, and the expansion the installer would make.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "check_context.h"
 
@@ -27,3 +28,6 @@ void CheckCondition(ScriptCheck& check, int line, const std::string& condition, 
 // Reports a text longer than the field it goes into (limit characters).
 bool CheckWidth(ScriptCheck& check, int line, const std::string& text, size_t limit, const char* what,
                 const char* beyond);
+
+// A text cut into fields as the installer cuts it (at most room of them).
+std::vector<std::string> Fields(const std::string& text, char separator, int room);
