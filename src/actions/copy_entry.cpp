@@ -27,6 +27,8 @@ namespace {
 // that cannot be opened or created. Retry cannot mend a script text, so it
 // asks again until the user gives up on the entry or on the pass.
 int ReportUnusablePath(TextMessage id, const char* path) {
+    // The file before is settled first: its question comes before this one.
+    if (LandCopyInFlight() == kAbort) return kAbort;
     int answer;
     do answer = ReportMessage(gState->pass.ownerWindow, id, kStyleAbortRetryIgnore, path);
     while (answer == 0);
@@ -72,7 +74,12 @@ int CopyEntry(char** keyFields, int keyCount, char** valueFields, int valueCount
     const char* flags = valueCount >= 2 ? valueFields[1] : nullptr;
     if (flags && !MatchCondition(gState->optionCodes, flags)) return 0;
     if (keyCount < 2 || lstrcmpA(keyFields[0], gState->pass.currentDisk) != 0) return 0;
-    if (lstrcmpA(gState->pass.currentDisk, gState->pass.diskInDrive) != 0 && ChangeDisk() == kAbort) return kAbort;
+    // The file in flight is read from the disk in the drive; one that may
+    // look at an existing target finds it whole.
+    bool changeDisk = lstrcmpA(gState->pass.currentDisk, gState->pass.diskInDrive) != 0;
+    bool looksAtTarget = flags && (MatchCondition("!", flags) || MatchCondition("+", flags));
+    if ((changeDisk || looksAtTarget) && LandCopyInFlight() == kAbort) return kAbort;
+    if (changeDisk && ChangeDisk() == kAbort) return kAbort;
 
     char logged[MAX_PATH];
     bool fits = CopyText(logged, keyFields[1]);
@@ -135,7 +142,7 @@ int CopyEntry(char** keyFields, int keyCount, char** valueFields, int valueCount
             return kAbort;
     }
 
-    ShowStatus("Copy:\n\nFrom:\n\nTo:", description, source, target);
+    ShowStatus(kCopyStatusLabels, description, source, target);
     if (LogMissingDirectory(target) == kAbort) return kAbort;
-    return ExpandCopy(source, target);
+    return ExpandCopyInFlight(description, source, target);
 }

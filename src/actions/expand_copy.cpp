@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include "actions/copy_thread.h"
 #include "actions/overwrite_dialog.h"
+#include "actions/progress_dialog.h"
 #include "base/compressed_header.h"
 #include "base/file_system.h"
 #include "base/messages.h"
@@ -10,52 +12,44 @@
 #include "base/results.h"
 #include "base/run_outcome.h"
 #include "base/setup_state.h"
-#include "base/status_lines.h"
 #include "base/system_libraries.h"
 #include "base/text.h"
 
 namespace {
 
-// Moves the whole file through the LZ library: plain files come through
-// unchanged, compressed ones expanded. Large blocks keep plain copies as fast
-// as the file system allows. Returns 0, an LZ error code (negative) when the
-// media file could not be read to its full length, or 1 when the target
-// could not be written.
-int Transfer(const LzCalls& lz, INT source, HANDLE target) {
-    static char buffer[1 << 20];
-    LONG total = 0;
-    for (;;) {
-        INT got = lz.read(source, buffer, sizeof buffer);
-        if (got < 0) return got;
-        if (got == 0) break;
-        DWORD written = 0;
-        if (!WriteFile(target, buffer, static_cast<DWORD>(got), &written, nullptr) ||
-            written != static_cast<DWORD>(got))
-            return 1;
-        total += got;
-        // A large file takes many frames: its own status waits no longer.
-        PaintStatusIfDue();
-    }
-    // Compressed data that ends early, or that is not what its header says,
-    // expands without an error; the header still tells the full length.
-    LONG length = lz.seek(source, 0, 2);
-    if (length >= 0 && total < length) return LZERROR_READ;
-    return length >= 0 && total > length ? LZERROR_BADVALUE : 0;
-}
+// The copy whose data may still be moving on the copy thread, with what its
+// entry showed on the status lines.
+struct Flight {
+    bool active;
+    const LzCalls* lz;
+    INT source;
+    HANDLE target;
+    char targetPath[MAX_PATH];
+    char sourcePath[MAX_PATH];
+    char description[1024];
+} flight;
 
-// Copies until it succeeds or the user gives up: 0, 1 after Ignore, -1 after Abort.
-int TransferWithRetry(const LzCalls& lz, INT source, HANDLE target, const char* targetPath) {
-    for (;;) {
-        int status = Transfer(lz, source, target);
-        if (status == 0) return 0;
-        int answer = status < 0 ? ReportMessage(OwnerWindow(), kMsgLzError, kStyleAbortRetryIgnore,
-                                                static_cast<long>(status))
-                                : ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, targetPath);
-        if (answer != 0) return answer;
+// Ends a transfer that finished with status: a failure is put to the user,
+// and Retry moves the whole file again. A target that did not arrive whole
+// is closed and deleted. kGoOn, kSkipped after Ignore, kAbort after Abort.
+int Settle(const LzCalls& lz, INT source, HANDLE target, const char* targetPath, int status) {
+    int result = kGoOn;
+    for (; status != 0; status = FinishTransfer()) {
+        result = status < 0 ? ReportMessage(OwnerWindow(), kMsgLzError, kStyleAbortRetryIgnore, static_cast<long>(status))
+                            : ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, targetPath);
+        if (result != 0) break;
         lz.seek(source, 0, 0);
         SetFilePointer(target, 0, nullptr, FILE_BEGIN);
         SetEndOfFile(target);
+        StartTransfer(lz, source, target);
     }
+    // Half a file, or one expanded from damaged data, is not installed.
+    if (result != kGoOn) {
+        CloseHandle(target);
+        DeleteFileA(targetPath);
+    }
+    lz.close(source);
+    return result;
 }
 
 // Opens a media file for reading through the LZ library. The library's
@@ -115,22 +109,30 @@ bool OpenChecked(const LzCalls* lz, const char* name, OFSTRUCT* of, INT* src, lo
     return true;
 }
 
-// Opens a media file through the LZ library, asking until it opens with a
-// sound header or the user gives up: kGoOn with *src open, or the answer
-// (kAbort, or kSkipped after Ignore). The library itself would take a
-// damaged compressed file for a plain one and copy it as it is.
+// One try at opening a media file through the LZ library with a sound
+// header: *src is left open, or -1 with the header's damage returned (0 when
+// the file did not open). The library itself would take a damaged
+// compressed file for a plain one and copy it as it is.
+long TryOpenSource(const LzCalls* lz, char* sourceName, OFSTRUCT* of, INT* src) {
+    long damage = 0;
+    *src = -1;
+    if (!OpenChecked(lz, sourceName, of, src, &damage)) {
+        *src = OpenMediaFile(lz, sourceName, of);
+        if (*src >= 0) {
+            damage = DamagedHeader(of->szPathName[0] ? of->szPathName : sourceName);
+            if (damage != 0) lz->close(*src);
+        }
+    }
+    if (damage != 0) *src = -1;
+    return damage;
+}
+
+// Opens a media file, asking until it opens or the user gives up: kGoOn
+// with *src open, or the answer (kAbort, or kSkipped after Ignore).
 int OpenSource(const LzCalls* lz, char* sourceName, const char* source, OFSTRUCT* of, INT* src) {
     for (;;) {
-        long damage = 0;
-        *src = -1;
-        if (!OpenChecked(lz, sourceName, of, src, &damage)) {
-            *src = OpenMediaFile(lz, sourceName, of);
-            if (*src >= 0) {
-                damage = DamagedHeader(of->szPathName[0] ? of->szPathName : sourceName);
-                if (damage != 0) lz->close(*src);
-            }
-        }
-        if (*src >= 0 && damage == 0) return kGoOn;
+        long damage = TryOpenSource(lz, sourceName, of, src);
+        if (*src >= 0) return kGoOn;
         int answer = damage != 0 ? ReportMessage(OwnerWindow(), kMsgLzError, kStyleAbortRetryIgnore, damage)
                                  : ReportMessage(OwnerWindow(), kMsgCannotOpen, kStyleAbortRetryIgnore, source);
         if (answer != kAnswerRetry) return answer;
@@ -171,21 +173,63 @@ int AskToReplace(const char* target, const char* source, const char* sourceName,
     return decision;
 }
 
-}  // namespace
+// Settles the copy in flight. A failure is asked about with that copy's
+// own entry on the status lines, as when it was the last entry; *asked then
+// tells the caller that its own entry is to be shown again.
+int Land(bool* asked) {
+    *asked = false;
+    if (!flight.active) return kGoOn;
+    flight.active = false;
+    int status = FinishTransfer();
+    if (status != 0) {
+        *asked = true;
+        ShowStatus(kCopyStatusLabels, flight.description, flight.sourcePath, flight.targetPath);
+    }
+    return Settle(*flight.lz, flight.source, flight.target, flight.targetPath, status);
+}
 
-int ExpandCopy(const char* source, const char* target) {
+// Copies source to target. With a description (the entry's status), a file
+// that opened and whose target was made new is left moving on the copy
+// thread when this returns; everything else is settled here. Either way the
+// copy in flight before it is settled first.
+int Copy(const char* description, const char* source, const char* target) {
     // The LZ library takes a writable name.
     char sourceName[MAX_PATH];
     CopyText(sourceName, source);
     OFSTRUCT of = {};
     const LzCalls* lz = LzLibrary();
     INT src = -1;
-    int result = OpenSource(lz, sourceName, source, &of, &src);
-    if (result != kGoOn) return result;
-
+    if (lz) TryOpenSource(lz, sourceName, &of, &src);
     // Most targets are new and their directory is there: one create tells
     // both. An existing target or a missing directory takes the steps below.
-    HANDLE out = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE out = src < 0 ? INVALID_HANDLE_VALUE
+                         : CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    bool asked = false;
+    int before = Land(&asked);
+    if (asked && description) ShowStatus(kCopyStatusLabels, description, source, target);
+    if (before == kAbort) {
+        // Nothing of this entry stays: its target was made new just now.
+        if (out != INVALID_HANDLE_VALUE) {
+            CloseHandle(out);
+            DeleteFileA(target);
+        }
+        if (src >= 0) lz->close(src);
+        return kAbort;
+    }
+    if (description && out != INVALID_HANDLE_VALUE) {
+        StartTransfer(*lz, src, out);
+        flight.active = true;
+        flight.lz = lz;
+        flight.source = src;
+        flight.target = out;
+        CopyText(flight.targetPath, target);
+        CopyText(flight.sourcePath, source);
+        CopyText(flight.description, description);
+        return kGoOn;
+    }
+
+    int result = src >= 0 ? kGoOn : OpenSource(lz, sourceName, source, &of, &src);
+    if (result != kGoOn) return result;
     int decision = out != INVALID_HANDLE_VALUE ? IDYES : AskToReplace(target, source, sourceName, of, &result);
     if (decision == IDYES) {
         while (out == INVALID_HANDLE_VALUE &&
@@ -195,12 +239,23 @@ int ExpandCopy(const char* source, const char* target) {
             if (result != 0) break;
         }
         if (out != INVALID_HANDLE_VALUE) {
-            result = TransferWithRetry(*lz, src, out, target);
-            CloseHandle(out);
-            // Half a file, or one expanded from damaged data, is not installed.
-            if (result != kGoOn) DeleteFileA(target);
+            StartTransfer(*lz, src, out);
+            return Settle(*lz, src, out, target, FinishTransfer());
         }
     }
     lz->close(src);
     return result;
+}
+
+}  // namespace
+
+int ExpandCopy(const char* source, const char* target) { return Copy(nullptr, source, target); }
+
+int ExpandCopyInFlight(const char* description, const char* source, const char* target) {
+    return Copy(description, source, target);
+}
+
+int LandCopyInFlight() {
+    bool asked;
+    return Land(&asked);
 }

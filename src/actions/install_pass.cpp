@@ -3,6 +3,7 @@
 #include "actions/action_table.h"
 #include "actions/copy_entry.h"
 #include "actions/dde_client.h"
+#include "actions/expand_copy.h"
 #include "actions/progress_dialog.h"
 #include "base/resource_ids.h"
 #include "base/results.h"
@@ -47,7 +48,9 @@ int VisitDisk(char** keyFields, int, char**, int, void*) {
     for (int i = 0; i < count; ++i) {
         char section[kSectionNameSize];
         ComponentSectionName(section, "", gState->components[i]);
-        if (ForEachEntry(section, gProcess.scriptPath, ':', '/', CopyEntry, nullptr) == kAbort) return kAbort;
+        int walked = ForEachEntry(section, gProcess.scriptPath, ':', '/', CopyEntry, nullptr);
+        // The component's last file is whole before the bar counts it.
+        if (LandCopyInFlight() == kAbort || walked == kAbort) return kAbort;
         long long step = static_cast<long long>(pass.diskIndex) * count + i + 1;
         SendProgress(ProgressPercent(step, Stages(), count));
     }

@@ -19,7 +19,8 @@ void DrainMessageQueue() {
 bool CancelRequested() {
     // A text that waited through the last entry's work is due by now.
     PaintStatusIfDue();
-    DrainMessageQueue();
+    // A quiet run has no window to cancel from, and nothing to pump.
+    if (gState->pass.ownerWindow) DrainMessageQueue();
     return gState->pass.cancelFlag != 0;
 }
 

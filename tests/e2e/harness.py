@@ -276,6 +276,8 @@ WINE_HARDWARE = (
     # the monitor class and its device
     r"[System\\CurrentControlSet\\Control\\Class\\{4D36E96E-E325-11CE-BFC1-08002BE10318}",
     r"[System\\CurrentControlSet\\Enum\\DISPLAY\\",
+    # the display adapter's own device (its parameters)
+    r"[System\\CurrentControlSet\\Enum\\PCI\\",
     # the network adapters
     r"[Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards",
 )

@@ -139,6 +139,28 @@ def compressed_file_ending_early(prefix):
 
 
 @scenario
+def failure_found_after_the_next_entry_began(prefix):
+    # A file's data still moves while the next entry is recorded and its
+    # target made: the failure at the end of the data is asked about with its
+    # own entry on the status lines, and after Abort nothing of either stays.
+    packed = compressed(bytes(range(256)) * 40)
+    media = setup(prefix, "1:%AppDir%\\cut.bin=Cut\n1:%AppDir%\\next.bin=Next\n")
+    media.write("cut.bin", packed[:len(packed) // 2])
+    media.write("next.bin", packed)
+    t = run_setup(prefix, media, START + """
+        expect message~Lempel-Ziv
+        peek control=300
+        click %d
+    """ % ABORT)
+    expect_done(t, exit_code=1603)
+    shown = t.find(control=300, event=("snap",))
+    lines = [control_text(shown, cid) for cid in (200, 100, 110, 120)] if shown else None
+    check(lines == ["Copy:\n\nFrom:\n\nTo:", "Cut", "C:\\media\\cut.bin", "C:\\App\\cut.bin"], lines)
+    check(sorted(os.listdir(prefix.unix(r"C:\App"))) == ["remove.inf"],
+          "left after Abort: %s" % os.listdir(prefix.unix(r"C:\App")))
+
+
+@scenario
 def damaged_compressed_files_are_never_copied_as_they_are(prefix):
     # The LZ library takes a file with a damaged header for a plain one, and
     # expands data that is not what its header says without a word.
