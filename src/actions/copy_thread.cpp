@@ -10,20 +10,24 @@ namespace {
 SRWLOCK lock = SRWLOCK_INIT;
 CONDITION_VARIABLE changed = CONDITION_VARIABLE_INIT;
 
+enum class State { Free, Waiting, Done };
+
 struct Transfer {
     const LzCalls* lz;
     INT source;
     HANDLE target;
     int status;
-    bool started;  // handed to the copy thread, not yet taken back
-    bool done;
-} job;
+    unsigned long long order;  // transfers are made in the order started
+    State state;
+} transfers[kTransfers];
 
+unsigned long long started;
 HANDLE thread;
 
 // Moves the whole file through the LZ library: plain files come through
 // unchanged, compressed ones expanded. Large blocks keep plain copies as fast
-// as the file system allows.
+// as the file system allows. A whole file is let go at once; a failed one
+// stays open for Retry.
 int Move(const LzCalls& lz, INT source, HANDLE target) {
     static char buffer[1 << 20];
     LONG total = 0;
@@ -41,56 +45,66 @@ int Move(const LzCalls& lz, INT source, HANDLE target) {
     // expands without an error; the header still tells the full length.
     LONG length = lz.seek(source, 0, 2);
     if (length >= 0 && total < length) return LZERROR_READ;
-    return length >= 0 && total > length ? LZERROR_BADVALUE : 0;
+    if (length >= 0 && total > length) return LZERROR_BADVALUE;
+    CloseHandle(target);
+    return 0;
+}
+
+Transfer* Oldest() {
+    Transfer* oldest = nullptr;
+    for (Transfer& t : transfers)
+        if (t.state == State::Waiting && (!oldest || t.order < oldest->order)) oldest = &t;
+    return oldest;
 }
 
 DWORD WINAPI CopyThread(void*) {
     AcquireSRWLockExclusive(&lock);
     for (;;) {
-        while (!job.started || job.done) SleepConditionVariableSRW(&changed, &lock, INFINITE, 0);
-        Transfer work = job;
+        Transfer* next = Oldest();
+        if (!next) {
+            SleepConditionVariableSRW(&changed, &lock, INFINITE, 0);
+            continue;
+        }
+        Transfer work = *next;
         ReleaseSRWLockExclusive(&lock);
         int status = Move(*work.lz, work.source, work.target);
-        // A whole file is let go here, while the run goes on; a failed one
-        // stays open for Retry.
-        if (status == 0) CloseHandle(work.target);
         AcquireSRWLockExclusive(&lock);
-        job.status = status;
-        job.done = true;
+        next->status = status;
+        next->state = State::Done;
         WakeAllConditionVariable(&changed);
     }
 }
 
 }  // namespace
 
-void StartTransfer(const LzCalls& lz, INT source, HANDLE target) {
+int StartTransfer(const LzCalls& lz, INT source, HANDLE target) {
+    int n = 0;
     AcquireSRWLockExclusive(&lock);
-    job = Transfer{&lz, source, target, 0, true, false};
+    while (n + 1 < kTransfers && transfers[n].state != State::Free) ++n;
+    transfers[n] = Transfer{&lz, source, target, 0, started++, State::Waiting};
     ReleaseSRWLockExclusive(&lock);
     // Without a thread of its own the file is moved here and now.
     if (!thread) thread = CreateThread(nullptr, 0, CopyThread, nullptr, 0, nullptr);
     if (!thread) {
-        job.status = Move(lz, source, target);
-        if (job.status == 0) CloseHandle(target);
-        job.done = true;
-        return;
+        transfers[n].status = Move(lz, source, target);
+        transfers[n].state = State::Done;
     }
     WakeAllConditionVariable(&changed);
+    return n;
 }
 
-bool TransferStarted() { return job.started; }
-
-int FinishTransfer() {
+int FinishTransfer(int transfer) {
+    Transfer& t = transfers[transfer];
     AcquireSRWLockExclusive(&lock);
     // A large file takes many frames: its status is painted meanwhile.
-    while (!job.done)
+    while (t.state != State::Done)
         if (!SleepConditionVariableSRW(&changed, &lock, kStatusFrameMs, 0)) {
             ReleaseSRWLockExclusive(&lock);
             PaintStatusIfDue();
             AcquireSRWLockExclusive(&lock);
         }
-    job.started = false;
-    int status = job.status;
+    t.state = State::Free;
+    int status = t.status;
     ReleaseSRWLockExclusive(&lock);
     return status;
 }

@@ -17,31 +17,34 @@
 
 namespace {
 
-// The copy whose data may still be moving on the copy thread, with what its
+// A copy whose data may still be moving on the copy thread, with what its
 // entry showed on the status lines.
 struct Flight {
-    bool active;
+    int transfer;
     const LzCalls* lz;
     INT source;
     HANDLE target;
     char targetPath[MAX_PATH];
     char sourcePath[MAX_PATH];
     char description[1024];
-} flight;
+};
+// Oldest first.
+Flight flights[kTransfers];
+int flightCount;
 
 // Ends a transfer that finished with status: a failure is put to the user,
 // and Retry moves the whole file again. A target that did not arrive whole
 // is closed and deleted. kGoOn, kSkipped after Ignore, kAbort after Abort.
 int Settle(const LzCalls& lz, INT source, HANDLE target, const char* targetPath, int status) {
     int result = kGoOn;
-    for (; status != 0; status = FinishTransfer()) {
+    while (status != 0) {
         result = status < 0 ? ReportMessage(OwnerWindow(), kMsgLzError, kStyleAbortRetryIgnore, static_cast<long>(status))
                             : ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, targetPath);
         if (result != 0) break;
         lz.seek(source, 0, 0);
         SetFilePointer(target, 0, nullptr, FILE_BEGIN);
         SetEndOfFile(target);
-        StartTransfer(lz, source, target);
+        status = FinishTransfer(StartTransfer(lz, source, target));
     }
     // Half a file, or one expanded from damaged data, is not installed.
     if (result != kGoOn) {
@@ -173,25 +176,48 @@ int AskToReplace(const char* target, const char* source, const char* sourceName,
     return decision;
 }
 
-// Settles the copy in flight. A failure is asked about with that copy's
-// own entry on the status lines, as when it was the last entry; *asked then
-// tells the caller that its own entry is to be shown again.
-int Land(bool* asked) {
-    *asked = false;
-    if (!flight.active) return kGoOn;
-    flight.active = false;
-    int status = FinishTransfer();
+Flight TakeOldest() {
+    Flight oldest = flights[0];
+    --flightCount;
+    for (int i = 0; i < flightCount; ++i) flights[i] = flights[i + 1];
+    return oldest;
+}
+
+// Settles the oldest copy in flight. A failure is asked about with that
+// copy's own entry on the status lines, as when it was the last entry; *asked
+// then tells the caller that its own entry is to be shown again. After Abort
+// the copies that came after it are undone: a pass that stops at an entry
+// makes none of the entries after it.
+int LandOldest(bool* asked) {
+    Flight f = TakeOldest();
+    int status = FinishTransfer(f.transfer);
     if (status != 0) {
         *asked = true;
-        ShowStatus(kCopyStatusLabels, flight.description, flight.sourcePath, flight.targetPath);
+        ShowStatus(kCopyStatusLabels, f.description, f.sourcePath, f.targetPath);
     }
-    return Settle(*flight.lz, flight.source, flight.target, flight.targetPath, status);
+    int result = Settle(*f.lz, f.source, f.target, f.targetPath, status);
+    while (result == kAbort && flightCount > 0) {
+        Flight later = TakeOldest();
+        if (FinishTransfer(later.transfer) != 0) CloseHandle(later.target);
+        DeleteFileA(later.targetPath);
+        later.lz->close(later.source);
+    }
+    return result;
+}
+
+// Settles every copy in flight, oldest first: kAbort, or kGoOn.
+int Land(bool* asked) {
+    *asked = false;
+    while (flightCount > 0)
+        if (LandOldest(asked) == kAbort) return kAbort;
+    return kGoOn;
 }
 
 // Copies source to target. With a description (the entry's status), a file
 // that opened and whose target was made new is left moving on the copy
-// thread when this returns; everything else is settled here. Either way the
-// copy in flight before it is settled first.
+// thread when this returns, after the oldest copy in flight when there is no
+// room for another; everything else is settled here, after every copy in
+// flight.
 int Copy(const char* description, const char* source, const char* target) {
     // The LZ library takes a writable name.
     char sourceName[MAX_PATH];
@@ -204,8 +230,10 @@ int Copy(const char* description, const char* source, const char* target) {
     // both. An existing target or a missing directory takes the steps below.
     HANDLE out = src < 0 ? INVALID_HANDLE_VALUE
                          : CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Copies in flight are settled before this one may ask anything.
+    bool ahead = description && out != INVALID_HANDLE_VALUE;
     bool asked = false;
-    int before = Land(&asked);
+    int before = !ahead ? Land(&asked) : flightCount == kTransfers ? LandOldest(&asked) : kGoOn;
     if (asked && description) ShowStatus(kCopyStatusLabels, description, source, target);
     if (before == kAbort) {
         // Nothing of this entry stays: its target was made new just now.
@@ -216,15 +244,15 @@ int Copy(const char* description, const char* source, const char* target) {
         if (src >= 0) lz->close(src);
         return kAbort;
     }
-    if (description && out != INVALID_HANDLE_VALUE) {
-        StartTransfer(*lz, src, out);
-        flight.active = true;
-        flight.lz = lz;
-        flight.source = src;
-        flight.target = out;
-        CopyText(flight.targetPath, target);
-        CopyText(flight.sourcePath, source);
-        CopyText(flight.description, description);
+    if (ahead) {
+        Flight& f = flights[flightCount++];
+        f.transfer = StartTransfer(*lz, src, out);
+        f.lz = lz;
+        f.source = src;
+        f.target = out;
+        CopyText(f.targetPath, target);
+        CopyText(f.sourcePath, source);
+        CopyText(f.description, description);
         return kGoOn;
     }
 
@@ -238,10 +266,7 @@ int Copy(const char* description, const char* source, const char* target) {
             result = ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, target);
             if (result != 0) break;
         }
-        if (out != INVALID_HANDLE_VALUE) {
-            StartTransfer(*lz, src, out);
-            return Settle(*lz, src, out, target, FinishTransfer());
-        }
+        if (out != INVALID_HANDLE_VALUE) return Settle(*lz, src, out, target, FinishTransfer(StartTransfer(*lz, src, out)));
     }
     lz->close(src);
     return result;

@@ -1,7 +1,7 @@
 // Copying one file from the media through the LZ library, with the overwrite
-// question and the creation of missing directories. A file's data moves on a
-// thread of its own (actions/copy_thread): a copy entry's data may still be
-// moving while the next entry is recorded and its files opened and made.
+// question and the creation of missing directories. Files' data move on a
+// thread of their own (actions/copy_thread): a copy entry's data may still be
+// moving while the next entries are recorded and their files opened and made.
 #pragma once
 
 // The status lines' labels of a copy entry.
@@ -12,9 +12,10 @@ constexpr char kCopyStatusLabels[] = "Copy:\n\nFrom:\n\nTo:";
 int ExpandCopy(const char* source, const char* target);
 // The same for a copy entry shown with description: a file that opens and
 // whose target is made new may still be moving when this returns kGoOn; its
-// failure then shows at the next copy or when LandCopyInFlight settles it.
+// failure then shows at a later copy or when LandCopyInFlight settles it.
 int ExpandCopyInFlight(const char* description, const char* source, const char* target);
-// Settles the copy in flight, if any, asking about its failure as
-// ExpandCopy would have: kGoOn, kSkipped or kAbort. Everything that may look
-// at a copied file, ask the user or end the copies comes after this.
+// Settles the copies in flight, oldest first, asking about a failure as
+// ExpandCopy would have: kGoOn or kAbort (after which none of the copies
+// after the aborted one stays). Everything that may look at a copied file,
+// ask the user or end the copies comes after this.
 int LandCopyInFlight();

@@ -140,13 +140,15 @@ def compressed_file_ending_early(prefix):
 
 @scenario
 def failure_found_after_the_next_entry_began(prefix):
-    # A file's data still moves while the next entry is recorded and its
-    # target made: the failure at the end of the data is asked about with its
-    # own entry on the status lines, and after Abort nothing of either stays.
+    # A file's data still moves while the next entries are recorded and their
+    # targets made: the failure at the end of the data is asked about with its
+    # own entry on the status lines, and after Abort nothing of the entries
+    # after it stays, whether their data had moved or not.
     packed = compressed(bytes(range(256)) * 40)
-    media = setup(prefix, "1:%AppDir%\\cut.bin=Cut\n1:%AppDir%\\next.bin=Next\n")
+    media = setup(prefix, "1:%AppDir%\\cut.bin=Cut\n1:%AppDir%\\next.bin=Next\n1:%AppDir%\\last.bin=Last\n")
     media.write("cut.bin", packed[:len(packed) // 2])
     media.write("next.bin", packed)
+    media.write("last.bin", packed)
     t = run_setup(prefix, media, START + """
         expect message~Lempel-Ziv
         peek control=300
