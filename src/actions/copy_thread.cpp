@@ -16,6 +16,7 @@ struct Transfer {
     const LzCalls* lz;
     INT source;
     HANDLE target;
+    bool closeSource;
     int status;
     unsigned long long order;  // transfers are made in the order started
     State state;
@@ -28,7 +29,7 @@ HANDLE thread;
 // unchanged, compressed ones expanded. Large blocks keep plain copies as fast
 // as the file system allows. A whole file is let go at once; a failed one
 // stays open for Retry.
-int Move(const LzCalls& lz, INT source, HANDLE target) {
+int Move(const LzCalls& lz, INT source, HANDLE target, bool closeSource) {
     static char buffer[1 << 20];
     LONG total = 0;
     for (;;) {
@@ -47,6 +48,7 @@ int Move(const LzCalls& lz, INT source, HANDLE target) {
     if (length >= 0 && total < length) return LZERROR_READ;
     if (length >= 0 && total > length) return LZERROR_BADVALUE;
     CloseHandle(target);
+    if (closeSource) CloseHandle(LongToHandle(source));
     return 0;
 }
 
@@ -67,7 +69,7 @@ DWORD WINAPI CopyThread(void*) {
         }
         Transfer work = *next;
         ReleaseSRWLockExclusive(&lock);
-        int status = Move(*work.lz, work.source, work.target);
+        int status = Move(*work.lz, work.source, work.target, work.closeSource);
         AcquireSRWLockExclusive(&lock);
         next->status = status;
         next->state = State::Done;
@@ -77,16 +79,16 @@ DWORD WINAPI CopyThread(void*) {
 
 }  // namespace
 
-int StartTransfer(const LzCalls& lz, INT source, HANDLE target) {
+int StartTransfer(const LzCalls& lz, INT source, HANDLE target, bool closeSource) {
     int n = 0;
     AcquireSRWLockExclusive(&lock);
     while (n + 1 < kTransfers && transfers[n].state != State::Free) ++n;
-    transfers[n] = Transfer{&lz, source, target, 0, started++, State::Waiting};
+    transfers[n] = Transfer{&lz, source, target, closeSource, 0, started++, State::Waiting};
     ReleaseSRWLockExclusive(&lock);
     // Without a thread of its own the file is moved here and now.
     if (!thread) thread = CreateThread(nullptr, 0, CopyThread, nullptr, 0, nullptr);
     if (!thread) {
-        transfers[n].status = Move(lz, source, target);
+        transfers[n].status = Move(lz, source, target, closeSource);
         transfers[n].state = State::Done;
     }
     WakeAllConditionVariable(&changed);

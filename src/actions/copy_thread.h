@@ -12,11 +12,13 @@ struct LzCalls;
 constexpr int kTransfers = 2;
 
 // Starts moving all that is left of source (a handle of the LZ library) into
-// target, and closes target once the whole file is there. Neither may be
-// touched until FinishTransfer returns. Returns the transfer's number.
-int StartTransfer(const LzCalls& lz, INT source, HANDLE target);
+// target, and closes target once the whole file is there, and source too
+// when closeSource says it is a plain file's own handle (the library keeps
+// nothing of its own for those). Neither may be touched until
+// FinishTransfer returns. Returns the transfer's number.
+int StartTransfer(const LzCalls& lz, INT source, HANDLE target, bool closeSource);
 // Waits for a transfer (painting the status lines when they are due): 0 when
-// the whole file arrived and its target is closed; else, the target still
+// the whole file arrived and the handles are closed as told; else, both still
 // open, a negative LZ error when the media file could not be read to the
 // length its header gives, 1 when the target could not be written.
 int FinishTransfer(int transfer);

@@ -23,6 +23,7 @@ struct Flight {
     int transfer;
     const LzCalls* lz;
     INT source;
+    bool plainSource;  // the file's own handle: the copy thread closes it
     HANDLE target;
     char targetPath[MAX_PATH];
     char sourcePath[MAX_PATH];
@@ -35,7 +36,7 @@ int flightCount;
 // Ends a transfer that finished with status: a failure is put to the user,
 // and Retry moves the whole file again. A target that did not arrive whole
 // is closed and deleted. kGoOn, kSkipped after Ignore, kAbort after Abort.
-int Settle(const LzCalls& lz, INT source, HANDLE target, const char* targetPath, int status) {
+int Settle(const LzCalls& lz, INT source, bool plainSource, HANDLE target, const char* targetPath, int status) {
     int result = kGoOn;
     while (status != 0) {
         result = status < 0 ? ReportMessage(OwnerWindow(), kMsgLzError, kStyleAbortRetryIgnore, static_cast<long>(status))
@@ -44,14 +45,14 @@ int Settle(const LzCalls& lz, INT source, HANDLE target, const char* targetPath,
         lz.seek(source, 0, 0);
         SetFilePointer(target, 0, nullptr, FILE_BEGIN);
         SetEndOfFile(target);
-        status = FinishTransfer(StartTransfer(lz, source, target));
+        status = FinishTransfer(StartTransfer(lz, source, target, plainSource));
     }
     // Half a file, or one expanded from damaged data, is not installed.
     if (result != kGoOn) {
         CloseHandle(target);
         DeleteFileA(targetPath);
     }
-    lz.close(source);
+    if (result != kGoOn || !plainSource) lz.close(source);
     return result;
 }
 
@@ -95,7 +96,7 @@ long DamagedHeader(const char* path) {
 // the name opened: *src is the library's handle (negative when it failed),
 // or *damage the header's damage with nothing left open. False when the name
 // does not open as it is; the library then looks for it its own way.
-bool OpenChecked(const LzCalls* lz, const char* name, OFSTRUCT* of, INT* src, long* damage) {
+bool OpenChecked(const LzCalls* lz, const char* name, OFSTRUCT* of, INT* src, long* damage, bool* plain) {
     if (!lz) return false;
     HANDLE file = OpenForReading(name);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -109,17 +110,20 @@ bool OpenChecked(const LzCalls* lz, const char* name, OFSTRUCT* of, INT* src, lo
     of->szPathName[0] = '\0';
     *src = lz->init(static_cast<HFILE>(HandleToLong(file)));
     if (*src < 0) CloseHandle(file);
+    // A file that is not compressed is read through its own handle.
+    *plain = *src == HandleToLong(file);
     return true;
 }
 
 // One try at opening a media file through the LZ library with a sound
-// header: *src is left open, or -1 with the header's damage returned (0 when
-// the file did not open). The library itself would take a damaged
+// header: *src is left open (*plain when it is the file's own handle), or -1
+// with the header's damage returned (0 when the file did not open). The library itself would take a damaged
 // compressed file for a plain one and copy it as it is.
-long TryOpenSource(const LzCalls* lz, char* sourceName, OFSTRUCT* of, INT* src) {
+long TryOpenSource(const LzCalls* lz, char* sourceName, OFSTRUCT* of, INT* src, bool* plain) {
     long damage = 0;
     *src = -1;
-    if (!OpenChecked(lz, sourceName, of, src, &damage)) {
+    *plain = false;
+    if (!OpenChecked(lz, sourceName, of, src, &damage, plain)) {
         *src = OpenMediaFile(lz, sourceName, of);
         if (*src >= 0) {
             damage = DamagedHeader(of->szPathName[0] ? of->szPathName : sourceName);
@@ -132,9 +136,9 @@ long TryOpenSource(const LzCalls* lz, char* sourceName, OFSTRUCT* of, INT* src) 
 
 // Opens a media file, asking until it opens or the user gives up: kGoOn
 // with *src open, or the answer (kAbort, or kSkipped after Ignore).
-int OpenSource(const LzCalls* lz, char* sourceName, const char* source, OFSTRUCT* of, INT* src) {
+int OpenSource(const LzCalls* lz, char* sourceName, const char* source, OFSTRUCT* of, INT* src, bool* plain) {
     for (;;) {
-        long damage = TryOpenSource(lz, sourceName, of, src);
+        long damage = TryOpenSource(lz, sourceName, of, src, plain);
         if (*src >= 0) return kGoOn;
         int answer = damage != 0 ? ReportMessage(OwnerWindow(), kMsgLzError, kStyleAbortRetryIgnore, damage)
                                  : ReportMessage(OwnerWindow(), kMsgCannotOpen, kStyleAbortRetryIgnore, source);
@@ -195,12 +199,13 @@ int LandOldest(bool* asked) {
         *asked = true;
         ShowStatus(kCopyStatusLabels, f.description, f.sourcePath, f.targetPath);
     }
-    int result = Settle(*f.lz, f.source, f.target, f.targetPath, status);
+    int result = Settle(*f.lz, f.source, f.plainSource, f.target, f.targetPath, status);
     while (result == kAbort && flightCount > 0) {
         Flight later = TakeOldest();
-        if (FinishTransfer(later.transfer) != 0) CloseHandle(later.target);
+        bool closed = FinishTransfer(later.transfer) == 0;
+        if (!closed) CloseHandle(later.target);
         DeleteFileA(later.targetPath);
-        later.lz->close(later.source);
+        if (!closed || !later.plainSource) later.lz->close(later.source);
     }
     return result;
 }
@@ -225,7 +230,8 @@ int Copy(const char* description, const char* source, const char* target) {
     OFSTRUCT of = {};
     const LzCalls* lz = LzLibrary();
     INT src = -1;
-    if (lz) TryOpenSource(lz, sourceName, &of, &src);
+    bool plain = false;
+    if (lz) TryOpenSource(lz, sourceName, &of, &src, &plain);
     // Most targets are new and their directory is there: one create tells
     // both. An existing target or a missing directory takes the steps below.
     HANDLE out = src < 0 ? INVALID_HANDLE_VALUE
@@ -246,9 +252,10 @@ int Copy(const char* description, const char* source, const char* target) {
     }
     if (ahead) {
         Flight& f = flights[flightCount++];
-        f.transfer = StartTransfer(*lz, src, out);
+        f.transfer = StartTransfer(*lz, src, out, plain);
         f.lz = lz;
         f.source = src;
+        f.plainSource = plain;
         f.target = out;
         CopyText(f.targetPath, target);
         CopyText(f.sourcePath, source);
@@ -256,7 +263,7 @@ int Copy(const char* description, const char* source, const char* target) {
         return kGoOn;
     }
 
-    int result = src >= 0 ? kGoOn : OpenSource(lz, sourceName, source, &of, &src);
+    int result = src >= 0 ? kGoOn : OpenSource(lz, sourceName, source, &of, &src, &plain);
     if (result != kGoOn) return result;
     int decision = out != INVALID_HANDLE_VALUE ? IDYES : AskToReplace(target, source, sourceName, of, &result);
     if (decision == IDYES) {
@@ -266,7 +273,8 @@ int Copy(const char* description, const char* source, const char* target) {
             result = ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, target);
             if (result != 0) break;
         }
-        if (out != INVALID_HANDLE_VALUE) return Settle(*lz, src, out, target, FinishTransfer(StartTransfer(*lz, src, out)));
+        if (out != INVALID_HANDLE_VALUE)
+            return Settle(*lz, src, plain, out, target, FinishTransfer(StartTransfer(*lz, src, out, plain)));
     }
     lz->close(src);
     return result;
