@@ -47,6 +47,19 @@ def app(prefix, name):
     return os.path.join(prefix.unix(r"C:\App"), name)
 
 
+def status_lines_at_abort(prefix, media, message):
+    """Runs until the message, reads the progress dialog's status lines while
+    it is up, answers Abort; returns the four lines."""
+    t = run_setup(prefix, media, START + """
+        expect message~%s
+        peek control=300
+        click %d
+    """ % (message, ABORT))
+    expect_done(t, exit_code=1603)
+    shown = t.find(control=300, event=("snap",))
+    return [control_text(shown, cid) for cid in (200, 100, 110, 120)] if shown else None
+
+
 @scenario
 def missing_source_retry_then_ignore(prefix):
     media = setup(prefix, "1:%AppDir%\\gone.txt=Gone\n1:%AppDir%\\here.txt=Here\n", files=["here.txt"])
@@ -84,14 +97,7 @@ def status_lines_at_a_prompt_name_its_entry(prefix):
     names = ["f%02d.txt" % i for i in range(60)]
     media = setup(prefix, "".join("1:%%AppDir%%\\%s=File %s\n" % (n, n) for n in names) +
                   "1:%AppDir%\\gone.txt=Gone\n", files=names)
-    t = run_setup(prefix, media, START + """
-        expect message~Cannot open specified file
-        peek control=300
-        click %d
-    """ % ABORT)
-    expect_done(t, exit_code=1603)
-    shown = t.find(control=300, event=("snap",))
-    lines = [control_text(shown, cid) for cid in (200, 100, 110, 120)] if shown else None
+    lines = status_lines_at_abort(prefix, media, "Cannot open specified file")
     check(lines == ["Copy:\n\nFrom:\n\nTo:", "Gone", "C:\\media\\gone.txt", "C:\\App\\gone.txt"], lines)
     check(read_bytes(app(prefix, "f59.txt")) == b"f59.txt\r\n" * 10, "the copies before it were not made")
 
@@ -149,14 +155,7 @@ def failure_found_after_the_next_entry_began(prefix):
     media.write("cut.bin", packed[:len(packed) // 2])
     media.write("next.bin", packed)
     media.write("last.bin", packed)
-    t = run_setup(prefix, media, START + """
-        expect message~Lempel-Ziv
-        peek control=300
-        click %d
-    """ % ABORT)
-    expect_done(t, exit_code=1603)
-    shown = t.find(control=300, event=("snap",))
-    lines = [control_text(shown, cid) for cid in (200, 100, 110, 120)] if shown else None
+    lines = status_lines_at_abort(prefix, media, "Lempel-Ziv")
     check(lines == ["Copy:\n\nFrom:\n\nTo:", "Cut", "C:\\media\\cut.bin", "C:\\App\\cut.bin"], lines)
     check(sorted(os.listdir(prefix.unix(r"C:\App"))) == ["remove.inf"],
           "left after Abort: %s" % os.listdir(prefix.unix(r"C:\App")))
