@@ -117,8 +117,9 @@ bool OpenChecked(const LzCalls* lz, const char* name, OFSTRUCT* of, INT* src, lo
 
 // One try at opening a media file through the LZ library with a sound
 // header: *src is left open (*plain when it is the file's own handle), or -1
-// with the header's damage returned (0 when the file did not open). The library itself would take a damaged
-// compressed file for a plain one and copy it as it is.
+// with the header's damage returned (0 when the file did not open). The
+// library itself would take a damaged compressed file for a plain one and
+// copy it as it is.
 long TryOpenSource(const LzCalls* lz, char* sourceName, OFSTRUCT* of, INT* src, bool* plain) {
     long damage = 0;
     *src = -1;
