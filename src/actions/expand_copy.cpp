@@ -39,7 +39,8 @@ int flightCount;
 int Settle(const LzCalls& lz, INT source, bool plainSource, HANDLE target, const char* targetPath, int status) {
     int result = kGoOn;
     while (status != 0) {
-        result = status < 0 ? ReportMessage(OwnerWindow(), kMsgLzError, kStyleAbortRetryIgnore, static_cast<long>(status))
+        long code = status;
+        result = status < 0 ? ReportMessage(OwnerWindow(), kMsgLzError, kStyleAbortRetryIgnore, code)
                             : ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, targetPath);
         if (result != 0) break;
         lz.seek(source, 0, 0);
