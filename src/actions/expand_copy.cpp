@@ -33,28 +33,48 @@ struct Flight {
 Flight flights[kTransfers];
 int flightCount;
 
+// Lets go of a copy that is not installed: its target is closed (unless the
+// whole file arrived and the copy thread closed it) and deleted, its source
+// closed.
+void Undo(const Flight& f, bool arrived) {
+    if (!arrived) CloseHandle(f.target);
+    DeleteFileA(f.targetPath);
+    if (!arrived || !f.plainSource) f.lz->close(f.source);
+}
+
 // Ends a transfer that finished with status: a failure is put to the user,
-// and Retry moves the whole file again. A target that did not arrive whole
-// is closed and deleted. kGoOn, kSkipped after Ignore, kAbort after Abort.
-int Settle(const LzCalls& lz, INT source, bool plainSource, HANDLE target, const char* targetPath, int status) {
+// and Retry moves the whole file again. Half a file, or one expanded from
+// damaged data, is not installed. kGoOn, kSkipped after Ignore, kAbort.
+int Settle(const Flight& f, int status) {
     int result = kGoOn;
     while (status != 0) {
         long code = status;
         result = status < 0 ? ReportMessage(OwnerWindow(), kMsgLzError, kStyleAbortRetryIgnore, code)
-                            : ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, targetPath);
+                            : ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, f.targetPath);
         if (result != 0) break;
-        lz.seek(source, 0, 0);
-        SetFilePointer(target, 0, nullptr, FILE_BEGIN);
-        SetEndOfFile(target);
-        status = FinishTransfer(StartTransfer(lz, source, target, plainSource));
+        f.lz->seek(f.source, 0, 0);
+        SetFilePointer(f.target, 0, nullptr, FILE_BEGIN);
+        SetEndOfFile(f.target);
+        status = FinishTransfer(StartTransfer(*f.lz, f.source, f.target, f.plainSource));
     }
-    // Half a file, or one expanded from damaged data, is not installed.
-    if (result != kGoOn) {
-        CloseHandle(target);
-        DeleteFileA(targetPath);
-    }
-    if (result != kGoOn || !plainSource) lz.close(source);
+    if (result != kGoOn) Undo(f, false);
+    else if (!f.plainSource) f.lz->close(f.source);
     return result;
+}
+
+// Starts moving a copy's data: the copy as its end needs it.
+Flight Start(const LzCalls* lz, INT src, bool plain, HANDLE out, const char* target, const char* source,
+             const char* description) {
+    Flight f;
+    f.transfer = StartTransfer(*lz, src, out, plain);
+    f.lz = lz;
+    f.source = src;
+    f.plainSource = plain;
+    f.target = out;
+    CopyText(f.targetPath, target);
+    CopyText(f.sourcePath, source);
+    CopyText(f.description, description);
+    return f;
 }
 
 // Opens a media file for reading through the LZ library. The library's
@@ -201,13 +221,10 @@ int LandOldest(bool* asked) {
         *asked = true;
         ShowStatus(kCopyStatusLabels, f.description, f.sourcePath, f.targetPath);
     }
-    int result = Settle(*f.lz, f.source, f.plainSource, f.target, f.targetPath, status);
+    int result = Settle(f, status);
     while (result == kAbort && flightCount > 0) {
         Flight later = TakeOldest();
-        bool closed = FinishTransfer(later.transfer) == 0;
-        if (!closed) CloseHandle(later.target);
-        DeleteFileA(later.targetPath);
-        if (!closed || !later.plainSource) later.lz->close(later.source);
+        Undo(later, FinishTransfer(later.transfer) == 0);
     }
     return result;
 }
@@ -253,15 +270,7 @@ int Copy(const char* description, const char* source, const char* target) {
         return kAbort;
     }
     if (ahead) {
-        Flight& f = flights[flightCount++];
-        f.transfer = StartTransfer(*lz, src, out, plain);
-        f.lz = lz;
-        f.source = src;
-        f.plainSource = plain;
-        f.target = out;
-        CopyText(f.targetPath, target);
-        CopyText(f.sourcePath, source);
-        CopyText(f.description, description);
+        flights[flightCount++] = Start(lz, src, plain, out, target, source, description);
         return kGoOn;
     }
 
@@ -275,8 +284,10 @@ int Copy(const char* description, const char* source, const char* target) {
             result = ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, target);
             if (result != 0) break;
         }
-        if (out != INVALID_HANDLE_VALUE)
-            return Settle(*lz, src, plain, out, target, FinishTransfer(StartTransfer(*lz, src, out, plain)));
+        if (out != INVALID_HANDLE_VALUE) {
+            Flight f = Start(lz, src, plain, out, target, source, "");
+            return Settle(f, FinishTransfer(f.transfer));
+        }
     }
     lz->close(src);
     return result;
