@@ -21,6 +21,23 @@ unsigned long long RandomBits() {
            (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^ GetTickCount();
 }
 
+// Gives the copy the last write time of the media file it came from, found
+// the way the LZ library finds it, as a copy of a file keeps its date. The
+// platform's profile reader takes a file written in the last two seconds
+// for one that may still be changing and reads it whole again at every call:
+// a script copied a moment ago would be read once per section.
+void KeepDate(const char* mediaFile, const char* copy) {
+    OFSTRUCT found = {};
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (OpenFile(mediaFile, &found, OF_EXIST) == HFILE_ERROR ||
+        !GetFileAttributesExA(found.szPathName, GetFileExInfoStandard, &data))
+        return;
+    HANDLE file = CreateFileA(copy, FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    SetFileTime(file, nullptr, nullptr, &data.ftLastWriteTime);
+    CloseHandle(file);
+}
+
 }  // namespace
 
 bool RunDirectory::Create() {
@@ -58,6 +75,7 @@ int RunDirectory::Fetch(const char* mediaFile, const char* name, HeldFile& copy)
         DeleteFileA(path);
         return result;
     }
+    KeepDate(mediaFile, path);
     if (!copy.Hold(path)) {
         DeleteFileA(path);
         ReportMessage(nullptr, kMsgCannotOpen, kStyleStop, path);

@@ -3,7 +3,9 @@
 #include <cstring>
 #include <string>
 
+#include "test_support.h"
 #include "base/messages.h"
+#include "run/run_directory.h"
 #include "run/run_flow.h"
 
 TEST(CommandLine, ProgramNameIsSkipped) {
@@ -65,4 +67,36 @@ TEST(Messages, LongArgumentIsCutInsideTheBuffer) {
     const std::string tail = "xxx\nCannot delete specified file!";
     ASSERT_GT(text.size(), tail.size());
     EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+}
+
+// The run's copy of a media file is dated like its original, found where the
+// LZ library finds it: a script copied a moment ago would otherwise be read
+// whole by the platform again at every call for the next seconds.
+TEST(RunDirectory, CopyIsDatedLikeItsMediaFile) {
+    StateScope state;
+    ScratchDirectory media;
+    ASSERT_TRUE(WriteBytes(media / "SETUP.INF", "[SetUp]\r\nsilent=1\r\n"));
+    SYSTEMTIME then = {2001, 2, 0, 3, 4, 5, 6, 0};
+    FILETIME date;
+    ASSERT_TRUE(SystemTimeToFileTime(&then, &date));
+    HANDLE file = CreateFileA((media / "SETUP.INF").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &date));
+    CloseHandle(file);
+
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(sizeof previous, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(media.path().c_str()));
+    RunDirectory directory;
+    ASSERT_TRUE(directory.Create());
+    HeldFile copy;
+    int fetched = directory.Fetch("SETUP.INF", "SETUP.INF", copy);
+    SetCurrentDirectoryA(previous);
+    ASSERT_EQ(fetched, 0);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    ASSERT_TRUE(GetFileAttributesExA(copy.path(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(CompareFileTime(&data.ftLastWriteTime, &date), 0);
+    EXPECT_EQ(ReadBytes(copy.path()), "[SetUp]\r\nsilent=1\r\n");
+    copy.Release();
 }
