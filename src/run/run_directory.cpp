@@ -25,7 +25,8 @@ unsigned long long RandomBits() {
 // the way the LZ library finds it, as a copy of a file keeps its date. The
 // platform's profile reader takes a file written in the last two seconds
 // for one that may still be changing and reads it whole again at every call:
-// a script copied a moment ago would be read once per section.
+// a script copied a moment ago would be read whole for every section and key
+// during its first two seconds.
 void KeepDate(const char* mediaFile, const char* copy) {
     OFSTRUCT found = {};
     WIN32_FILE_ATTRIBUTE_DATA data;
