@@ -85,12 +85,12 @@ TEST(RunDirectory, CopyIsDatedLikeItsMediaFile) {
     ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &date));
     CloseHandle(file);
 
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(sizeof previous, previous);
-    ASSERT_TRUE(SetCurrentDirectoryA(media.path().c_str()));
     RunDirectory directory;
     ASSERT_TRUE(directory.Create());
     HeldFile copy;
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(sizeof previous, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(media.path().c_str()));
     int fetched = directory.Fetch("SETUP.INF", "SETUP.INF", copy);
     SetCurrentDirectoryA(previous);
     ASSERT_EQ(fetched, 0);
