@@ -1,26 +1,34 @@
 #include "removal/profile_log.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 #include "base/text.h"
 
+// Offsets into the text are kept in 32 bits, which holds the index of a log
+// with a record per file at a third of the size it would take in full width.
 struct ProfileLog::Section {
-    size_t nameStart, nameLength;
+    uint32_t nameStart, nameLength;
     // Just behind the line break of the section's last line: where a new key goes.
-    size_t end;
+    uint32_t end;
 };
 
 struct ProfileLog::Key {
-    size_t section;
-    size_t lineStart, lineEnd;  // the line without its break
-    size_t nameStart, nameLength;
-    size_t valueStart, valueLength;
-    bool hasValue;
+    uint32_t section;
+    uint32_t lineStart, lineEnd;  // the line without its break
+    uint32_t nameStart, nameLength;
+    uint32_t valueStart, valueLength;
     unsigned hash;
+    bool hasValue;
 };
 
 namespace {
+
+// A log this large is not read nor indexed: every offset fits in 32 bits.
+constexpr size_t kLargestLog = 0x40000000;
+
+uint32_t Offset(size_t at) { return static_cast<uint32_t>(at); }
 
 // Blanks as the profile functions drop them around names, values and lines.
 bool Blank(char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1A; }
@@ -141,7 +149,7 @@ bool ProfileLog::Load() {
     Forget();
     text_.Clear();
     LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file_, &size) || size.QuadPart >= 0x40000000 ||
+    if (!GetFileSizeEx(file_, &size) || size.QuadPart >= static_cast<LONGLONG>(kLargestLog) ||
         !text_.Reserve(static_cast<size_t>(size.QuadPart) + 1))
         return false;
     // The size bounds the read: a device (a full disk stood in for by one) reads without end.
@@ -166,6 +174,7 @@ void ProfileLog::Forget() {
 bool ProfileLog::Index(size_t from) {
     const char* text = text_.Text();
     size_t length = text_.Length();
+    if (length >= kLargestLog) return false;
     if (sectionCount_ == 0) {
         if (!Grow(sections_, sectionCap_, 1)) return false;
         sections_[sectionCount_++] = {0, 0, 0};
@@ -189,8 +198,7 @@ bool ProfileLog::Index(size_t from) {
                 }
             if (close) {
                 if (!Grow(sections_, sectionCap_, sectionCount_ + 1)) return false;
-                sections_[sectionCount_++] = {static_cast<size_t>(line + 1 - text),
-                                              static_cast<size_t>(close - line - 1), at};
+                sections_[sectionCount_++] = {Offset(line + 1 - text), Offset(close - line - 1), Offset(at)};
                 continue;
             }
         }
@@ -201,7 +209,7 @@ bool ProfileLog::Index(size_t from) {
         size_t valueLength = equals ? static_cast<size_t>(line + lineLength - value) : 0;
         Trim(name, nameLength);
         Trim(value, valueLength);
-        sections_[sectionCount_ - 1].end = at;
+        sections_[sectionCount_ - 1].end = Offset(at);
         if (!AddKey(sectionCount_ - 1, start, end, name - text, nameLength, equals ? value - text : 0,
                     equals ? valueLength : static_cast<size_t>(-1)))
             return false;
@@ -217,22 +225,23 @@ bool ProfileLog::AddKey(size_t section, size_t lineStart, size_t lineEnd, size_t
     if ((keyCount_ + 1) * 2 > tableCap_ && !GrowTable()) return false;
     bool hasValue = valueLength != static_cast<size_t>(-1);
     Key& key = keys_[keyCount_++];
-    key = {section, lineStart, lineEnd, nameStart, nameLength, valueStart, hasValue ? valueLength : 0, hasValue,
-           HashFolded(section, text_.Text() + nameStart, nameLength)};
+    key = {Offset(section),    Offset(lineStart),  Offset(lineEnd),
+           Offset(nameStart),  Offset(nameLength), Offset(valueStart),
+           Offset(hasValue ? valueLength : 0), HashFolded(section, text_.Text() + nameStart, nameLength), hasValue};
     size_t slot = key.hash & (tableCap_ - 1);
     while (table_[slot]) slot = (slot + 1) & (tableCap_ - 1);
-    table_[slot] = keyCount_;
+    table_[slot] = Offset(keyCount_);
     return true;
 }
 
 bool ProfileLog::GrowTable() {
     size_t capacity = tableCap_ ? tableCap_ * 2 : 256;
-    size_t* table = static_cast<size_t*>(std::calloc(capacity, sizeof *table));
+    uint32_t* table = static_cast<uint32_t*>(std::calloc(capacity, sizeof *table));
     if (!table) return false;
     for (size_t i = 0; i < keyCount_; ++i) {
         size_t slot = keys_[i].hash & (capacity - 1);
         while (table[slot]) slot = (slot + 1) & (capacity - 1);
-        table[slot] = i + 1;
+        table[slot] = Offset(i + 1);
     }
     std::free(table_);
     table_ = table;

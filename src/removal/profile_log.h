@@ -24,6 +24,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 
 #include "base/text_buffer.h"
 
@@ -90,6 +91,6 @@ private:
     size_t sectionCount_ = 0, sectionCap_ = 0;
     Key* keys_ = nullptr;
     size_t keyCount_ = 0, keyCap_ = 0;
-    size_t* table_ = nullptr;
+    uint32_t* table_ = nullptr;
     size_t tableCap_ = 0;
 };
