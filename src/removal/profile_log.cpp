@@ -225,9 +225,9 @@ bool ProfileLog::AddKey(size_t section, size_t lineStart, size_t lineEnd, size_t
     if ((keyCount_ + 1) * 2 > tableCap_ && !GrowTable()) return false;
     bool hasValue = valueLength != static_cast<size_t>(-1);
     Key& key = keys_[keyCount_++];
-    key = {Offset(section),    Offset(lineStart),  Offset(lineEnd),
-           Offset(nameStart),  Offset(nameLength), Offset(valueStart),
-           Offset(hasValue ? valueLength : 0), HashFolded(section, text_.Text() + nameStart, nameLength), hasValue};
+    key = {Offset(section), Offset(lineStart), Offset(lineEnd), Offset(nameStart), Offset(nameLength),
+           Offset(valueStart), Offset(hasValue ? valueLength : 0),
+           HashFolded(section, text_.Text() + nameStart, nameLength), hasValue};
     size_t slot = key.hash & (tableCap_ - 1);
     while (table_[slot]) slot = (slot + 1) & (tableCap_ - 1);
     table_[slot] = Offset(keyCount_);
