@@ -51,15 +51,11 @@ std::vector<std::string> Variants(const std::string& name) {
 // every lookup.
 void WriteOld(const std::string& path, const std::string& bytes) {
     ASSERT_TRUE(WriteBytes(path, bytes));
-    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     ULARGE_INTEGER time = {{now.dwLowDateTime, now.dwHighDateTime}};
     time.QuadPart -= 864000000000ull;
-    FILETIME dayBack = {time.LowPart, time.HighPart};
-    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &dayBack));
-    CloseHandle(file);
+    EXPECT_TRUE(SetWriteTime(path, FILETIME{time.LowPart, time.HighPart}));
 }
 
 // Compares the two readers over one file, counting the lookups made: the key

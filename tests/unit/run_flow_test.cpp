@@ -79,11 +79,7 @@ TEST(RunDirectory, CopyIsDatedLikeItsMediaFile) {
     SYSTEMTIME then = {2001, 2, 0, 3, 4, 5, 6, 0};
     FILETIME date;
     ASSERT_TRUE(SystemTimeToFileTime(&then, &date));
-    HANDLE file = CreateFileA((media / "SETUP.INF").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &date));
-    CloseHandle(file);
+    ASSERT_TRUE(SetWriteTime(media / "SETUP.INF", date));
 
     RunDirectory directory;
     ASSERT_TRUE(directory.Create());

@@ -33,6 +33,14 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
     return whole;
 }
 
+bool SetWriteTime(const std::string& path, const FILETIME& time) {
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    bool set = file != INVALID_HANDLE_VALUE && SetFileTime(file, nullptr, nullptr, &time);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (!set) ADD_FAILURE() << "cannot date " << path;
+    return set;
+}
+
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool IsDirectory(const std::string& path) {

@@ -17,6 +17,8 @@
 std::string ReadBytes(const std::string& path);
 // Replaces the file (read-only or not) with bytes; a failure also fails the test.
 bool WriteBytes(const std::string& path, const std::string& bytes);
+// Sets the file's last write time; false (and a failure) when it cannot.
+bool SetWriteTime(const std::string& path, const FILETIME& time);
 bool Exists(const std::string& path);
 bool IsDirectory(const std::string& path);
 // The value of a key of a profile file; "<none>" when there is none.
