@@ -16,6 +16,7 @@
 #include "base/run_switches.h"
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "base/whole_files.h"
 #include "removal/removal_log.h"
 #include "script/conditions.h"
 #include "script/sections.h"
@@ -65,6 +66,36 @@ int ChangeDisk() {
     }
     CopyText(gState->pass.diskInDrive, gState->pass.currentDisk);
     return 0;
+}
+
+// The records and the saved copy of a target that a copy with the flag "!"
+// may replace. A target that is there is recorded to be put back and its
+// saved copy to be deleted, both before the copy is made; the copy keeps
+// every byte, and is made once, so it holds the file found before the first
+// install. A target that is not there is recorded to be deleted. kGoOn, or
+// the entry's result: a copy that cannot be saved is put to the user, and
+// Ignore passes the entry over rather than replace the file unsaved.
+int SaveReplacedFile(const char* target, const char* targetName, const char* logged, const char* description) {
+    if (!GetFileInfo(target, nullptr)) return LogRemoval(RemoveFile, logged, description) == kAbort ? kAbort : kGoOn;
+    char name[] = "BackUpDir";
+    char backup[MAX_PATH];
+    bool fits = ExpandText(name, backup, false);
+    size_t n = std::strlen(backup);
+    if (n == 0 || backup[n - 1] != '\\') fits = AppendText(backup, "\\") && fits;
+    fits = AppendText(backup, targetName) && fits;
+    if (!fits) return ReportUnusablePath(kMsgCannotCreateFile, backup);
+    char savedText[MAX_PATH] = "BackUpDir\\";
+    if (!AppendText(savedText, targetName)) return ReportUnusablePath(kMsgCannotCreateFile, backup);
+    if (LogRemoval(RestoreCopy, logged, description) == kAbort ||
+        LogRemoval(RemoveFile, savedText, description) == kAbort)
+        return kAbort;
+    if (GetFileInfo(backup, nullptr)) return kGoOn;
+    if (LogMissingDirectory(backup) == kAbort || EnsureDirectory(backup) == kAbort) return kAbort;
+    while (!SaveWholeCopy(target, backup)) {
+        int answer = ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, backup);
+        if (answer != kAnswerRetry) return answer;
+    }
+    return kGoOn;
 }
 
 }  // namespace
@@ -118,31 +149,23 @@ int CopyEntry(char** keyFields, int keyCount, char** valueFields, int valueCount
 
     const char* description = valueFields[0];
     if (flags && MatchCondition("!", flags)) {
-        if (GetFileInfo(target, nullptr)) {
-            char name[] = "BackUpDir";
-            char backup[MAX_PATH];
-            bool backupFits = ExpandText(name, backup, false);
-            size_t n = std::strlen(backup);
-            if (n == 0 || backup[n - 1] != '\\') backupFits = AppendText(backup, "\\") && backupFits;
-            backupFits = AppendText(backup, targetName) && backupFits;
-            if (!backupFits) return ReportUnusablePath(kMsgCannotCreateFile, backup);
-            if (LogRemoval(RestoreCopy, logged, description) == kAbort) return kAbort;
-            // The first backup holds the file found before any installation: keep it.
-            if (!GetFileInfo(backup, nullptr) &&
-                (LogMissingDirectory(backup) == kAbort || ExpandCopy(target, backup) == kAbort))
-                return kAbort;
-            CopyText(logged, "BackUpDir\\");
-            AppendText(logged, targetName);
-        }
-        if (LogRemoval(RemoveFile, logged, description) == kAbort) return kAbort;
+        int saved = SaveReplacedFile(target, targetName, logged, description);
+        if (saved != kGoOn) return saved;
     } else {
         if (flags && MatchCondition("+", flags) && GetFileInfo(target, nullptr)) return 0;
         if (!gProcess.removeMode && !(flags && MatchCondition("-", flags)) &&
             LogRemoval(RemoveFile, logged, description) == kAbort)
             return kAbort;
     }
+    // A removal puts saved files back as they were saved, never expanded; a
+    // file that was never saved (an install killed before it was) is
+    // passed over.
+    if (gProcess.removeMode && !GetFileInfo(source, nullptr)) {
+        LogLine("Not saved, passed over: %s", {TextArgument(source)});
+        return kGoOn;
+    }
 
     ShowStatus(kCopyStatusLabels, description, source, target);
     if (LogMissingDirectory(target) == kAbort) return kAbort;
-    return ExpandCopyInFlight(description, source, target);
+    return ExpandCopyInFlight(description, source, target, gProcess.removeMode ? CopyForm::AsStored : CopyForm::Expanded);
 }

@@ -17,6 +17,7 @@ struct Transfer {
     INT source;
     HANDLE target;
     bool closeSource;
+    long length;
     int status;
     unsigned long long order;  // transfers are made in the order started
     State state;
@@ -29,7 +30,7 @@ HANDLE thread;
 // unchanged, compressed ones expanded. Large blocks keep plain copies as fast
 // as the file system allows. A whole file is let go at once; a failed one
 // stays open for Retry.
-int Move(const LzCalls& lz, INT source, HANDLE target, bool closeSource) {
+int Move(const LzCalls& lz, INT source, HANDLE target, bool closeSource, long length) {
     static char buffer[1 << 20];
     LONG total = 0;
     for (;;) {
@@ -39,14 +40,15 @@ int Move(const LzCalls& lz, INT source, HANDLE target, bool closeSource) {
         DWORD written = 0;
         if (!WriteFile(target, buffer, static_cast<DWORD>(got), &written, nullptr) ||
             written != static_cast<DWORD>(got))
-            return 1;
+            return kTransferCannotWrite;
         total += got;
     }
     // Compressed data that ends early, or that is not what its header says,
-    // expands without an error; the header still tells the full length.
-    LONG length = lz.seek(source, 0, 2);
-    if (length >= 0 && total < length) return LZERROR_READ;
-    if (length >= 0 && total > length) return LZERROR_BADVALUE;
+    // expands without an error; the header still tells the full length. A
+    // plain file read through its own handle that shrank or grew meanwhile
+    // is not the file that was opened.
+    if (length >= 0 && total != length)
+        return closeSource ? kTransferSourceChanged : total < length ? LZERROR_READ : LZERROR_BADVALUE;
     CloseHandle(target);
     if (closeSource) CloseHandle(LongToHandle(source));
     return 0;
@@ -69,7 +71,7 @@ DWORD WINAPI CopyThread(void*) {
         }
         Transfer work = *next;
         ReleaseSRWLockExclusive(&lock);
-        int status = Move(*work.lz, work.source, work.target, work.closeSource);
+        int status = Move(*work.lz, work.source, work.target, work.closeSource, work.length);
         AcquireSRWLockExclusive(&lock);
         next->status = status;
         next->state = State::Done;
@@ -79,16 +81,16 @@ DWORD WINAPI CopyThread(void*) {
 
 }  // namespace
 
-int StartTransfer(const LzCalls& lz, INT source, HANDLE target, bool closeSource) {
+int StartTransfer(const LzCalls& lz, INT source, HANDLE target, bool closeSource, long length) {
     int n = 0;
     AcquireSRWLockExclusive(&lock);
     while (n + 1 < kTransfers && transfers[n].state != State::Free) ++n;
-    transfers[n] = Transfer{&lz, source, target, closeSource, 0, started++, State::Waiting};
+    transfers[n] = Transfer{&lz, source, target, closeSource, length, 0, started++, State::Waiting};
     ReleaseSRWLockExclusive(&lock);
     // Without a thread of its own the file is moved here and now.
     if (!thread) thread = CreateThread(nullptr, 0, CopyThread, nullptr, 0, nullptr);
     if (!thread) {
-        transfers[n].status = Move(lz, source, target, closeSource);
+        transfers[n].status = Move(lz, source, target, closeSource, length);
         transfers[n].state = State::Done;
     }
     WakeAllConditionVariable(&changed);

@@ -33,6 +33,15 @@ struct Flight {
 Flight flights[kTransfers];
 int flightCount;
 
+// The length a media file's data has as its copy starts, with the read
+// position at its start: a compressed file's expanded length as its header
+// gives it, a plain file's size now. Whatever moves must be exactly that.
+long LengthAtStart(const LzCalls* lz, INT source) {
+    long length = lz->seek(source, 0, 2);
+    lz->seek(source, 0, 0);
+    return length;
+}
+
 // Lets go of a copy that is not installed: its target is closed (unless the
 // whole file arrived and the copy thread closed it) and deleted, its source
 // closed.
@@ -50,12 +59,13 @@ int Settle(const Flight& f, int status) {
     while (status != 0) {
         long code = status;
         result = status < 0 ? ReportMessage(OwnerWindow(), kMsgLzError, kStyleAbortRetryIgnore, code)
-                            : ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, f.targetPath);
+                 : status == kTransferSourceChanged
+                     ? ReportMessage(OwnerWindow(), kMsgMediaFileChanged, kStyleAbortRetryIgnore, f.sourcePath)
+                     : ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, f.targetPath);
         if (result != 0) break;
-        f.lz->seek(f.source, 0, 0);
         SetFilePointer(f.target, 0, nullptr, FILE_BEGIN);
         SetEndOfFile(f.target);
-        status = FinishTransfer(StartTransfer(*f.lz, f.source, f.target, f.plainSource));
+        status = FinishTransfer(StartTransfer(*f.lz, f.source, f.target, f.plainSource, LengthAtStart(f.lz, f.source)));
     }
     if (result != kGoOn) Undo(f, false);
     else if (!f.plainSource) f.lz->close(f.source);
@@ -66,7 +76,7 @@ int Settle(const Flight& f, int status) {
 Flight Start(const LzCalls* lz, INT src, bool plain, HANDLE out, const char* target, const char* source,
              const char* description) {
     Flight f;
-    f.transfer = StartTransfer(*lz, src, out, plain);
+    f.transfer = StartTransfer(*lz, src, out, plain, LengthAtStart(lz, src));
     f.lz = lz;
     f.source = src;
     f.plainSource = plain;
@@ -117,10 +127,19 @@ long DamagedHeader(const char* path) {
 // the name opened: *src is the library's handle (negative when it failed),
 // or *damage the header's damage with nothing left open. False when the name
 // does not open as it is; the library then looks for it its own way.
-bool OpenChecked(const LzCalls* lz, const char* name, OFSTRUCT* of, INT* src, long* damage, bool* plain) {
+bool OpenChecked(const LzCalls* lz, const char* name, OFSTRUCT* of, INT* src, long* damage, bool* plain,
+                 CopyForm form) {
     if (!lz) return false;
     HANDLE file = OpenForReading(name);
     if (file == INVALID_HANDLE_VALUE) return false;
+    of->szPathName[0] = '\0';
+    // A file copied as it is stored is read through its own handle, which
+    // the library reads as it lies whatever it holds.
+    if (form == CopyForm::AsStored) {
+        *src = static_cast<INT>(HandleToLong(file));
+        *plain = true;
+        return true;
+    }
     *damage = HeaderDamage(file);
     if (*damage == 0 && SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0) *damage = LZERROR_READ;
     if (*damage != 0) {
@@ -128,7 +147,6 @@ bool OpenChecked(const LzCalls* lz, const char* name, OFSTRUCT* of, INT* src, lo
         return true;
     }
     // The library takes the handle over, as it does one from _lopen.
-    of->szPathName[0] = '\0';
     *src = lz->init(static_cast<HFILE>(HandleToLong(file)));
     if (*src < 0) CloseHandle(file);
     // A file that is not compressed is read through its own handle.
@@ -141,11 +159,11 @@ bool OpenChecked(const LzCalls* lz, const char* name, OFSTRUCT* of, INT* src, lo
 // with the header's damage returned (0 when the file did not open). The
 // library itself would take a damaged compressed file for a plain one and
 // copy it as it is.
-long TryOpenSource(const LzCalls* lz, char* sourceName, OFSTRUCT* of, INT* src, bool* plain) {
+long TryOpenSource(const LzCalls* lz, char* sourceName, OFSTRUCT* of, INT* src, bool* plain, CopyForm form) {
     long damage = 0;
     *src = -1;
     *plain = false;
-    if (!OpenChecked(lz, sourceName, of, src, &damage, plain)) {
+    if (!OpenChecked(lz, sourceName, of, src, &damage, plain, form) && form == CopyForm::Expanded) {
         *src = OpenMediaFile(lz, sourceName, of);
         if (*src >= 0) {
             damage = DamagedHeader(of->szPathName[0] ? of->szPathName : sourceName);
@@ -158,9 +176,10 @@ long TryOpenSource(const LzCalls* lz, char* sourceName, OFSTRUCT* of, INT* src, 
 
 // Opens a media file, asking until it opens or the user gives up: kGoOn
 // with *src open, or the answer (kAbort, or kSkipped after Ignore).
-int OpenSource(const LzCalls* lz, char* sourceName, const char* source, OFSTRUCT* of, INT* src, bool* plain) {
+int OpenSource(const LzCalls* lz, char* sourceName, const char* source, OFSTRUCT* of, INT* src, bool* plain,
+               CopyForm form) {
     for (;;) {
-        long damage = TryOpenSource(lz, sourceName, of, src, plain);
+        long damage = TryOpenSource(lz, sourceName, of, src, plain, form);
         if (*src >= 0) return kGoOn;
         int answer = damage != 0 ? ReportMessage(OwnerWindow(), kMsgLzError, kStyleAbortRetryIgnore, damage)
                                  : ReportMessage(OwnerWindow(), kMsgCannotOpen, kStyleAbortRetryIgnore, source);
@@ -242,7 +261,7 @@ int Land(bool* asked) {
 // thread when this returns, after the oldest copy in flight when there is no
 // room for another; everything else is settled here, after every copy in
 // flight.
-int Copy(const char* description, const char* source, const char* target) {
+int Copy(const char* description, const char* source, const char* target, CopyForm form) {
     // The LZ library takes a writable name.
     char sourceName[MAX_PATH];
     CopyText(sourceName, source);
@@ -250,7 +269,7 @@ int Copy(const char* description, const char* source, const char* target) {
     const LzCalls* lz = LzLibrary();
     INT src = -1;
     bool plain = false;
-    if (lz) TryOpenSource(lz, sourceName, &of, &src, &plain);
+    if (lz) TryOpenSource(lz, sourceName, &of, &src, &plain, form);
     // Most targets are new and their directory is there: one create tells
     // both. An existing target or a missing directory takes the steps below.
     HANDLE out = src < 0 ? INVALID_HANDLE_VALUE
@@ -274,7 +293,7 @@ int Copy(const char* description, const char* source, const char* target) {
         return kGoOn;
     }
 
-    int result = src >= 0 ? kGoOn : OpenSource(lz, sourceName, source, &of, &src, &plain);
+    int result = src >= 0 ? kGoOn : OpenSource(lz, sourceName, source, &of, &src, &plain, form);
     if (result != kGoOn) return result;
     int decision = out != INVALID_HANDLE_VALUE ? IDYES : AskToReplace(target, source, sourceName, of, &result);
     if (decision == IDYES) {
@@ -295,10 +314,10 @@ int Copy(const char* description, const char* source, const char* target) {
 
 }  // namespace
 
-int ExpandCopy(const char* source, const char* target) { return Copy(nullptr, source, target); }
+int ExpandCopy(const char* source, const char* target) { return Copy(nullptr, source, target, CopyForm::Expanded); }
 
-int ExpandCopyInFlight(const char* description, const char* source, const char* target) {
-    return Copy(description, source, target);
+int ExpandCopyInFlight(const char* description, const char* source, const char* target, CopyForm form) {
+    return Copy(description, source, target, form);
 }
 
 int LandCopyInFlight() {

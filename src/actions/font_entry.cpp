@@ -106,7 +106,7 @@ int FontEntry(char** keyFields, int keyCount, char** valueFields, int valueCount
     ShowStatus("Create:\n\nFile:", kFontResourceText, files.resource, "");
     // Logged before the file exists, so a removal run finds it whatever happens next.
     if (!gProcess.removeMode && !(condition && MatchCondition("nr", condition)) &&
-        LogRemoval(RemoveFile, files.resource, kFontResourceText) == kAbort)
+        LogRemoval(RemoveFileAtPath, files.resource, kFontResourceText) == kAbort)
         return kAbort;
 
     if (ClearOldResource(files.resource) != IDYES) return 1;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "actions/entry_path.h"
+#include "actions/ini_write.h"
 #include "base/messages.h"
 #include "base/profile_text.h"
 #include "base/results.h"
@@ -48,7 +49,7 @@ int IniEntry(char** keyFields, int keyCount, char** valueFields, int valueCount,
     int outcome;
     do {
         if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-        if (WritePrivateProfileStringA(section, key, newValue.Length() ? newValue.Text() : nullptr, path))
+        if (WriteIniValue(path, section, key, newValue.Text()))
             outcome = 1;
         else
             outcome = ReportMessage(gState->pass.ownerWindow, kMsgCannotModify, kStyleAbortRetryIgnore, path);

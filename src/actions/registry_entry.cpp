@@ -114,43 +114,56 @@ bool AppendDecoded(TextBuffer& bytes, const char* text) {
     return true;
 }
 
-void Set(HKEY key, const char* name, DWORD type, const TextBuffer& bytes) {
-    RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.Text()), static_cast<DWORD>(bytes.Length()));
+LONG Set(HKEY key, const char* name, DWORD type, const TextBuffer& bytes) {
+    return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.Text()),
+                          static_cast<DWORD>(bytes.Length()));
 }
 
-void StoreValue(HKEY key, const char* name, const char* typeName, const char* data) {
+// Writes (or, for empty data, deletes) the value: the platform's result, or
+// ERROR_OUTOFMEMORY when the data could not be put together.
+LONG StoreValue(HKEY key, const char* name, const char* typeName, const char* data) {
     if (!data[0]) {
-        RegDeleteValueA(key, name);
-        return;
+        LONG deleted = RegDeleteValueA(key, name);
+        return deleted == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : deleted;  // gone either way
     }
     TextBuffer bytes;
     DWORD type = REG_NONE;
     if (IsType(typeName, "REG_SZ")) {
-        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), lstrlenA(data) + 1);
+        return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), lstrlenA(data) + 1);
     } else if (IsType(typeName, "REG_DWORD")) {
         DWORD number = 0;
         ReadHexNumber(data, &number);
-        RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+        return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
     } else if (IsType(typeName, "REG_BINARY_ADD")) {
         if (ReadPresent(key, name, &type, bytes) != Present::Read) bytes.Clear();
-        if (AppendDecoded(bytes, data)) Set(key, name, REG_BINARY, bytes);
+        return AppendDecoded(bytes, data) ? Set(key, name, REG_BINARY, bytes) : ERROR_OUTOFMEMORY;
     } else if (IsType(typeName, "REG_MULTI_SZ_ADD")) {
         // The list keeps what it had and gains the string, its terminator and the list's end.
         if (ReadPresent(key, name, &type, bytes) != Present::Read) bytes.Clear();
         DWORD size = static_cast<DWORD>(bytes.Length());
         DWORD capacity = size + lstrlenA(data) + 2;
-        if (bytes.Reserve(capacity + 1) &&
-            AddToStringList(reinterpret_cast<unsigned char*>(bytes.Data()), &size, capacity, data) ==
-                StringListResult::Added) {
-            bytes.SetLength(size);
-            Set(key, name, REG_MULTI_SZ, bytes);
-        }
-    } else if (IsType(typeName, "REG_BINARY")) {
-        if (AppendDecoded(bytes, data)) Set(key, name, REG_BINARY, bytes);
-    } else if (IsType(typeName, "REG_MULTI_SZ")) {
-        if (AppendDecoded(bytes, data)) Set(key, name, REG_MULTI_SZ, bytes);
-    } else {
-        LogLine("Type %s is not one the installer writes: nothing written", {TextArgument(typeName)});
+        if (!bytes.Reserve(capacity + 1)) return ERROR_OUTOFMEMORY;
+        StringListResult added = AddToStringList(reinterpret_cast<unsigned char*>(bytes.Data()), &size, capacity, data);
+        if (added != StringListResult::Added) return ERROR_SUCCESS;  // on the list already
+        bytes.SetLength(size);
+        return Set(key, name, REG_MULTI_SZ, bytes);
+    } else if (IsType(typeName, "REG_BINARY") || IsType(typeName, "REG_MULTI_SZ")) {
+        DWORD stored = IsType(typeName, "REG_BINARY") ? REG_BINARY : REG_MULTI_SZ;
+        return AppendDecoded(bytes, data) ? Set(key, name, stored, bytes) : ERROR_OUTOFMEMORY;
+    }
+    LogLine("Type %s is not one the installer writes: nothing written", {TextArgument(typeName)});
+    return ERROR_SUCCESS;
+}
+
+// Writes the value until the platform takes it or the user gives up on it:
+// kGoOn, kSkipped after Ignore, kAbort after Abort.
+int WriteValue(HKEY key, const char* entryText, const char* name, const char* typeName, const char* data) {
+    for (;;) {
+        LONG stored = StoreValue(key, name, typeName, data);
+        if (stored == ERROR_SUCCESS) return kGoOn;
+        LogLine("The registry refused the value (error %d)", {NumberArgument(stored)});
+        int answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotWriteValue, kStyleAbortRetryIgnore, entryText);
+        if (answer != kAnswerRetry) return answer;
     }
 }
 
@@ -171,9 +184,13 @@ int ShortFormEntry(char* keyField, char* dataField) {
     HKEY key;
     LogLine("Default value of HKEY_CLASSES_ROOT\\%s: %s", {TextArgument(path), TextArgument(data.Text())});
     if (RegCreateKeyA(HKEY_CLASSES_ROOT, path, &key) != ERROR_SUCCESS) return CannotCreateKey(path);
-    RegSetValueA(key, nullptr, REG_SZ, data.Text(), static_cast<DWORD>(data.Length()));
+    int result = kGoOn;
+    while (RegSetValueA(key, nullptr, REG_SZ, data.Text(), static_cast<DWORD>(data.Length())) != ERROR_SUCCESS) {
+        result = ReportMessage(gState->pass.ownerWindow, kMsgCannotWriteValue, kStyleAbortRetryIgnore, path);
+        if (result != kAnswerRetry) break;
+    }
     RegCloseKey(key);
-    return 0;
+    return result == kAbort ? kAbort : kGoOn;
 }
 
 }  // namespace
@@ -258,7 +275,15 @@ int RegistryEntry(char** keyFields, int keyCount, char** valueFields, int valueC
         result = ReportEntry(kMsgCannotKeepOldValue);
         store = false;
     }
-    if (store && result != kAbort) StoreValue(key, name, typeName, data.Text());
+    if (store && result != kAbort) {
+        TextBuffer entryText;
+        entryText.Append(rootName);
+        entryText.Append("\\");
+        entryText.Append(subkey);
+        entryText.Append("|");
+        entryText.Append(name);
+        result = WriteValue(key, entryText.Text(), name, typeName, data.Text());
+    }
     RegCloseKey(key);
     return result == kAbort ? kAbort : 0;
 }

@@ -27,6 +27,8 @@ enum TextMessage {
     kMsgCannotDelete = MSG_CANNOT_DELETE,
     kMsgCannotWriteLog = MSG_CANNOT_WRITE_LOG,
     kMsgNotAScript = MSG_NOT_A_SCRIPT,
+    kMsgMediaFileChanged = MSG_MEDIA_FILE_CHANGED,
+    kMsgCannotWriteValue = MSG_CANNOT_WRITE_VALUE,
 };
 // An entry of a script that cannot be carried out: section, entry key.
 enum EntryMessage {

@@ -3,29 +3,7 @@
 #pragma once
 #include <cstddef>
 
-// The kinds of record, grouped by what each is written from, so that the
-// compiler checks the arguments of every call.
-enum FileRecord {
-    RestoreCopy,  // a saved file to copy back: target path text, description
-    RemoveFile,   // a file to delete: path text, description
-};
-enum OldTextRecord {
-    IniValue,  // file text, section, key, old value
-    TextLine,  // file text, section, line key, old line
-};
-enum RegistryTextRecord {
-    RegistryString,       // key path text, value name, old value
-    RegistryBinary,       // key path text, value name, old data as escaped text
-    RegistryMultiString,  // key path text, value name, old data as escaped text
-};
-enum RegistryNumberRecord { RegistryDword };  // key path text, value name, old number
-enum VariableRecord { PathVariable };         // variable name, value
-// What an install makes besides files and values: removed again when empty,
-// after everything else, by the sections of a component "step3".
-enum MadeRecord {
-    MadeKey,        // a registry key about to be created: root name, '\' and path
-    MadeDirectory,  // a directory about to be created: its full path
-};
+#include "removal/log_records.h"
 
 // Each writes one record into the file named by the variable RemoveInf,
 // through to the operating system. A record that did not reach the file (the
@@ -33,10 +11,9 @@ enum MadeRecord {
 // user with the log's name, Abort/Retry/Ignore, before the caller makes its
 // change. Returns kGoOn when recorded, kAbort after Abort, kSkipped after
 // Ignore: the user chose to have the change made unrecorded.
-// Values are written so that each reads back as written: '/' doubled in
-// descriptions, '/' and '%' in old values (which are also put in quotes when
-// the profile reader would drop their outer blanks or quotes), ';' and '%' in
-// path values. Old values must pass CanRecordOldText first.
+// Each record is composed so that it reads back as written (log_records.h);
+// one the format cannot carry is put to the user in the same way, before the
+// change. Old values must pass CanRecordOldText first.
 int LogRemoval(FileRecord kind, const char* path, const char* description);
 int LogRemoval(OldTextRecord kind, const char* file, const char* section, const char* key, const char* old);
 int LogRemoval(RegistryTextRecord kind, const char* keyPath, const char* valueName, const char* old);
@@ -53,18 +30,3 @@ void ReleaseRemovalLog();
 // Records the outermost directory on the way to a file that does not exist
 // yet (nothing in remove mode, or when every directory is there).
 int LogMissingDirectory(const char* filePath);
-
-// The type of the registry record of a made key, and the directory records'
-// mark: a deletion path that ends in a backslash.
-constexpr char kRemoveEmptyKeysType[] = "REG_REMOVE_EMPTY_KEYS";
-
-// Whether an old text of `length` bytes reads back from the log as it was: no
-// zero, carriage return or line feed in it (a profile value is one line of
-// text), and within the longest value the profile functions carry once its
-// separators are doubled and quotes added.
-bool CanRecordOldText(const char* old, size_t length);
-
-// Copies source into destination (capacity cap) writing every separator
-// twice; false when the doubled text did not fit (it is then cut before the
-// first separator pair or character that would not fit whole).
-bool DoubleSeparator(char* destination, size_t cap, const char* source, char separator);

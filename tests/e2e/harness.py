@@ -6,7 +6,9 @@ import contextlib
 import hashlib
 import json
 import os
+import resource
 import shutil
+import signal
 import struct
 import subprocess
 import sys
@@ -343,7 +345,7 @@ def import_registry(prefix, text):
 
 
 def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="run", ignore_progress=True,
-              trace=(), cwd=None, on_shot=None):
+              trace=(), cwd=None, on_shot=None, file_size_limit=None):
     """Runs setup.exe under the robot; returns the transcript. With
     ignore_progress=False the plan must expect the progress dialog itself.
     Screenshots the plan asks for ("shot NAME") are taken of the prefix's X
@@ -352,7 +354,10 @@ def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="r
     made, become the transcript's calls (see traced_calls). cwd, a directory
     of the prefix, becomes the installer's current directory. With on_shot, a
     "shot NAME" step calls on_shot(NAME) instead, and the robot waits until
-    it returns: a point where the test acts while the program waits."""
+    it returns: a point where the test acts while the program waits. With
+    file_size_limit, no file the run writes can grow past that many bytes:
+    a disk that is full for its files (the Wine server, started first, is
+    not held to it)."""
     plan_path = os.path.join(prefix.path, name + ".plan")
     transcript_path = os.path.join(prefix.path, name + ".jsonl")
     ignores = DEFAULT_IGNORES if ignore_progress else []
@@ -368,9 +373,16 @@ def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="r
         # Wine's relay tracing, narrowed to the named functions.
         prefix.reg("add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/d", ";".join(trace), "/f")
         env = dict(env, WINEDEBUG="+relay")
+    limit = None
+    if file_size_limit is not None:
+        prefix.wine("cmd", "/c", "rem")  # the server and the prefix's services start unlimited
+
+        def limit():
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)  # a refused write, not a killed process
+            resource.setrlimit(resource.RLIMIT_FSIZE, (file_size_limit, file_size_limit))
     with open(trace_path if trace else os.devnull, "wb") as trace_file:
         robot_run = subprocess.Popen(["wine", robot, plan_path, transcript_path, str(timeout), command], env=env,
-                                     stdout=subprocess.DEVNULL, stderr=trace_file, cwd=cwd)
+                                     stdout=subprocess.DEVNULL, stderr=trace_file, cwd=cwd, preexec_fn=limit)
         _wait_for_robot(prefix, robot_run, shot_request, timeout, on_shot)
     t = Transcript(transcript_path)
     t.calls = traced_calls(trace_path) if trace else []
