@@ -11,6 +11,7 @@
 #include "base/run_log.h"
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "base/whole_files.h"
 #include "script/conditions.h"
 #include "script/sections.h"
 #include "script/variables.h"
@@ -66,6 +67,16 @@ int DeleteEntry(char** keyFields, int, char** valueFields, int valueCount, void*
     }
     bool quiet = condition && MatchCondition("?", condition);
 
+    // What a killed run left beside the file, half written, goes with it.
+    char beside[MAX_PATH];
+    if (fits && BesidePath(path, beside)) DeleteFileA(beside);
+    // A removal passes over a recorded file that is not there: an install
+    // killed before it made the file recorded it all the same.
+    if (fits && gProcess.removeMode && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES &&
+        (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND)) {
+        LogLine("Not there, passed over: %s", {TextArgument(path)});
+        return 0;
+    }
     // Read-only, hidden and system files are deletable once made normal.
     if (fits && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     for (;;) {

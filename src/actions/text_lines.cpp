@@ -2,6 +2,7 @@
 
 #include "base/messages.h"
 #include "base/text.h"
+#include "base/whole_files.h"
 
 DWORD ReadChunk(HANDLE file, char* buffer, DWORD count, bool* failed) {
     DWORD got = 0;
@@ -21,7 +22,8 @@ DWORD WriteChunk(HANDLE file, const char* buffer, DWORD count) {
 namespace {
 
 // The files of an edit on the platform: the target (none when it does not
-// exist yet) and the temporary file.
+// exist yet) and the file written beside it (none: the output is only
+// counted, as when the line to be replaced is looked for).
 class HandleFiles : public LineFiles {
 public:
     HandleFiles(HANDLE input, HANDLE output) : input_(input), output_(output) {}
@@ -37,7 +39,9 @@ public:
         LONG high = 0;
         return SetFilePointer(input_, 0, &high, FILE_CURRENT);
     }
-    uint32_t Write(const char* buffer, uint32_t count) override { return WriteChunk(output_, buffer, count); }
+    uint32_t Write(const char* buffer, uint32_t count) override {
+        return output_ == INVALID_HANDLE_VALUE ? count : WriteChunk(output_, buffer, count);
+    }
 
 private:
     HANDLE input_;
@@ -72,13 +76,13 @@ PreparedEdit::~PreparedEdit() {
 bool PreparedEdit::Commit() {
     // One rename puts the new text in place; until it succeeds the target is
     // untouched, so a failure never loses the file.
-    if (!temp_[0] || !MoveFileExA(temp_, target_, MOVEFILE_REPLACE_EXISTING)) return false;
+    bool moved = temp_[0] && MoveIntoPlace(temp_, target_);
     temp_[0] = '\0';
-    return true;
+    return moved;
 }
 
 int PrepareTextEdit(const char* section, const char* lineKey, const char* newLine, TextBuffer* oldLine,
-                    const char* path, PreparedEdit& edit) {
+                    const char* path, PreparedEdit* edit) {
     char full[MAX_PATH];
     char* filePart = nullptr;
     DWORD n = GetFullPathNameA(path, sizeof full, full, &filePart);
@@ -90,25 +94,26 @@ int PrepareTextEdit(const char* section, const char* lineKey, const char* newLin
     // that would replace it with the new line alone.
     if (input == INVALID_HANDLE_VALUE && GetFileAttributesA(full) != INVALID_FILE_ATTRIBUTES) return 0;
 
-    char directory[MAX_PATH];
-    CopyTextN(directory, sizeof directory, full, filePart - full);
+    // Written beside the target under a name of the installer's own, which
+    // the next edit of the file takes over if a killed run left it.
     char temp[MAX_PATH];
     HANDLE output = INVALID_HANDLE_VALUE;
-    if (GetTempFileNameA(directory, filePart, 0, temp))
+    if (edit && BesidePath(full, temp)) {
         output = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (output == INVALID_HANDLE_VALUE) {
-        if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
-        return 0;
+        if (output == INVALID_HANDLE_VALUE) {
+            if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
+            return 0;
+        }
     }
-
     int edited = EditSection(input, section, lineKey, newLine, oldLine, output);
     if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
+    if (!edit) return edited;
     CloseHandle(output);
     if (!edited) {
         DeleteFileA(temp);
         return 0;
     }
-    CopyText(edit.temp_, temp);
-    CopyText(edit.target_, full);
+    CopyText(edit->temp_, temp);
+    CopyText(edit->target_, full);
     return 1;
 }

@@ -33,13 +33,14 @@ public:
     bool Commit();
 
 private:
-    friend int PrepareTextEdit(const char*, const char*, const char*, TextBuffer*, const char*, PreparedEdit&);
+    friend int PrepareTextEdit(const char*, const char*, const char*, TextBuffer*, const char*, PreparedEdit*);
     char temp_[MAX_PATH] = "";
     char target_[MAX_PATH] = "";
 };
 
-// Writes the edit of the file at path into a temporary file in its directory,
-// capturing the replaced line, so that the line is known before anything
-// changes. 1 prepared, 0 failed (nothing left behind).
+// Writes the edit of the file at path into a file beside it (whole_files.h),
+// capturing the replaced line. Without an edit nothing is written: the line
+// the edit would replace is only looked for. 1 prepared (or found), 0 failed
+// (nothing left behind).
 int PrepareTextEdit(const char* section, const char* lineKey, const char* newLine, TextBuffer* oldLine,
-                    const char* path, PreparedEdit& edit);
+                    const char* path, PreparedEdit* edit);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/text.h"
+#include "base/whole_files.h"
 
 // Offsets into the text are kept in 32 bits, which holds the index of a log
 // with a record per file at a third of the size it would take in full width.
@@ -128,10 +129,15 @@ bool ProfileLog::Open(const char* path) {
     // Held since this writer last wrote it: nobody else can have written it
     // (the handle shares reading only), and the index is the file's.
     if (file_ != INVALID_HANDLE_VALUE && known_) return true;
-    if (file_ == INVALID_HANDLE_VALUE)
+    if (file_ == INVALID_HANDLE_VALUE) {
         file_ = CreateFileA(path_, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file_ == INVALID_HANDLE_VALUE) return false;
+        if (file_ == INVALID_HANDLE_VALUE) return false;
+        // A file written anew beside the log by a run that was killed before
+        // it moved it in: the log itself is whole, the file beside is not.
+        char beside[MAX_PATH];
+        if (BesidePath(path_, beside)) DeleteFileA(beside);
+    }
     BY_HANDLE_FILE_INFORMATION now;
     if (!GetFileInformationByHandle(file_, &now)) {
         Close();
@@ -352,11 +358,11 @@ bool ProfileLog::Append(const char* bytes, size_t length) {
 // any moment leaves the old file or the new one, never a part of either.
 bool ProfileLog::Rewrite(TextBuffer& next) {
     char temporary[MAX_PATH];
-    if (!CopyText(temporary, path_) || !AppendText(temporary, ".new")) return false;
+    if (!BesidePath(path_, temporary)) return false;
     HANDLE file = CreateFileA(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    bool written = WriteAll(file, next.Text(), next.Length()) && Stamp(file);
+    bool written = WriteAll(file, next.Text(), next.Length()) && Stamp(file) && FlushFileBuffers(file);
     CloseHandle(file);
     Close();
     if (!written || !MoveFileExA(temporary, path_, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

@@ -66,12 +66,16 @@ bool RunDirectory::Create() {
     return false;
 }
 
-int RunDirectory::Fetch(const char* mediaFile, const char* name, HeldFile& copy) const {
+int RunDirectory::Fetch(const char* mediaFile, const char* name, HeldFile& copy, bool (*complete)(const char*)) const {
     char path[MAX_PATH];
     CopyText(path, path_);
     AddBackslash(path);
     if (!AppendText(path, name)) return kAbort;
     int result = ExpandCopy(mediaFile, path);
+    if (result == 0 && complete && !complete(path)) {
+        ReportMessage(nullptr, kMsgCannotModify, kStyleStop, path);
+        result = kAbort;
+    }
     if (result != 0) {
         DeleteFileA(path);
         return result;

@@ -16,9 +16,10 @@ public:
 
     // Makes the directory; false, after saying so, when none can be made.
     bool Create();
-    // Expands a media file into the directory under `name` and holds the copy.
-    // 0 on success; otherwise the copy's result (kAbort or kSkipped).
-    int Fetch(const char* mediaFile, const char* name, HeldFile& copy) const;
+    // Expands a media file into the directory under `name` and holds the copy,
+    // once `complete` (when given) has finished it: false from it fails the
+    // fetch. 0 on success; otherwise the copy's result (kAbort or kSkipped).
+    int Fetch(const char* mediaFile, const char* name, HeldFile& copy, bool (*complete)(const char*) = nullptr) const;
     // Removes the directory; every file fetched into it must be released first.
     void Remove();
     // Lets the directory outlive this owner (something in it still runs).

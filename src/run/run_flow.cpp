@@ -9,6 +9,7 @@
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "removal/removal_log.h"
+#include "removal/removal_script.h"
 #include "run/command_switches.h"
 #include "run/install_step.h"
 #include "run/removal_cleanup.h"
@@ -176,7 +177,7 @@ int OpenRun(RunResources& made, const char* scriptName) {
         LogLine("STP.DLL is no resource library");
         return kExitFailed;
     }
-    if (made.directory.Fetch(scriptName, "SETUP.INF", made.scriptCopy) != 0) return kExitFailed;
+    if (made.directory.Fetch(scriptName, "SETUP.INF", made.scriptCopy, CompleteRemovalScript) != 0) return kExitFailed;
     CopyText(gProcess.scriptPath, made.scriptCopy.path());
     // A file that is no script would show an empty component list.
     if (!IsScriptFile(gProcess.scriptPath)) {

@@ -256,6 +256,21 @@ TEST_F(RegistryEntryTest, MadeKeysRecordedAndRemovedOnceEmpty) {
     EXPECT_FALSE(KeyThere(kKey + "\\Made")) << "a missing key is not made again";
 }
 
+// A value the registry refuses to take (here: its key deleted after it was
+// opened, while the user was asked about the log) is reported, naming the
+// entry, with Abort/Retry/Ignore.
+TEST_F(RegistryEntryTest, ValueTheRegistryRefusesIsReported) {
+    Write("Other", REG_SZ, "x");  // the key is there: only the value's record is asked about
+    CopyText(gState->variables[0].value, "Z:\\dev\\full");
+    MessageBoxes& answered = Answer({IDIGNORE, IDABORT}, [](size_t n) {
+        if (n == 0) RegDeleteTreeA(HKEY_CURRENT_USER, kKey.c_str());
+    });
+    EXPECT_EQ(Visit(kCu + "|Name", "data"), -1);
+    std::vector<std::string> texts = answered.Texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[1], "Cannot write specified value in the registration database !\n" + kCu + "|Name");
+}
+
 // A non-volatile key cannot be made below a volatile one: message 105.
 TEST_F(RegistryEntryTest, KeyThatCannotBeCreatedAsksOkCancel) {
     HKEY key;

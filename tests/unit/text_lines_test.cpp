@@ -12,7 +12,7 @@ const char* const kUntouched = "<untouched>";
 int EditTextFile(const char* section, const char* key, const char* newLine, TextBuffer* oldLine,
                  const std::string& path) {
     PreparedEdit edit;
-    return PrepareTextEdit(section, key, newLine, oldLine, path.c_str(), edit) && edit.Commit();
+    return PrepareTextEdit(section, key, newLine, oldLine, path.c_str(), &edit) && edit.Commit();
 }
 
 class TextLinesTest : public ActionTest {

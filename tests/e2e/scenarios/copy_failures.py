@@ -1,9 +1,12 @@
 """Copies that fail and the user's answers: a missing source (Retry, Ignore,
 Abort), a target that cannot be created, a directory that cannot be made, a
-compressed file that ends early or whose header is damaged, and Cancel in the
-progress dialog; the status lines a prompt finds after a run of quick copies."""
+compressed file that ends early or whose header is damaged, a plain file that
+shrinks while it is copied, and Cancel in the progress dialog; the status
+lines a prompt finds after a run of quick copies."""
 import os
 import random
+import threading
+import time
 
 from harness import Media, check, compressed, control_text, expect_done, read_bytes, read_ini, run_setup, scenario
 
@@ -142,6 +145,40 @@ def compressed_file_ending_early(prefix):
     expect_done(t, exit_code=3010)
     check(t.messages() == ["Lempel-Ziv Encoding Error #-3 !"], "messages: %s" % t.messages())
     check(read_bytes(app(prefix, "whole.bin")) == data, "the pass did not go on")
+
+
+@scenario
+def plain_file_that_shrinks_while_copied(prefix):
+    # The second file is opened while the first one's data still moves, and
+    # cut to half before its own data moves: what arrives is not the file
+    # that was opened, and it is not installed.
+    media = setup(prefix, "1:%AppDir%\\first.bin=First\n1:%AppDir%\\shrinks.bin=Shrinks\n")
+    with open(os.path.join(media.path, "first.bin"), "wb") as f:
+        f.truncate(200 << 20)
+    media.write("shrinks.bin", bytes(range(256)) * 4096)
+    log, shrinks = prefix.unix(r"C:\App\remove.inf"), os.path.join(media.path, "shrinks.bin")
+    first_target = app(prefix, "first.bin")
+
+    def cut_when_opened():
+        deadline = time.time() + 60
+        while time.time() < deadline:
+            opened = os.path.exists(log) and b"shrinks.bin" in read_bytes(log)
+            if opened and os.path.exists(first_target) and os.path.getsize(first_target) >= 32 << 20:
+                os.truncate(shrinks, 512 << 10)
+                return
+            time.sleep(0.001)
+
+    cutter = threading.Thread(target=cut_when_opened)
+    cutter.start()
+    t = run_setup(prefix, media, START + """
+        expect message~changed while it was read
+        click %d
+    """ % ABORT)
+    cutter.join()
+    expect_done(t, exit_code=1603)
+    check(t.messages() == [media.windows_path + "\\shrinks.bin\nThe file on the media is damaged or changed while it "
+                           "was read: it is not installed !"], "messages: %s" % t.messages())
+    check(not os.path.exists(app(prefix, "shrinks.bin")), "the cut file was installed")
 
 
 @scenario

@@ -251,3 +251,81 @@ def installed_twice_then_removed(prefix):
     check(read_bytes(prefix.unix(r"C:\Shared\settings.ini")).count(b"notes.dll") == 2, "not installed twice")
     remove(prefix, read_bytes(prefix.unix(BACKUP + r"\SETUP.INF")))
     expect_as_before(prefix, before)
+
+
+# Names that hold the script's own characters: a folder with '%', a target
+# written with a doubled ':', keys and a value name with a doubled '|', and a
+# library stored compressed on the machine. Installed and removed quietly, the
+# machine is as before, every byte of the saved library included.
+ODD = r"C:\Odd 100%"
+ODD_INSTALL = r"""[SetUp]
+silent=1
+reboot=0
+
+[choise]
+Main=Main|The program
+
+[path]
+AppDir=C:\Odd 100%%
+BackUpDir=%AppDir%\Uninstall
+RemoveInf=%BackUpDir%\SETUP.INF
+SharedDir=C:\Shared
+
+[disks]
+1=Disk one
+
+[Main]
+1:%AppDir%\NOTESANS.TTF=Font
+1:C::\windows\odd.dll=Odd library/,!
+1:%BackUpDir%\setup.exe=Removal program/,-
+1:%BackUpDir%\STP.DLL=Removal resources/,-
+
+[fot.Main]
+AppDir\NOTESANS=Notes Sans
+
+[ini.Main]
+SharedDir\x.ini|s|mode||fast=1
+BackUpDir\SETUP.INF|SetUp|remove=1/,-
+BackUpDir\SETUP.INF|SetUp|silent=1/,-
+BackUpDir\SETUP.INF|SetUp|reboot=0/,-
+BackUpDir\SETUP.INF|SetUp|Y2AOverwrite=1/,-
+BackUpDir\SETUP.INF|choise|Undo=step1/,-
+BackUpDir\SETUP.INF|choise|Remove=step2/,-
+BackUpDir\SETUP.INF|choise|Folders=step3/,-
+BackUpDir\SETUP.INF|disks|1=Backup/,-
+
+[str.Main]
+SharedDir\cmds.txt|none|grep -v foo||bar=grep -v foo|bar
+
+[reg.Main]
+HKEY_CURRENT_USER\Software\OddNames|a||b=new
+"""
+
+
+@scenario
+def separators_in_names_come_back_whole(prefix):
+    stored = compressed(OLD_LIBRARY)
+    write(prefix, r"C:\windows\odd.dll", stored)
+    write(prefix, r"C:\Shared\x.ini", b"[s]\r\nmode=safe\r\n")
+    write(prefix, r"C:\Shared\cmds.txt", b"grep -v foo\r\nls\r\n")
+    import_registry(prefix, 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\OddNames]\n"a"="keep"\n')
+    media = Media(prefix)
+    media.script(ODD_INSTALL)
+    media.write("NOTESANS.TTF", read_bytes(DEJAVU))
+    media.write("odd.dll", NEW_LIBRARY)
+    before = snapshot(prefix)
+
+    expect_done(run_setup(prefix, media, "", args="/quiet", name="install"))
+    check(read_bytes(prefix.unix(r"C:\windows\odd.dll")) == NEW_LIBRARY, "the library was not replaced")
+    check(read_bytes(prefix.unix(ODD + r"\Uninstall\odd.dll")) == stored, "the library was not saved as it was")
+    check(os.path.exists(prefix.unix(ODD + r"\NOTESANS.fot")), "no font resource")
+    check(prefix.reg_query(r"HKCU\Software\OddNames", "a|b") == ("REG_SZ", "new"), "value a|b not written")
+
+    remover = Media(prefix, rel(ODD + r"\Uninstall"), program=False)
+    expect_done(run_setup(prefix, remover, "", args="/quiet", name="remove"))
+    files, registry = snapshot(prefix)
+    left = {rel(ODD), rel(ODD + r"\Uninstall")} | {rel(ODD + "\\Uninstall\\" + n) for n in ("SETUP.INF", "setup.exe",
+                                                                                           "STP.DLL")}
+    changed = set(differences(before[0], files))
+    check(changed == left, "files that differ from before: %s" % sorted(changed - left))
+    check(registry_differences(before[1], registry) == [], "registry not as before")
