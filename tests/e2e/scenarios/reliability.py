@@ -129,6 +129,24 @@ def ini_file_the_disk_cannot_take_stays_whole(prefix):
 
 
 @scenario
+def folder_the_log_cannot_name_is_refused(prefix):
+    # An install folder read from the user's registry that holds '=': its
+    # record of the folder made would read back as a deletion of win.ini.
+    # It is refused before the folder or anything else is made.
+    import_registry(prefix, 'REGEDIT4\n\n[%s]\n"Dir"="C:\\\\windows\\\\win.ini=\\\\Notes"\n' % KEY)
+    media = lay_out(prefix, "1:%AppDir%\\one.txt=One\n", files=["one.txt"])
+    media.script(SCRIPT.replace("AppDir=C:\\App\n", "").replace("[path]", "[reg]\nAppDir=%s|Dir\n\n[path]" % KEY)
+                 + "1:%AppDir%\\one.txt=One\n")
+    win_ini = read_bytes(os.path.join(prefix.windows, "win.ini"))
+    t = run_setup(prefix, media, "", args="/quiet /log=C:\\run.log")
+    expect_done(t, exit_code=1603)
+    check(not os.path.exists(os.path.join(prefix.windows, "win.ini=")), "the folder was made")
+    check(read_bytes(os.path.join(prefix.windows, "win.ini")) == win_ini, "win.ini changed")
+    log = read_bytes(prefix.unix(r"C:\run.log")).decode("latin-1")
+    check("Cannot write the removal log" in log, "not reported: %s" % log[-600:])
+
+
+@scenario
 def second_run_waits_for_the_first(prefix):
     # Two products, one log: the second run, started while the first stands
     # at its welcome dialog, is held with a message; Retry once the first has
