@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "base/media_name.h"
 
@@ -25,15 +27,10 @@ const char* Unpackable(const std::string& name) {
     return nullptr;
 }
 
-size_t FindFile(const std::vector<File>& files, const std::string& name) {
-    for (size_t i = 0; i < files.size(); ++i)
-        if (EqualNoCase(files[i].name, name)) return i;
-    return files.size();
-}
-
 // The components' copy sections, each once: [section] and [!section].
 std::vector<std::string> CopySectionNames(const script::Text& text) {
     std::vector<std::string> names;
+    std::unordered_set<std::string> named;  // lowered
     const script::Range choise = script::FindSection(text, "choise");
     for (size_t i = choise.first; i < choise.end; ++i) {
         const script::Line& line = text.lines[i];
@@ -41,8 +38,7 @@ std::vector<std::string> CopySectionNames(const script::Text& text) {
         const std::string section = script::SplitFields(script::ValueOf(text, line), '|')[0].text;
         if (section.empty()) continue;
         for (const std::string& name : {section, "!" + section})
-            if (std::none_of(names.begin(), names.end(), [&](const std::string& n) { return EqualNoCase(n, name); }))
-                names.push_back(name);
+            if (named.insert(Lower(name)).second) names.push_back(name);
     }
     return names;
 }
@@ -139,6 +135,9 @@ bool ReadCopyEntries(const script::Text& text, Plan* plan, std::string* error) {
         const script::Range range = script::FindSection(text, name.c_str());
         if (range.first < range.end) plan->copySections.push_back(range);
     }
+    // The files by name, lowered: the engine's, then each product file as its first entry names it.
+    std::unordered_map<std::string, size_t> byName;
+    for (size_t f = 0; f < plan->files.size(); ++f) byName.emplace(Lower(plan->files[f].name), f);
     // In the order the installer copies: disk by disk, component by component.
     std::vector<bool> seen(text.lines.size());
     for (const std::string& disk : plan->disks) {
@@ -157,7 +156,7 @@ bool ReadCopyEntries(const script::Text& text, Plan* plan, std::string* error) {
                 std::vector<char> target(fileName.size() + 1), media(fileName.size() + 1);
                 const bool ruled = SplitMediaName(fileName.c_str(), target.data(), media.data(), target.size());
                 const std::string identity = ruled ? media.data() : fileName;
-                size_t file = FindFile(plan->files, identity);
+                const size_t file = byName.emplace(Lower(identity), plan->files.size()).first->second;
                 if (file == plan->files.size()) {
                     File f;
                     f.name = f.mediaName = identity;
