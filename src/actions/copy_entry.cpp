@@ -7,6 +7,7 @@
 #include "actions/disk_prompt_dialog.h"
 #include "actions/expand_copy.h"
 #include "actions/progress_dialog.h"
+#include "base/device_names.h"
 #include "base/file_system.h"
 #include "base/media_name.h"
 #include "base/messages.h"
@@ -23,9 +24,10 @@
 
 namespace {
 
-// A path that had to be cut would name some other file: report it as the file
-// that cannot be opened or created. Retry cannot mend a script text, so it
-// asks again until the user gives up on the entry or on the pass.
+// A path that had to be cut would name some other file, and one holding a
+// device name (NUL.txt) names the device: report it as the file that cannot
+// be opened or created. Retry cannot mend a script text, so it asks again
+// until the user gives up on the entry or on the pass.
 int ReportUnusablePath(TextMessage id, const char* path) {
     // The file before is settled first: its question comes before this one.
     if (LandCopyInFlight() == kAbort) return kAbort;
@@ -115,6 +117,10 @@ int CopyEntry(char** keyFields, int keyCount, char** valueFields, int valueCount
     fits = AppendText(target, targetName) && fits;
     if (!sourceFits) return ReportUnusablePath(kMsgCannotOpen, source);
     if (!fits) return ReportUnusablePath(kMsgCannotCreateFile, target);
+    // Refused before anything is recorded or opened; a media name that is a
+    // device (NUx_L is read as NUL) is named by the source path it makes.
+    if (FindDeviceName(target)) return ReportUnusablePath(kMsgCannotCreateFile, target);
+    if (IsDeviceName(mediaName)) return ReportUnusablePath(kMsgCannotCreateFile, source);
 
     const char* description = valueFields[0];
     if (flags && MatchCondition("!", flags)) {
@@ -125,7 +131,7 @@ int CopyEntry(char** keyFields, int keyCount, char** valueFields, int valueCount
             size_t n = std::strlen(backup);
             if (n == 0 || backup[n - 1] != '\\') backupFits = AppendText(backup, "\\") && backupFits;
             backupFits = AppendText(backup, targetName) && backupFits;
-            if (!backupFits) return ReportUnusablePath(kMsgCannotCreateFile, backup);
+            if (!backupFits || FindDeviceName(backup)) return ReportUnusablePath(kMsgCannotCreateFile, backup);
             if (LogRemoval(RestoreCopy, logged, description) == kAbort) return kAbort;
             // The first backup holds the file found before any installation: keep it.
             if (!GetFileInfo(backup, nullptr) &&

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "base/device_names.h"
 #include "base/media_name.h"
 
 namespace pack {
@@ -148,7 +149,8 @@ bool ReadCopyEntries(const script::Text& text, Plan* plan, std::string* error) {
                 const std::vector<script::Field> fields = script::SplitFields(line.name, ':');
                 if (fields.size() < 2 || fields[0].text != disk) continue;
                 seen[i] = true;
-                const std::string fileName = script::SplitFields(fields[1].text, '\\').back().text;
+                const std::vector<script::Field> parts = script::SplitFields(fields[1].text, '\\');
+                const std::string fileName = parts.back().text;
                 if (const char* why = Unpackable(fileName)) {
                     *error = LineRef(i) + (fileName.empty() ? "" : fileName + ": ") + why;
                     return false;
@@ -156,6 +158,16 @@ bool ReadCopyEntries(const script::Text& text, Plan* plan, std::string* error) {
                 std::vector<char> target(fileName.size() + 1), media(fileName.size() + 1);
                 const bool ruled = SplitMediaName(fileName.c_str(), target.data(), media.data(), target.size());
                 const std::string identity = ruled ? media.data() : fileName;
+                // The installer refuses a target or media name the platform
+                // takes for a device (NUL.txt, NUL_x installed as NUL, NUx_L
+                // read as NUL, a directory CON).
+                std::vector<std::string> names = {identity, target.data()};
+                for (size_t p = 0; p + 1 < parts.size(); ++p) names.push_back(parts[p].text);
+                for (const std::string& name : names)
+                    if (IsDeviceName(name.c_str())) {
+                        *error = LineRef(i) + name + ": a device name of the platform, never a file: the copy is refused";
+                        return false;
+                    }
                 const size_t file = byName.emplace(Lower(identity), plan->files.size()).first->second;
                 if (file == plan->files.size()) {
                     File f;
@@ -193,6 +205,7 @@ void ChooseMediaNames(std::vector<File>& files) {
         f.marker = 0;
         for (char c : candidates) {
             JoinMediaName(f.name.c_str(), c, media.data(), media.size(), entry.data(), entry.size());
+            if (IsDeviceName(media.data())) continue;  // COMX might otherwise be stored as COM1
             auto [at, added] = owner.emplace(Lower(media.data()), i);
             if (added || at->second == i) {
                 f.marker = c;
