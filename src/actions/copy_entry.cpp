@@ -7,6 +7,7 @@
 #include "actions/disk_prompt_dialog.h"
 #include "actions/expand_copy.h"
 #include "actions/progress_dialog.h"
+#include "base/device_names.h"
 #include "base/file_system.h"
 #include "base/media_name.h"
 #include "base/messages.h"
@@ -24,9 +25,10 @@
 
 namespace {
 
-// A path that had to be cut would name some other file: report it as the file
-// that cannot be opened or created. Retry cannot mend a script text, so it
-// asks again until the user gives up on the entry or on the pass.
+// A path that had to be cut would name some other file, and one holding a
+// device name (NUL.txt) names the device: report it as the file that cannot
+// be opened or created. Retry cannot mend a script text, so it asks again
+// until the user gives up on the entry or on the pass.
 int ReportUnusablePath(TextMessage id, const char* path) {
     // The file before is settled first: its question comes before this one.
     if (LandCopyInFlight() == kAbort) return kAbort;
@@ -83,7 +85,7 @@ int SaveReplacedFile(const char* target, const char* targetName, const char* log
     size_t n = std::strlen(backup);
     if (n == 0 || backup[n - 1] != '\\') fits = AppendText(backup, "\\") && fits;
     fits = AppendText(backup, targetName) && fits;
-    if (!fits) return ReportUnusablePath(kMsgCannotCreateFile, backup);
+    if (!fits || FindDeviceName(backup)) return ReportUnusablePath(kMsgCannotCreateFile, backup);
     char savedText[MAX_PATH] = "BackUpDir\\";
     if (!AppendText(savedText, targetName)) return ReportUnusablePath(kMsgCannotCreateFile, backup);
     if (LogRemoval(RestoreCopy, logged, description) == kAbort ||
@@ -146,6 +148,10 @@ int CopyEntry(char** keyFields, int keyCount, char** valueFields, int valueCount
     fits = AppendText(target, targetName) && fits;
     if (!sourceFits) return ReportUnusablePath(kMsgCannotOpen, source);
     if (!fits) return ReportUnusablePath(kMsgCannotCreateFile, target);
+    // Refused before anything is recorded or opened; a media name that is a
+    // device (NUx_L is read as NUL) is named by the source path it makes.
+    if (FindDeviceName(target)) return ReportUnusablePath(kMsgCannotCreateFile, target);
+    if (IsDeviceName(mediaName)) return ReportUnusablePath(kMsgCannotCreateFile, source);
 
     const char* description = valueFields[0];
     if (flags && MatchCondition("!", flags)) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "actions/progress_dialog.h"
+#include "base/device_names.h"
 #include "base/file_system.h"
 #include "base/messages.h"
 #include "base/results.h"
@@ -57,11 +58,14 @@ int DeleteEntry(char** keyFields, int, char** valueFields, int valueCount, void*
 
     char path[MAX_PATH];
     bool fits = DeletePath(keyFields[0], path);
+    // A path that holds a device name (NUL.txt) names the device: it is
+    // never touched, and reported as a name the platform cannot take.
+    DWORD refusal = !fits ? ERROR_FILENAME_EXCED_RANGE : FindDeviceName(path) ? ERROR_INVALID_NAME : 0;
     ShowStatus("Delete:\n\nFrom:", valueFields[0], path, "");
     // A directory goes only when nothing is left in it: one that holds a
     // file is not a failure but someone's, and stays without a word to the user.
     size_t length = lstrlenA(path);
-    if (fits && length && path[length - 1] == '\\') {
+    if (!refusal && length && path[length - 1] == '\\') {
         if (!RemoveEmptyDirectories(path)) LogLine("Kept, not empty: %s", {TextArgument(path)});
         return 0;
     }
@@ -78,10 +82,11 @@ int DeleteEntry(char** keyFields, int, char** valueFields, int valueCount, void*
         return 0;
     }
     // Read-only, hidden and system files are deletable once made normal.
-    if (fits && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    if (!refusal && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     for (;;) {
-        if (fits && DeleteFileA(path)) return 0;
-        if (!fits) SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        if (!refusal && DeleteFileA(path)) return 0;
+        if (refusal) SetLastError(refusal);
         if (quiet) return 0;
         int answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotDelete, kStyleAbortRetryIgnore | kAppendSystemText,
                                    path);

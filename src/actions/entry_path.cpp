@@ -1,6 +1,7 @@
 #include "actions/entry_path.h"
 
 #include "actions/progress_dialog.h"
+#include "base/device_names.h"
 #include "base/file_system.h"
 #include "base/profile_text.h"
 #include "base/results.h"
@@ -39,7 +40,9 @@ int OpenFileEntry(char** keyFields, int keyCount, char** valueFields, int valueC
     if (CancelRequested()) return kAbort;
     if (valueCount >= 2 && !MatchCondition(gState->optionCodes, valueFields[1])) return kGoOn;
     if (keyCount < 3) return ReportEntry(kMsgCannotCarryOut);
-    if (!CopyText(entry.fileText, keyFields[0]) || !BuildEntryPath(keyFields[0], entry.path))
+    // A device name in the path (NUL.ini) names the device, not a file.
+    if (!CopyText(entry.fileText, keyFields[0]) || !BuildEntryPath(keyFields[0], entry.path) ||
+        FindDeviceName(entry.path))
         return ReportEntry(kMsgCannotCarryOut);
     if (!ExpandText(valueFields[0], value, kProfileTextLimit, true) || !ExpandText(keyFields[1], entry.section, true) ||
         !ExpandText(keyFields[2], entry.key, true))

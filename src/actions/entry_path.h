@@ -35,6 +35,7 @@ constexpr int kCarryOut = 2;
 // entry's result: kAbort stop the pass, kGoOn the condition failed. An entry
 // with too few key fields, a text that does not fit (writing a cut name would
 // change something the script did not name) or a text with a line break is
-// reported: kSkipped after OK, kAbort after Cancel.
+// reported, as is a file path that holds a device name: kSkipped after OK,
+// kAbort after Cancel.
 int OpenFileEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, FileEntry& entry,
                   TextBuffer& value);

@@ -6,6 +6,7 @@
 
 #include "actions/overwrite_dialog.h"
 #include "actions/progress_dialog.h"
+#include "base/device_names.h"
 #include "base/file_system.h"
 #include "base/messages.h"
 #include "base/resource_ids.h"
@@ -98,7 +99,10 @@ int FontEntry(char** keyFields, int keyCount, char** valueFields, int valueCount
     HWND owner = gState->pass.ownerWindow;
     FontFiles files;
     char noName[] = "";
-    if (!FontFileNames(keyFields[0], keyCount >= 2 ? keyFields[1] : noName, &files) || keyCount < 2) {
+    // The font file has the resource file's directory and name: a device name
+    // in one (NUL.fot, NUL.ttf) is in both.
+    if (!FontFileNames(keyFields[0], keyCount >= 2 ? keyFields[1] : noName, &files) || keyCount < 2 ||
+        FindDeviceName(files.resource)) {
         // Nothing sensible can be created or logged; say so like any failure.
         return ReportMessage(owner, kMsgCannotCreateFont, kStyleOkCancel, files.resource) == IDCANCEL ? kAbort : kSkipped;
     }

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "base/device_names.h"
 #include "base/media_name.h"
 #include "pack_plan.h"
 #include "script_text.h"
@@ -42,6 +43,26 @@ TEST(MediaName, RuleAndItsInverse) {
     EXPECT_FALSE(JoinMediaName("", '_', media, sizeof media, entry, sizeof entry));
 }
 
+// The names the platform keeps for its devices, as it reads them in a path.
+TEST(DeviceName, ReservedNamesWithExtensionsBlanksAndDigits) {
+    for (const char* name : {"NUL", "nul", "NUL.txt", "nul.tar.gz", "CON ", "CON .txt", "AUX.", "AUX..", "Prn",
+                             "COM1", "com9.log", "LPT1", "lpt9", "LPT1:", "COM\xB9", "LPT\xB2.txt", "com\xB3",
+                             "CONIN$", "conout$.x"})
+        EXPECT_TRUE(IsDeviceName(name)) << name;
+    for (const char* name : {"", ".", "..", "NULL", "NUL1", "xNUL", " NUL", "NUL_", "NUx", "CONSOLE", "COM0",
+                             "COM10", "LPT", "COM\xB4", "CONIN", "AUX-1.txt"})
+        EXPECT_FALSE(IsDeviceName(name)) << name;
+    // Every part of a path counts, whichever separator ends it: where the
+    // first device name starts, -1 for none.
+    const std::pair<const char*, int> paths[] = {
+        {"C:\\App\\con\\x.txt", 7}, {"C:\\App/nul.txt", 7}, {"Com1", 0}, {"C:\\aux\\prn", 3},
+        {"C:\\Program Files\\NULL\\a.txt", -1}, {"D:\\", -1}, {"", -1}, {"\\\\server\\share\\x", -1}};
+    for (const auto& [path, at] : paths) {
+        const char* found = FindDeviceName(path);
+        EXPECT_EQ(found ? found - path : -1, at) << path;
+    }
+}
+
 pack::File Compressible(const char* name) {
     pack::File f;
     f.name = f.mediaName = name;
@@ -59,8 +80,8 @@ pack::File Plain(const char* name) {
 }
 
 // Files whose compressed names would meet take the next character the rule
-// allows; no media name is another file's own name; a file with no free
-// name stays plain under its own.
+// allows; no media name is another file's own name or a device's; a file
+// with no free name stays plain under its own.
 TEST(PackNames, CollisionsTakeTheNextFreeCharacter) {
     std::vector<pack::File> files = {Compressible("X.TXT"), Compressible("x.txa"), Plain("X.TX0"),
                                      Compressible("Y.TXT"), Compressible("Q!")};
@@ -68,7 +89,11 @@ TEST(PackNames, CollisionsTakeTheNextFreeCharacter) {
     files.back().fixed = true;  // named in the compressed-name form by the script itself
     for (const char* c = "_0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"; *c; ++c)
         files.push_back(Plain((std::string("Q") + *c).c_str()));
+    const size_t comX = files.size();
+    files.push_back(Compressible("COMX"));
+    for (const char* name : {"COM_", "COM0"}) files.push_back(Plain(name));
     pack::ChooseMediaNames(files);
+    EXPECT_EQ(files[comX].mediaName, "COMA");  // COM1 to COM9 are serial ports
     EXPECT_EQ(files[0].mediaName, "X.TX_");
     EXPECT_EQ(files[0].marker, '_');
     EXPECT_EQ(files[1].mediaName, "x.tx1");  // x.tx_ is taken, X.TX0 is another file's name
@@ -188,15 +213,28 @@ TEST(PackScript, RewriteKeepsEveryOtherByte) {
         << error;
 }
 
-// Two entries for one file on two disks end up on one: their keys would
-// meet, and the reader would give the second the first one's value.
-TEST(PackScript, EntriesThatWouldMeetAreRefused) {
-    std::string error;
-    EXPECT_EQ(Packed("[choise]\nA=A|a\n[disks]\n1=one\n2=two\n[A]\n1:%D%\\A.TXT=first\n2:%D%\\A.TXT=second/X\n", 100, 0,
-                     &error),
-              "");
-    EXPECT_EQ(error,
-              "8: would read the same key as line 7 once packed (one file, one disk): write one entry or other keys");
+// Entries the installer would not copy as packed are refused: two entries
+// for one file on two disks that end up on one (their keys would meet, and
+// the reader would give the second the first one's value), and a target,
+// directory or media name the platform takes for a device.
+TEST(PackScript, EntriesThatWouldMeetOrNameADeviceAreRefused) {
+    const std::string device = ": a device name of the platform, never a file: the copy is refused";
+    const std::pair<std::string, std::string> rows[] = {
+        {"2:%D%\\A.TXT=second/X",
+         "8: would read the same key as line 7 once packed (one file, one disk): write one entry or other keys"},
+        {"2:%D%\\NUL.txt=null", "8: NUL.txt" + device},
+        {"2:%D%\\con\\B.TXT=in the console", "8: con" + device},
+        {"2:%D%\\NUx_L=read as NUL", "8: NUL" + device},
+        {"2:%D%\\Com1_x=installed as Com1", "8: Com1" + device},
+    };
+    for (const auto& [entry, refusal] : rows) {
+        std::string error;
+        EXPECT_EQ(Packed("[choise]\nA=A|a\n[disks]\n1=one\n2=two\n[A]\n1:%D%\\A.TXT=first\n" + entry + "\n", 100, 0,
+                         &error),
+                  "")
+            << entry;
+        EXPECT_EQ(error, refusal);
+    }
 }
 
 }  // namespace

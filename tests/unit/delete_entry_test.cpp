@@ -51,8 +51,9 @@ TEST_F(DeleteEntryTest, AnEntryThatDoesNotApplyOrACancelledPassDeletesNothing) {
     EXPECT_TRUE(Exists(Path("keep.txt")));
 }
 
-// A path cut at the buffer's end would name another file: that file must stay.
-TEST_F(DeleteEntryTest, AnOverlongPathIsNeverCutIntoAnotherFile) {
+// A path cut at the buffer's end would name another file: that file must
+// stay. A path the platform takes for a device is refused as an invalid name.
+TEST_F(DeleteEntryTest, AnOverlongOrDevicePathIsRefused) {
     std::string name(MAX_PATH - 1 - (dir.size() + 1), 'a');
     std::string cut = Path(name);
     ASSERT_EQ(cut.size(), static_cast<size_t>(MAX_PATH - 1));
@@ -61,6 +62,13 @@ TEST_F(DeleteEntryTest, AnOverlongPathIsNeverCutIntoAnotherFile) {
     SetVariable("Name", name);
     EXPECT_EQ(Visit("%Base%\\%Name%.extra=Long/,?\r\n"), 1);
     EXPECT_TRUE(Exists(cut));
+
+    char invalid[256] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_INVALID_NAME, 0, invalid,
+                   sizeof invalid, nullptr);
+    Answer({IDIGNORE});
+    EXPECT_EQ(Visit("%Base%\\nul.txt=Null\r\n"), 1);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{Path("nul.txt") + "\nCannot delete specified file!\n\n" + invalid});
 }
 
 }  // namespace

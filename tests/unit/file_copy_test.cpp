@@ -147,19 +147,31 @@ TEST_F(FileCopy, OverlongTargetIsRefused) {
 // Sources are read from the media under the target's file name. A file name
 // that a variable (say one read from the registry) makes into a path would
 // reach outside the media: the entry is refused as a file that cannot be
-// opened, and nothing is read or written.
-TEST_F(FileCopy, FileNameThatLeavesTheMediaIsRefused) {
+// opened. A target or media name the platform takes for a device (NUL.txt;
+// NUx_L is read as NUL) is refused as a file that cannot be created. Either
+// way nothing is read, written or recorded.
+TEST_F(FileCopy, NamesThatLeaveTheMediaOrNameADeviceAreRefused) {
     WriteBytes(Path("secret.txt"), "not on the media");
     SetVariable("Name", "..\\secret.txt");
-    char disk[] = "1", path[] = "%Dir%\\out\\deeper\\%Name%", description[] = "Climbing";
-    char* keys[] = {disk, path, nullptr};
-    char* values[] = {description, nullptr};
-    CopyText(gState->pass.currentDisk, "1");
-    CopyText(gState->pass.diskInDrive, "1");
-    Answer({IDIGNORE});
-    EXPECT_EQ(CopyEntry(keys, 2, values, 1, nullptr), 1);
-    ASSERT_EQ(boxes.Texts().size(), 1u);
-    EXPECT_EQ(boxes.Texts()[0], std::string(gProcess.mediaDirectory) + "..\\secret.txt\nCannot open specified file !");
-    EXPECT_FALSE(Exists(Path("out\\secret.txt")));
-    EXPECT_EQ(ReadBytes(log), "<missing>");
+    const std::string media = gProcess.mediaDirectory;
+    const std::pair<std::string, std::string> rows[] = {
+        {"%Dir%\\out\\deeper\\%Name%", media + "..\\secret.txt\nCannot open specified file !"},
+        {"%Dir%\\out\\nul.txt", Path("out\\nul.txt") + "\nCannot create specified file !"},
+        {"%Dir%\\out\\NUx_L", media + "NUL\nCannot create specified file !"},
+    };
+    Answer({IDIGNORE, IDIGNORE, IDIGNORE});
+    std::vector<std::string> shown;
+    for (const auto& [path, text] : rows) {
+        char disk[] = "1", description[] = "Nowhere";
+        std::string key = path;  // cut in place
+        char* keys[] = {disk, key.data(), nullptr};
+        char* values[] = {description, nullptr};
+        CopyText(gState->pass.currentDisk, "1");
+        CopyText(gState->pass.diskInDrive, "1");
+        EXPECT_EQ(CopyEntry(keys, 2, values, 1, nullptr), 1) << path;
+        shown.push_back(text);
+        EXPECT_EQ(boxes.Texts(), shown) << path;
+        EXPECT_FALSE(Exists(Path("out"))) << path;
+        EXPECT_EQ(ReadBytes(log), "<missing>") << path;
+    }
 }

@@ -118,18 +118,21 @@ TEST_F(FontEntryTest, WithYesToAllAnOldResourceFileIsReplacedWithoutAsking) {
     EXPECT_TRUE(boxes.Texts().empty());
 }
 
-// A name too long for a path is refused as a failure: nothing is made under
-// a cut name and nothing is recorded for a removal run to delete.
-TEST_F(FontEntryTest, AnOverlongNameIsRefusedWithMessage106) {
+// A name too long for a path, or one the platform takes for a device, is
+// refused as a failure: nothing is made under a cut name or opened as a
+// device, and nothing is recorded for a removal run to delete.
+TEST_F(FontEntryTest, AnOverlongOrDeviceNameIsRefusedWithMessage106) {
     SetVariable("Fonts", dir);
     SetVariable("Long", std::string(300, 'n'));
-    Answer({IDCANCEL});
+    Answer({IDOK, IDCANCEL});
+    EXPECT_EQ(Visit("%Fonts%\\NUL=any\r\n"), 1);
     EXPECT_EQ(Visit("%Fonts%\\%Long%=any\r\n"), -1);
-    ASSERT_EQ(boxes.Texts().size(), 1u);
+    ASSERT_EQ(boxes.Texts().size(), 2u);
+    EXPECT_EQ(boxes.Texts()[0], Path("NUL.fot") + "\nCannot create specified scalable font resorce file!");
     // Only an OK/Cancel box answered Cancel gives -1; the long path is
     // shortened at its start so the message's own line still shows.
     const std::string tail = "nnnn\nCannot create specified scalable font resorce file!";
-    const std::string text = boxes.Texts()[0];
+    const std::string text = boxes.Texts()[1];
     ASSERT_GT(text.size(), tail.size());
     EXPECT_EQ(text.substr(text.size() - tail.size()), tail) << text;
     EXPECT_FALSE(Exists(log));

@@ -70,13 +70,15 @@ TEST_F(IniEntryTest, FlagsConditionsCancelAndReadOnly) {
 
 // Values are read, recorded and written whole. Texts that would have to be
 // cut are reported instead (a cut name would change what the script did not
-// name): OK skips the entry, Cancel ends the pass.
+// name), as is a file the platform takes for a device: OK skips the entry,
+// Cancel ends the pass.
 TEST_F(IniEntryTest, LongValuesWholeOverlongTextsReported) {
-    MessageBoxes& answered = Answer({IDOK, IDOK, IDOK, IDOK, IDOK, IDCANCEL});
+    MessageBoxes& answered = Answer({IDOK, IDOK, IDOK, IDOK, IDOK, IDOK, IDCANCEL});
     // Paths, sections and keys as long as the platform takes them: 259 characters.
     for (const std::string& key : {"Dir\\app.ini|S|" + std::string(260, 'k'),
                                    "Dir\\app.ini|" + std::string(260, 's') + "|K",
-                                   "Dir\\" + std::string(256, 'f') + "|S|K", std::string("Dir\\a\\b\\c.ini|S|K"), std::string("Dir\\app.ini|S")})
+                                   "Dir\\" + std::string(256, 'f') + "|S|K", std::string("Dir\\a\\b\\c.ini|S|K"), std::string("Dir\\app.ini|S"),
+                                   std::string("Dir\\NUL.ini|S|K")})
         EXPECT_EQ(Visit(key, "v"), 1) << key;
     EXPECT_EQ(FileCount(), 0);
 
@@ -88,8 +90,9 @@ TEST_F(IniEntryTest, LongValuesWholeOverlongTextsReported) {
     // Appended, the value would be longer than a profile value can be.
     EXPECT_EQ(Visit("Dir\\app.ini|S|K|,", std::string(32400, 'x')), -1);
     EXPECT_EQ(Ini("S", "K"), longer);
-    ASSERT_EQ(answered.Texts().size(), 6u);
-    EXPECT_EQ(answered.Texts()[5].find("Cannot carry out specified entry as written !"), 4u);
+    ASSERT_EQ(answered.Texts().size(), 7u);
+    for (const std::string& text : answered.Texts())
+        EXPECT_EQ(text.find("Cannot carry out specified entry as written !"), 4u) << text;
 }
 
 // A variable filled from the registry may hold line breaks; written into an

@@ -80,7 +80,8 @@ TEST_F(TextLineEntryTest, RecordsFlagsConditionsAndReadOnlyTargets) {
     EXPECT_EQ(ReadBytes(file), "[s]\r\nk=3\r\nj=2\r\nm=2\r\n");
 }
 
-// Names that would have to be cut are reported. The replaced line is
+// Names that would have to be cut, and a file the platform takes for a device,
+// are reported. The replaced line is
 // recorded whole; one the log cannot hold (a zero byte in it, or longer than a
 // profile value) is reported before the file changes: OK skips, Cancel stops.
 TEST_F(TextLineEntryTest, OldLinesRecordedWholeOrReported) {
@@ -90,17 +91,18 @@ TEST_F(TextLineEntryTest, OldLinesRecordedWholeOrReported) {
     std::string huge = "h=" + std::string(70000, 'h');
     const std::string content = "[s]\r\n" + longLine + "\r\n" + zero + "\r\n" + huge + "\r\n";
     WriteBytes(file, content);
-    MessageBoxes& answered = Answer({IDOK, IDOK, IDOK, IDOK, IDCANCEL});
+    MessageBoxes& answered = Answer({IDOK, IDOK, IDOK, IDOK, IDOK, IDCANCEL});
     for (const std::string& key : {"Dir\\t.txt|s|" + std::string(260, 'k'),
                                    "Dir\\t.txt|" + std::string(260, 's') + "|k",
-                                   "Dir\\" + std::string(256, 't') + "|s|k"})
-        EXPECT_EQ(Visit(key, "k=2"), 1);
+                                   "Dir\\" + std::string(256, 't') + "|s|k", std::string("Dir\\nul.tar.gz|s|k")})
+        EXPECT_EQ(Visit(key, "k=2"), 1) << key;
     EXPECT_EQ(Visit("Dir\\t.txt|s|z", "z=new"), 1);
     EXPECT_EQ(Visit("Dir\\t.txt|s|h", "h=new"), -1);
     EXPECT_EQ(ReadBytes(file), content);
     EXPECT_EQ(FileCount(), 1) << "no record and no temporary file";
-    ASSERT_EQ(answered.Texts().size(), 5u);
-    EXPECT_NE(answered.Texts()[3].find("\nThe old value cannot be recorded for removal !"), std::string::npos);
+    ASSERT_EQ(answered.Texts().size(), 6u);
+    EXPECT_NE(answered.Texts()[3].find("\nCannot carry out specified entry as written !"), std::string::npos);
+    EXPECT_NE(answered.Texts()[4].find("\nThe old value cannot be recorded for removal !"), std::string::npos);
 
     EXPECT_EQ(Visit("Dir\\t.txt|s|l", "l=new"), 1);
     EXPECT_EQ(Logged("str.step1", "Dir\\t.txt|s|l"), longLine);

@@ -1,8 +1,10 @@
 #include "check_actions.h"
 
+#include <cstring>
 #include <map>
 
 #include "actions/registry_data.h"
+#include "base/device_names.h"
 #include "base/media_name.h"
 #include "base/profile_text.h"
 #include "check_media.h"
@@ -46,6 +48,22 @@ void CheckKeyEquals(ScriptCheck& check, const ScriptEntry& entry, char keySepara
                            "a key ends at its first '=', so it cannot hold one: %s goes into the value, with the "
                            "'%c' after it",
                            Quoted(entry.keyText + "=" + entry.valueText.substr(0, equals)).c_str(), keySeparator);
+}
+
+// A path with a part the platform takes for a device (NUL.txt, CON, LPT1)
+// names the device in whatever directory: the installer refuses it. False
+// when it did.
+bool CheckDeviceName(ScriptCheck& check, int line, const std::string& path, const char* what, const char* outcome) {
+    const char* part = FindDeviceName(path.c_str());
+    if (!part) return true;
+    std::string name(part, std::strcspn(part, "\\/"));
+    if (name == path)
+        check.report.Error(line, "%s %s is a device name, which names a device and no file: %s", what,
+                           Quoted(path).c_str(), outcome);
+    else
+        check.report.Error(line, "%s %s holds the device name %s, which names a device and no file: %s", what,
+                           Quoted(path).c_str(), Quoted(name).c_str(), outcome);
+    return false;
 }
 
 class ActionCheck {
@@ -118,6 +136,10 @@ void ActionCheck::Copy(const ScriptEntry& entry) {
     CheckWidth(check_, entry.line, target + installed, kPath, "the target", "the copy is refused");
     CheckWidth(check_, entry.line, WithBackslash(Expanded("InstDir", false)) + mediaName, kPath, "the source",
                "the copy is refused");
+    const char* refused = "the copy is refused (\"Cannot create specified file !\")";
+    if (!CheckDeviceName(check_, entry.line, target + installed, "the target", refused) ||
+        !CheckDeviceName(check_, entry.line, mediaName, "the media file name", refused))
+        return;
 
     bool saved = Flag(entry, "!");
     if (saved) {
@@ -159,6 +181,7 @@ void ActionCheck::Font(const ScriptEntry& entry) {
     CheckNames(check_, entry.line, entry.Key(1));
     std::string resource = WithBackslash(Expanded(entry.Key(0), true)) + Expanded(entry.Key(1), true) + ".fot";
     CheckWidth(check_, entry.line, resource, kPath, "the font resource file", "reported (message 106)");
+    if (!CheckDeviceName(check_, entry.line, resource, "the font resource file", "reported (message 106)")) return;
     if (!check_.removeMode && !Flag(entry, "nr")) Recorded(entry, false);
 }
 
@@ -201,6 +224,7 @@ void ActionCheck::FileEntry(const ScriptEntry& entry, bool textLines) {
         return;
     }
     std::string path = EntryFile(entry);
+    if (!path.empty() && !CheckDeviceName(check_, entry.line, path, "the file", "the entry is reported")) return;
     const char* what[] = {"the section", textLines ? "the line key" : "the key"};
     for (size_t i = 1; i <= 2; ++i) {
         CheckNames(check_, entry.line, entry.Key(i));
@@ -324,6 +348,7 @@ void ActionCheck::Deletion(const ScriptEntry& entry) {
         path += i + 1 < parts.size() ? WithBackslash(Expanded(parts[i], true)) : Expanded(parts[i], true);
     }
     CheckWidth(check_, entry.line, path, kPath, "the path", "the file is not deleted (message 107)");
+    CheckDeviceName(check_, entry.line, path, "the path", "the file is not deleted (message 107)");
 }
 
 }  // namespace

@@ -95,11 +95,6 @@ void ScriptCheck::Walk(const std::string& section, char keySeparator, char value
     walking = outer;
 }
 
-void ScriptCheck::Reads(const std::string& section) { read_.push_back(Lowered(section)); }
+void ScriptCheck::Reads(const std::string& section) { read_.insert(Lowered(section)); }
 
-bool ScriptCheck::IsRead(const std::string& section) const {
-    std::string name = Lowered(VisiblePart(section));
-    for (const std::string& read : read_)
-        if (read == name) return true;
-    return false;
-}
+bool ScriptCheck::IsRead(const std::string& section) const { return read_.count(Lowered(VisiblePart(section))) != 0; }

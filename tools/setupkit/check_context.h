@@ -4,6 +4,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "base/script_tables.h"
@@ -67,5 +68,5 @@ public:
     bool removeMode = false;
 
 private:
-    std::vector<std::string> read_;
+    std::unordered_set<std::string> read_;  // letters of A-Z lowered
 };

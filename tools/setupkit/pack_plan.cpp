@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
+#include <unordered_set>
 
+#include "base/device_names.h"
 #include "base/media_name.h"
 
 namespace pack {
@@ -25,15 +28,10 @@ const char* Unpackable(const std::string& name) {
     return nullptr;
 }
 
-size_t FindFile(const std::vector<File>& files, const std::string& name) {
-    for (size_t i = 0; i < files.size(); ++i)
-        if (EqualNoCase(files[i].name, name)) return i;
-    return files.size();
-}
-
 // The components' copy sections, each once: [section] and [!section].
 std::vector<std::string> CopySectionNames(const script::Text& text) {
     std::vector<std::string> names;
+    std::unordered_set<std::string> named;  // lowered
     const script::Range choise = script::FindSection(text, "choise");
     for (size_t i = choise.first; i < choise.end; ++i) {
         const script::Line& line = text.lines[i];
@@ -41,8 +39,7 @@ std::vector<std::string> CopySectionNames(const script::Text& text) {
         const std::string section = script::SplitFields(script::ValueOf(text, line), '|')[0].text;
         if (section.empty()) continue;
         for (const std::string& name : {section, "!" + section})
-            if (std::none_of(names.begin(), names.end(), [&](const std::string& n) { return EqualNoCase(n, name); }))
-                names.push_back(name);
+            if (named.insert(Lower(name)).second) names.push_back(name);
     }
     return names;
 }
@@ -139,6 +136,9 @@ bool ReadCopyEntries(const script::Text& text, Plan* plan, std::string* error) {
         const script::Range range = script::FindSection(text, name.c_str());
         if (range.first < range.end) plan->copySections.push_back(range);
     }
+    // The files by name, lowered: the engine's, then each product file as its first entry names it.
+    std::unordered_map<std::string, size_t> byName;
+    for (size_t f = 0; f < plan->files.size(); ++f) byName.emplace(Lower(plan->files[f].name), f);
     // In the order the installer copies: disk by disk, component by component.
     std::vector<bool> seen(text.lines.size());
     for (const std::string& disk : plan->disks) {
@@ -149,7 +149,8 @@ bool ReadCopyEntries(const script::Text& text, Plan* plan, std::string* error) {
                 const std::vector<script::Field> fields = script::SplitFields(line.name, ':');
                 if (fields.size() < 2 || fields[0].text != disk) continue;
                 seen[i] = true;
-                const std::string fileName = script::SplitFields(fields[1].text, '\\').back().text;
+                const std::vector<script::Field> parts = script::SplitFields(fields[1].text, '\\');
+                const std::string fileName = parts.back().text;
                 if (const char* why = Unpackable(fileName)) {
                     *error = LineRef(i) + (fileName.empty() ? "" : fileName + ": ") + why;
                     return false;
@@ -157,7 +158,17 @@ bool ReadCopyEntries(const script::Text& text, Plan* plan, std::string* error) {
                 std::vector<char> target(fileName.size() + 1), media(fileName.size() + 1);
                 const bool ruled = SplitMediaName(fileName.c_str(), target.data(), media.data(), target.size());
                 const std::string identity = ruled ? media.data() : fileName;
-                size_t file = FindFile(plan->files, identity);
+                // The installer refuses a target or media name the platform
+                // takes for a device (NUL.txt, NUL_x installed as NUL, NUx_L
+                // read as NUL, a directory CON).
+                std::vector<std::string> names = {identity, target.data()};
+                for (size_t p = 0; p + 1 < parts.size(); ++p) names.push_back(parts[p].text);
+                for (const std::string& name : names)
+                    if (IsDeviceName(name.c_str())) {
+                        *error = LineRef(i) + name + ": a device name of the platform, never a file: the copy is refused";
+                        return false;
+                    }
+                const size_t file = byName.emplace(Lower(identity), plan->files.size()).first->second;
                 if (file == plan->files.size()) {
                     File f;
                     f.name = f.mediaName = identity;
@@ -194,6 +205,7 @@ void ChooseMediaNames(std::vector<File>& files) {
         f.marker = 0;
         for (char c : candidates) {
             JoinMediaName(f.name.c_str(), c, media.data(), media.size(), entry.data(), entry.size());
+            if (IsDeviceName(media.data())) continue;  // COMX might otherwise be stored as COM1
             auto [at, added] = owner.emplace(Lower(media.data()), i);
             if (added || at->second == i) {
                 f.marker = c;

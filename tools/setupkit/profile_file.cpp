@@ -165,6 +165,7 @@ ProfileFile::ProfileFile(const char* bytes, size_t size) {
         sections_.back().keys.push_back(key);
     }
     for (const ProfileSection& section : sections_) {
+        if (section.reachable) listedSections_.emplace(LoweredName(section.name), &section - sections_.data());
         firstKeys_.emplace_back();
         for (const ProfileKey& key : section.keys)
             if (key.reachable) firstKeys_.back().emplace(LoweredName(key.name), &key);
@@ -172,9 +173,8 @@ ProfileFile::ProfileFile(const char* bytes, size_t size) {
 }
 
 const ProfileSection* ProfileFile::ListedSection(const char* name) const {
-    for (const ProfileSection& section : sections_)
-        if (section.reachable && SameName(section.name, name)) return &section;
-    return nullptr;
+    auto found = listedSections_.find(LoweredName(name));
+    return found == listedSections_.end() ? nullptr : &sections_[found->second];
 }
 
 std::vector<const ProfileKey*> ProfileFile::ListedKeys(const ProfileSection& section) const {

@@ -76,6 +76,8 @@ public:
 
 private:
     std::vector<ProfileSection> sections_;
+    // The first reachable section of each name (letters of A-Z lowered), by index.
+    std::unordered_map<std::string, size_t> listedSections_;
     // Per section, the first reachable key of each name (letters of A-Z lowered).
     std::vector<std::unordered_map<std::string, const ProfileKey*>> firstKeys_;
     ProfileEncoding encoding_ = ProfileEncoding::Ansi;

@@ -54,6 +54,7 @@ bool Parse(std::string bytes, Text* out) {
     if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
         return false;
     out->lines.clear();
+    out->sections.clear();
     out->lineEnd = "\r\n";
     // A byte-order mark of UTF-8 is no part of the first line.
     size_t at = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
@@ -64,6 +65,7 @@ bool Parse(std::string bytes, Text* out) {
         size_t end = feed == std::string::npos ? bytes.size() : feed;
         out->lines.push_back(ReadLine(bytes, at, end));
         out->lines.back().whole = {at, feed == std::string::npos ? end : end + 1};
+        if (out->lines.back().isSection) out->sections.emplace(Lower(out->lines.back().name), out->lines.size() - 1);
         at = end + 1;
     }
     out->bytes = std::move(bytes);
@@ -71,14 +73,12 @@ bool Parse(std::string bytes, Text* out) {
 }
 
 Range FindSection(const Text& text, const char* name) {
+    auto found = text.sections.find(Lower(name));
+    if (found == text.sections.end()) return {};
     const size_t n = text.lines.size();
-    for (size_t i = 0; i < n; ++i) {
-        if (!text.lines[i].isSection || !EqualNoCase(text.lines[i].name, name)) continue;
-        size_t end = i + 1;
-        while (end < n && !text.lines[end].isSection) ++end;
-        return {i + 1, end, true};
-    }
-    return {};
+    size_t end = found->second + 1;
+    while (end < n && !text.lines[end].isSection) ++end;
+    return {found->second + 1, end, true};
 }
 
 std::string ValueOf(const Text& text, const Line& line) {

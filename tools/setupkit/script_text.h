@@ -8,6 +8,7 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace script {
@@ -30,6 +31,8 @@ struct Text {
     std::string bytes;
     std::vector<Line> lines;
     std::string lineEnd;  // "\r\n" or "\n", as the text's first line ends
+    // The header line of the first section of each name, the name lowered.
+    std::unordered_map<std::string, size_t> sections;
 };
 
 // Reads bytes into out. False for a text in UTF-16, which this reader does

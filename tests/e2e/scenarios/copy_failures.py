@@ -1,8 +1,9 @@
 """Copies that fail and the user's answers: a missing source (Retry, Ignore,
-Abort), a target that cannot be created, a directory that cannot be made, a
-compressed file that ends early or whose header is damaged, a plain file that
-shrinks while it is copied, and Cancel in the progress dialog; the status
-lines a prompt finds after a run of quick copies."""
+Abort), a target that cannot be created (also one named like a device), a
+directory that cannot be made, a compressed file that ends early or whose
+header is damaged, a plain file that shrinks while it is copied, and Cancel in
+the progress dialog; the status lines a prompt finds after a run of quick
+copies."""
 import os
 import random
 import threading
@@ -129,6 +130,24 @@ def target_and_directory_cannot_be_made(prefix):
           ["C:\\App\\taken\\x.txt\nCannot create specified file !"] +
           ["C:\\App\\dir.txt\nCannot create specified file !"] * 2, "messages: %s" % t.messages())
     check(read_bytes(app(prefix, "fine.txt")) == b"fine.txt\r\n" * 10, "the pass did not go on")
+
+
+@scenario
+def device_name_target_is_refused(prefix):
+    # The platform takes NUL.txt in any directory for its null device: the
+    # copy would vanish without a word. A quiet run answers Abort for the user.
+    media = setup(prefix, "1:%AppDir%\\first.txt=First\n1:%AppDir%\\NUL.txt=Nowhere\n1:%AppDir%\\last.txt=Last\n",
+                  files=["first.txt", "NUL.txt", "last.txt"])
+    t = run_setup(prefix, media, "", args=r"/quiet /log=C:\quiet.log")
+    expect_done(t, exit_code=1603)
+    check(t.events == [t.end], "a quiet run showed: %s" % t.events[:-1])
+    with open(prefix.unix(r"C:\quiet.log"), encoding="latin-1") as f:
+        lines = [line[9:] for line in f.read().splitlines()]  # without the time of day
+    check("Message 103: C:\\App\\NUL.txt | Cannot create specified file ! -> Abort (quiet)" in lines, lines)
+    check(sorted(os.listdir(prefix.unix(r"C:\App"))) == ["first.txt", "remove.inf"],
+          "installed: %s" % os.listdir(prefix.unix(r"C:\App")))
+    log = read_ini(prefix.unix(r"C:\App\remove.inf"))
+    check([k for k, _ in log["del.step2"]] == [r"%AppDir%\first.txt"], log["del.step2"])
 
 
 @scenario
