@@ -18,4 +18,13 @@ public:
     // is longer than kProfileTextLimit characters or the key too long to be
     // looked up (out then holds the start of it), or memory ran short.
     virtual bool ReadValue(const char* section, const char* key, TextBuffer& value) = 0;
+    // The key's value as a number, as the platform's integer reader reads
+    // it: `fallback` for a key that is not there or is empty; otherwise an
+    // optional sign and the decimal digits that follow (0 when none do).
+    virtual int ReadInt(const char* section, const char* key, int fallback) = 0;
+    // The line of the file the key stands on, from 1; 0 when the reader cannot tell.
+    virtual int Line(const char*, const char*) { return 0; }
 };
+
+// Reads a number as ReadInt does from a value's text.
+int ProfileNumber(const char* text, int fallback);

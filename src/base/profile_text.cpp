@@ -49,3 +49,7 @@ bool FileProfileReader::ReadKeys(const char* section, TextBuffer& keys) {
 bool FileProfileReader::ReadValue(const char* section, const char* key, TextBuffer& value) {
     return ReadProfileText(section, key, "", path_, value);
 }
+
+int FileProfileReader::ReadInt(const char* section, const char* key, int fallback) {
+    return static_cast<int>(GetPrivateProfileIntA(section, key, fallback, path_));
+}

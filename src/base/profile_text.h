@@ -23,6 +23,7 @@ public:
     explicit FileProfileReader(const char* path) : path_(path) {}
     bool ReadKeys(const char* section, TextBuffer& keys) override;
     bool ReadValue(const char* section, const char* key, TextBuffer& value) override;
+    int ReadInt(const char* section, const char* key, int fallback) override;
 
 private:
     const char* path_;

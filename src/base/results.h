@@ -6,3 +6,10 @@
 constexpr int kAbort = -1;   // stop the install pass (or the run)
 constexpr int kGoOn = 0;     // done, or nothing to do: go on with the next entry
 constexpr int kSkipped = 1;  // passed over, or its failure ignored: go on
+
+// The same, typed: what every step of a pass and every entry returns.
+enum class StepResult {
+    GoOn,     // done, or nothing to do: go on with the next entry
+    Skipped,  // passed over, or its failure ignored: go on
+    Abort,    // stop the install pass (or the run)
+};

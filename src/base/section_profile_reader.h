@@ -24,6 +24,9 @@ public:
 
     bool ReadKeys(const char* section, TextBuffer& keys) override;
     bool ReadValue(const char* section, const char* key, TextBuffer& value) override;
+    int ReadInt(const char* section, const char* key, int fallback) override {
+        return perKey_.ReadInt(section, key, fallback);
+    }
 
 private:
     // One entry of the section as read: "name=value", or "name" for a line

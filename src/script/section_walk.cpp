@@ -22,7 +22,7 @@ int WalkSection(ProfileReader& reader, const char* section, char keySeparator, c
     TextBuffer value;
     TextBuffer keyText;
     if (!reader.ReadKeys(section, keys) || !value.Reserve(kValueSize)) {
-        if (reports.outOfMemory) reports.outOfMemory();
+        if (reports.outOfMemory) reports.outOfMemory(context);
         return kAbort;
     }
     // The list ends at its first empty key, or at its end.
@@ -39,7 +39,7 @@ int WalkSection(ProfileReader& reader, const char* section, char keySeparator, c
         // The platform would answer a key beyond its limit with the key
         // list, and cut a value beyond it: neither is the entry as written.
         if (keyLength > kProfileTextLimit || !reader.ReadValue(section, at, value) || !value.Reserve(1)) {
-            result = reports.unreadable ? reports.unreadable() : kSkipped;
+            result = reports.unreadable ? reports.unreadable(context) : kSkipped;
         } else {
             char* keyFields[kFieldRoom];
             char* valueFields[kFieldRoom];

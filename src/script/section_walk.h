@@ -14,9 +14,9 @@ using EntryVisitor = int (*)(char** keyFields, int keyCount, char** valueFields,
 struct WalkReports {
     // An entry whose key or value is longer than the profile functions
     // carry; its result counts as the visitor's (kAbort stops the walk).
-    int (*unreadable)();
+    int (*unreadable)(void* context);
     // The key list could not be read; the walk then returns kAbort.
-    void (*outOfMemory)();
+    void (*outOfMemory)(void* context);
 };
 
 // The entry now being visited, named by its section and its key as written;

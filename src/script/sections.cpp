@@ -7,7 +7,9 @@
 
 namespace {
 
-int ReportUnreadable() { return ReportEntry(kMsgCannotCarryOut); }
+int ReportUnreadable(void*) { return ReportEntry(kMsgCannotCarryOut); }
+
+void OutOfMemory(void*) { ShowOutOfMemory(); }
 
 }  // namespace
 
@@ -15,7 +17,7 @@ int ForEachEntry(const char* section, const char* scriptPath, char keySeparator,
                  EntryVisitor visitor, void* context) {
     SectionProfileReader reader(scriptPath);
     return WalkSection(reader, section, keySeparator, valueSeparator, visitor, context,
-                       WalkReports{ReportUnreadable, ShowOutOfMemory});
+                       WalkReports{ReportUnreadable, OutOfMemory});
 }
 
 int ReportEntry(EntryMessage id) {

@@ -42,7 +42,7 @@ int Visit(char** keyFields, int keyCount, char** valueFields, int valueCount, vo
 }
 
 // Only an entry whose key or value is longer than the platform carries.
-int Unreadable() {
+int Unreadable(void*) {
     if (walk->visited >= walk->expected.size()) __builtin_trap();
     const ProfileKey* key = walk->expected[walk->visited++];
     std::string name = VisiblePart(key->name);

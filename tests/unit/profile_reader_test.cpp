@@ -102,7 +102,7 @@ int LogEntry(char** keyFields, int keyCount, char** valueFields, int valueCount,
     *walkLog += Shown(keyCount ? keyFields[0] : "") + "=" + Shown(valueCount ? valueFields[0] : "") + "\n";
     return kGoOn;
 }
-int LogUnreadable() {
+int LogUnreadable(void*) {
     *walkLog += "unreadable " + Shown(CurrentEntry()->key) + "\n";
     return kSkipped;
 }

@@ -51,7 +51,7 @@ int Visit(char** keyFields, int keyCount, char** valueFields, int valueCount, vo
     return kGoOn;
 }
 
-int Unreadable() {
+int Unreadable(void*) {
     if (walking->next >= walking->listed.size()) return kSkipped;
     const ProfileKey* key = walking->listed[walking->next++];
     walking->check->report.Error(key->line,

@@ -224,3 +224,13 @@ bool ProfileFile::ReadValue(const char* section, const char* key, TextBuffer& va
     }
     return value.Append(text.c_str(), text.size());
 }
+
+int ProfileFile::ReadInt(const char* section, const char* key, int fallback) {
+    const ProfileKey* found = FoundKey(section, key);
+    return found ? ProfileNumber(ValueOf(*found).c_str(), fallback) : fallback;
+}
+
+int ProfileFile::Line(const char* section, const char* key) {
+    const ProfileKey* found = FoundKey(section, key);
+    return found ? found->line : 0;
+}

@@ -53,6 +53,8 @@ public:
 
     bool ReadKeys(const char* section, TextBuffer& keys) override;
     bool ReadValue(const char* section, const char* key, TextBuffer& value) override;
+    int ReadInt(const char* section, const char* key, int fallback) override;
+    int Line(const char* section, const char* key) override;
 
     // Every section in file order, the nameless one of the keys before the
     // first header first.
