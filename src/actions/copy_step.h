@@ -1,0 +1,17 @@
+// Carrying out copies and the disk changes between them.
+#pragma once
+
+#include "plan/plan_steps.h"
+
+// Brings the step's disk into the drive: a media directory that ends in the
+// disk in the drive's own subdirectory (...\DISK1\) moves to the sibling
+// (...\DISK2\) by itself; otherwise the user is asked (a quiet run reads from
+// the directory the prompt would show).
+StepResult CarryOut(const DiskStep& step);
+// Copies one file from the media, recording it first.
+StepResult CarryOut(const CopyStep& step);
+
+// A path that had to be cut would name some other file: reported as the file
+// that cannot be opened or created (messageId), asked again until the user
+// gives up on the entry or on the pass.
+StepResult ReportUnusablePath(int messageId, const char* path);

@@ -1,0 +1,51 @@
+// Deletions: the last action kind of a pass, and the way a removal run takes
+// installed files away again.
+#include "actions/delete_step.h"
+
+#include <windows.h>
+
+#include "actions/progress_dialog.h"
+#include "actions/step_results.h"
+#include "base/file_system.h"
+#include "base/messages.h"
+#include "base/run_log.h"
+#include "base/setup_state.h"
+#include "base/whole_files.h"
+
+StepResult CarryOut(const DeleteStep& step) {
+    if (CancelRequested()) return StepResult::Abort;
+    // A path that holds a device name (NUL.txt) names the device: it is
+    // never touched, and reported as a name the platform cannot take. A cut
+    // path could name another file: never deleted either.
+    DWORD refusal = !step.usable ? ERROR_FILENAME_EXCED_RANGE : step.deviceName ? ERROR_INVALID_NAME : 0;
+    ShowStatus("Delete:\n\nFrom:", step.description, step.path, "");
+    // A directory goes only when nothing is left in it: one that holds a
+    // file is not a failure but someone's, and stays without a word to the user.
+    if (!refusal && step.directory) {
+        if (!RemoveEmptyDirectories(step.path)) LogLine("Kept, not empty: %s", {TextArgument(step.path)});
+        return StepResult::GoOn;
+    }
+    if (!refusal) {
+        // What a killed run left beside the file, half written, goes with it.
+        char beside[MAX_PATH];
+        if (BesidePath(step.path, beside)) DeleteFileA(beside);
+        // A removal passes over a recorded file that is not there: an install
+        // killed before it made the file recorded it all the same.
+        if (gProcess.removeMode && GetFileAttributesA(step.path) == INVALID_FILE_ATTRIBUTES &&
+            (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND)) {
+            LogLine("Not there, passed over: %s", {TextArgument(step.path)});
+            return StepResult::GoOn;
+        }
+        // Read-only, hidden and system files are deletable once made normal.
+        if (GetFileAttributesA(step.path) != INVALID_FILE_ATTRIBUTES)
+            SetFileAttributesA(step.path, FILE_ATTRIBUTE_NORMAL);
+    }
+    for (;;) {
+        if (!refusal && DeleteFileA(step.path)) return StepResult::GoOn;
+        if (refusal) SetLastError(refusal);
+        if (step.quiet) return StepResult::GoOn;
+        int answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotDelete, kStyleAbortRetryIgnore | kAppendSystemText,
+                                   step.path);
+        if (answer != kAnswerRetry) return AfterAnswer(answer);
+    }
+}

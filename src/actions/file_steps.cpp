@@ -1,0 +1,103 @@
+#include "actions/file_steps.h"
+
+#include <windows.h>
+
+#include "actions/ini_write.h"
+#include "actions/progress_dialog.h"
+#include "actions/step_results.h"
+#include "actions/text_lines.h"
+#include "base/file_system.h"
+#include "base/messages.h"
+#include "base/profile_text.h"
+#include "base/setup_state.h"
+#include "removal/removal_log.h"
+
+StepResult ReportStepEntry(const EntrySource& source, int messageId) {
+    return AfterOkCancel(ReportMessage(OwnerWindow(), static_cast<EntryMessage>(messageId), kStyleOkCancel,
+                                       source.section, source.key));
+}
+
+namespace {
+
+// What both kinds do first: the cancel test, the status line, and the file's
+// directory made (and recorded).
+StepResult Open(const FileStep& step) {
+    if (CancelRequested()) return StepResult::Abort;
+    ShowStatus("Modify file:\n\nSection:\n\nString:", step.path, step.section, step.key);
+    if (LogMissingDirectory(step.path) == kAbort || EnsureDirectory(step.path) == kAbort) return StepResult::Abort;
+    return StepResult::GoOn;
+}
+
+// Asks about a file that could not be written: Retry (true) writes again.
+bool Retry(const char* path, StepResult* result) {
+    int answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotModify, kStyleAbortRetryIgnore, path);
+    *result = AfterAnswer(answer);
+    return answer == kAnswerRetry;
+}
+
+}  // namespace
+
+// Values are read and written whole, up to the longest text a profile file
+// carries. Appending is not searched first: the same value appended twice
+// stands there twice.
+StepResult CarryOutIni(const FileStep& step) {
+    StepResult opened = Open(step);
+    if (opened != StepResult::GoOn) return opened;
+    TextBuffer present;
+    bool presentWhole = ReadProfileText(step.section, step.key, "", step.path, present);
+    TextBuffer newValue;
+    bool appending = step.separator && present.Length() > 0;
+    bool built = appending ? presentWhole && newValue.Assign(present.Text()) && newValue.Append(step.separator) &&
+                                 newValue.Append(step.value.Text())
+                           : newValue.Assign(step.value.Text());
+    if (!built || newValue.Length() > kProfileTextLimit) return ReportStepEntry(step.source, MSG_CANNOT_CARRY_OUT);
+    if (!step.unrecorded) {
+        if (!presentWhole || !CanRecordOldText(present.Text(), present.Length()))
+            return ReportStepEntry(step.source, MSG_CANNOT_KEEP_OLD_VALUE);
+        if (LogRemoval(IniValue, step.fileText, step.section, step.key, present.Text()) == kAbort)
+            return StepResult::Abort;
+    }
+    // The platform's writer opens the file sharing nothing: the log may be it.
+    ReleaseRemovalLog();
+    StepResult result;
+    do {
+        if (GetFileAttributesA(step.path) != INVALID_FILE_ATTRIBUTES)
+            SetFileAttributesA(step.path, FILE_ATTRIBUTE_NORMAL);
+        if (WriteIniValue(step.path, step.section, step.key, newValue.Text())) return StepResult::GoOn;
+    } while (Retry(step.path, &result));
+    return result;
+}
+
+// The line the edit replaces is looked for and recorded before anything is
+// written; the edit is then written out beside the file and moved over it. A
+// line the log cannot hold whole (a zero byte in it, or longer than a
+// profile value) is reported instead of replaced without a record.
+StepResult CarryOutTextLine(const FileStep& step) {
+    StepResult opened = Open(step);
+    if (opened != StepResult::GoOn) return opened;
+    const char* line = step.value.Length() ? step.value.Text() : nullptr;
+    bool recordDue = !step.unrecorded;
+    StepResult result;
+    do {
+        // The file may be the log, which its writer holds sharing reading only.
+        ReleaseRemovalLog();
+        TextBuffer oldLine;
+        bool found = !recordDue || PrepareTextEdit(step.section, step.key, line, &oldLine, step.path, nullptr);
+        if (found && recordDue) {
+            if (!CanRecordOldText(oldLine.Text(), oldLine.Length()))
+                return ReportStepEntry(step.source, MSG_CANNOT_KEEP_OLD_VALUE);
+            if (LogRemoval(TextLine, step.fileText, step.section, step.key, oldLine.Text()) == kAbort)
+                return StepResult::Abort;
+            recordDue = false;  // a retry keeps the first old line
+            ReleaseRemovalLog();
+        }
+        PreparedEdit edit;
+        if (found && PrepareTextEdit(step.section, step.key, line, &oldLine, step.path, &edit)) {
+            // A read-only target is replaced like any other.
+            if (GetFileAttributesA(step.path) != INVALID_FILE_ATTRIBUTES)
+                SetFileAttributesA(step.path, FILE_ATTRIBUTE_NORMAL);
+            if (edit.Commit()) return StepResult::GoOn;
+        }
+    } while (Retry(step.path, &result));
+    return result;
+}

@@ -1,0 +1,55 @@
+#include "actions/pass_executor.h"
+
+#include "actions/copy_step.h"
+#include "actions/delete_step.h"
+#include "actions/expand_copy.h"
+#include "actions/file_steps.h"
+#include "actions/font_step.h"
+#include "actions/group_step.h"
+#include "actions/progress_dialog.h"
+#include "actions/registry_step.h"
+#include "actions/step_results.h"
+#include "base/messages.h"
+#include "base/setup_state.h"
+
+namespace {
+
+// The kinds whose every entry drains the message queue and tests the cancel
+// flag first, whether it applies or not: the user's Cancel takes effect at
+// the next copy, deletion, INI or text line entry.
+bool TestsCancel(ActionKind kind) {
+    return kind == ActionKind::Copy || kind == ActionKind::Delete || kind == ActionKind::Ini ||
+           kind == ActionKind::TextLine;
+}
+
+}  // namespace
+
+StepResult PassExecutor::Passed(ActionKind kind, const EntrySource&) {
+    return TestsCancel(kind) && CancelRequested() ? StepResult::Abort : StepResult::GoOn;
+}
+
+StepResult PassExecutor::Refused(const RefusedStep& step) {
+    if (TestsCancel(step.kind) && CancelRequested()) return StepResult::Abort;
+    if (step.messageId == MSG_CANNOT_CREATE_FONT)
+        return AfterOkCancel(ReportMessage(gState->pass.ownerWindow, kMsgCannotCreateFont, kStyleOkCancel, step.named));
+    if (step.named[0]) return ReportUnusablePath(step.messageId, step.named);
+    return ReportStepEntry(step.source, step.messageId);
+}
+
+StepResult PassExecutor::ChangeDisk(const DiskStep& step) { return CarryOut(step); }
+StepResult PassExecutor::Copy(const CopyStep& step) { return CarryOut(step); }
+StepResult PassExecutor::Font(const FontStep& step) { return CarryOut(step); }
+StepResult PassExecutor::Ini(const FileStep& step) { return CarryOutIni(step); }
+StepResult PassExecutor::TextLine(const FileStep& step) { return CarryOutTextLine(step); }
+StepResult PassExecutor::Registry(const RegistryStep& step) { return CarryOut(step); }
+StepResult PassExecutor::Group(const GroupStep& step) { return CarryOut(step); }
+StepResult PassExecutor::Delete(const DeleteStep& step) { return CarryOut(step); }
+
+StepResult PassExecutor::Done(const SectionDone& step) {
+    // A component's last file is whole before the bar counts it.
+    if (step.kind == ActionKind::Copy && LandCopyInFlight() == kAbort) return StepResult::Abort;
+    SendProgress(step.percent);
+    return StepResult::GoOn;
+}
+
+void PassExecutor::OutOfMemory() { ShowOutOfMemory(); }
