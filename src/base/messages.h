@@ -27,6 +27,7 @@ enum TextMessage {
     kMsgCannotDelete = MSG_CANNOT_DELETE,
     kMsgCannotWriteLog = MSG_CANNOT_WRITE_LOG,
     kMsgNotAScript = MSG_NOT_A_SCRIPT,
+    kMsgCannotWriteRunLog = MSG_CANNOT_WRITE_RUN_LOG,
 };
 // An entry of a script that cannot be carried out: section, entry key.
 enum EntryMessage {

@@ -89,8 +89,10 @@ int SetUpKey(const char* key, int fallback) {
     return GetPrivateProfileIntA("SetUp", key, fallback, gProcess.scriptPath);
 }
 
-// The log the command line asked for. A log that cannot be made is put to the
-// user like any file that cannot be created; Ignore runs without it.
+// The log the command line asked for, its missing directories made. A log
+// that cannot be made is put to the user like any file that cannot be
+// created: Ignore runs without it; Abort, and so a quiet run, ends the run
+// before it changes anything.
 bool OpenRunLog(RunLogFile& log) {
     if (!gSwitches.logPath[0]) return true;
     while (!log.Open(gSwitches.logPath)) {
@@ -152,7 +154,7 @@ int RunSetup(HINSTANCE ownModule, const char* commandText) {
     if (helper != kNoHelper) return helper;
     const char* scriptText = ReadSwitches(commandText, &gSwitches);
     RunLogFile log;
-    if (!OpenRunLog(log)) return kExitFailed;
+    if (!OpenRunLog(log)) return kExitLogUnavailable;
     LogLine("SetUp started: %s", {TextArgument(GetCommandLineA())});
     RunEnd end = Run(scriptText);
     // The cleanup, a restart or the next run may delete or replace the log.
