@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "base/held_file.h"
+#include "run/startup_files.h"
 
 class RunDirectory {
 public:
@@ -16,9 +17,12 @@ public:
 
     // Makes the directory; false, after saying so, when none can be made.
     bool Create();
-    // Expands a media file into the directory under `name` and holds the copy.
-    // 0 on success; otherwise the copy's result (kAbort or kSkipped).
-    int Fetch(const char* mediaFile, const char* name, HeldFile& copy) const;
+    // Expands a start-up file, found as startup_files.h says, into the
+    // directory under `name` and holds the copy; source is the full path of
+    // the file it came from (empty when that cannot be told). 0 on success;
+    // otherwise the copy's result (kAbort or kSkipped).
+    int Fetch(const StartupSearch& search, const char* mediaFile, const char* name, HeldFile& copy,
+              char (&source)[MAX_PATH]) const;
     // Removes the directory; every file fetched into it must be released first.
     void Remove();
     // Lets the directory outlive this owner (something in it still runs).
