@@ -95,12 +95,14 @@ int RunInstallPass(HWND startingWindow) {
 namespace {
 
 int RunPass(HWND startingWindow) {
+    // A run that must stop makes no change, not even the log's first records.
+    if (RunStopped()) return kAbort;
     PassState& pass = gState->pass;
     pass = PassState{};
     // A quiet run shows no window: its messages have no owner.
     pass.ownerWindow = QuietRun() ? nullptr : startingWindow;
     pass.mainWindow = startingWindow;
-    if (ReadPathVariables() == kAbort) return kAbort;
+    if (ReadPathVariables() == kAbort || RunStopped()) return kAbort;
     for (int i = gState->regVariableCount; i < gState->variableCount && i < kMaxVariables; ++i)
         LogLine("Path %s = %s", {TextArgument(gState->variables[i].name), TextArgument(gState->variables[i].value)});
 

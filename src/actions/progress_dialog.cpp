@@ -21,7 +21,7 @@ bool CancelRequested() {
     PaintStatusIfDue();
     // A quiet run has no window to cancel from, and nothing to pump.
     if (gState->pass.ownerWindow) DrainMessageQueue();
-    return gState->pass.cancelFlag != 0;
+    return gState->pass.cancelFlag != 0 || RunStopped();
 }
 
 void SendProgress(int percent) { PostProgress(gState->pass.ownerWindow, percent); }

@@ -8,7 +8,7 @@
 void ShowStatus(const char* labels, const char* first, const char* second, const char* third);
 // Dispatches every waiting message of the thread.
 void DrainMessageQueue();
-// Drains the queue; true when the user has cancelled the pass.
+// Drains the queue; true when the user has cancelled the pass, or the run must stop.
 bool CancelRequested();
 // Sends the progress command (id 300, the percentage in the high word) to the
 // owner window, at most once a frame like the status texts.

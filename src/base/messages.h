@@ -29,6 +29,7 @@ enum TextMessage {
     kMsgNotAScript = MSG_NOT_A_SCRIPT,
     kMsgMediaFileChanged = MSG_MEDIA_FILE_CHANGED,
     kMsgCannotWriteValue = MSG_CANNOT_WRITE_VALUE,
+    kMsgCannotWriteRunLog = MSG_CANNOT_WRITE_RUN_LOG,
 };
 // An entry of a script that cannot be carried out: section, entry key.
 enum EntryMessage {

@@ -1,8 +1,17 @@
 #include "base/run_log.h"
 
+#include "base/file_system.h"
+#include "base/messages.h"
+#include "base/run_outcome.h"
+#include "base/setup_state.h"
+#include "base/text.h"
+
 namespace {
 
-HANDLE openLog = INVALID_HANDLE_VALUE;
+RunLogFile* openLog = nullptr;
+// The report of a line that did not go out logs its own line: that one is
+// not asked about again.
+bool reporting = false;
 
 constexpr size_t kLineSize = 2048;
 
@@ -28,21 +37,37 @@ void Flatten(char* out, size_t cap, const char* text) {
 
 bool RunLogFile::Open(const char* path) {
     Close();
+    if (!CopyText(path_, path)) return false;
+    // Made one at a time from the outermost; one that cannot be made leaves
+    // the file to fail below.
+    char missing[MAX_PATH];
+    while (FirstMissingDirectory(path, missing) && CreateDirectoryA(missing, nullptr)) {
+    }
     file_ = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file_ == INVALID_HANDLE_VALUE) return false;
-    openLog = file_;
+    openLog = this;
     return true;
 }
 
 void RunLogFile::Close() {
     if (file_ == INVALID_HANDLE_VALUE) return;
-    if (openLog == file_) openLog = INVALID_HANDLE_VALUE;
+    if (openLog == this) openLog = nullptr;
     CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;
 }
 
+bool RunLogFile::Write(const char* line, DWORD length) {
+    DWORD written = 0;
+    if (WriteFile(file_, line, length, &written, nullptr) && written == length) return true;
+    // Half a line would be read as a whole one: the log keeps whole lines only.
+    if (written > 0 && SetFilePointer(file_, -static_cast<LONG>(written), nullptr, FILE_CURRENT) !=
+                           INVALID_SET_FILE_POINTER)
+        SetEndOfFile(file_);
+    return false;
+}
+
 void LogLine(const char* format, std::initializer_list<FormatArgument> arguments) {
-    if (openLog == INVALID_HANDLE_VALUE) return;
+    if (!openLog) return;
     char text[kLineSize];
     FormatText(text, sizeof text, format, arguments);
     SYSTEMTIME now;
@@ -55,6 +80,15 @@ void LogLine(const char* format, std::initializer_list<FormatArgument> arguments
     size_t length = lstrlenA(line);
     line[length++] = '\r';
     line[length++] = '\n';
-    DWORD written = 0;
-    WriteFile(openLog, line, static_cast<DWORD>(length), &written, nullptr);
+    while (!openLog->Write(line, static_cast<DWORD>(length))) {
+        if (reporting) return;
+        reporting = true;
+        int answer = ReportMessage(OwnerWindow(), kMsgCannotWriteRunLog, kStyleAbortRetryIgnore, openLog->path());
+        reporting = false;
+        if (answer == kAnswerRetry) continue;
+        // Asked once: the run goes on without its log.
+        openLog->Close();
+        if (answer == kAnswerAbort) StopRun();
+        return;
+    }
 }

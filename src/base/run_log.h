@@ -17,16 +17,24 @@ public:
     RunLogFile(const RunLogFile&) = delete;
     RunLogFile& operator=(const RunLogFile&) = delete;
 
-    // Creates (or empties) the file and makes it the run's log; false when
-    // it cannot be created.
+    // Makes the file's missing directories, creates (or empties) the file
+    // and makes it the run's log; false when it cannot be created.
     bool Open(const char* path);
     void Close();
+    // Writes one whole line, or cuts back what part of it went out: false
+    // when the file did not take it all.
+    bool Write(const char* line, DWORD length);
+    const char* path() const { return path_; }
 
 private:
     HANDLE file_ = INVALID_HANDLE_VALUE;
+    char path_[MAX_PATH] = "";
 };
 
 // Writes one line, formatted as FormatText does, behind the time of day. Line
 // breaks inside the texts become " | ", and a line is cut at 2,000
-// characters. Nothing without an open log.
+// characters. Nothing without an open log. A line the file does not take (a
+// full disk) is put to the user once (message 112): Retry writes it again,
+// Ignore goes on without the log, Abort (the answer of a quiet run) goes on
+// without it too and stops the run as failed (run_outcome.h).
 void LogLine(const char* format, std::initializer_list<FormatArgument> arguments = {});

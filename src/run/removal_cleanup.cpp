@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 
-#include "base/file_system.h"
 #include "base/format_text.h"
 #include "base/run_log.h"
 #include "base/setup_state.h"
@@ -36,27 +35,18 @@ bool Within(const char* inner, const char* outer) {
                           static_cast<int>(n)) == CSTR_EQUAL;
 }
 
-// The script as the run found it: a name with a directory is that file; a
-// bare name was found in the installer's directory first.
-void ScriptFile(const char* scriptName, const char* mediaDirectory, char (&script)[MAX_PATH]) {
-    script[0] = '\0';
-    bool bare = !FindText(scriptName, "\\") && !FindText(scriptName, "/") && !FindText(scriptName, ":");
-    if (bare) {
-        if (CopyText(script, mediaDirectory) && AppendText(script, scriptName) &&
-            GetFileAttributesA(script) != INVALID_FILE_ATTRIBUTES)
-            return;
-        script[0] = '\0';
-        return;
-    }
-    DWORD n = GetFullPathNameA(scriptName, sizeof script, script, nullptr);
-    if (n == 0 || n >= sizeof script) script[0] = '\0';
+// The volume's root itself, or a path that cannot be told: never removed.
+bool VolumeRoot(const char* directory) {
+    char volume[MAX_PATH];
+    return !GetVolumePathNameA(directory, volume, sizeof volume) || SameText(volume, directory);
 }
 
-// The outermost directory recorded as made by the install (a del.step3 path
-// ending in a backslash) that holds the installer's directory; else that
-// directory itself.
-void OutermostMade(const char* installerDirectory, char (&outermost)[MAX_PATH]) {
-    CopyText(outermost, installerDirectory);
+// The outermost directory to remove: the outermost of the directories the
+// install recorded as made (del.step3 paths ending in a backslash) that holds
+// the log's own directory, else that directory itself. Every directory below
+// a made one was made after it.
+void OutermostMade(const char* logDirectory, char (&outermost)[MAX_PATH]) {
+    CopyText(outermost, logDirectory);
     char keys[16384];
     DWORD length = GetPrivateProfileStringA("del.step3", nullptr, "", keys, sizeof keys, gProcess.scriptPath);
     if (length + 2 >= sizeof keys) return;  // a cut list could hold half a path
@@ -70,7 +60,8 @@ void OutermostMade(const char* installerDirectory, char (&outermost)[MAX_PATH]) 
         }
         path[used] = '\0';
         size_t n = lstrlenA(path);
-        if (n && path[n - 1] == '\\' && Within(installerDirectory, path) && lstrlenA(path) < lstrlenA(outermost))
+        if (n && path[n - 1] == '\\' && Within(logDirectory, path) && lstrlenA(path) < lstrlenA(outermost) &&
+            !VolumeRoot(path))
             CopyText(outermost, path);
     }
 }
@@ -87,11 +78,12 @@ void DeleteSoon(const char* path) {
 
 void DeleteAtRestart(const char* path) { MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT); }
 
-// The directories from inner up to outer, innermost first, each without its backslash.
+// The directories from inner up to outer, innermost first, each without its
+// backslash; never a volume's root.
 template <typename Act> void EachDirectoryUp(const char* inner, const char* outer, Act act) {
     char directory[MAX_PATH];
     if (!CopyText(directory, inner)) return;
-    while (Within(directory, outer)) {
+    while (Within(directory, outer) && !VolumeRoot(directory)) {
         size_t n = lstrlenA(directory);
         directory[n - 1] = '\0';
         act(directory);
@@ -142,17 +134,20 @@ bool StartHelper(const CleanupPlan& plan) {
 
 }  // namespace
 
-CleanupPlan PlanRemovalCleanup(const char* scriptName) {
+CleanupPlan PlanRemovalCleanup(const char* scriptSource) {
     CleanupPlan plan = {};
     if (!gProcess.removeMode || GetPrivateProfileIntA("SetUp", "cleanup", 0, gProcess.scriptPath) == 0) return plan;
-    char installerDirectory[MAX_PATH];
+    char installerDirectory[MAX_PATH], scriptDirectory[MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, plan.installer, sizeof plan.installer);
     if (n == 0 || n >= sizeof plan.installer || !DirectoryOf(plan.installer, installerDirectory)) return plan;
-    ScriptFile(scriptName, gProcess.mediaDirectory, plan.script);
-    char scriptDirectory[MAX_PATH];
-    if (!plan.script[0] || !DirectoryOf(plan.script, scriptDirectory) ||
-        !SameText(scriptDirectory, installerDirectory))
-        plan.script[0] = '\0';  // a script elsewhere is not the installer's to delete
+    // Another setup.exe that ran the log is no part of the product, nor is
+    // anything around it.
+    if (!scriptSource[0] || !DirectoryOf(scriptSource, scriptDirectory) ||
+        !SameText(scriptDirectory, installerDirectory)) {
+        LogLine("No clean-up: the script does not lie beside %s", {TextArgument(plan.installer)});
+        return plan;
+    }
+    CopyText(plan.script, scriptSource);
     OutermostMade(installerDirectory, plan.outermost);
     plan.wanted = true;
     return plan;
@@ -166,7 +161,7 @@ void CleanUpAfterRemoval(const CleanupPlan& plan, bool restarting) {
     bool haveLibrary = CopyText(library, installerDirectory) && AppendText(library, "STP.DLL");
     LogLine("Cleaning up after the removal: %s, %s, %s",
             {TextArgument(plan.script), TextArgument(haveLibrary ? library : ""), TextArgument(plan.installer)});
-    if (plan.script[0]) DeleteSoon(plan.script);
+    DeleteSoon(plan.script);
     if (haveLibrary) DeleteSoon(library);
     if (restarting) {
         DeleteAtRestart(plan.installer);
@@ -196,7 +191,8 @@ int RunCleanupHelper(const char* commandText) {
     WaitForSingleObject(run, kRunEndWait);
     CloseHandle(run);
     DeleteSoon(installer);
-    EachDirectoryUp(installerDirectory, outermost, [](const char* directory) { RemoveEmptyDirectories(directory); });
+    // Each only when it is empty: nothing inside is looked into.
+    EachDirectoryUp(installerDirectory, outermost, [](const char* directory) { RemoveDirectoryA(directory); });
 
     // This copy cannot delete itself while it runs.
     char own[MAX_PATH], ownDirectory[MAX_PATH];

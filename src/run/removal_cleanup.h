@@ -1,26 +1,30 @@
 // A removal that cleans up after itself. A removal script with [SetUp]
-// cleanup=1 that has run to its end leaves nothing of the product: the
-// script, STP.DLL and setup.exe are deleted from the installer's directory,
-// and that directory when it is then empty, together with the empty
-// directories the install made around it. The running setup.exe cannot delete
-// itself: a copy of it in a directory of its own under the temporary
-// directory waits for the run to end and does it, and that copy is deleted
-// when Windows next starts. When the run restarts Windows itself, the files
-// and directories are deleted at that restart instead.
+// cleanup=1 that has run to its end, started from the setup.exe beside it,
+// leaves nothing of the product: the script, STP.DLL and setup.exe are
+// deleted from that directory, and then that directory and the directories
+// the install recorded as made around it, each only when it is empty and
+// never a drive's root. A removal started by a setup.exe elsewhere deletes
+// none of these: that setup.exe and what lies around it are not the
+// product's. The running setup.exe cannot delete itself: a copy of it in a
+// directory of its own under the temporary directory waits for the run to
+// end and does it, and that copy is deleted when Windows next starts. When
+// the run restarts Windows itself, the files and directories are deleted at
+// that restart instead.
 #pragma once
 #include <windows.h>
 
 struct CleanupPlan {
     bool wanted;
     char installer[MAX_PATH];   // the running setup.exe
-    char script[MAX_PATH];      // the script, when it lies beside setup.exe; else empty
+    char script[MAX_PATH];      // the script, which lies beside it
     char outermost[MAX_PATH];   // the outermost directory to remove when empty
 };
 
-// What a completed removal run will clean up: reads [SetUp] cleanup and the
-// directories the install recorded as made (del.step3) from the run's copy of
-// the script, which must still be there.
-CleanupPlan PlanRemovalCleanup(const char* scriptName);
+// What a completed removal run will clean up, given the script file it read
+// (scriptSource): reads [SetUp] cleanup and the directories the install
+// recorded as made (del.step3) from the run's copy of the script, which must
+// still be there.
+CleanupPlan PlanRemovalCleanup(const char* scriptSource);
 
 // Carries the plan out once the run has let go of its own files.
 void CleanUpAfterRemoval(const CleanupPlan& plan, bool restarting);

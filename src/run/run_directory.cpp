@@ -6,6 +6,7 @@
 #include "base/format_text.h"
 #include "base/messages.h"
 #include "base/results.h"
+#include "base/run_log.h"
 #include "base/text.h"
 
 namespace {
@@ -21,18 +22,27 @@ unsigned long long RandomBits() {
            (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^ GetTickCount();
 }
 
-// Gives the copy the last write time of the media file it came from, found
-// the way the LZ library finds it, as a copy of a file keeps its date. The
-// platform's profile reader takes a file written in the last two seconds
-// for one that may still be changing and reads it whole again at every call:
-// a script copied a moment ago would be read whole for every section and key
-// during its first two seconds.
-void KeepDate(const char* mediaFile, const char* copy) {
-    OFSTRUCT found = {};
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (OpenFile(mediaFile, &found, OF_EXIST) == HFILE_ERROR ||
-        !GetFileAttributesExA(found.szPathName, GetFileExInfoStandard, &data))
+// The full path of the file a copy came from: a path as it is, a bare name
+// found the way the LZ library finds it. Empty when it cannot be told.
+void FoundAt(const char* place, char (&source)[MAX_PATH]) {
+    source[0] = '\0';
+    if (HasDirectoryPart(place)) {
+        DWORD n = GetFullPathNameA(place, sizeof source, source, nullptr);
+        if (n == 0 || n >= sizeof source) source[0] = '\0';
         return;
+    }
+    OFSTRUCT found = {};
+    if (OpenFile(place, &found, OF_EXIST) != HFILE_ERROR) CopyText(source, found.szPathName);
+}
+
+// Gives the copy the last write time of the media file it came from, as a
+// copy of a file keeps its date. The platform's profile reader takes a file
+// written in the last two seconds for one that may still be changing and
+// reads it whole again at every call: a script copied a moment ago would be
+// read whole for every section and key during its first two seconds.
+void KeepDate(const char* source, const char* copy) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!source[0] || !GetFileAttributesExA(source, GetFileExInfoStandard, &data)) return;
     HANDLE file = CreateFileA(copy, FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     SetFileTime(file, nullptr, nullptr, &data.ftLastWriteTime);
@@ -66,12 +76,19 @@ bool RunDirectory::Create() {
     return false;
 }
 
-int RunDirectory::Fetch(const char* mediaFile, const char* name, HeldFile& copy, bool (*complete)(const char*)) const {
+int RunDirectory::Fetch(const StartupSearch& search, const char* mediaFile, const char* name, HeldFile& copy,
+                        char (&source)[MAX_PATH], bool (*complete)(const char*)) const {
+    source[0] = '\0';
+    char place[MAX_PATH];
+    if (!StartupFilePlace(search, mediaFile, place)) {
+        ReportMessage(nullptr, kMsgCannotOpen, kStyleStop, mediaFile);
+        return kAbort;
+    }
     char path[MAX_PATH];
     CopyText(path, path_);
     AddBackslash(path);
     if (!AppendText(path, name)) return kAbort;
-    int result = ExpandCopy(mediaFile, path);
+    int result = ExpandCopy(place, path);
     if (result == 0 && complete && !complete(path)) {
         ReportMessage(nullptr, kMsgCannotModify, kStyleStop, path);
         result = kAbort;
@@ -80,7 +97,9 @@ int RunDirectory::Fetch(const char* mediaFile, const char* name, HeldFile& copy,
         DeleteFileA(path);
         return result;
     }
-    KeepDate(mediaFile, path);
+    FoundAt(place, source);
+    LogLine("%s read from %s", {TextArgument(mediaFile), TextArgument(source[0] ? source : place)});
+    KeepDate(source, path);
     if (!copy.Hold(path)) {
         DeleteFileA(path);
         ReportMessage(nullptr, kMsgCannotOpen, kStyleStop, path);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "base/held_file.h"
+#include "run/startup_files.h"
 
 class RunDirectory {
 public:
@@ -16,10 +17,13 @@ public:
 
     // Makes the directory; false, after saying so, when none can be made.
     bool Create();
-    // Expands a media file into the directory under `name` and holds the copy,
-    // once `complete` (when given) has finished it: false from it fails the
-    // fetch. 0 on success; otherwise the copy's result (kAbort or kSkipped).
-    int Fetch(const char* mediaFile, const char* name, HeldFile& copy, bool (*complete)(const char*) = nullptr) const;
+    // Expands a start-up file, found as startup_files.h says, into the
+    // directory under `name` and holds the copy, once `complete` (when given)
+    // has finished it: false from it fails the fetch. source is the full path
+    // of the file it came from (empty when that cannot be told). 0 on
+    // success; otherwise the copy's result (kAbort or kSkipped).
+    int Fetch(const StartupSearch& search, const char* mediaFile, const char* name, HeldFile& copy,
+              char (&source)[MAX_PATH], bool (*complete)(const char*) = nullptr) const;
     // Removes the directory; every file fetched into it must be released first.
     void Remove();
     // Lets the directory outlive this owner (something in it still runs).

@@ -8,6 +8,7 @@
 #include "base/run_switches.h"
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "base/whole_files.h"
 #include "removal/removal_log.h"
 #include "removal/removal_script.h"
 #include "run/command_switches.h"
@@ -59,6 +60,7 @@ struct RunResources {
     HeldFile libraryCopy;
     HeldFile scriptCopy;
     HeldFile licenceCopy;
+    char scriptSource[MAX_PATH] = "";  // the script the copy came from
     HWND background = nullptr;
 
     ~RunResources() {
@@ -75,23 +77,14 @@ struct RunResources {
     }
 };
 
-// The program's directory becomes the media directory, ending in a backslash.
-void FindMediaDirectory() {
-    char own[MAX_PATH] = "";
-    GetModuleFileNameA(gProcess.ownModule, own, sizeof own);
-    char* filePart = nullptr;
-    DWORD n = GetFullPathNameA(own, sizeof gProcess.mediaDirectory, gProcess.mediaDirectory, &filePart);
-    if (n == 0 || n >= sizeof gProcess.mediaDirectory) CopyText(gProcess.mediaDirectory, own);
-    else if (filePart) *filePart = '\0';
-    AddBackslash(gProcess.mediaDirectory);
-}
-
 int SetUpKey(const char* key, int fallback) {
     return GetPrivateProfileIntA("SetUp", key, fallback, gProcess.scriptPath);
 }
 
-// The log the command line asked for. A log that cannot be made is put to the
-// user like any file that cannot be created; Ignore runs without it.
+// The log the command line asked for, its missing directories made. A log
+// that cannot be made is put to the user like any file that cannot be
+// created: Ignore runs without it; Abort, and so a quiet run, ends the run
+// before it changes anything.
 bool OpenRunLog(RunLogFile& log) {
     if (!gSwitches.logPath[0]) return true;
     while (!log.Open(gSwitches.logPath)) {
@@ -117,8 +110,8 @@ RunEnd Ended(int exitCode) { return {exitCode, false, {}}; }
 // kGoOn when the run goes on, otherwise its exit code.
 int OpenRun(RunResources& made, const char* scriptName);
 
-// Steps after the opening dialogs.
-RunEnd RunScript(HWND background, const char* scriptName);
+// Steps after the opening dialogs; scriptSource is the file the script was read from.
+RunEnd RunScript(HWND background, const char* scriptSource);
 
 RunEnd Run(const char* scriptText) {
     if (!CreateSetupState()) {
@@ -142,7 +135,7 @@ RunEnd Run(const char* scriptText) {
     RunResources made;
     int opened = OpenRun(made, scriptName);
     if (opened != kGoOn) return Ended(opened);
-    return RunScript(made.background, scriptName);
+    return RunScript(made.background, made.scriptSource);
 }
 
 }  // namespace
@@ -153,7 +146,7 @@ int RunSetup(HINSTANCE ownModule, const char* commandText) {
     if (helper != kNoHelper) return helper;
     const char* scriptText = ReadSwitches(commandText, &gSwitches);
     RunLogFile log;
-    if (!OpenRunLog(log)) return kExitFailed;
+    if (!OpenRunLog(log)) return kExitLogUnavailable;
     LogLine("SetUp started: %s", {TextArgument(GetCommandLineA())});
     RunEnd end = Run(scriptText);
     // The cleanup, a restart or the next run may delete or replace the log.
@@ -170,14 +163,19 @@ namespace {
 
 int OpenRun(RunResources& made, const char* scriptName) {
     if (!made.directory.Create()) return kExitFailed;
+    StartupSearch search = FindStartupSearch();
+    LogLine("Elevated: %s", {TextArgument(search.elevated ? "yes" : "no")});
     // At start-up Abort and Ignore alike end the run.
-    if (made.directory.Fetch("STP.DLL", "STP.DLL", made.libraryCopy) != 0) return kExitFailed;
+    char source[MAX_PATH];
+    if (made.directory.Fetch(search, "STP.DLL", "STP.DLL", made.libraryCopy, source) != 0) return kExitFailed;
     gProcess.libraryModule = LoadResourceLibrary(made.libraryCopy.path());
     if (!gProcess.libraryModule) {
         LogLine("STP.DLL is no resource library");
         return kExitFailed;
     }
-    if (made.directory.Fetch(scriptName, "SETUP.INF", made.scriptCopy, CompleteRemovalScript) != 0) return kExitFailed;
+    if (made.directory.Fetch(search, scriptName, "SETUP.INF", made.scriptCopy, made.scriptSource,
+                             CompleteRemovalScript) != 0)
+        return kExitFailed;
     CopyText(gProcess.scriptPath, made.scriptCopy.path());
     // A file that is no script would show an empty component list.
     if (!IsScriptFile(gProcess.scriptPath)) {
@@ -201,20 +199,26 @@ int OpenRun(RunResources& made, const char* scriptName) {
         if (QuietRun()) {
             LogLine("Licence: accepted (quiet)");
         } else {
-            if (made.directory.Fetch("LICENSE.TXT", "LICENSE.TXT", made.licenceCopy) != 0) return kExitFailed;
+            if (made.directory.Fetch(search, "LICENSE.TXT", "LICENSE.TXT", made.licenceCopy, source) != 0)
+                return kExitFailed;
             bool accepted = ShowLicenceDialog(made.background, made.licenceCopy.path()) != IDCANCEL;
             LogLine("Licence: %s", {TextArgument(accepted ? "I Agree" : "Decline")});
             if (!accepted) return kExitCancelled;
         }
     }
-    FindMediaDirectory();
+    // The program's directory becomes the media directory.
+    CopyText(gProcess.mediaDirectory, search.installerDirectory);
     gProcess.removeMode = SetUpKey("remove", 0);
     LogLine("Media directory: %s%s", {TextArgument(gProcess.mediaDirectory),
                                       TextArgument(gProcess.removeMode ? " (remove mode)" : "")});
+    // A removal runs on the log: the log written anew beside itself by an
+    // install that was killed before it moved it in is not whole, and goes.
+    char beside[MAX_PATH];
+    if (gProcess.removeMode && made.scriptSource[0] && BesidePath(made.scriptSource, beside)) DeleteFileA(beside);
     return kGoOn;
 }
 
-RunEnd RunScript(HWND background, const char* scriptName) {
+RunEnd RunScript(HWND background, const char* scriptSource) {
     gState->optionGroupCount = 0;
     // Only Cancel on an entry that does not fit stops it; one that cannot get
     // memory counts as empty.
@@ -248,10 +252,10 @@ RunEnd RunScript(HWND background, const char* scriptName) {
                              : silent   ? RunSilentInstall(background, policy)
                                         : RunQuietInstall(background, policy);
     switch (outcome) {
-        case InstallOutcome::Restart: return {kExitCompleted, true, PlanRemovalCleanup(scriptName)};
+        case InstallOutcome::Restart: return {kExitCompleted, true, PlanRemovalCleanup(scriptSource)};
         case InstallOutcome::Installed:
             if (due) LogLine("A restart is due and was not done");
-            return {due ? kExitRestartNeeded : kExitCompleted, false, PlanRemovalCleanup(scriptName)};
+            return {due ? kExitRestartNeeded : kExitCompleted, false, PlanRemovalCleanup(scriptSource)};
         case InstallOutcome::Aborted: return {IncompleteExitCode(EndReason::Failed), false, {}};
         case InstallOutcome::Cancelled: break;
     }

@@ -204,6 +204,12 @@ def compressed(data):
     return read_bytes(packed)
 
 
+def log_lines(prefix, path):
+    """The lines of a run's log (/log=FILE) at a C:\\ path, without the time of day."""
+    with open(prefix.unix(path), encoding="latin-1") as f:
+        return [line[9:] for line in f.read().splitlines()]
+
+
 def read_ini(path):
     """{section (lower case): [(key, value), ...]} of an INI file, in file
     order; keys split at the first "=" only, as the profile functions do."""
@@ -364,7 +370,7 @@ def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="r
     with open(plan_path, "w") as f:
         f.write("\n".join(ignores + [line.strip() for line in plan.strip().splitlines()]) + "\n")
     robot = os.path.join(BUILD, "tests", "robot.exe")
-    program = media.windows_path + "\\" + exe
+    program = media.windows_path.rstrip("\\") + "\\" + exe  # also for media at the root, C:\
     # A program path with blanks is quoted, as the shell starts it.
     command = ('"%s"' % program if " " in program else program) + (" " + args if args else "")
     shot_request = transcript_path + ".shot"

@@ -2,9 +2,14 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "test_support.h"
+#include "actions/progress_dialog.h"
 #include "base/messages.h"
+#include "base/run_log.h"
+#include "base/run_outcome.h"
+#include "base/text.h"
 #include "run/run_directory.h"
 #include "run/run_flow.h"
 
@@ -69,9 +74,9 @@ TEST(Messages, LongArgumentIsCutInsideTheBuffer) {
     EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
 }
 
-// The run's copy of a media file is dated like its original, found where the
-// LZ library finds it: a script copied a moment ago would otherwise be read
-// whole by the platform again at every call for the next seconds.
+// The run's copy of a media file is dated like its original: a script copied
+// a moment ago would otherwise be read whole by the platform again at every
+// call for the next seconds.
 TEST(RunDirectory, CopyIsDatedLikeItsMediaFile) {
     StateScope state;
     ScratchDirectory media;
@@ -83,16 +88,92 @@ TEST(RunDirectory, CopyIsDatedLikeItsMediaFile) {
 
     RunDirectory directory;
     ASSERT_TRUE(directory.Create());
+    StartupSearch search = {};
+    CopyText(search.installerDirectory, (media.path() + "\\").c_str());
     HeldFile copy;
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(sizeof previous, previous);
-    ASSERT_TRUE(SetCurrentDirectoryA(media.path().c_str()));
-    int fetched = directory.Fetch("SETUP.INF", "SETUP.INF", copy);
-    SetCurrentDirectoryA(previous);
-    ASSERT_EQ(fetched, 0);
+    char source[MAX_PATH];
+    ASSERT_EQ(directory.Fetch(search, "SETUP.INF", "SETUP.INF", copy, source), 0);
     WIN32_FILE_ATTRIBUTE_DATA data;
     ASSERT_TRUE(GetFileAttributesExA(copy.path(), GetFileExInfoStandard, &data));
     EXPECT_EQ(CompareFileTime(&data.ftLastWriteTime, &date), 0);
     EXPECT_EQ(ReadBytes(copy.path()), "[SetUp]\r\nsilent=1\r\n");
     copy.Release();
+}
+
+// A bare name comes from the installer's directory first; an elevated run
+// takes it from nowhere else, one that is not elevated goes on to the
+// platform's search (the current directory first). A name with a directory
+// part is taken as written.
+TEST(RunDirectory, StartupFilesComeFromTheInstallersDirectoryFirst) {
+    StateScope state;
+    ScratchDirectory own, current;
+    ASSERT_TRUE(WriteBytes(own / "BOTH.INF", "own"));
+    ASSERT_TRUE(WriteBytes(current / "BOTH.INF", "current"));
+    ASSERT_TRUE(WriteBytes(current / "CWD.INF", "current only"));
+    ASSERT_TRUE(CreateDirectoryA((current / "sub").c_str(), nullptr));
+    ASSERT_TRUE(WriteBytes(current / "sub\\X.INF", "written path"));
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(sizeof previous, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(current.path().c_str()));
+    const std::string refused = own / "CWD.INF\nCannot open specified file !";
+    struct Row {
+        const char* name;
+        bool elevated;
+        std::string content;  // "" when the fetch is refused
+        std::string source;
+    } rows[] = {
+        {"BOTH.INF", true, "own", own / "BOTH.INF"},
+        {"BOTH.INF", false, "own", own / "BOTH.INF"},
+        {"CWD.INF", true, "", ""},
+        {"CWD.INF", false, "current only", current / "CWD.INF"},
+        {"sub\\X.INF", true, "written path", current / "sub\\X.INF"},
+    };
+    for (const Row& row : rows) {
+        RunDirectory directory;
+        ASSERT_TRUE(directory.Create());
+        StartupSearch search = {};
+        CopyText(search.installerDirectory, (own.path() + "\\").c_str());
+        search.elevated = row.elevated;
+        HeldFile copy;
+        char source[MAX_PATH];
+        MessageBoxes answered({row.content.empty() ? IDABORT : IDIGNORE});
+        int fetched = directory.Fetch(search, row.name, "SETUP.INF", copy, source);
+        EXPECT_EQ(fetched, row.content.empty() ? -1 : 0) << row.name << row.elevated;
+        EXPECT_EQ(answered.Texts(), row.content.empty() ? std::vector<std::string>{refused}
+                                                        : std::vector<std::string>{})
+            << row.name << row.elevated;
+        EXPECT_EQ(copy.held() ? ReadBytes(copy.path()) : "", row.content) << row.name << row.elevated;
+        EXPECT_EQ(CompareNoCase(source, row.source.c_str()), 0) << source << " for " << row.name << row.elevated;
+        copy.Release();
+    }
+    SetCurrentDirectoryA(previous);
+}
+
+// A line the log's file does not take (a full disk: /dev/full through Wine's
+// Z:) is asked about once. Retry writes it again; Ignore goes on without the
+// log; Abort does too, and the run stops as failed: the pass's next entry
+// ends it, and a new pass does not forget why.
+TEST(RunLog, LineTheDiskRefusesIsAskedAboutOnce) {
+    StateScope state;
+    const std::vector<std::string> asked = {"Z:\\dev\\full\nCannot write the log !"};
+    {
+        RunLogFile log;
+        ASSERT_TRUE(log.Open("Z:\\dev\\full"));
+        MessageBoxes answered({IDRETRY, IDIGNORE});
+        LogLine("one");
+        LogLine("two");
+        EXPECT_EQ(answered.Texts(), std::vector<std::string>(2, asked[0]));
+        EXPECT_FALSE(RunStopped());
+        EXPECT_FALSE(CancelRequested());
+    }
+    RunLogFile log;
+    ASSERT_TRUE(log.Open("Z:\\dev\\full"));
+    MessageBoxes answered({IDABORT});
+    LogLine("three");
+    LogLine("four");
+    EXPECT_EQ(answered.Texts(), asked);
+    EXPECT_TRUE(RunStopped());
+    EXPECT_TRUE(CancelRequested());
+    ClearEndReason();
+    EXPECT_EQ(IncompleteExitCode(EndReason::Cancelled), 1603);
 }

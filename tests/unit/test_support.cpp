@@ -1,5 +1,6 @@
 #include "test_support.h"
 #include "base/resource_ids.h"
+#include "base/run_outcome.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "removal/removal_log.h"
@@ -98,7 +99,10 @@ ScratchDirectory::~ScratchDirectory() {
 
 namespace {
 
-void ClearProcessFlags() { gProcess.removeMode = 0; }
+void ClearProcessFlags() {
+    gProcess.removeMode = 0;
+    ResetRunOutcome();
+}
 
 }  // namespace
 

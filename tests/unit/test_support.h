@@ -40,8 +40,8 @@ private:
     std::string path_;
 };
 
-// A fresh zero-filled state record, and the process flags cleared, for the
-// lifetime of the scope.
+// A fresh zero-filled state record, and the process flags and the run's
+// outcome cleared, for the lifetime of the scope.
 class StateScope {
 public:
     StateScope();

@@ -1,11 +1,13 @@
 """The exit code tells how a run ended: 0 completed, 1602 the user cancelled
-or declined (wherever that was), 1603 Abort after an error, 3010 completed
-with a restart due that was not done. A quiet run answers a message the way
+or declined (wherever that was), 1603 Abort after an error, 1622 the log
+asked for cannot be opened, 3010 completed with a restart due that was not
+done. A quiet run answers a message the way
 that stops, and its exit code counts that as a failure, not a cancel; the
 run's log names the entry and the answer."""
 import os
+import shutil
 
-from harness import Media, check, expect_done, run_setup, scenario
+from harness import Media, check, expect_done, log_lines, run_setup, scenario
 
 SCRIPT = r"""[SetUp]
 license=1
@@ -139,8 +141,7 @@ def quiet_refusal_is_logged_and_1603(prefix):
     media = lay_out(prefix, setup="reboot=0", extra=OVERLONG_ENTRY)
     t = run(prefix, media, "", 1603, "quiet", args=r"/quiet /log=C:\quiet.log")
     check(t.events == [t.end], "a quiet run showed: %s" % t.events[:-1])
-    with open(prefix.unix(r"C:\quiet.log"), encoding="latin-1") as f:
-        lines = [line[9:] for line in f.read().splitlines()]  # without the time of day
+    lines = log_lines(prefix, r"C:\quiet.log")
     check(LOGGED_REFUSAL + " (quiet)" in lines, lines)
     check(lines[-2:] == ["Install pass aborted", "Exit code 1603"], lines[-2:])
     # The copies before the registry stage were made; the pass ended there.
@@ -157,3 +158,28 @@ def completed_is_0_or_3010_when_a_restart_is_due_and_not_done(prefix):
     # reboot=0: nothing is due; the interactive run still offers it.
     run(prefix, lay_out(prefix, setup="reboot=0\nY2AOverwrite=1"), full + LATER, 0, "nothing-due")
     check(installed(prefix) == ["one.txt", "three.txt", "two.txt"], installed(prefix))
+
+
+@scenario
+def log_folders_made_and_a_log_that_cannot_be_had(prefix):
+    media = lay_out(prefix, setup="reboot=0")
+    # The log's missing folders are made.
+    run(prefix, media, "", 0, "made", args=r"/quiet /log=C:\new\logs\run.log")
+    lines = log_lines(prefix, r"C:\new\logs\run.log")
+    check(lines[-1] == "Exit code 0", lines)
+    check(installed(prefix) == ["one.txt", "three.txt", "two.txt"], installed(prefix))
+    shutil.rmtree(app(prefix))
+
+    # A log whose folder is a file cannot be opened: the run ends before it
+    # changes anything; interactively after Abort on the message.
+    with open(prefix.unix(r"C:\logs"), "w") as f:
+        f.write("a file where the folder would be")
+    run(prefix, media, "", 1622, "unopened", args=r"/quiet /log=C:\logs\run.log")
+    t = run(prefix, media, "expect message~Cannot create specified file !\nclick 3", 1622, "aborted",
+            args=r"/log=C:\logs\run.log")
+    check(t.messages() == ["C:\\logs\\run.log\nCannot create specified file !"], t.messages())
+    check(not os.path.exists(app(prefix)), "changed: %s" % list(os.walk(app(prefix))))
+    # A log on a full disk (/dev/full through Wine's Z:): a quiet run is
+    # stopped as failed at its first line, before its first change.
+    run(prefix, media, "", 1603, "full", args=r"/quiet /log=Z:\dev\full")
+    check(not os.path.exists(app(prefix)), "changed: %s" % list(os.walk(app(prefix))))

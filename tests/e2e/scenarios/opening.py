@@ -1,6 +1,7 @@
-"""The opening of a run: welcome, licence, script name, a missing script, and
-that no run leaves a temporary copy behind."""
-from harness import Media, check, control_text, expect_done, read_bytes, run_setup, scenario
+"""The opening of a run: welcome, licence, script name, a missing script,
+where the start-up files come from, and that no run leaves a temporary copy
+behind."""
+from harness import Media, check, control_text, expect_done, log_lines, run_setup, scenario
 
 # Silent with no components and no restart prompt: the run ends right after
 # the opening, whatever the later steps do.
@@ -14,6 +15,13 @@ LICENCE = b"END-USER LICENCE\r\n\r\n1.\tYou may install this product.\r\n2.\tCaf
 
 def no_temporary_copies(prefix):
     check(prefix.temp_files() == [], "temporary files left: %s" % prefix.temp_files())
+
+
+def elevated(lines):
+    """Whether the run's log says it ran elevated (Wine 8 runs every program
+    with an administrator's full token); a log that does not say fails."""
+    check("Elevated: yes" in lines or "Elevated: no" in lines, "the log does not say: %s" % lines)
+    return "Elevated: yes" in lines
 
 
 @scenario
@@ -104,12 +112,36 @@ def missing_script_retry_then_abort(prefix):
         click 4
         expect message~Cannot open specified file !
         click 3
-    """)
+    """, args=r"/log=C:\missing.log")
     expect_done(t, exit_code=1603)
     messages = t.messages()
-    check(messages == ["SETUP.INF\nCannot open specified file !"] * 2, messages)
+    # An elevated run looks in its own directory only, and names the file there.
+    tried = r"C:\media\SETUP.INF" if elevated(log_lines(prefix, r"C:\missing.log")) else "SETUP.INF"
+    check(messages == [tried + "\nCannot open specified file !"] * 2, messages)
     check(all(d["caption"] == "SetUp" for d in t.dialogs()), t.captions())
     check(t.find(caption="Welcome") is None, "no welcome without a script")
+    no_temporary_copies(prefix)
+
+
+@scenario
+def start_up_files_from_the_installers_directory(prefix):
+    # The current directory holds a library that is none and the only
+    # script: the installer's own library is used, and an elevated run does
+    # not take the script, whatever it would do; one that is not elevated
+    # finds it there.
+    media = Media(prefix)
+    current = Media(prefix, "current", program=False)
+    current.script(SCRIPT % 0)
+    current.write("STP.DLL", "no library")
+    t = run_setup(prefix, media, "", args=r"/quiet /log=C:\bare.log", cwd=current.path)
+    lines = log_lines(prefix, r"C:\bare.log")
+    check(r"STP.DLL read from C:\media\STP.DLL" in lines, lines)
+    if elevated(lines):
+        expect_done(t, exit_code=1603)
+        check("Message 102: C:\\media\\SETUP.INF | Cannot open specified file ! -> Abort (quiet)" in lines, lines)
+    else:
+        expect_done(t)
+        check(r"SETUP.INF read from C:\current\SETUP.INF" in lines, lines)
     no_temporary_copies(prefix)
 
 
@@ -137,9 +169,10 @@ def switches_come_before_the_script_name(prefix):
     t = run_setup(prefix, media, "", args=r"/quiet /log=C:\other.log OTHER.INF")
     expect_done(t)
     check(t.events == [t.end], "a quiet run showed: %s" % t.events[:-1])
-    with open(prefix.unix(r"C:\other.log"), encoding="latin-1") as f:
-        lines = [line[9:] for line in f.read().splitlines()]
-    check(lines[1:4] == ["Script: OTHER.INF", "Welcome: not shown (quiet)", "Licence: accepted (quiet)"], lines)
+    lines = log_lines(prefix, r"C:\other.log")
+    check(lines[1] == "Script: OTHER.INF" and lines[4:7] == [r"OTHER.INF read from C:\media\OTHER.INF",
+                                                             "Welcome: not shown (quiet)", "Licence: accepted (quiet)"],
+          lines)
     no_temporary_copies(prefix)
     # Behind the script's name a switch is part of the name, as it always was.
     t = run_setup(prefix, media, "expect message~Cannot open specified file !\nclick 3", args="OTHER.INF /quiet")

@@ -3,24 +3,38 @@ with /quiet /norestart /log=FILE on a Windows 10 machine (no window at all,
 every default taken, the platform group sees the real version, exit code
 3010 since the sample asks for a restart), listed in Apps & Features, a
 removal started interactively from its entry and cancelled (1602, nothing
-gone), then removed with the entry's quiet command (exit code 0). The removal
-cleans up after itself: once Windows has restarted, no file, folder or
-registry key of the product is left, and nothing that was there before has
-gone."""
+gone), then removed with the entry's quiet command (exit code 0), started
+from a download folder that holds a script of its own: the product's log is
+the one carried out. The removal cleans up after itself: once Windows has
+restarted, no file, folder or registry key of the product is left, and
+nothing that was there before has gone. A log removed by another setup.exe
+leaves that setup.exe and everything around it alone."""
 import os
 import time
 
-from harness import (Media, check, differences, expect_done, registry_differences, run_setup, sample_media, scenario,
-                     snapshot)
+from harness import (Media, check, differences, expect_done, log_lines, registry_differences, run_setup, sample_media,
+                     scenario, snapshot)
 
 APP = r"C:\Program Files\Sample Notes"
 ENTRY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sample Notes"
 QUIET_REMOVAL = '"%s\\Uninstall\\setup.exe" /quiet' % APP
+# A script in a folder any user can write to, which would damage the machine
+# with the removal's rights if it were taken for the product's log.
+PLANTED = r"""[SetUp]
+reboot=0
 
+[choise]
+Planted=Planted
 
-def log_lines(prefix, path):
-    with open(prefix.unix(path), encoding="latin-1") as f:
-        return [line[9:] for line in f.read().splitlines()]  # without the time of day
+[disks]
+1=Planted disk
+
+[reg.Planted]
+HKEY_LOCAL_MACHINE\Software\Planted|Ran=yes
+
+[del.Planted]
+win.ini=the machine's settings
+"""
 
 
 def listed_programs(prefix):
@@ -32,6 +46,8 @@ def listed_programs(prefix):
 def sample_installs_and_removes_itself_unattended(prefix):
     prefix.reg("add", r"HKCU\Software\Wine", "/v", "Version", "/d", "win10", "/f")
     media = sample_media(prefix)
+    downloads = Media(prefix, "users/Public/Downloads", program=False)
+    downloads.script(PLANTED)
     before = snapshot(prefix)
 
     t = run_setup(prefix, media, "", args=r"/QUIET /NoRestart /Log=C:\install.log", name="install")
@@ -70,8 +86,9 @@ def sample_installs_and_removes_itself_unattended(prefix):
 
     # The entry's quiet removal, started as its command line says.
     command = values["QuietUninstallString"][1]
-    t = run_setup(prefix, remover, "", args=command[command.index(" /") + 1:], name="remove")
+    t = run_setup(prefix, remover, "", args=command[command.index(" /") + 1:], name="remove", cwd=downloads.path)
     expect_done(t, exit_code=0)
+    check(os.path.exists(prefix.unix(r"C:\windows\win.ini")), "the planted script ran")
     check(t.events == [t.end], "a quiet removal showed: %s" % t.events[:-1])
     check("Sample Notes|||Sample Notes 1.0" not in listed_programs(prefix), listed_programs(prefix))
     # The helper deletes the removal's setup.exe once the removal has ended.
@@ -87,3 +104,46 @@ def sample_installs_and_removes_itself_unattended(prefix):
     files, registry = snapshot(prefix)
     check(differences(before[0], files) == ["install.log"], differences(before[0], files))
     check(registry_differences(before[1], registry) == [], registry_differences(before[1], registry))
+
+
+@scenario
+def removal_by_another_setup_leaves_it_alone(prefix):
+    """A cleanup=1 log carried out by a setup.exe at the drive's root: the
+    product's files go, and nothing else: not that setup.exe nor its STP.DLL,
+    not the log with the setup.exe beside it, not an empty folder anywhere."""
+    tool = r"C:\Program Files\Tool"
+    backup = Media(prefix, "Program Files/Tool/Uninstall")
+    backup.script(r"""[SetUp]
+remove=1
+cleanup=1
+reboot=0
+
+[choise]
+Remove Tool=step2|Deletes the tool.
+Folders=step3
+
+[disks]
+1=Tool backup
+
+[path]
+AppDir=%(tool)s
+BackUpDir=%(tool)s\Uninstall
+
+[del.step2]
+AppDir\tool.txt=Tool
+
+[del.step3]
+%(tool)s\=Folder made by the install
+""" % {"tool": tool})
+    with open(prefix.unix(tool + r"\tool.txt"), "w") as f:
+        f.write("the tool")
+    os.makedirs(os.path.join(prefix.drive_c, "empty", "media", "DISK1"))
+    foreign = Media(prefix, "")
+    before = snapshot(prefix)
+
+    t = run_setup(prefix, foreign, "", args=r"/quiet /log=C:\foreign.log %s\Uninstall\SETUP.INF" % tool)
+    expect_done(t, exit_code=0)
+    check(prefix.temp_files() == [], "a clean-up helper was started: %s" % prefix.temp_files())
+    files = snapshot(prefix)[0]
+    check(differences(before[0], files) == ["Program Files/Tool/tool.txt", "foreign.log"],
+          differences(before[0], files))

@@ -1,0 +1,58 @@
+#include "run/startup_files.h"
+
+#include "base/setup_state.h"
+#include "base/text.h"
+
+namespace {
+
+bool IsFile(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+bool HasDirectoryPart(const char* name) {
+    return FindText(name, "\\") || FindText(name, "/") || FindText(name, ":");
+}
+
+bool RunsElevated() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return true;
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    bool told = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) != FALSE;
+    CloseHandle(token);
+    if (told) return elevation.TokenIsElevated != 0;
+    // A platform without elevation gives an administrator every right at once.
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD sidSize = sizeof administrators;
+    BOOL member = FALSE;
+    if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &sidSize) ||
+        !CheckTokenMembership(nullptr, administrators, &member))
+        return true;
+    return member != FALSE;
+}
+
+StartupSearch FindStartupSearch() {
+    StartupSearch search = {};
+    search.elevated = RunsElevated();
+    char own[MAX_PATH];
+    DWORD n = GetModuleFileNameA(gProcess.ownModule, own, sizeof own);
+    char* filePart = nullptr;
+    DWORD full = n > 0 && n < sizeof own
+                     ? GetFullPathNameA(own, sizeof search.installerDirectory, search.installerDirectory, &filePart)
+                     : 0;
+    if (full == 0 || full >= sizeof search.installerDirectory || !filePart) search.installerDirectory[0] = '\0';
+    else *filePart = '\0';
+    return search;
+}
+
+bool StartupFilePlace(const StartupSearch& search, const char* name, char (&place)[MAX_PATH]) {
+    if (HasDirectoryPart(name)) return CopyText(place, name);
+    bool inDirectory = search.installerDirectory[0] && CopyText(place, search.installerDirectory) &&
+                       AppendText(place, name);
+    if (inDirectory && (search.elevated || IsFile(place))) return true;
+    if (search.elevated) return false;
+    return CopyText(place, name);
+}
