@@ -19,6 +19,8 @@
 #define MSG_CANNOT_DELETE 107
 #define MSG_CANNOT_WRITE_LOG 108
 #define MSG_NOT_A_SCRIPT 109
+#define MSG_CANNOT_CREATE_LINK 113
+#define MSG_CANNOT_DELETE_GROUP 114
 // One number: an error code of the LZ library.
 #define MSG_LZ_ERROR 150
 // Two texts: a section and the key of one of its entries.

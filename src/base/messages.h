@@ -27,6 +27,8 @@ enum TextMessage {
     kMsgCannotDelete = MSG_CANNOT_DELETE,
     kMsgCannotWriteLog = MSG_CANNOT_WRITE_LOG,
     kMsgNotAScript = MSG_NOT_A_SCRIPT,
+    kMsgCannotCreateLink = MSG_CANNOT_CREATE_LINK,
+    kMsgCannotDeleteGroup = MSG_CANNOT_DELETE_GROUP,
 };
 // An entry of a script that cannot be carried out: section, entry key.
 enum EntryMessage {
