@@ -25,12 +25,10 @@ struct LinkFailure {
 // Deletes the item's link from the group folder, when it is there.
 LinkResult RemoveShellItem(const char* group, const char* item, LinkFailure* failure);
 // Makes the group folder when it is missing and the item's link in it from
-// A group or item name as the file name the shell keeps it under; false for
-// a name that names no file of its own (empty, "." or "..", or too long).
-bool ShellFileName(const char* name, wchar_t (&out)[MAX_PATH]);
-
 // Program Manager's item arguments (ItemArguments below), replacing a link
-// of the same name.
+// of the same name. Unlike Wine's Program Manager, which refuses an item
+// whose program it cannot find, the link is made all the same: it is the
+// target the script names, and the file may come later.
 LinkResult AddShellItem(const char* group, const char* arguments, LinkFailure* failure);
 // Deletes the group's links, then its folder when nothing else is in it.
 LinkResult DeleteShellGroup(const char* group, LinkFailure* failure);
@@ -55,6 +53,6 @@ void SplitItemArguments(char* text, ItemArguments* out);
 // first word, else the whole line when it names a file, else the shortest
 // part before a blank that does (.exe added to a name without extension, a
 // name without a directory searched for). program receives the file found,
-// or the text as written when none is; arguments points at the rest. False
-// when no file was found or the program does not fit.
+// or the text as written when none is (empty when it does not fit);
+// arguments points at the rest. False when no file was found.
 bool FindProgram(const wchar_t* commandLine, wchar_t* program, size_t cap, const wchar_t** arguments);
