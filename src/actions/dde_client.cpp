@@ -14,6 +14,12 @@ constexpr char kClientClass[] = "ddeclient";
 UINT lastDdeMessage = 0;
 // Set when a server acknowledged the initiate.
 bool ddeAnswered = false;
+// The command block of the execute that waits for its answer, and that
+// answer: an acknowledgement handing back another block answers an earlier
+// command whose wait ran out, not this one.
+HGLOBAL pendingCommand = nullptr;
+bool executeAnswered = false;
+bool executeAccepted = false;
 bool classRegistered = false;
 
 // The partner (the server window that acknowledged the initiate) lives in the
@@ -33,6 +39,12 @@ void OnAcknowledge(HWND client, WPARAM wParam, LPARAM lParam) {
         UINT_PTR status = 0, commands = 0;
         if (UnpackDDElParam(WM_DDE_ACK, lParam, &status, &commands)) {
             FreeDDElParam(WM_DDE_ACK, lParam);
+            if (commands && reinterpret_cast<HGLOBAL>(commands) == pendingCommand) {
+                pendingCommand = nullptr;
+                executeAnswered = true;
+                // A negative acknowledgement: the server did not carry it out.
+                executeAccepted = (status & 0x8000) != 0;
+            }
             if (commands) GlobalFree(reinterpret_cast<HGLOBAL>(commands));
         }
     }
@@ -112,18 +124,27 @@ int SendDdeExecute(HWND client, const char* command, int waitSeconds) {
     GlobalUnlock(block);
 
     lastDdeMessage = WM_DDE_EXECUTE;
+    pendingCommand = block;
+    executeAnswered = executeAccepted = false;
     // Once posted, the block belongs to the conversation until it is acknowledged.
     if (!PostMessageA(partner, WM_DDE_EXECUTE, reinterpret_cast<WPARAM>(client),
                       PackDDElParam(WM_DDE_EXECUTE, 0, reinterpret_cast<UINT_PTR>(block)))) {
+        pendingCommand = nullptr;
         GlobalFree(block);
         ddeAnswered = false;
         return 0;
     }
     ddeAnswered = false;
-    int result = waitSeconds ? WaitDdeReply(client, waitSeconds) : 1;
+    if (!waitSeconds) return 1;
+    time_t start = time(nullptr);
+    while (!executeAnswered && IsWindow(client)) {
+        long left = waitSeconds - static_cast<long>(time(nullptr) - start);
+        if (left <= 0 || !WaitDdeReply(client, static_cast<int>(left))) break;
+    }
     ddeAnswered = false;
-    // A terminate instead of the acknowledgement: the command went nowhere.
-    return result && IsWindow(client) ? result : 0;
+    // No answer in time, a refusal, or a terminate instead of the
+    // acknowledgement: the command was not carried out.
+    return executeAnswered && executeAccepted && IsWindow(client) ? 1 : 0;
 }
 
 int WaitDdeReply(HWND client, int seconds) {

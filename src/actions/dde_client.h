@@ -15,8 +15,9 @@ constexpr UINT kDdeConversationEnded = WM_USER + 100;
 // or a resource failed.
 HWND OpenDdeConversation(HWND parent, HINSTANCE instance, const char* service, const char* topic);
 // Posts one execute command. 1 when it was posted and, with a non-zero wait,
-// a DDE message for the client arrived in time and the conversation still
-// stands; 0 otherwise.
+// the server acknowledged it as carried out in time and the conversation
+// still stands; 0 otherwise (no answer, a negative acknowledgement, or the
+// conversation ended).
 int SendDdeExecute(HWND client, const char* command, int waitSeconds);
 // Takes and dispatches one DDE message for the client, waiting at most the
 // given number of seconds by the whole-second clock. 1 when one came.

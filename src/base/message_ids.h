@@ -22,6 +22,8 @@
 #define MSG_MEDIA_FILE_CHANGED 110
 #define MSG_CANNOT_WRITE_VALUE 111
 #define MSG_CANNOT_WRITE_RUN_LOG 112
+#define MSG_CANNOT_CREATE_LINK 113
+#define MSG_CANNOT_DELETE_GROUP 114
 // One number: an error code of the LZ library.
 #define MSG_LZ_ERROR 150
 // Two texts: a section and the key of one of its entries.

@@ -30,6 +30,8 @@ enum TextMessage {
     kMsgMediaFileChanged = MSG_MEDIA_FILE_CHANGED,
     kMsgCannotWriteValue = MSG_CANNOT_WRITE_VALUE,
     kMsgCannotWriteRunLog = MSG_CANNOT_WRITE_RUN_LOG,
+    kMsgCannotCreateLink = MSG_CANNOT_CREATE_LINK,
+    kMsgCannotDeleteGroup = MSG_CANNOT_DELETE_GROUP,
 };
 // An entry of a script that cannot be carried out: section, entry key.
 enum EntryMessage {

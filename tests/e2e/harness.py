@@ -151,6 +151,11 @@ class Prefix:
         return os.path.join(self.drive_c, "users", self.user, "AppData", "Roaming", "Microsoft", "Windows",
                             "Start Menu", "Programs")
 
+    def processes(self):
+        """The file names of the programs running in the prefix (Wine's wmic)."""
+        r = self.wine("wmic", "process", "get", "name")
+        return [line.strip() for line in r.stdout.decode("utf-16", "replace").splitlines()[1:] if line.strip()]
+
     def temp_files(self):
         if not os.path.isdir(self.temp):
             return []
@@ -584,6 +589,30 @@ def lnk_target(path):
     check(flags & 2, "%s has no link info" % path)
     base = at + int.from_bytes(data[at + 16:at + 20], "little")
     return data[base:data.index(b"\0", base)].decode("latin-1")
+
+
+def lnk_arguments(path):
+    """The command-line arguments a shell link (.lnk) passes to its target."""
+    data = read_bytes(path)
+    flags = int.from_bytes(data[0x14:0x18], "little")
+    at = 0x4C
+    if flags & 1:
+        at += 2 + int.from_bytes(data[at:at + 2], "little")
+    if flags & 2:
+        at += int.from_bytes(data[at:at + 4], "little")
+    width = 2 if flags & 0x80 else 1
+    # The strings that follow, each present by its flag: name, relative path,
+    # working directory, arguments.
+    for flag in (0x4, 0x8, 0x10, 0x20):
+        if not flags & flag:
+            continue
+        count = int.from_bytes(data[at:at + 2], "little")
+        text = data[at + 2:at + 2 + count * width]
+        if flag == 0x20:
+            # Wine counts the terminator in, as the format does not.
+            return text.decode("utf-16-le" if width == 2 else "latin-1").rstrip("\0")
+        at += 2 + count * width
+    return ""
 
 
 def expect_done(transcript, exit_code=0):

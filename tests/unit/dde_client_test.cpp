@@ -23,6 +23,7 @@ constexpr UINT kEndFromServer = WM_APP + 1;
 // terminates. Everything it records is read after an event or a sent message.
 struct FakeServer {
     bool acknowledgeExecutes = true;
+    WORD acknowledgement = 0x8000;  // positive; 0 refuses
     HWND window = nullptr;
     HWND client = nullptr;
     std::vector<std::string> commands;
@@ -68,7 +69,8 @@ struct FakeServer {
                 GlobalUnlock(block);
                 if (self->acknowledgeExecutes)
                     PostMessageA(sender, WM_DDE_ACK, reinterpret_cast<WPARAM>(window),
-                                 PackDDElParam(WM_DDE_ACK, 0x8000, reinterpret_cast<UINT_PTR>(block)));
+                                 PackDDElParam(WM_DDE_ACK, self->acknowledgement,
+                                                                reinterpret_cast<UINT_PTR>(block)));
                 SetEvent(self->executed);
                 return 0;
             }
@@ -160,6 +162,10 @@ TEST(DdeClient, OpensWithTheAnsweringServerAndItsAcknowledgementsEndTheWait) {
     EXPECT_EQ(SendDdeExecute(client, "[DeleteGroup(\"Tools\")]", 2), 1);
     ASSERT_EQ(server.commands.size(), 1u);
     EXPECT_EQ(server.commands[0], "[DeleteGroup(\"Tools\")]");
+    // A command the server answers without carrying it out counts as not done.
+    server.acknowledgement = 0;
+    EXPECT_EQ(SendDdeExecute(client, "[DeleteItem(Editor)]", 2), 0);
+    EXPECT_EQ(server.commands.size(), 2u);
 }
 
 TEST(DdeClient, AnExecuteNobodyAcknowledgesWaitsOneToTwoSecondsAndReturnsZero) {

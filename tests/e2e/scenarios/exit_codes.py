@@ -147,6 +147,20 @@ def quiet_refusal_is_logged_and_1603(prefix):
     # The copies before the registry stage were made; the pass ended there.
     check(installed(prefix) == ["one.txt", "three.txt", "two.txt"], installed(prefix))
 
+    # A program item that cannot be made: a file stands where the group's
+    # folder would go.
+    os.makedirs(prefix.programs, exist_ok=True)
+    with open(os.path.join(prefix.programs, "Tools"), "w") as f:
+        f.write("not a folder")
+    media = lay_out(prefix, setup="reboot=0\nY2AOverwrite=1", extra="[group.Main]\nTools|One=%AppDir%\\one.txt,One\n")
+    run(prefix, media, "", 1603, "group", args=r"/quiet /log=C:\group.log")
+    with open(prefix.unix(r"C:\group.log"), encoding="latin-1") as f:
+        lines = [line[9:] for line in f.read().splitlines()]
+    refused = [line for line in lines if line.startswith("Message 113: ")]
+    check(len(refused) == 1 and "Tools\\One.lnk | Cannot create specified program item !" in refused[0] and
+          refused[0].endswith("-> Abort (quiet)"), lines)
+    check(lines[-2:] == ["Install pass aborted", "Exit code 1603"], lines[-2:])
+
 
 @scenario
 def completed_is_0_or_3010_when_a_restart_is_due_and_not_done(prefix):

@@ -24,7 +24,7 @@ from harness import (BUILD, check, expect_done, run_setup, sample_earlier_versio
 # process's search settings. Planted all the same, they must stay unused
 # under Wine's own preference.
 PREFERRED = ["advapi32", "comctl32", "cryptbase", "dwmapi", "gdi32", "imm32", "lz32", "msctf", "msimg32", "sechost",
-             "shcore", "shlwapi", "ucrtbase", "user32", "uxtheme", "version", "win32u", "zlib1"]
+             "shcore", "shell32", "shlwapi", "ucrtbase", "user32", "uxtheme", "version", "win32u", "zlib1"]
 PLANTED = PREFERRED + ["combase", "ole32", "rpcrt4"]
 MARKER = os.path.join(BUILD, "tests", "load_marker.dll")
 

@@ -1,9 +1,13 @@
 """Program group entries against Wine's Program Manager (the DDE server of
 the desktop process), against a stand-in that ends every conversation after a
-few commands, and with no Program Manager at all."""
+few commands, and with no Program Manager at all: what Program Manager does
+not carry out is made as a folder of shell links. The windows Program
+Manager opens on a group are closed before the run's last dialog."""
 import os
+import time
 
-from harness import Media, check, entries, expect_done, lnk_target, run_actions, scenario
+from harness import (Media, check, entries, expect_done, lnk_arguments, lnk_target, run_actions, run_setup,
+                     scenario)
 
 VARS = r"""
 [driver]
@@ -15,9 +19,10 @@ AppDir=C:\app
 
 def make_target(prefix):
     # Program Manager makes a link only when its target exists.
-    os.makedirs(os.path.join(prefix.drive_c, "app"))
-    with open(os.path.join(prefix.drive_c, "app", "edit.exe"), "wb") as f:
-        f.write(b"MZ")
+    for folder in ("app", "My Tools"):
+        os.makedirs(os.path.join(prefix.drive_c, folder))
+        with open(os.path.join(prefix.drive_c, folder, "edit.exe"), "wb") as f:
+            f.write(b"MZ")
 
 
 def expect_one_conversation(records):
@@ -39,6 +44,7 @@ def items_and_groups(prefix):
 Tools|Never=%AppDir%\edit.exe,Never/Z
 Tools|Editor=%AppDir%\edit.exe,Editor
 Tools|Viewer=%AppDir%\edit.exe,Viewer
+Tools|Edit x=%AppDir%\edit.exe //x,Edit x
 """, name="install")
     expect_done(t)
     first = entries(records)
@@ -46,9 +52,14 @@ Tools|Viewer=%AppDir%\edit.exe,Viewer
     check(first[0]["conversation"] == 0, records)
     expect_one_conversation(records[2:])
     check(all(r["result"] == 0 for r in first), records)
-    check(sorted(os.listdir(tools)) == ["Editor.lnk", "Viewer.lnk"], os.listdir(tools))
+    check(sorted(os.listdir(tools)) == ["Edit x.lnk", "Editor.lnk", "Viewer.lnk"], os.listdir(tools))
     check(lnk_target(os.path.join(tools, "Editor.lnk")).lower() == r"c:\app\edit.exe",
           lnk_target(os.path.join(tools, "Editor.lnk")))
+    # Wine's Program Manager refuses a command line with arguments; the link
+    # is made all the same, the arguments apart from the program.
+    edit_x = os.path.join(tools, "Edit x.lnk")
+    check((lnk_target(edit_x).lower(), lnk_arguments(edit_x)) == (r"c:\app\edit.exe", "/x"),
+          (lnk_target(edit_x), lnk_arguments(edit_x)))
 
     # Empty arguments only remove the item; a repeated item is replaced, not doubled.
     t, records = run_actions(prefix, media, VARS + r"""
@@ -57,6 +68,7 @@ Tools|Viewer=%AppDir%\edit.exe,Viewer
 2=group.Again
 [group.Main]
 Tools|Viewer=
+Tools|Edit x=
 [group.Again]
 Tools|Editor=%AppDir%\edit.exe,Editor
 """, name="again")
@@ -78,36 +90,67 @@ Tools=
 @scenario
 def no_program_manager(prefix):
     # In a window station that is not visible Wine starts no desktop process,
-    # so nothing serves PROGMAN and the initiate broadcast goes unanswered.
+    # so nothing serves PROGMAN and the initiate broadcast goes unanswered:
+    # the group is made as a folder of shell links.
     make_target(prefix)
     with open(os.path.join(prefix.drive_c, "app", "old.txt"), "w") as f:
         f.write("x")
     media = Media(prefix)
-    t, records = run_actions(prefix, media, r"""
+    tools = os.path.join(prefix.programs, "Tools")
+    head = r"""
 [driver]
 codes=A
 shell=none
 [vars]
 AppDir=C:\app
+"""
+    t, records = run_actions(prefix, media, head + r"""
 [run]
 1=group.Main
-2=del.Main
+2=group.Later
+3=del.Main
 [group.Main]
 Tools|Editor=%AppDir%\edit.exe,Editor
 Tools|Viewer=%AppDir%\edit.exe,Viewer
-Tools=
+Tools|New editor=%AppDir%\edit.exe -n,"Editor, new",%AppDir%\edit.exe,2
+Tools|Help=%AppDir%\help.txt
+Tools|Spaced=C:\My Tools\edit.exe -s,Spaced
+Tools|Quoted="C:\My Tools\edit.exe" -q,Quoted
+[group.Later]
+Tools|Viewer=
 [del.Main]
 %AppDir%\old.txt=Old
 """)
     expect_done(t)
     check(records[0] == {"mainWindow": 1}, "the conversation had no parent window: %s" % records)
-    groups = entries(records, "group.Main")
-    check(len(groups) == 3 and all(r["result"] == 0 and r["conversation"] == 0 for r in groups), records)
-    # One broadcast per entry and no wait for answers that cannot come.
-    check(all(r["ms"] < 1000 for r in groups), "an entry waited: %s" % groups)
+    groups = entries(records, "group.Main") + entries(records, "group.Later")
+    check(len(groups) == 7 and all(r["result"] == 0 and r["conversation"] == 0 for r in groups), records)
+    # One broadcast per entry and no wait for answers that cannot come (the
+    # first entry also loads the shell's libraries).
+    check(all(r["ms"] < 1000 for r in groups[1:]), "an entry waited: %s" % groups)
     check([r["result"] for r in entries(records, "del.Main")] == [0], records)
     check(not os.path.exists(os.path.join(prefix.drive_c, "app", "old.txt")), "the pass did not go on")
-    check(not os.path.exists(os.path.join(prefix.programs, "Tools")), "something made the group")
+    # An item without a name is called after its file, as Program Manager
+    # calls it, and its target need not exist yet.
+    check(sorted(os.listdir(tools)) == ["Editor, new.lnk", "Editor.lnk", "Quoted.lnk", "Spaced.lnk", "help.lnk"],
+          os.listdir(tools))
+    # The program of a command line is what names a file, blanks and all.
+    made = {name: (lnk_target(os.path.join(tools, name + ".lnk")).lower(),
+                   lnk_arguments(os.path.join(tools, name + ".lnk"))) for name in ("Editor, new", "Spaced", "Quoted")}
+    check(made == {"Editor, new": (r"c:\app\edit.exe", "-n"), "Spaced": (r"c:\my tools\edit.exe", "-s"),
+                   "Quoted": (r"c:\my tools\edit.exe", "-q")}, made)
+
+    # The group goes with its links; a folder that holds something else stays.
+    with open(os.path.join(tools, "notes.txt"), "w") as f:
+        f.write("mine")
+    removal = head + "[run]\n1=group.Main\n[group.Main]\nTools=\n"
+    t, records = run_actions(prefix, media, removal, name="remove")
+    expect_done(t)
+    check([r["result"] for r in entries(records, "group.Main")] == [0], records)
+    check(os.listdir(tools) == ["notes.txt"], os.listdir(tools))
+    os.remove(os.path.join(tools, "notes.txt"))
+    expect_done(run_actions(prefix, media, removal, name="again")[0])
+    check(not os.path.exists(tools), "the empty group folder stayed")
 
 
 @scenario
@@ -136,3 +179,52 @@ Tools=
                      (2, '[CreateGroup("Tools")][ShowGroup("Tools",1)][AddItem(C:\\app\\edit.exe,Viewer)]'),
                      (3, '[DeleteGroup("Tools")]')], "commands the server got: %s" % served)
     check(all(r["result"] == 0 for r in entries(records)), records)
+
+
+@scenario
+def group_windows_are_closed_before_the_last_dialog(prefix):
+    # Program Manager opens a window on the group for each command that shows
+    # it, a moment after answering: without the run closing them they would
+    # come up over the restart question and stay after the run.
+    make_target(prefix)
+    media = Media(prefix)
+    media.script(r"""[SetUp]
+silent=1
+reboot=1
+[choise]
+Main=Main
+[path]
+AppDir=C:\app
+[disks]
+1=Disk one
+[Main]
+[group.Main]
+Tools|Editor=%AppDir%\edit.exe,Editor
+Tools|Viewer=%AppDir%\edit.exe,Viewer
+""")
+    shells = []
+
+    def while_the_question_is_open(name):
+        # Wine's shell runs each folder window as a program of its own, beside
+        # the desktop's: wait until only that one is left.
+        deadline = time.time() + 30
+        while True:
+            shells[:] = [p for p in prefix.processes() if p.lower() == "explorer.exe"]
+            if len(shells) <= 1 or time.time() > deadline:
+                break
+            time.sleep(0.5)
+
+    t = run_setup(prefix, media, """
+        expect caption=Welcome
+        click 1
+        expect caption=Installation Complete
+        shot question
+        click 2
+    """, args=r"/log=C:\setup.log", on_shot=while_the_question_is_open)
+    expect_done(t, exit_code=3010)
+    check(len(shells) <= 1, "folder windows still open over the last dialog: %s" % shells)
+    with open(prefix.unix(r"C:\setup.log"), encoding="latin-1") as f:
+        closed = [line for line in f if "Closed the window Program Manager opened on Tools" in line]
+    check(closed, "Program Manager opened no window to close")
+    check(sorted(os.listdir(os.path.join(prefix.programs, "Tools"))) == ["Editor.lnk", "Viewer.lnk"],
+          os.listdir(os.path.join(prefix.programs, "Tools")))

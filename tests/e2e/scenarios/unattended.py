@@ -1,6 +1,6 @@
 """The sample product unattended, as an administrator deploys it: installed
 with /quiet /norestart /log=FILE on a Windows 10 machine (no window at all,
-every default taken, the platform group sees the real version, exit code
+not even the shell's window on the program group, every default taken, the platform group sees the real version, exit code
 3010 since the sample asks for a restart), listed in Apps & Features, a
 removal started interactively from its entry and cancelled (1602, nothing
 gone), then removed with the entry's quiet command (exit code 0), started
@@ -12,8 +12,8 @@ leaves that setup.exe and everything around it alone."""
 import os
 import time
 
-from harness import (Media, check, differences, expect_done, log_lines, registry_differences, run_setup, sample_media,
-                     scenario, snapshot)
+from harness import (Media, check, differences, expect_done, lnk_target, log_lines, registry_differences, run_setup,
+                     sample_media, scenario, snapshot)
 
 APP = r"C:\Program Files\Sample Notes"
 ENTRY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sample Notes"
@@ -65,6 +65,14 @@ def sample_installs_and_removes_itself_unattended(prefix):
     check(sorted(os.listdir(prefix.unix(APP))) ==
           ["FIRST.TXT", "HELP.TXT", "NOTES.INI", "NOTESANS.TTF", "NOTESANS.fot", "README.TXT", "Uninstall"],
           os.listdir(prefix.unix(APP)))
+    # The program group, made without Program Manager, whose folder windows
+    # (a program each under Wine, beside the desktop's) would outlive the run.
+    group = os.path.join(prefix.programs, "Sample Notes")
+    links = {name: lnk_target(os.path.join(group, name)) for name in sorted(os.listdir(group))}
+    check(links == {"Read me.lnk": APP + r"\README.TXT", "Remove Sample Notes.lnk": APP + r"\Uninstall\setup.exe"},
+          links)
+    shells = [p for p in prefix.processes() if p.lower() == "explorer.exe"]
+    check(len(shells) <= 1, "a quiet run left windows open: %s" % shells)
 
     # The entry of Apps & Features, with its values and types.
     check("Sample Notes|||Sample Notes 1.0" in listed_programs(prefix), listed_programs(prefix))
@@ -91,6 +99,7 @@ def sample_installs_and_removes_itself_unattended(prefix):
     check(os.path.exists(prefix.unix(r"C:\windows\win.ini")), "the planted script ran")
     check(t.events == [t.end], "a quiet removal showed: %s" % t.events[:-1])
     check("Sample Notes|||Sample Notes 1.0" not in listed_programs(prefix), listed_programs(prefix))
+    check(not os.path.exists(group), "the program group is left")
     # The helper deletes the removal's setup.exe once the removal has ended.
     for _ in range(150):
         if not os.path.exists(prefix.unix(APP)):
