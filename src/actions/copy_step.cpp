@@ -46,7 +46,7 @@ bool SiblingDiskDirectory(const char* media, const char* inDrive, const char* di
 }  // namespace
 
 StepResult CarryOut(const DiskStep& step) {
-    if (CancelRequested() || LandCopyInFlight() == kAbort) return StepResult::Abort;
+    if (LandCopyInFlight() == kAbort) return StepResult::Abort;
     char sibling[MAX_PATH];
     if (SiblingDiskDirectory(gProcess.mediaDirectory, step.inDrive, step.disk, sibling)) {
         CopyText(gProcess.mediaDirectory, sibling);
@@ -93,8 +93,8 @@ StepResult SaveReplacedFile(const CopyStep& step) {
 
 }  // namespace
 
-StepResult CarryOut(const CopyStep& step) {
-    if (CancelRequested()) return StepResult::Abort;
+StepResult CarryOut(const CopyStep& step, bool cancelTested) {
+    if (!cancelTested && CancelRequested()) return StepResult::Abort;
     // A copy that looks at an existing target finds it whole.
     if ((step.saveExisting || step.keepExisting) && LandCopyInFlight() == kAbort) return StepResult::Abort;
     char source[MAX_PATH];

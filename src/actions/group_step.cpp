@@ -1,12 +1,19 @@
 // Program group entries: groups and items of the shell's Program Manager, sent
 // as execute commands over one DDE conversation for the pass, opened again
-// whenever the shell has ended it.
+// whenever the shell has ended it. What Program Manager does not carry out
+// (none answers, it refuses, or it does not answer in time), and everything
+// in a quiet run, where its windows must not open, is made the way the shell
+// keeps groups: a folder of links (shell_links.h).
 #include "actions/group_step.h"
 
 #include "actions/dde_client.h"
 #include "actions/file_steps.h"
+#include "actions/group_windows.h"
 #include "actions/progress_dialog.h"
-#include "base/message_ids.h"
+#include "actions/shell_links.h"
+#include "actions/step_results.h"
+#include "base/run_log.h"
+#include "base/run_switches.h"
 #include "base/setup_state.h"
 
 namespace {
@@ -14,8 +21,7 @@ namespace {
 constexpr char kRemoveItem[] = "[ShowGroup(\"%s\",1)][DeleteItem(%s)]";
 constexpr char kAddItem[] = "[CreateGroup(\"%s\")][ShowGroup(\"%s\",1)][AddItem(%s)]";
 constexpr char kDeleteGroup[] = "[DeleteGroup(\"%s\")]";
-// Program Manager gets a moment to answer each command; commands are
-// fire-and-forget, so the answer itself is not looked at.
+// Program Manager gets a moment to answer each command.
 constexpr int kReplyWaitSeconds = 2;
 
 // The pass's conversation; a new one when the server has ended the last (its
@@ -33,34 +39,59 @@ HWND Conversation() {
 }
 
 // Sends a command; when the server ended the conversation instead of
-// answering it, once more over a new conversation.
-void Send(HWND conversation, const char* command) {
-    if (SendDdeExecute(conversation, command, kReplyWaitSeconds) || !conversation ||
-        DdeConversationAlive(conversation))
-        return;
-    SendDdeExecute(Conversation(), command, kReplyWaitSeconds);
+// answering it, once more over a new conversation. True when Program
+// Manager carried it out.
+bool Send(HWND conversation, const char* command) {
+    if (SendDdeExecute(conversation, command, kReplyWaitSeconds)) return true;
+    if (conversation && !DdeConversationAlive(conversation) &&
+        SendDdeExecute(Conversation(), command, kReplyWaitSeconds))
+        return true;
+    LogLine("Program Manager did not carry out %s", {TextArgument(command)});
+    return false;
+}
+
+// One step through the shell's links, reported until it is done or the user
+// gives it up: Abort stops the pass, Ignore goes on without it.
+template <typename LinkStep> StepResult Carry(const GroupStep& step, LinkStep link) {
+    for (;;) {
+        LinkFailure failure;
+        LinkResult result = link(&failure);
+        if (result == LinkResult::kDone) return StepResult::GoOn;
+        if (result == LinkResult::kBadName) return ReportStepEntry(step.source, MSG_CANNOT_CARRY_OUT);
+        int answer = ReportMessage(gState->pass.ownerWindow, failure.message,
+                                   kStyleAbortRetryIgnore | kAppendSystemText, failure.path);
+        if (answer != kAnswerRetry) return AfterAnswer(answer);
+    }
 }
 
 }  // namespace
 
 StepResult CarryOut(const GroupStep& step) {
-    HWND conversation = Conversation();
+    // A quiet run shows nothing: Program Manager would open a window on the group.
+    bool dde = !QuietRun();
+    HWND conversation = dde ? Conversation() : nullptr;
     char command[kDdeCommandSize];
-    if (!step.item[0]) {
+    if (step.wholeGroup) {
         if (!FormatDdeCommand(command, sizeof command, kDeleteGroup, step.group))
             return ReportStepEntry(step.source, MSG_CANNOT_CARRY_OUT);
         ShowStatus("Delete group:", step.group, "", "");
-        Send(conversation, command);
-        return StepResult::GoOn;
+        if (dde && Send(conversation, command)) return StepResult::GoOn;
+        return Carry(step, [&](LinkFailure* failure) { return DeleteShellGroup(step.group, failure); });
     }
+
     char addCommand[kDdeCommandSize];
     if (!FormatDdeCommand(command, sizeof command, kRemoveItem, step.group, step.item) ||
         !FormatDdeCommand(addCommand, sizeof addCommand, kAddItem, step.group, step.group, step.arguments))
         return ReportStepEntry(step.source, MSG_CANNOT_CARRY_OUT);
     ShowStatus("Create group:\n\nItem:\n\nTarget:", step.group, step.item, step.arguments);
+    // Both commands show the group.
+    if (dde) WatchForGroupWindows(step.group);
     // An item is always removed before it is added, so a repeated install
     // leaves one item, and an entry without arguments only removes it.
-    Send(conversation, command);
-    if (step.arguments[0]) Send(gState->pass.ddeConversation, addCommand);
-    return StepResult::GoOn;
+    if (!dde || !Send(conversation, command)) {
+        StepResult removed = Carry(step, [&](LinkFailure* failure) { return RemoveShellItem(step.group, step.item, failure); });
+        if (removed != StepResult::GoOn || !step.arguments[0]) return removed;
+    }
+    if (!step.arguments[0] || (dde && Send(gState->pass.ddeConversation, addCommand))) return StepResult::GoOn;
+    return Carry(step, [&](LinkFailure* failure) { return AddShellItem(step.group, step.arguments, failure); });
 }

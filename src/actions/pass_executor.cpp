@@ -1,5 +1,7 @@
 #include "actions/pass_executor.h"
 
+#include <utility>
+
 #include "actions/copy_step.h"
 #include "actions/delete_step.h"
 #include "actions/expand_copy.h"
@@ -29,15 +31,22 @@ StepResult PassExecutor::Passed(ActionKind kind, const EntrySource&) {
 }
 
 StepResult PassExecutor::Refused(const RefusedStep& step) {
-    if (TestsCancel(step.kind) && CancelRequested()) return StepResult::Abort;
+    bool tested = std::exchange(cancelTested_, false);
+    if (TestsCancel(step.kind) && !tested && CancelRequested()) return StepResult::Abort;
     if (step.messageId == MSG_CANNOT_CREATE_FONT)
         return AfterOkCancel(ReportMessage(gState->pass.ownerWindow, kMsgCannotCreateFont, kStyleOkCancel, step.named));
     if (step.named[0]) return ReportUnusablePath(step.messageId, step.named);
     return ReportStepEntry(step.source, step.messageId);
 }
 
-StepResult PassExecutor::ChangeDisk(const DiskStep& step) { return CarryOut(step); }
-StepResult PassExecutor::Copy(const CopyStep& step) { return CarryOut(step); }
+// The cancel flag is tested once for an entry, before its disk changes.
+StepResult PassExecutor::ChangeDisk(const DiskStep& step) {
+    if (CancelRequested()) return StepResult::Abort;
+    cancelTested_ = true;
+    return CarryOut(step);
+}
+
+StepResult PassExecutor::Copy(const CopyStep& step) { return CarryOut(step, std::exchange(cancelTested_, false)); }
 StepResult PassExecutor::Font(const FontStep& step) { return CarryOut(step); }
 StepResult PassExecutor::Ini(const FileStep& step) { return CarryOutIni(step); }
 StepResult PassExecutor::TextLine(const FileStep& step) { return CarryOutTextLine(step); }

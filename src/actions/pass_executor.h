@@ -20,4 +20,7 @@ public:
     StepResult Delete(const DeleteStep& step) override;
     StepResult Done(const SectionDone& step) override;
     void OutOfMemory() override;
+
+private:
+    bool cancelTested_ = false;  // by the disk change of the copy entry that comes next
 };

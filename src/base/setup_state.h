@@ -12,10 +12,6 @@ struct PassState {
     HWND ownerWindow;      // owns message boxes and the actions' dialogs: the progress dialog
     HWND mainWindow;       // the window that started the pass
     HWND ddeConversation;  // the client window talking to Program Manager, once a group entry opened it
-    char currentDisk[64];  // the [disks] entry now processed
-    char diskInDrive[64];  // the disk known to be in the drive
-    int diskCount;
-    int diskIndex;         // [disks] entries finished
     int yesToAll;          // overwrite without asking
     int cancelFlag;        // the user cancelled the pass
 };

@@ -66,6 +66,19 @@ bool WindowsDirectory(char (&out)[kPathSize]) {
 
 bool CopyApplies(const RawEntry& entry, const PlanContext& context) { return Applies(entry, context); }
 
+StepResult PlanAction(ActionKind kind, const RawEntry& entry, const PlanContext& context, PlanSink& sink) {
+    switch (kind) {
+        case ActionKind::Font: return PlanFont(entry, context, sink);
+        case ActionKind::Ini: return PlanIni(entry, context, sink);
+        case ActionKind::TextLine: return PlanTextLine(entry, context, sink);
+        case ActionKind::Registry: return PlanRegistry(entry, context, sink);
+        case ActionKind::Group: return PlanGroup(entry, context, sink);
+        case ActionKind::Delete: return PlanDelete(entry, context, sink);
+        case ActionKind::Copy: break;
+    }
+    return StepResult::GoOn;
+}
+
 StepResult PlanCopy(const RawEntry& entry, const PlanContext& context, PlanSink& sink) {
     CopyStep step;
     step.source = entry.source;
@@ -308,6 +321,7 @@ StepResult PlanGroup(const RawEntry& entry, const PlanContext& context, PlanSink
     if (!Applies(entry, context)) return sink.Passed(ActionKind::Group, entry.source);
     GroupStep step;
     step.source = entry.source;
+    step.wholeGroup = entry.keyCount < 2;
     step.item[0] = step.arguments[0] = '\0';
     // Names and arguments that do not fit are refused, never cut: a cut group
     // name could remove another group.

@@ -34,6 +34,9 @@ StepResult PlanRegistry(const RawEntry& entry, const PlanContext& context, PlanS
 StepResult PlanGroup(const RawEntry& entry, const PlanContext& context, PlanSink& sink);
 StepResult PlanDelete(const RawEntry& entry, const PlanContext& context, PlanSink& sink);
 
+// One entry of an action kind (not a copy), by its kind.
+StepResult PlanAction(ActionKind kind, const RawEntry& entry, const PlanContext& context, PlanSink& sink);
+
 // Whether a copy entry applies under the chosen codes, for the walk's disk
 // test; its disk is key field 1.
 bool CopyApplies(const RawEntry& entry, const PlanContext& context);

@@ -107,17 +107,7 @@ private:
 
     static int ActionEntry(char** key, int keyCount, char** value, int valueCount, void* context) {
         PassWalk& walk = *static_cast<PassWalk*>(context);
-        RawEntry entry = walk.Entry(key, keyCount, value, valueCount);
-        switch (walk.kind_) {
-            case ActionKind::Font: return Walked(PlanFont(entry, walk.context_, walk.sink_));
-            case ActionKind::Ini: return Walked(PlanIni(entry, walk.context_, walk.sink_));
-            case ActionKind::TextLine: return Walked(PlanTextLine(entry, walk.context_, walk.sink_));
-            case ActionKind::Registry: return Walked(PlanRegistry(entry, walk.context_, walk.sink_));
-            case ActionKind::Group: return Walked(PlanGroup(entry, walk.context_, walk.sink_));
-            case ActionKind::Delete: return Walked(PlanDelete(entry, walk.context_, walk.sink_));
-            case ActionKind::Copy: break;
-        }
-        return kGoOn;
+        return Walked(PlanAction(walk.kind_, walk.Entry(key, keyCount, value, valueCount), walk.context_, walk.sink_));
     }
 
     // An entry whose key or value is longer than the profile functions carry.

@@ -101,8 +101,9 @@ struct RegistryStep {
 
 struct GroupStep {
     EntrySource source;
+    bool wholeGroup;                // a group alone: the whole group is deleted
     char group[kNameSize];
-    char item[kNameSize];           // empty: the whole group is deleted
+    char item[kNameSize];
     char arguments[kArgumentsSize]; // empty: the item is only removed
 };
 

@@ -27,7 +27,7 @@ void LogComponents() {
 
 InstallOutcome InstallAndRestart(HWND parent, RestartPolicy policy) {
     LogComponents();
-    if (RunInstallPass(parent) == kAbort) return InstallOutcome::Aborted;
+    if (RunInstallPass(parent) == StepResult::Abort) return InstallOutcome::Aborted;
     if (policy.unasked) return InstallOutcome::Restart;
     if (!policy.offer) return InstallOutcome::Installed;
     bool restart = ShowRestartPrompt(parent) == IDYES;

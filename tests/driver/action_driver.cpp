@@ -22,9 +22,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "actions/delete_entry.h"
-#include "actions/font_entry.h"
-#include "actions/group_entry.h"
+#include "actions/pass_executor.h"
+#include "plan/entry_plans.h"
 #include "progman_standin.h"
 #include "base/setup_state.h"
 #include "base/text.h"
@@ -34,22 +33,8 @@
 
 namespace {
 
-struct Kind {
-    const char* prefix;
-    char keySeparator;
-    char valueSeparator;
-    EntryVisitor visitor;
-};
-
-// The separators are those the install pass uses for these kinds.
-const Kind kKinds[] = {
-    {"fot.", '\\', '/', FontEntry},
-    {"group.", '|', '/', GroupEntry},
-    {"del.", 0, '/', DeleteEntry},
-};
-
 struct Visit {
-    const Kind* kind;
+    const ActionSection* kind;
     const char* section;
     FILE* results;
 };
@@ -73,18 +58,22 @@ int RecordingVisitor(char** keyFields, int keyCount, char** valueFields, int val
         AppendText(key, keyFields[i]);
     }
     ULONGLONG started = GetTickCount64();
-    int result = visit->kind->visitor(keyFields, keyCount, valueFields, valueCount, nullptr);
+    PassExecutor executor;
+    const VisitedEntry* visited = CurrentEntry();
+    RawEntry entry = {{visit->section, visited->key, 0}, keyFields, keyCount, valueFields, valueCount};
+    StepResult step = PlanAction(visit->kind->kind, entry, {gState->optionCodes, gProcess.removeMode != 0}, executor);
     ULONGLONG elapsed = GetTickCount64() - started;
+    const char* result = step == StepResult::Abort ? "abort" : step == StepResult::Skipped ? "skipped" : "go on";
     HWND conversation = gState->pass.ddeConversation;
     fprintf(visit->results, "{\"section\":");
     WriteJsonText(visit->results, visit->section);
     fprintf(visit->results, ",\"key\":");
     WriteJsonText(visit->results, key);
-    fprintf(visit->results, ",\"result\":%d,\"ms\":%llu,\"conversation\":%llu,\"alive\":%d}\n", result, elapsed,
+    fprintf(visit->results, ",\"result\":\"%s\",\"ms\":%llu,\"conversation\":%llu,\"alive\":%d}\n", result, elapsed,
             static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(conversation)),
             conversation && IsWindow(conversation) ? 1 : 0);
     fflush(visit->results);
-    return result;
+    return step == StepResult::Abort ? kAbort : kGoOn;
 }
 
 int LoadVariable(char** keyFields, int, char** valueFields, int, void*) {
@@ -101,7 +90,7 @@ struct RunContext {
 int RunSection(char**, int, char** valueFields, int, void* context) {
     auto* run = static_cast<RunContext*>(context);
     const char* section = valueFields[0];
-    for (const Kind& kind : kKinds) {
+    for (const ActionSection& kind : kActionSections) {
         if (strncmp(section, kind.prefix, strlen(kind.prefix)) != 0) continue;
         Visit visit = {&kind, section, run->results};
         run->last = ForEachEntry(section, gProcess.scriptPath, kind.keySeparator, kind.valueSeparator,

@@ -50,6 +50,7 @@ public:
                    Yes(step.removeEmptyKeys, "remove empty") + Yes(step.unrecorded, "unrecorded"));
     }
     StepResult Group(const GroupStep& step) override {
+        if (step.wholeGroup) return Add(std::string("group ") + step.group + " deleted");
         return Add(std::string("group ") + step.group + "|" + step.item + " = " + step.arguments);
     }
     StepResult Delete(const DeleteStep& step) override {
@@ -163,7 +164,7 @@ TEST(Plan, StepsFollowTheLanguagesRules) {
          "[group.Main]\r\nNotes|Read me=%AppDir%\\README.TXT,Read me\r\nOld Notes=the group\r\n"
          "[del.Main]\r\n%AppDir%\\old.txt=Old/,?\r\n%AppDir%\\=Folder\r\nold.ini=Old settings\r\n"
          "%AppDir%\\nul=Device\r\n%AppDir%\\x.txt=Only with X/X\r\n",
-         {"bar 7", "bar 14", "bar 21", "bar 28", "group Notes|Read me = C:\\App\\README.TXT,Read me", "group Old Notes| = ",
+         {"bar 7", "bar 14", "bar 21", "bar 28", "group Notes|Read me = C:\\App\\README.TXT,Read me", "group Old Notes deleted",
           "delete C:\\App\\old.txt quiet", "delete C:\\App\\ directory", "delete " + windows + "old.ini",
           "delete C:\\App\\nul device", "passed delete %AppDir%\\x.txt"}},
     };

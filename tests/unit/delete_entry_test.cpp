@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "test_support.h"
-#include "actions/delete_entry.h"
 #include "base/setup_state.h"
 
 namespace {
 
 class DeleteEntryTest : public ActionTest {
 protected:
-    int Visit(const std::string& lines) { return VisitSection("del.Main", lines, 0, DeleteEntry); }
+    int Visit(const std::string& lines) { return CarryOutSection("del.Main", lines, ActionKind::Delete); }
 };
 
 TEST_F(DeleteEntryTest, DeletesPlainAndReadOnlyFilesOnExpandedPaths) {

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "test_support.h"
-#include "actions/copy_entry.h"
 #include "actions/expand_copy.h"
 #include "actions/overwrite_dialog.h"
 #include "base/compressed_header.h"
@@ -128,13 +127,8 @@ TEST_F(FileCopy, OverlongTargetIsRefused) {
     const std::string deep = Path(std::string(250 - dir.size() - 1, 'd'));
     SetVariable("Deep", deep);
     WriteBytes(std::string(gProcess.mediaDirectory) + "some-long-file-name.txt", "x");
-    char disk[] = "1", path[] = "%Deep%\\some-long-file-name.txt", description[] = "Long";
-    char* keys[] = {disk, path, nullptr};
-    char* values[] = {description, nullptr};
-    CopyText(gState->pass.currentDisk, "1");
-    CopyText(gState->pass.diskInDrive, "1");
     Answer({IDRETRY, IDIGNORE});
-    EXPECT_EQ(CopyEntry(keys, 2, values, 1, nullptr), 1);
+    EXPECT_EQ(CarryOutEntry(ActionKind::Copy, "1:%Deep%\\some-long-file-name.txt", "Long"), StepResult::Skipped);
     const std::vector<std::string>& shown = boxes.Texts();
     ASSERT_EQ(shown.size(), 2u);
     // The path is shortened at its start; its end and the message's own line show.
@@ -162,13 +156,7 @@ TEST_F(FileCopy, NamesThatLeaveTheMediaOrNameADeviceAreRefused) {
     Answer({IDIGNORE, IDIGNORE, IDIGNORE});
     std::vector<std::string> shown;
     for (const auto& [path, text] : rows) {
-        char disk[] = "1", description[] = "Nowhere";
-        std::string key = path;  // cut in place
-        char* keys[] = {disk, key.data(), nullptr};
-        char* values[] = {description, nullptr};
-        CopyText(gState->pass.currentDisk, "1");
-        CopyText(gState->pass.diskInDrive, "1");
-        EXPECT_EQ(CopyEntry(keys, 2, values, 1, nullptr), 1) << path;
+        EXPECT_EQ(CarryOutEntry(ActionKind::Copy, "1:" + path, "Nowhere"), StepResult::Skipped) << path;
         shown.push_back(text);
         EXPECT_EQ(boxes.Texts(), shown) << path;
         EXPECT_FALSE(Exists(Path("out"))) << path;

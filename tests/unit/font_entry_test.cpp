@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "test_support.h"
-#include "actions/font_entry.h"
 #include "base/setup_state.h"
 
 namespace {
@@ -42,7 +41,7 @@ protected:
         RemoveFonts();
         ActionTest::TearDown();
     }
-    int Visit(const std::string& lines) { return VisitSection("fot.Main", lines, '\\', FontEntry); }
+    int Visit(const std::string& lines) { return CarryOutSection("fot.Main", lines, ActionKind::Font); }
     std::string Logged(const std::string& key) const { return ActionTest::Logged("del.step2", key); }
 
     std::vector<std::string> made;

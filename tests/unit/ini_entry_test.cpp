@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "test_support.h"
-#include "actions/ini_entry.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 
@@ -9,7 +8,7 @@ namespace {
 
 class IniEntryTest : public ActionTest {
 protected:
-    int Visit(const std::string& key, const std::string& value) { return VisitEntry(IniEntry, key, value); }
+    StepResult Visit(const std::string& key, const std::string& value) { return CarryOutEntry(ActionKind::Ini, key, value); }
     std::string Ini(const char* section, const char* key) { return ProfileText(file(), section, key); }
     std::string Logged(const std::string& key) { return ActionTest::Logged("ini.step1", key); }
     std::string file() const { return Path("app.ini"); }
@@ -18,53 +17,53 @@ protected:
 TEST_F(IniEntryTest, WhereTheFileIs) {
     std::string systemIni = WindowsDirectory() + "\\system.ini";
     std::string before = ProfileText(systemIni, "boot", "shell");
-    EXPECT_EQ(Visit("system.ini|boot|shell", "progman.exe"), 1);
+    EXPECT_EQ(Visit("system.ini|boot|shell", "progman.exe"), StepResult::GoOn);
     EXPECT_EQ(ProfileText(systemIni, "boot", "shell"), "progman.exe");
     EXPECT_EQ(Logged("system.ini|boot|shell"), before == "<none>" ? "" : before);
 
-    EXPECT_EQ(Visit("InstDir\\app.ini|Settings|Path", "%InstDir%"), 1);
+    EXPECT_EQ(Visit("InstDir\\app.ini|Settings|Path", "%InstDir%"), StepResult::GoOn);
     EXPECT_EQ(Ini("Settings", "Path"), dir);
     // The middle piece is not used.
-    EXPECT_EQ(Visit("Dir\\sub\\a.ini|S|K", "v"), 1);
+    EXPECT_EQ(Visit("Dir\\sub\\a.ini|S|K", "v"), StepResult::GoOn);
     EXPECT_EQ(ProfileText(Path("a.ini"), "S", "K"), "v");
     EXPECT_EQ(GetFileAttributesA(Path("sub").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(IniEntryTest, SetDeleteAndAppend) {
     WriteBytes(file(), "[Desktop]\r\nPattern=x\r\n[windows]\r\nload=one.exe\r\nrun=\r\nshow=one.exe\r\n");
-    EXPECT_EQ(Visit("Dir\\app.ini|Desktop|Pattern", ""), 1);
+    EXPECT_EQ(Visit("Dir\\app.ini|Desktop|Pattern", ""), StepResult::GoOn);
     EXPECT_EQ(Ini("Desktop", "Pattern"), "<none>");
     EXPECT_EQ(Logged("Dir\\app.ini|Desktop|Pattern"), "x");
 
-    EXPECT_EQ(Visit("Dir\\app.ini|windows|load|,", "app.exe"), 1);
+    EXPECT_EQ(Visit("Dir\\app.ini|windows|load|,", "app.exe"), StepResult::GoOn);
     EXPECT_EQ(Ini("windows", "load"), "one.exe,app.exe");
-    EXPECT_EQ(Visit("Dir\\app.ini|windows|load|,", "app.exe"), 1);
+    EXPECT_EQ(Visit("Dir\\app.ini|windows|load|,", "app.exe"), StepResult::GoOn);
     EXPECT_EQ(Ini("windows", "load"), "one.exe,app.exe,app.exe");
     EXPECT_EQ(Logged("Dir\\app.ini|windows|load"), "one.exe") << "the first old value stays";
-    EXPECT_EQ(Visit("Dir\\app.ini|windows|run|,", "app.exe"), 1);
+    EXPECT_EQ(Visit("Dir\\app.ini|windows|run|,", "app.exe"), StepResult::GoOn);
     EXPECT_EQ(Ini("windows", "run"), "app.exe");
-    EXPECT_EQ(Visit("Dir\\app.ini|windows|absent|,", "app.exe"), 1);
+    EXPECT_EQ(Visit("Dir\\app.ini|windows|absent|,", "app.exe"), StepResult::GoOn);
     EXPECT_EQ(Ini("windows", "absent"), "app.exe");
     EXPECT_EQ(Logged("Dir\\app.ini|windows|absent"), "");
-    EXPECT_EQ(Visit("Dir\\app.ini|windows|show|;", ""), 1);
+    EXPECT_EQ(Visit("Dir\\app.ini|windows|show|;", ""), StepResult::GoOn);
     EXPECT_EQ(Ini("windows", "show"), "one.exe;");
 }
 
 TEST_F(IniEntryTest, FlagsConditionsCancelAndReadOnly) {
     WriteBytes(file(), "[S]\r\nK=old\r\n");
     SetFileAttributesA(file().c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(Visit("Dir\\app.ini|S|K", "new/,-"), 1);
+    EXPECT_EQ(Visit("Dir\\app.ini|S|K", "new/,-"), StepResult::GoOn);
     EXPECT_EQ(Ini("S", "K"), "new");
     EXPECT_EQ(GetFileAttributesA(file().c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     gProcess.removeMode = 1;
-    EXPECT_EQ(Visit("Dir\\app.ini|S|R", "1"), 1);
+    EXPECT_EQ(Visit("Dir\\app.ini|S|R", "1"), StepResult::GoOn);
     EXPECT_EQ(Ini("S", "R"), "1");
     EXPECT_EQ(ReadBytes(log), "<missing>") << "no record with the flag or in remove mode";
 
     CopyText(gState->optionCodes, "B");
-    EXPECT_EQ(Visit("Dir\\app.ini|S|C", "v/A"), 0);
+    EXPECT_EQ(Visit("Dir\\app.ini|S|C", "v/A"), StepResult::GoOn);
     gState->pass.cancelFlag = 1;
-    EXPECT_EQ(Visit("Dir\\app.ini|S|C", "v/B"), -1);
+    EXPECT_EQ(Visit("Dir\\app.ini|S|C", "v/B"), StepResult::Abort);
     EXPECT_EQ(Ini("S", "C"), "<none>");
 }
 
@@ -79,16 +78,16 @@ TEST_F(IniEntryTest, LongValuesWholeOverlongTextsReported) {
                                    "Dir\\app.ini|" + std::string(260, 's') + "|K",
                                    "Dir\\" + std::string(256, 'f') + "|S|K", std::string("Dir\\a\\b\\c.ini|S|K"), std::string("Dir\\app.ini|S"),
                                    std::string("Dir\\NUL.ini|S|K")})
-        EXPECT_EQ(Visit(key, "v"), 1) << key;
+        EXPECT_EQ(Visit(key, "v"), StepResult::Skipped) << key;
     EXPECT_EQ(FileCount(), 0);
 
     std::string old(300, 'o'), longer(400, 'v');
     WriteBytes(file(), "[S]\r\nK=" + old + "\r\n");
-    EXPECT_EQ(Visit("Dir\\app.ini|S|K", longer), 1);
+    EXPECT_EQ(Visit("Dir\\app.ini|S|K", longer), StepResult::GoOn);
     EXPECT_EQ(Ini("S", "K"), longer);
     EXPECT_EQ(Logged("Dir\\app.ini|S|K"), old);
     // Appended, the value would be longer than a profile value can be.
-    EXPECT_EQ(Visit("Dir\\app.ini|S|K|,", std::string(32400, 'x')), -1);
+    EXPECT_EQ(Visit("Dir\\app.ini|S|K|,", std::string(32400, 'x')), StepResult::Abort);
     EXPECT_EQ(Ini("S", "K"), longer);
     ASSERT_EQ(answered.Texts().size(), 7u);
     for (const std::string& text : answered.Texts())
@@ -100,9 +99,9 @@ TEST_F(IniEntryTest, LongValuesWholeOverlongTextsReported) {
 TEST_F(IniEntryTest, LineBreaksAreRefused) {
     SetVariable("Planted", "v\r\n[boot]\r\nshell=evil.exe");
     MessageBoxes& answered = Answer({IDOK, IDOK, IDOK});
-    EXPECT_EQ(Visit("Dir\\app.ini|S|K", "%Planted%"), 1);
-    EXPECT_EQ(Visit("Dir\\app.ini|%Planted%|K", "v"), 1);
-    EXPECT_EQ(Visit("Dir\\app.ini|S|%Planted%", "v"), 1);
+    EXPECT_EQ(Visit("Dir\\app.ini|S|K", "%Planted%"), StepResult::Skipped);
+    EXPECT_EQ(Visit("Dir\\app.ini|%Planted%|K", "v"), StepResult::Skipped);
+    EXPECT_EQ(Visit("Dir\\app.ini|S|%Planted%", "v"), StepResult::Skipped);
     EXPECT_EQ(ReadBytes(file()), "<missing>");
     EXPECT_EQ(ReadBytes(log), "<missing>");
     EXPECT_EQ(answered.Texts().size(), 3u) << "each refusal is said";
@@ -114,9 +113,9 @@ TEST_F(IniEntryTest, FailedWriteAsksAbortRetryIgnore) {
     MessageBoxes& answered = Answer({IDIGNORE, IDABORT, IDRETRY, IDRETRY}, [&](size_t index) {
         if (index == 3) RemoveDirectoryA(file().c_str());
     });
-    EXPECT_EQ(Visit("Dir\\app.ini|S|K", "v"), 1);
-    EXPECT_EQ(Visit("Dir\\app.ini|S|K", "v"), -1);
-    EXPECT_EQ(Visit("Dir\\app.ini|S|K", "v"), 1);
+    EXPECT_EQ(Visit("Dir\\app.ini|S|K", "v"), StepResult::Skipped);
+    EXPECT_EQ(Visit("Dir\\app.ini|S|K", "v"), StepResult::Abort);
+    EXPECT_EQ(Visit("Dir\\app.ini|S|K", "v"), StepResult::GoOn);
     EXPECT_EQ(Ini("S", "K"), "v");
     std::vector<std::string> texts = answered.Texts();
     ASSERT_EQ(texts.size(), 4u);

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "test_support.h"
-#include "actions/registry_entry.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "script/variables.h"
@@ -47,26 +46,26 @@ protected:
         for (const char* key : {".settingstestabc", ".settingstestvolatile", "SettingsTestLower", "SettingsTestX"})
             RegDeleteTreeA(HKEY_CLASSES_ROOT, key);
     }
-    int Visit(const std::string& key, const std::string& value) { return VisitEntry(RegistryEntry, key, value); }
+    StepResult Visit(const std::string& key, const std::string& value) { return CarryOutEntry(ActionKind::Registry, key, value); }
     std::string Cu(const char* name, DWORD* type = nullptr) { return Read(HKEY_CURRENT_USER, kKey, name, type); }
     std::string Logged(const std::string& key) { return ActionTest::Logged("reg.step1", key); }
 };
 
 TEST_F(RegistryEntryTest, StringDwordDeletionAndTheShortForm) {
     DWORD type;
-    EXPECT_EQ(Visit("HKEY_LOCAL_MACHINE\\SOFTWARE\\SettingsTestApp|Version:REG_DWORD", "1f"), 0);
+    EXPECT_EQ(Visit("HKEY_LOCAL_MACHINE\\SOFTWARE\\SettingsTestApp|Version:REG_DWORD", "1f"), StepResult::GoOn);
     EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, "SOFTWARE\\SettingsTestApp", "Version", &type), Bytes("\x1f\0\0\0", 4));
     EXPECT_EQ(type, DWORD(REG_DWORD));
-    EXPECT_EQ(Visit(kCu + "|Path", "%InstDir%"), 0);
+    EXPECT_EQ(Visit(kCu + "|Path", "%InstDir%"), StepResult::GoOn);
     EXPECT_EQ(Cu("Path", &type), dir + std::string(1, '\0'));
     EXPECT_EQ(type, DWORD(REG_SZ));
-    EXPECT_EQ(Visit(kCu + "|Path:REG_BINARY", ""), 0);
+    EXPECT_EQ(Visit(kCu + "|Path:REG_BINARY", ""), StepResult::GoOn);
     EXPECT_EQ(Cu("Path"), "<absent>") << "empty data deletes, whatever the type";
-    EXPECT_EQ(Visit(kCu + "\\Fresh|Path", ""), 0);
+    EXPECT_EQ(Visit(kCu + "\\Fresh|Path", ""), StepResult::GoOn);
     EXPECT_EQ(Read(HKEY_CURRENT_USER, kKey + "\\Fresh", "Path"), "<absent>") << "the key is made all the same";
 
     gProcess.removeMode = 1;  // the short form does not care
-    EXPECT_EQ(Visit(".settingstestabc", "abcfile"), 0);
+    EXPECT_EQ(Visit(".settingstestabc", "abcfile"), StepResult::GoOn);
     EXPECT_EQ(Read(HKEY_CLASSES_ROOT, ".settingstestabc", "", &type), Bytes("abcfile\0", 8));
     EXPECT_EQ(type, DWORD(REG_SZ));
     EXPECT_EQ(ReadBytes(log).find("settingstestabc"), std::string::npos) << "the short form makes no record";
@@ -75,17 +74,17 @@ TEST_F(RegistryEntryTest, StringDwordDeletionAndTheShortForm) {
 TEST_F(RegistryEntryTest, KeyPathsClassesAndTypeSuffixes) {
     CopyText(AppendVariable("Sub")->value, "Expanded");
     // A root name in other letter case is none: the path goes under HKEY_CLASSES_ROOT.
-    EXPECT_EQ(Visit("hkey_current_user\\SettingsTestLower|V", "x"), 0);
+    EXPECT_EQ(Visit("hkey_current_user\\SettingsTestLower|V", "x"), StepResult::GoOn);
     EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "SettingsTestLower", "V"), Bytes("x\0", 2));
-    EXPECT_EQ(Visit("CLSID\\SettingsTestX|V", "x"), 0);
+    EXPECT_EQ(Visit("CLSID\\SettingsTestX|V", "x"), StepResult::GoOn);
     EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "SettingsTestX", "V"), Bytes("x\0", 2));
     // Pieces are whole names; %Name% stays as written.
-    EXPECT_EQ(Visit(kCu + "\\Sub|V", "x"), 0);
+    EXPECT_EQ(Visit(kCu + "\\Sub|V", "x"), StepResult::GoOn);
     EXPECT_EQ(Read(HKEY_CURRENT_USER, kKey + "\\Expanded", "V"), Bytes("x\0", 2));
-    EXPECT_EQ(Visit(kCu + "\\%Sub%|V", "x"), 0);
+    EXPECT_EQ(Visit(kCu + "\\%Sub%|V", "x"), StepResult::GoOn);
     EXPECT_EQ(Read(HKEY_CURRENT_USER, kKey + "\\%Sub%", "V"), Bytes("x\0", 2));
 
-    EXPECT_EQ(Visit(kCu + "\\Classy:MyClass|Name", "x"), 0);
+    EXPECT_EQ(Visit(kCu + "\\Classy:MyClass|Name", "x"), StepResult::GoOn);
     HKEY key;
     char keyClass[64] = "";
     DWORD classSize = sizeof keyClass;
@@ -97,49 +96,49 @@ TEST_F(RegistryEntryTest, KeyPathsClassesAndTypeSuffixes) {
 
     // A type only with an upper-case R right after the first colon.
     for (const char* name : {"Name:xyz", "Name:reg_sz", "Name:reg_sz:REG_DWORD"}) {
-        EXPECT_EQ(Visit(kCu + "|" + name, "a"), 0);
+        EXPECT_EQ(Visit(kCu + "|" + name, "a"), StepResult::GoOn);
         EXPECT_EQ(Cu(name), Bytes("a\0", 2)) << name;
     }
-    EXPECT_EQ(Visit(kCu + "|Up:Reg_dWord", "d"), 0);
+    EXPECT_EQ(Visit(kCu + "|Up:Reg_dWord", "d"), StepResult::GoOn);
     EXPECT_EQ(Cu("Up"), Bytes("\x0d\0\0\0", 4));
-    EXPECT_EQ(Visit(kCu + "|Foo:REG_FOO", "c"), 0);
+    EXPECT_EQ(Visit(kCu + "|Foo:REG_FOO", "c"), StepResult::GoOn);
     EXPECT_EQ(Cu("Foo"), "<absent>");
     EXPECT_EQ(Logged(kCu + "|Foo"), "") << "an unknown type still records";
 }
 
 TEST_F(RegistryEntryTest, BinaryAndMultiStringTypes) {
     DWORD type;
-    EXPECT_EQ(Visit(kCu + "|Bin:REG_BINARY", "<0102>ab<2f>"), 0);
+    EXPECT_EQ(Visit(kCu + "|Bin:REG_BINARY", "<0102>ab<2f>"), StepResult::GoOn);
     EXPECT_EQ(Cu("Bin", &type), "\x01\x02" "ab/");
     EXPECT_EQ(type, DWORD(REG_BINARY));
-    EXPECT_EQ(Visit(kCu + "|Multi:REG_MULTI_SZ", "one<00>two<0000>"), 0);
+    EXPECT_EQ(Visit(kCu + "|Multi:REG_MULTI_SZ", "one<00>two<0000>"), StepResult::GoOn);
     EXPECT_EQ(Cu("Multi", &type), Bytes("one\0two\0\0", 9));
     EXPECT_EQ(type, DWORD(REG_MULTI_SZ));
 
     Write("Three", REG_BINARY, "xyz");
-    EXPECT_EQ(Visit(kCu + "|Three:REG_BINARY_ADD", "<0102>"), 0);
+    EXPECT_EQ(Visit(kCu + "|Three:REG_BINARY_ADD", "<0102>"), StepResult::GoOn);
     EXPECT_EQ(Cu("Three"), "xyz\x01\x02");
     Write("Text", REG_SZ, Bytes("ab\0", 3));  // the present type does not matter
-    EXPECT_EQ(Visit(kCu + "|Text:REG_BINARY_ADD", "c"), 0);
+    EXPECT_EQ(Visit(kCu + "|Text:REG_BINARY_ADD", "c"), StepResult::GoOn);
     EXPECT_EQ(Cu("Text", &type), Bytes("ab\0c", 4));
     EXPECT_EQ(type, DWORD(REG_BINARY));
     Write("Huge", REG_BINARY, std::string(2000, 'h'));  // present values are read whole, whatever their size
-    EXPECT_EQ(Visit(kCu + "|Huge:REG_BINARY_ADD", "abcd"), 0);
+    EXPECT_EQ(Visit(kCu + "|Huge:REG_BINARY_ADD", "abcd"), StepResult::GoOn);
     EXPECT_EQ(Cu("Huge"), std::string(2000, 'h') + "abcd");
 
     std::string add = kCu + "|List:REG_MULTI_SZ_ADD";
-    EXPECT_EQ(Visit(add, "two"), 0);
+    EXPECT_EQ(Visit(add, "two"), StepResult::GoOn);
     EXPECT_EQ(Cu("List", &type), Bytes("two\0\0", 5));
     EXPECT_EQ(type, DWORD(REG_MULTI_SZ));
     Write("List", REG_MULTI_SZ, Bytes("one\0two\0\0", 9));
-    EXPECT_EQ(Visit(add, "TWO"), 0);
+    EXPECT_EQ(Visit(add, "TWO"), StepResult::GoOn);
     EXPECT_EQ(Cu("List"), Bytes("one\0two\0\0", 9));
     Write("List", REG_MULTI_SZ, "one");  // malformed: no terminator at all
-    EXPECT_EQ(Visit(add, "two"), 0);
+    EXPECT_EQ(Visit(add, "two"), StepResult::GoOn);
     EXPECT_EQ(Cu("List"), Bytes("one\0two\0\0", 9));
     std::string full = std::string(1020, 'f') + Bytes("\0x\0\0", 4);
     Write("List", REG_MULTI_SZ, full);
-    EXPECT_EQ(Visit(add, "another"), 0);
+    EXPECT_EQ(Visit(add, "another"), StepResult::GoOn);
     EXPECT_EQ(Cu("List"), std::string(1020, 'f') + Bytes("\0x\0another\0\0", 12));
 }
 
@@ -152,14 +151,14 @@ TEST_F(RegistryEntryTest, DataThatIsNotItsTypeIsReported) {
                               "B:REG_BINARY_ADD=<01", "M:REG_MULTI_SZ=a<0A>"}) {
         std::string text(entry);
         size_t equals = text.find('=');
-        EXPECT_EQ(Visit(kCu + "|" + text.substr(0, equals), text.substr(equals + 1)), 1) << entry;
+        EXPECT_EQ(Visit(kCu + "|" + text.substr(0, equals), text.substr(equals + 1)), StepResult::Skipped) << entry;
     }
-    EXPECT_EQ(Visit(kCu + "|D:REG_DWORD", "1ffffffff"), -1);
+    EXPECT_EQ(Visit(kCu + "|D:REG_DWORD", "1ffffffff"), StepResult::Abort);
     EXPECT_EQ(Cu("D"), "<no key>");
     EXPECT_EQ(ReadBytes(log), "<missing>");
     ASSERT_EQ(answered.Texts().size(), 7u);
     EXPECT_EQ(answered.Texts()[0].find("\nCannot carry out specified entry as written !"), 3u);
-    EXPECT_EQ(Visit(kCu + "|D:REG_DWORD", "0000001f"), 0);
+    EXPECT_EQ(Visit(kCu + "|D:REG_DWORD", "0000001f"), StepResult::GoOn);
     EXPECT_EQ(Cu("D"), Bytes("\x1f\0\0\0", 4));
 }
 
@@ -171,12 +170,12 @@ TEST_F(RegistryEntryTest, RecordsByThePresentType) {
     Write("E", REG_EXPAND_SZ, Bytes("e\0", 2));
     Write("Huge", REG_SZ, std::string(1500, 'h'));
     MessageBoxes& answered = Answer({IDOK});  // the log has no type for REG_EXPAND_SZ: reported, skipped
-    for (const char* name : {"S", "D", "B", "M", "A", "Huge"}) EXPECT_EQ(Visit(kCu + "|" + name, "new"), 0);
-    EXPECT_EQ(Visit(kCu + "|E", "new"), 0);
+    for (const char* name : {"S", "D", "B", "M", "A", "Huge"}) EXPECT_EQ(Visit(kCu + "|" + name, "new"), StepResult::GoOn);
+    EXPECT_EQ(Visit(kCu + "|E", "new"), StepResult::GoOn);
     EXPECT_EQ(Cu("E"), Bytes("e\0", 2));
     ASSERT_EQ(answered.Texts().size(), 1u);
     EXPECT_EQ(answered.Texts()[0].find("\nThe old value cannot be recorded for removal !"), 3u);
-    EXPECT_EQ(Visit(kCu + "|S", "newer"), 0);
+    EXPECT_EQ(Visit(kCu + "|S", "newer"), StepResult::GoOn);
     EXPECT_EQ(Logged(kCu + "|S"), "a//b") << "the first old value, its '/' doubled";
     EXPECT_EQ(Logged(kCu + "|D:REG_DWORD"), "FF");
     EXPECT_EQ(Logged(kCu + "|B:REG_BINARY"), "<013c02>");
@@ -186,16 +185,16 @@ TEST_F(RegistryEntryTest, RecordsByThePresentType) {
     EXPECT_EQ(Logged(kCu + "|A"), "");
     EXPECT_EQ(Logged(kCu + "|Huge"), std::string(1500, 'h'));
 
-    EXPECT_EQ(Visit(kCu + "|F", "1/,-"), 0);
+    EXPECT_EQ(Visit(kCu + "|F", "1/,-"), StepResult::GoOn);
     gProcess.removeMode = 1;
-    EXPECT_EQ(Visit(kCu + "|R", "1"), 0);
+    EXPECT_EQ(Visit(kCu + "|R", "1"), StepResult::GoOn);
     EXPECT_EQ(Cu("F") + Cu("R"), Bytes("1\0" "1\0", 4));
     EXPECT_EQ(Logged(kCu + "|F") + Logged(kCu + "|R"), "<none><none>");
 
     CopyText(gState->optionCodes, "A");
     gState->pass.cancelFlag = 1;  // not looked at by this visitor
-    EXPECT_EQ(Visit(kCu + "|C", "1/B"), 0);
-    EXPECT_EQ(Visit(kCu + "|C2", "1/A"), 0);
+    EXPECT_EQ(Visit(kCu + "|C", "1/B"), StepResult::GoOn);
+    EXPECT_EQ(Visit(kCu + "|C2", "1/A"), StepResult::GoOn);
     EXPECT_EQ(Cu("C") + Cu("C2"), std::string("<absent>") + Bytes("1\0", 2));
 }
 
@@ -209,11 +208,11 @@ TEST_F(RegistryEntryTest, OverlongNamesReportedLongDataWhole) {
     for (const std::string& key : {kCu + "\\" + std::string(230, 'k') + "|V", kCu + "|" + std::string(256, 'n'),
                                    kCu + "|V:R" + std::string(64, 't'), std::string("HKEY_CURRENT_USER\\Classy|V"),
                                    std::string("HKEY_CURRENT_USER\\Long\\Long|V")})
-        EXPECT_EQ(Visit(key, "x"), 1) << key;
+        EXPECT_EQ(Visit(key, "x"), StepResult::Skipped) << key;
     EXPECT_EQ(answered.Texts().size(), 5u);
     EXPECT_EQ(Cu("V"), "<no key>");
     EXPECT_EQ(ReadBytes(log), "<missing>");
-    EXPECT_EQ(Visit(kCu + "|V", "%Long%+%Long%"), 0);
+    EXPECT_EQ(Visit(kCu + "|V", "%Long%+%Long%"), StepResult::GoOn);
     EXPECT_EQ(Cu("V"), std::string(200, 'l') + "+" + std::string(200, 'l') + '\0');
 }
 
@@ -231,8 +230,8 @@ TEST_F(RegistryEntryTest, MadeKeysRecordedAndRemovedOnceEmpty) {
     HKEY before;  // kKey was there before the install, empty
     RegCreateKeyExA(HKEY_CURRENT_USER, kKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &before, nullptr);
     RegCloseKey(before);
-    EXPECT_EQ(Visit(kCu + "\\Made\\Deep|V", "x"), 0);
-    EXPECT_EQ(Visit(kCu + "\\Made\\Deep|W", "y"), 0);
+    EXPECT_EQ(Visit(kCu + "\\Made\\Deep|V", "x"), StepResult::GoOn);
+    EXPECT_EQ(Visit(kCu + "\\Made\\Deep|W", "y"), StepResult::GoOn);
     EXPECT_EQ(ActionTest::Logged("reg.step3", kCu + "\\Made|:REG_REMOVE_EMPTY_KEYS"), "Key made by the install");
     EXPECT_EQ(ProfileText(log, "reg.step3", kCu + "|:REG_REMOVE_EMPTY_KEYS"), "<none>");
     HKEY other;
@@ -243,16 +242,16 @@ TEST_F(RegistryEntryTest, MadeKeysRecordedAndRemovedOnceEmpty) {
 
     gProcess.removeMode = 1;
     const std::string removeKeys = kCu + "\\Made|:REG_REMOVE_EMPTY_KEYS";
-    EXPECT_EQ(Visit(kCu + "\\Made\\Deep|V", ""), 0);
-    EXPECT_EQ(Visit(kCu + "\\Made\\Deep|W", ""), 0);
-    EXPECT_EQ(Visit(removeKeys, "Key made by the install"), 0);
+    EXPECT_EQ(Visit(kCu + "\\Made\\Deep|V", ""), StepResult::GoOn);
+    EXPECT_EQ(Visit(kCu + "\\Made\\Deep|W", ""), StepResult::GoOn);
+    EXPECT_EQ(Visit(removeKeys, "Key made by the install"), StepResult::GoOn);
     EXPECT_FALSE(KeyThere(kKey + "\\Made\\Deep"));
     EXPECT_TRUE(KeyThere(kKey + "\\Made\\Other")) << "a key that holds a value stays, and its parents";
     RegDeleteKeyValueA(HKEY_CURRENT_USER, (kKey + "\\Made\\Other").c_str(), "Theirs");
-    EXPECT_EQ(Visit(removeKeys, "Key made by the install"), 0);
+    EXPECT_EQ(Visit(removeKeys, "Key made by the install"), StepResult::GoOn);
     EXPECT_FALSE(KeyThere(kKey + "\\Made"));
     EXPECT_TRUE(KeyThere(kKey)) << "the key from before stays, empty as it was";
-    EXPECT_EQ(Visit(removeKeys, "Key made by the install"), 0);
+    EXPECT_EQ(Visit(removeKeys, "Key made by the install"), StepResult::GoOn);
     EXPECT_FALSE(KeyThere(kKey + "\\Made")) << "a missing key is not made again";
 }
 
@@ -265,7 +264,7 @@ TEST_F(RegistryEntryTest, ValueTheRegistryRefusesIsReported) {
     MessageBoxes& answered = Answer({IDIGNORE, IDABORT}, [](size_t n) {
         if (n == 0) RegDeleteTreeA(HKEY_CURRENT_USER, kKey.c_str());
     });
-    EXPECT_EQ(Visit(kCu + "|Name", "data"), -1);
+    EXPECT_EQ(Visit(kCu + "|Name", "data"), StepResult::Abort);
     std::vector<std::string> texts = answered.Texts();
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[1], "Cannot write specified value in the registration database !\n" + kCu + "|Name");
@@ -281,9 +280,9 @@ TEST_F(RegistryEntryTest, KeyThatCannotBeCreatedAsksOkCancel) {
         RegCloseKey(key);
     }
     MessageBoxes& answered = Answer({IDOK, IDCANCEL, IDCANCEL});
-    EXPECT_EQ(Visit(kCu + "\\Volatile\\Child:Cls|V", "x"), 0);
-    EXPECT_EQ(Visit(kCu + "\\Volatile\\Child|V", "x"), -1);
-    EXPECT_EQ(Visit(".settingstestvolatile\\child", "x"), -1);
+    EXPECT_EQ(Visit(kCu + "\\Volatile\\Child:Cls|V", "x"), StepResult::GoOn);
+    EXPECT_EQ(Visit(kCu + "\\Volatile\\Child|V", "x"), StepResult::Abort);
+    EXPECT_EQ(Visit(".settingstestvolatile\\child", "x"), StepResult::Abort);
     // Only the key it was about to make was recorded, before it tried: a
     // removal finds no such key and leaves everything as it is.
     EXPECT_EQ(ReadBytes(log), "[reg.step3]\r\n" + kCu +

@@ -1,12 +1,9 @@
-// A script's ini., str. and reg. sections run through ForEachEntry, then the
+// A script's ini., str. and reg. sections carried out as a pass does, then the
 // removal log they left read back the same way in remove mode: the state from
 // before must come back.
 #include <gtest/gtest.h>
 
 #include "test_support.h"
-#include "actions/ini_entry.h"
-#include "actions/registry_entry.h"
-#include "actions/text_line_entry.h"
 #include "base/setup_state.h"
 #include "script/sections.h"
 
@@ -36,8 +33,8 @@ protected:
         RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
         ActionTest::TearDown();
     }
-    int Run(const char* section, const std::string& script, EntryVisitor visitor) {
-        return ForEachEntry(section, script.c_str(), '|', '/', visitor, nullptr);
+    int Run(const char* section, const std::string& script, ActionKind kind) {
+        return CarryOutScriptSection(section, script, kind);
     }
 };
 
@@ -65,9 +62,9 @@ TEST_F(RemovalRoundTripTest, RemoveModeReadBackRestoresTheStateFromBefore) {
                "HKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Multi:REG_MULTI_SZ_ADD=two\r\n"
                "HKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Gone=x\r\n");
 
-    EXPECT_EQ(Run("ini.Main", script, IniEntry), 4);
-    EXPECT_EQ(Run("str.Main", script, TextLineEntry), 3);
-    EXPECT_EQ(Run("reg.Main", script, RegistryEntry), 5);
+    EXPECT_EQ(Run("ini.Main", script, ActionKind::Ini), 4);
+    EXPECT_EQ(Run("str.Main", script, ActionKind::TextLine), 3);
+    EXPECT_EQ(Run("reg.Main", script, ActionKind::Registry), 5);
     EXPECT_EQ(ProfileText(ini, "windows", "load"), "one.exe,app.exe");
     EXPECT_EQ(ReadBytes(text),
               "[boot]\r\nshell=progman.exe\r\ndrivers=mmsystem.dll midimap.drv\r\nmouse.drv=mouse.drv\r\n; sound\r\n\r\n"
@@ -76,9 +73,9 @@ TEST_F(RemovalRoundTripTest, RemoveModeReadBackRestoresTheStateFromBefore) {
 
     std::string logged = ReadBytes(log);
     gProcess.removeMode = 1;
-    EXPECT_EQ(Run("ini.step1", log, IniEntry), 4);
-    EXPECT_EQ(Run("str.step1", log, TextLineEntry), 3);
-    EXPECT_EQ(Run("reg.step1", log, RegistryEntry), 5);
+    EXPECT_EQ(Run("ini.step1", log, ActionKind::Ini), 4);
+    EXPECT_EQ(Run("str.step1", log, ActionKind::TextLine), 3);
+    EXPECT_EQ(Run("reg.step1", log, ActionKind::Registry), 5);
     EXPECT_EQ(ProfileText(ini, "Settings", "Existing") + ProfileText(ini, "Settings", "Fresh") +
                   ProfileText(ini, "windows", "load") + ProfileText(ini, "Desktop", "Pattern"),
               "old<none>one.exea/b");
@@ -110,15 +107,15 @@ TEST_F(RemovalRoundTripTest, OldDataComesBackAsItWas) {
                "[reg.Main]\r\nHKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Command=notes.exe\r\n"
                "HKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Padded=x\r\n"
                "HKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Bin:REG_BINARY=<00>\r\n");
-    Run("ini.Main", script, IniEntry);
-    Run("str.Main", script, TextLineEntry);
-    Run("reg.Main", script, RegistryEntry);
+    Run("ini.Main", script, ActionKind::Ini);
+    Run("str.Main", script, ActionKind::TextLine);
+    Run("reg.Main", script, ActionKind::Registry);
     ASSERT_EQ(ReadBytes(text), "@echo off\r\nSET PATH=C:\\NOTES\r\nrem indented, changed\r\n");
 
     gProcess.removeMode = 1;
-    Run("ini.step1", log, IniEntry);
-    Run("str.step1", log, TextLineEntry);
-    Run("reg.step1", log, RegistryEntry);
+    Run("ini.step1", log, ActionKind::Ini);
+    Run("str.step1", log, ActionKind::TextLine);
+    Run("reg.step1", log, ActionKind::Registry);
     EXPECT_EQ(ProfileText(ini, "Paths", "Temp"), "%TEMP%\\notes");
     EXPECT_EQ(ReadBytes(text), textBefore);
     EXPECT_EQ(Values(), registryBefore);

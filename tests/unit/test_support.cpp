@@ -1,4 +1,7 @@
 #include "test_support.h"
+
+#include "actions/pass_executor.h"
+#include "plan/entry_plans.h"
 #include "base/resource_ids.h"
 #include "base/run_outcome.h"
 #include "base/setup_state.h"
@@ -122,13 +125,36 @@ void SetVariable(const char* name, const std::string& value) {
     else ADD_FAILURE() << "no room for the variable " << name;
 }
 
-int VisitEntry(EntryVisitor visitor, std::string key, std::string value) {
+namespace {
+
+const ActionSection& SectionOf(ActionKind kind) {
+    for (const ActionSection& section : kActionSections)
+        if (section.kind == kind) return section;
+    return kCopySection;
+}
+
+StepResult PlanAndCarryOut(ActionKind kind, const EntrySource& source, char** keys, int keyCount, char** values,
+                           int valueCount) {
+    PassExecutor executor;
+    RawEntry entry = {source, keys, keyCount, values, valueCount};
+    PlanContext context = {gState->optionCodes, gProcess.removeMode != 0};
+    return kind == ActionKind::Copy ? PlanCopy(entry, context, executor) : PlanAction(kind, entry, context, executor);
+}
+
+}  // namespace
+
+void PrintTo(StepResult result, std::ostream* out) {
+    *out << (result == StepResult::Abort ? "Abort" : result == StepResult::Skipped ? "Skipped" : "GoOn");
+}
+
+StepResult CarryOutEntry(ActionKind kind, std::string key, std::string value) {
     char* keyFields[kFieldRoom];
     char* valueFields[kFieldRoom];
     int keyCount = 0, valueCount = 0;
     SplitFields(&value[0], valueFields, &valueCount, '/', kFieldRoom);
-    SplitFields(&key[0], keyFields, &keyCount, '|', kFieldRoom);
-    return visitor(keyFields, keyCount, valueFields, valueCount, nullptr);
+    SplitFields(&key[0], keyFields, &keyCount, SectionOf(kind).keySeparator, kFieldRoom);
+    // Named by no section and no key, as an entry outside any walk.
+    return PlanAndCarryOut(kind, {"", "", 0}, keyFields, keyCount, valueFields, valueCount);
 }
 
 MessageBoxes* MessageBoxes::current_ = nullptr;
@@ -207,10 +233,25 @@ int ActionTest::FileCount() const {
     return count;
 }
 
-int ActionTest::VisitSection(const char* section, const std::string& lines, char keySeparator, EntryVisitor visitor) {
+namespace {
+
+int CarryOutVisited(char** keys, int keyCount, char** values, int valueCount, void* context) {
+    const VisitedEntry* visited = CurrentEntry();
+    StepResult result = PlanAndCarryOut(*static_cast<ActionKind*>(context), {visited->section, visited->key, 0}, keys,
+                                        keyCount, values, valueCount);
+    return result == StepResult::Abort ? kAbort : kGoOn;
+}
+
+}  // namespace
+
+int CarryOutScriptSection(const char* section, const std::string& script, ActionKind kind) {
+    return ForEachEntry(section, script.c_str(), SectionOf(kind).keySeparator, '/', CarryOutVisited, &kind);
+}
+
+int ActionTest::CarryOutSection(const char* section, const std::string& lines, ActionKind kind) {
     std::string script = Path("script.inf");
     WriteBytes(script, std::string("[") + section + "]\r\n" + lines);
-    return ForEachEntry(section, script.c_str(), keySeparator, '/', visitor, nullptr);
+    return CarryOutScriptSection(section, script, kind);
 }
 
 void PassFixture::SetUp() {

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "base/setup_state.h"
+#include "base/results.h"
+#include "plan/action_kinds.h"
 #include "script/sections.h"
 
 // The whole file; "<missing>" when it cannot be opened, so that an empty file
@@ -53,9 +55,17 @@ public:
 // Appends a variable row with the name and value as given (names may repeat).
 void SetVariable(const char* name, const std::string& value);
 
-// Cuts key on '|' and value on '/' as ForEachEntry does, without the profile
-// reader in between (so a key may hold '='), and calls the visitor.
-int VisitEntry(EntryVisitor visitor, std::string key, std::string value);
+// Step results read by name in the tests' messages.
+void PrintTo(StepResult result, std::ostream* out);
+
+// Plans one entry of an action kind and carries it out, as the install pass
+// does: the key is cut on the kind's separator and the value on '/', without
+// the profile reader in between (so a key may hold '='). A copy entry is one
+// of the disk in the drive.
+StepResult CarryOutEntry(ActionKind kind, std::string key, std::string value);
+// Runs one section of a script file as the install pass runs the section of
+// an action kind: the number of entries, or kAbort.
+int CarryOutScriptSection(const char* section, const std::string& script, ActionKind kind);
 
 // Answers the message boxes this thread shows while it lives, the way a user
 // would, as soon as each has its text: the n-th box gets answers[n] after
@@ -97,8 +107,10 @@ protected:
     std::string Path(const std::string& name) const { return scratch / name; }
     int FileCount() const;  // files directly in the scratch directory
     std::string Logged(const char* section, const std::string& key) const { return ProfileText(log, section, key); }
-    // Runs one section of a script that holds only that section's lines.
-    int VisitSection(const char* section, const std::string& lines, char keySeparator, EntryVisitor visitor);
+    // Runs one section of a script that holds only that section's lines, as
+    // the install pass runs the section of an action kind: the number of
+    // entries, or kAbort.
+    int CarryOutSection(const char* section, const std::string& lines, ActionKind kind);
 
     StateScope state;
     ScratchDirectory scratch;

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "test_support.h"
-#include "actions/text_line_entry.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 
@@ -12,7 +11,7 @@ const std::string kSystemIni =
 
 class TextLineEntryTest : public ActionTest {
 protected:
-    int Visit(const std::string& key, const std::string& value) { return VisitEntry(TextLineEntry, key, value); }
+    StepResult Visit(const std::string& key, const std::string& value) { return CarryOutEntry(ActionKind::TextLine, key, value); }
     // The log's text as the profile writer left it.
     bool LogHasLine(const std::string& line) { return ReadBytes(log).find("\r\n" + line + "\r\n") != std::string::npos; }
 };
@@ -42,7 +41,7 @@ TEST_F(TextLineEntryTest, WorkedExampleByteForByte) {
     std::string saved = ReadBytes(systemIni);
     for (const Step& step : steps) {
         WriteBytes(systemIni, kSystemIni);
-        EXPECT_EQ(Visit(step.key, step.value), 1);
+        EXPECT_EQ(Visit(step.key, step.value), StepResult::GoOn);
         EXPECT_EQ(ReadBytes(systemIni), step.expected) << step.key;
         EXPECT_TRUE(LogHasLine(step.logLine)) << step.logLine;
     }
@@ -51,11 +50,11 @@ TEST_F(TextLineEntryTest, WorkedExampleByteForByte) {
     std::string autoexec = "C:\\autoexec.bat";
     std::string savedAutoexec = ReadBytes(autoexec);
     WriteBytes(autoexec, "@ECHO OFF\r\nset Temp=C:\\DOS\r\nPATH C:\\DOS\r\n");
-    EXPECT_EQ(Visit("C:\\autoexec.bat|none|SET TEMP", "SET TEMP=C:\\TEMP"), 1);
+    EXPECT_EQ(Visit("C:\\autoexec.bat|none|SET TEMP", "SET TEMP=C:\\TEMP"), StepResult::GoOn);
     EXPECT_EQ(ReadBytes(autoexec), "@ECHO OFF\r\nSET TEMP=C:\\TEMP\r\nPATH C:\\DOS\r\n");
     EXPECT_TRUE(LogHasLine("C:\\autoexec.bat|none|SET TEMP=set Temp=C:\\DOS"));
     WriteBytes(autoexec, "@ECHO OFF\r\nPATH C:\\DOS\r\n");
-    EXPECT_EQ(Visit("C:\\autoexec.bat|none|SET TEMP", "SET TEMP=C:\\TEMP"), 1);
+    EXPECT_EQ(Visit("C:\\autoexec.bat|none|SET TEMP", "SET TEMP=C:\\TEMP"), StepResult::GoOn);
     EXPECT_EQ(ReadBytes(autoexec), "@ECHO OFF\r\nPATH C:\\DOS\r\nSET TEMP=C:\\TEMP\r\n");
     if (savedAutoexec == "<missing>") DeleteFileA(autoexec.c_str());
     else WriteBytes(autoexec, savedAutoexec);
@@ -65,18 +64,18 @@ TEST_F(TextLineEntryTest, RecordsFlagsConditionsAndReadOnlyTargets) {
     std::string file = Path("t.txt");
     WriteBytes(file, "[s]\r\nk=1\r\nj=1\r\n");
     SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(Visit("Dir\\t.txt|s|k", "k=2"), 1);
-    EXPECT_EQ(Visit("Dir\\t.txt|s|k", "k=3"), 1);
+    EXPECT_EQ(Visit("Dir\\t.txt|s|k", "k=2"), StepResult::GoOn);
+    EXPECT_EQ(Visit("Dir\\t.txt|s|k", "k=3"), StepResult::GoOn);
     EXPECT_EQ(Logged("str.step1", "Dir\\t.txt|s|k"), "k=1") << "the first old line stays";
-    EXPECT_EQ(Visit("Dir\\t.txt|s|j", "j=2/,-"), 1);
+    EXPECT_EQ(Visit("Dir\\t.txt|s|j", "j=2/,-"), StepResult::GoOn);
     gProcess.removeMode = 1;
-    EXPECT_EQ(Visit("Dir\\t.txt|s|m", "m=2"), 1);
+    EXPECT_EQ(Visit("Dir\\t.txt|s|m", "m=2"), StepResult::GoOn);
     EXPECT_EQ(Logged("str.step1", "Dir\\t.txt|s|j"), "<none>");
     EXPECT_EQ(Logged("str.step1", "Dir\\t.txt|s|m"), "<none>");
     CopyText(gState->optionCodes, "A");
-    EXPECT_EQ(Visit("Dir\\t.txt|s|n", "n=1/B"), 0);
+    EXPECT_EQ(Visit("Dir\\t.txt|s|n", "n=1/B"), StepResult::GoOn);
     gState->pass.cancelFlag = 1;
-    EXPECT_EQ(Visit("Dir\\t.txt|s|n", "n=1/A"), -1);
+    EXPECT_EQ(Visit("Dir\\t.txt|s|n", "n=1/A"), StepResult::Abort);
     EXPECT_EQ(ReadBytes(file), "[s]\r\nk=3\r\nj=2\r\nm=2\r\n");
 }
 
@@ -95,16 +94,16 @@ TEST_F(TextLineEntryTest, OldLinesRecordedWholeOrReported) {
     for (const std::string& key : {"Dir\\t.txt|s|" + std::string(260, 'k'),
                                    "Dir\\t.txt|" + std::string(260, 's') + "|k",
                                    "Dir\\" + std::string(256, 't') + "|s|k", std::string("Dir\\nul.tar.gz|s|k")})
-        EXPECT_EQ(Visit(key, "k=2"), 1) << key;
-    EXPECT_EQ(Visit("Dir\\t.txt|s|z", "z=new"), 1);
-    EXPECT_EQ(Visit("Dir\\t.txt|s|h", "h=new"), -1);
+        EXPECT_EQ(Visit(key, "k=2"), StepResult::Skipped) << key;
+    EXPECT_EQ(Visit("Dir\\t.txt|s|z", "z=new"), StepResult::Skipped);
+    EXPECT_EQ(Visit("Dir\\t.txt|s|h", "h=new"), StepResult::Abort);
     EXPECT_EQ(ReadBytes(file), content);
     EXPECT_EQ(FileCount(), 1) << "no record and no temporary file";
     ASSERT_EQ(answered.Texts().size(), 6u);
     EXPECT_NE(answered.Texts()[3].find("\nCannot carry out specified entry as written !"), std::string::npos);
     EXPECT_NE(answered.Texts()[4].find("\nThe old value cannot be recorded for removal !"), std::string::npos);
 
-    EXPECT_EQ(Visit("Dir\\t.txt|s|l", "l=new"), 1);
+    EXPECT_EQ(Visit("Dir\\t.txt|s|l", "l=new"), StepResult::GoOn);
     EXPECT_EQ(Logged("str.step1", "Dir\\t.txt|s|l"), longLine);
     EXPECT_EQ(ReadBytes(file), "[s]\r\nl=new\r\n" + zero + "\r\n" + huge + "\r\n");
 }
@@ -116,10 +115,10 @@ TEST_F(TextLineEntryTest, FailedEditAsksAbortRetryIgnore) {
     MessageBoxes& answered = Answer({IDIGNORE, IDABORT, IDRETRY, IDRETRY}, [&](size_t index) {
         if (index == 3) RemoveDirectoryA(file.c_str());
     });
-    EXPECT_EQ(Visit("Dir\\t.txt|s|k", "k=1"), 1);
-    EXPECT_EQ(Visit("Dir\\t.txt|s|k", "k=1"), -1);
+    EXPECT_EQ(Visit("Dir\\t.txt|s|k", "k=1"), StepResult::Skipped);
+    EXPECT_EQ(Visit("Dir\\t.txt|s|k", "k=1"), StepResult::Abort);
     EXPECT_EQ(ReadBytes(log), "<missing>") << "no record before an edit succeeds";
-    EXPECT_EQ(Visit("Dir\\t.txt|s|k", "k=1"), 1);
+    EXPECT_EQ(Visit("Dir\\t.txt|s|k", "k=1"), StepResult::GoOn);
     EXPECT_EQ(ReadBytes(file), "\r\n[s]\r\nk=1\r\n");
     EXPECT_EQ(Logged("str.step1", "Dir\\t.txt|s|k"), "");
     std::vector<std::string> texts = answered.Texts();

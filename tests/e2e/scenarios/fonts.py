@@ -49,7 +49,7 @@ C:\\fonts\D=x
     lines = control_text(asked[0], 100).split("\n")
     check(len(lines) == 4 and lines[0] == r"C:\fonts\A.fot" and lines[1] == "0KB" and
           lines[2].startswith("modified  on ") and lines[3] == "New Font Resource file", lines)
-    check([r["result"] for r in entries(records)] == [1, 1, 1, 1], records)
+    check([r["result"] for r in entries(records)] == ["skipped", "go on", "go on", "go on"], records)
     # Cancel passed the one font over; 6 and 101 replaced, and so did yes to all.
     check(read_bytes(os.path.join(fonts, "A.fot")) == OLD, "A.fot was replaced after Cancel")
     for name in "BCD":
@@ -82,6 +82,7 @@ C:\\fonts\Real=x
     check(t.messages() == ["C:\\fonts\\Missing.fot\nCannot create specified scalable font resorce file!",
                            "C:\\fonts\\Lost.fot\nCannot create specified scalable font resorce file!"], t.messages())
     # OK goes on with the next font; Cancel ends the pass before Real.
-    check([(r["key"], r["result"]) for r in entries(records)] == [(r"C:\fonts|Missing", 1), (r"C:\fonts|Lost", -1)],
+    check([(r["key"], r["result"]) for r in entries(records)] == [(r"C:\fonts|Missing", "skipped"),
+                                                                 (r"C:\fonts|Lost", "abort")],
           records)
     check(not os.path.exists(prefix.unix(r"C:\fonts\Real.fot")), "the pass went on after Cancel")

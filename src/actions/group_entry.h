@@ -1,4 +1,0 @@
-// Program group entries (group. sections).
-#pragma once
-
-int GroupEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context);
