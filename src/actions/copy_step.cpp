@@ -30,10 +30,6 @@ StepResult ReportUnusablePath(int messageId, const char* path) {
     return AfterAnswer(answer);
 }
 
-namespace {
-
-// The sibling of a media directory that ends in the disk in the drive's own
-// subdirectory (...\DISK1\ to ...\DISK2\); false when it does not end so.
 bool SiblingDiskDirectory(const char* media, const char* inDrive, const char* disk, char (&sibling)[MAX_PATH]) {
     char marker[kDiskKeySize + 8] = "disk";
     AppendText(marker, inDrive);
@@ -42,8 +38,6 @@ bool SiblingDiskDirectory(const char* media, const char* inDrive, const char* di
     CopyTextN(sibling, sizeof sibling, media, lstrlenA(media) - lstrlenA(inDrive) - 1);
     return AppendText(sibling, disk) && AppendText(sibling, "\\");
 }
-
-}  // namespace
 
 StepResult CarryOut(const DiskStep& step) {
     if (LandCopyInFlight() == kAbort) return StepResult::Abort;

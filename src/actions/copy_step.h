@@ -1,5 +1,6 @@
 // Carrying out copies and the disk changes between them.
 #pragma once
+#include <windows.h>
 
 #include "plan/plan_steps.h"
 
@@ -12,6 +13,10 @@ StepResult CarryOut(const DiskStep& step);
 // tested first unless the entry's disk change tested it already: a Cancel
 // given while the disk prompt waits ends the pass at the next entry.
 StepResult CarryOut(const CopyStep& step, bool cancelTested);
+
+// The sibling of a media directory that ends in the disk in the drive's own
+// subdirectory (...\DISK1\ to ...\DISK2\); false when it does not end so.
+bool SiblingDiskDirectory(const char* media, const char* inDrive, const char* disk, char (&sibling)[MAX_PATH]);
 
 // A path that had to be cut would name some other file: reported as the file
 // that cannot be opened or created (messageId), asked again until the user

@@ -4,6 +4,8 @@
 #include "actions/expand_copy.h"
 #include "actions/pass_executor.h"
 #include "actions/progress_dialog.h"
+#include "actions/what_if.h"
+#include "base/messages.h"
 #include "base/resource_ids.h"
 #include "base/results.h"
 #include "base/run_log.h"
@@ -18,6 +20,20 @@
 
 namespace {
 
+// The plan written down instead of carried out; a file that cannot be
+// written fails the pass.
+StepResult WriteWhatIf(ProfileReader& script) {
+    TextBuffer lines;
+    WhatIfWriter writer(lines);
+    PlanInstallPass(script, *gState, gProcess.removeMode != 0, writer);
+    if (!writer.whole() || !WriteWhatIfFile(gSwitches.planPath, lines)) {
+        ReportMessage(nullptr, kMsgCannotCreateFile, kStyleStop, gSwitches.planPath);
+        return StepResult::Abort;
+    }
+    LogLine("What the install would do: written to %s", {TextArgument(gSwitches.planPath)});
+    return StepResult::GoOn;
+}
+
 StepResult RunPass(HWND startingWindow) {
     // A run that must stop makes no change, not even the log's first records.
     if (RunStopped()) return StepResult::Abort;
@@ -30,6 +46,9 @@ StepResult RunPass(HWND startingWindow) {
     for (int i = gState->regVariableCount; i < gState->variableCount && i < kMaxVariables; ++i)
         LogLine("Path %s = %s", {TextArgument(gState->variables[i].name), TextArgument(gState->variables[i].value)});
 
+    SectionProfileReader script(gProcess.scriptPath);
+    if (WhatIfRun()) return WriteWhatIf(script);
+
     // The first records of the pass: a log that cannot be written shows here,
     // before anything has been changed.
     if (!gProcess.removeMode)
@@ -37,7 +56,6 @@ StepResult RunPass(HWND startingWindow) {
             if (LogRemoval(PathVariable, gState->variables[i].name, gState->variables[i].value) == kAbort)
                 return StepResult::Abort;
 
-    SectionProfileReader script(gProcess.scriptPath);
     pass.yesToAll = script.ReadInt("SetUp", "Y2AOverwrite", 0) != 0;
     HWND progress = QuietRun() ? nullptr
                                : CreateDialogParamA(gProcess.libraryModule, MAKEINTRESOURCEA(IDD_PROGRESS),

@@ -6,5 +6,6 @@
 
 #include "base/results.h"
 
-// GoOn when the pass ran to its end, Abort when it was aborted.
+// GoOn when the pass ran to its end, Abort when it was aborted. A what-if run
+// (/plan=FILE) writes the plan into its file instead, changing nothing.
 StepResult RunInstallPass(HWND startingWindow);

@@ -21,9 +21,10 @@ const char* AfterWord(const char* text, const char* word) {
     return end && (*end == '\0' || Blank(*end)) ? end : nullptr;
 }
 
-// Reads /log=FILE; the end of the switch, or null when it is none.
-const char* ReadLogSwitch(const char* text, char (&path)[MAX_PATH]) {
-    const char* start = After(text, "/log=");
+// Reads a switch that names a file (/log=FILE); the end of the switch, or
+// null when it is none.
+const char* ReadFileSwitch(const char* text, const char* name, char (&path)[MAX_PATH]) {
+    const char* start = After(text, name);
     if (!start) return nullptr;
     const char* end = start;
     bool quoted = *start == '"';
@@ -53,7 +54,8 @@ const char* ReadSwitches(const char* text, RunSwitches* switches) {
         const char* next = nullptr;
         if ((next = AfterWord(text, "/quiet"))) switches->quiet = true;
         else if ((next = AfterWord(text, "/norestart"))) switches->noRestart = true;
-        else next = ReadLogSwitch(text, switches->logPath);
+        else if ((next = ReadFileSwitch(text, "/plan=", switches->planPath))) switches->quiet = switches->noRestart = true;
+        else next = ReadFileSwitch(text, "/log=", switches->logPath);
         if (!next) return text;
         while (Blank(*next)) ++next;
         text = next;

@@ -1,4 +1,5 @@
-// The switches of an unattended run: /quiet, /norestart and /log=FILE, in any
+// The switches of an unattended run: /quiet, /norestart, /log=FILE and
+// /plan=FILE (a what-if run, quiet and without a restart), in any
 // letter case, recognised only at the start of the command-line text and
 // before the script's name. Whatever follows them is the script's name, taken
 // whole as before, so every command line without them keeps its meaning.

@@ -214,7 +214,8 @@ int OpenRun(RunResources& made, const char* scriptName) {
     // A removal runs on the log: the log written anew beside itself by an
     // install that was killed before it moved it in is not whole, and goes.
     char beside[MAX_PATH];
-    if (gProcess.removeMode && made.scriptSource[0] && BesidePath(made.scriptSource, beside)) DeleteFileA(beside);
+    if (gProcess.removeMode && !WhatIfRun() && made.scriptSource[0] && BesidePath(made.scriptSource, beside))
+        DeleteFileA(beside);
     return kGoOn;
 }
 
@@ -251,6 +252,8 @@ RunEnd RunScript(HWND background, const char* scriptSource) {
     InstallOutcome outcome = interactive ? RunInteractiveInstall(background, policy)
                              : silent   ? RunSilentInstall(background, policy)
                                         : RunQuietInstall(background, policy);
+    // A what-if run changed nothing: no restart is due, nothing to clean up.
+    if (WhatIfRun() && outcome == InstallOutcome::Installed) return Ended(kExitCompleted);
     switch (outcome) {
         case InstallOutcome::Restart: return {kExitCompleted, true, PlanRemovalCleanup(scriptSource)};
         case InstallOutcome::Installed:

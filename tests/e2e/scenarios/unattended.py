@@ -37,6 +37,32 @@ win.ini=the machine's settings
 """
 
 
+def what_if(prefix, media, name, **run):
+    """A what-if run's lines, split at tabs; it must change nothing but its file."""
+    before = snapshot(prefix)[0]
+    t = run_setup(prefix, media, "", args=r"/PLAN=C:\%s.txt" % name, name=name, **run)
+    expect_done(t)
+    check(t.events == [t.end], "a what-if run showed: %s" % t.events[:-1])
+    changed = differences(before, snapshot(prefix)[0])
+    check(changed == [name + ".txt"], "a what-if run changed %s" % changed)
+    path = prefix.unix("C:\\%s.txt" % name)
+    with open(path, encoding="latin-1") as f:
+        lines = [tuple(line.rstrip("\r\n").split("\t")) for line in f]
+    os.remove(path)
+    return lines
+
+
+def in_order(lines, wanted):
+    """Whether every wanted line is among the lines, in that order."""
+    at = 0
+    for line in wanted:
+        while at < len(lines) and lines[at] != line:
+            at += 1
+        if at == len(lines):
+            return False
+    return True
+
+
 def listed_programs(prefix):
     """What Wine's Add/Remove Programs lists: one "key|||name" line each."""
     return [line.strip() for line in prefix.wine("uninstaller", "--list").stdout.decode("latin-1").splitlines()]
@@ -49,6 +75,16 @@ def sample_installs_and_removes_itself_unattended(prefix):
     downloads = Media(prefix, "users/Public/Downloads", program=False)
     downloads.script(PLANTED)
     before = snapshot(prefix)
+
+    # What the install would do, listed first by a what-if run.
+    plan = what_if(prefix, media, "plan")
+    wanted = [("folder", r"C:\Program Files\Sample Notes"), ("copy", APP + r"\README.TXT", r"C:\media\README.TXT"),
+              ("copy", APP + r"\HELP.TXT", r"C:\media\HELP.TX_"), ("font", APP + r"\NOTESANS.fot"),
+              ("ini", APP + r"\NOTES.INI", "Settings", "Version", "1.0"),
+              ("text", r"C:\windows\system.ini", "drivers32", "msacm.notes", "msacm.notes=notesacm.acm"),
+              ("registry", r"HKEY_CURRENT_USER\Software\Sample Notes", "Window", "REG_DWORD", "1"),
+              ("group", "Sample Notes", "Read me")]
+    check(in_order(plan, wanted), "the what-if lines: %s" % plan)
 
     t = run_setup(prefix, media, "", args=r"/QUIET /NoRestart /Log=C:\install.log", name="install")
     expect_done(t, exit_code=3010)
@@ -65,6 +101,8 @@ def sample_installs_and_removes_itself_unattended(prefix):
     check(sorted(os.listdir(prefix.unix(APP))) ==
           ["FIRST.TXT", "HELP.TXT", "NOTES.INI", "NOTESANS.TTF", "NOTESANS.fot", "README.TXT", "Uninstall"],
           os.listdir(prefix.unix(APP)))
+    check(all(os.path.exists(prefix.unix(line[1])) for line in plan if line[0] in ("copy", "font", "folder")),
+          "what the what-if run listed was not made")
     # The program group, made without Program Manager, whose folder windows
     # (a program each under Wine, beside the desktop's) would outlive the run.
     group = os.path.join(prefix.programs, "Sample Notes")
@@ -85,8 +123,14 @@ def sample_installs_and_removes_itself_unattended(prefix):
                      "UninstallString": ("REG_SZ", '"%s\\Uninstall\\setup.exe"' % APP),
                      "QuietUninstallString": ("REG_SZ", QUIET_REMOVAL)}, values)
 
-    # The entry's interactive removal, cancelled: everything stays for another try.
+    # What the removal would do, listed by a what-if run on the log.
     remover = Media(prefix, APP[3:].replace("\\", "/") + "/Uninstall", program=False)
+    removal = what_if(prefix, remover, "removal-plan")
+    check(in_order(removal, [("registry", r"HKEY_CURRENT_USER\Software\Sample Notes", "Version", "REG_SZ", ""),
+                             ("group", "Sample Notes", "", "deleted"), ("delete", APP + r"\README.TXT")]),
+          "the removal's what-if lines: %s" % removal)
+
+    # The entry's interactive removal, cancelled: everything stays for another try.
     expect_done(run_setup(prefix, remover, "expect caption=Welcome\nclick 2", name="cancelled"), exit_code=1602)
     check(sorted(os.listdir(prefix.unix(APP + r"\Uninstall"))) == ["SETUP.INF", "STP.DLL", "setup.exe"],
           os.listdir(prefix.unix(APP + r"\Uninstall")))
