@@ -1,11 +1,13 @@
 """A publisher's product folder packed by the native setupkit over three disks,
 then installed from the first: every file compressed where that saves space,
-two compressed names that would meet kept apart, the disks switched without a
-prompt, every installed file as it was in the folder, and a removal log that
-names the targets as the publisher wrote them."""
+two compressed names that would meet kept apart, each media file's CRC-32 in
+the script, the disks switched without a prompt, every installed file as it
+was in the folder, and a removal log that names the targets as the publisher
+wrote them."""
 import os
 import random
 import subprocess
+import zlib
 
 from harness import BUILD, Media, check, expect_done, read_bytes, read_ini, run_setup, scenario
 
@@ -114,6 +116,10 @@ def packed_over_three_disks(prefix):
         written = target.replace("C:", "C::")
         marker = "_" + media_name[-1] if media_name.endswith(("_", "0")) else ""
         expected = expected.replace("1:%s=" % written, "%s:%s%s=" % (disk_of[target], written, marker), 1)
+    # Then the CRC-32 of every media file but the script, in the order laid out.
+    expected += "\n[media.crc]\n" + "".join(
+        "%s=%08X\n" % (n, zlib.crc32(read_bytes(os.path.join(media, where[n], n))))
+        for n in ["setup.exe", "STP.DLL", "LICENSE.TXT"] + [e[2] for e in ENTRIES])
     packed_script = read_bytes(os.path.join(media, "DISK1", "SETUP.INF"))
     check(packed_script == expected.replace("\n", "\r\n").encode(), "packed script:\n%s" % packed_script.decode())
 
