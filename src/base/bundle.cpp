@@ -84,7 +84,8 @@ BundleStatus Bundle::ReadIndex(ByteSource& file, uint64_t end) {
     if (!file.ReadAt(end - kBundleTrailerSize, trailer, sizeof trailer)) return BundleStatus::kUnreadable;
     if (std::memcmp(trailer + 20, kBundleMagic, sizeof kBundleMagic) != 0) return BundleStatus::kNoTrailer;
     const uint32_t version = ReadLe32(trailer + 16);
-    if (version != kBundleVersion) return version > kBundleVersion ? BundleStatus::kNewerVersion : BundleStatus::kBadTrailer;
+    if (version > kBundleVersion) return BundleStatus::kNewerVersion;
+    if (version != kBundleVersion) return BundleStatus::kBadTrailer;
     const uint64_t containerSize = ReadLe64(trailer);
     indexSize_ = ReadLe32(trailer + 8);
     if (containerSize > end - layout_.imageEnd || indexSize_ < kBundleIndexHeaderSize ||
@@ -109,7 +110,8 @@ BundleStatus Bundle::ReadIndex(ByteSource& file, uint64_t end) {
 BundleStatus Bundle::CheckIndex() {
     const uint64_t count = ReadLe32(index_), namesSize = ReadLe32(index_ + 4);
     const uint64_t namesAt = kBundleIndexHeaderSize + count * kBundleEntrySize;
-    if (ReadLe64(index_ + 8) != payloadSize_ || namesAt + namesSize > indexSize_ || indexSize_ - namesAt - namesSize > 7)
+    if (ReadLe64(index_ + 8) != payloadSize_ || namesAt + namesSize > indexSize_ ||
+        indexSize_ - namesAt - namesSize > 7)
         return BundleStatus::kBadIndex;
     for (uint64_t i = namesAt + namesSize; i < indexSize_; ++i)
         if (index_[i]) return BundleStatus::kBadIndex;

@@ -238,7 +238,8 @@ bool ReadBack(const Run& r, const std::string& path, std::string* error) {
     FileBytes file(path);
     Bundle written;
     BundleStatus status = file.IsOpen() ? written.Open(file) : BundleStatus::kUnreadable;
-    if (status == BundleStatus::kOk && (written.Count() != r.members.size() || written.ProgramSize() != r.program.size()))
+    if (status == BundleStatus::kOk &&
+        (written.Count() != r.members.size() || written.ProgramSize() != r.program.size()))
         status = BundleStatus::kBadIndex;
     for (size_t i = 0; status == BundleStatus::kOk && i < written.Count(); ++i)
         status = written.CheckFile(file, written.File(i));
