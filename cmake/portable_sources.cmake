@@ -3,8 +3,9 @@
 # publisher's tool and the native tree (host/), with the stand-in for the
 # built-in directories (tools/setupkit/typical_directories.cpp).
 set(PORTABLE_ENGINE_SOURCES
-    src/base/compressed_header.cpp src/base/device_names.cpp src/base/media_name.cpp src/base/script_tables.cpp
-    src/base/profile_number.cpp src/base/text.cpp src/base/text_buffer.cpp src/removal/log_records.cpp
+    src/base/bundle.cpp src/base/compressed_header.cpp src/base/device_names.cpp src/base/exe_layout.cpp
+    src/base/media_crc.cpp src/base/media_name.cpp src/base/profile_number.cpp src/base/script_tables.cpp
+    src/base/text.cpp src/base/text_buffer.cpp src/removal/log_records.cpp
     src/script/conditions.cpp src/script/fields.cpp src/script/section_walk.cpp src/script/variables.cpp
     src/actions/line_scan.cpp src/actions/profile_rewrite.cpp src/actions/registry_data.cpp
     src/plan/action_kinds.cpp src/plan/entry_plans.cpp src/plan/pass_plan.cpp)

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/media_crc.h"
 #include "check_report.h"
 #include "host_support.h"
 #include "script_check.h"
@@ -34,6 +35,12 @@ std::string Findings(const std::string& script, const std::string& media = "", i
     std::free(text);
     if (errors) *errors = report.Errors();
     return findings;
+}
+
+std::string Crc(const std::string& bytes) {
+    char text[9];
+    FormatCrc(Crc32Of(bytes.data(), bytes.size()), text);
+    return text;
 }
 
 // The ```ini blocks of a markdown file.
@@ -105,7 +112,8 @@ TEST(Check, FindsTablesOverTheirCapacity) {
 
 // A media directory: a file that is missing, one that two entries read as
 // different files, a compressed file with a damaged header, a second disk
-// in the sibling directory the installer switches to, and the licence.
+// in the sibling directory the installer switches to, the licence, and the
+// files' CRC-32 (one changed since, one gone, one not written as a CRC).
 TEST(Check, FindsTheFilesOfAMediaDirectory) {
     Scratch dir;
     const std::string media = dir / "DISK1";
@@ -127,13 +135,20 @@ TEST(Check, FindsTheFilesOfAMediaDirectory) {
               "2:%AppDir%\\THIRD.TXT=Not on the second disk\r\n"    // 20
               "[ini.Main]\r\n"
               "BackUpDir\\SETUP.INF|SetUp|remove=1/,-\r\n"
-              "BackUpDir\\SETUP.INF|choise|Remove=step2|Deletes what was installed./,-\r\n");
+              "BackUpDir\\SETUP.INF|choise|Remove=step2|Deletes what was installed./,-\r\n"
+              "[media.crc]\r\n"
+              "PRESENT.TXT=" + Crc("plain bytes") + "\r\n"  // line 25
+              "HELP.TX_=" + Crc("as packed") + "\r\n"        // 26
+              "second.txt=" + Crc("on disk two") + "\r\n"    // 27
+              "GONE.TXT=0A1B2C3D\r\n"                         // 28
+              "DAMAGED.BIN=0A1B2C3\r\n");                     // 29
     for (const char* name : {"setup.exe", "STP.DLL", "present.txt"}) WriteText(media + "/" + name, "plain bytes");
     Bytes packed;
     const std::string help = "Help for the media test, long enough to be worth compressing.";
     ASSERT_EQ(szdd::Compress(reinterpret_cast<const uint8_t*>(help.data()), help.size(), 'T', packed),
               szdd::Status::Ok);
     Write(media + "/HELP.TX_", packed);
+    const std::string helpCrc = Crc(std::string(packed.begin(), packed.end()));
     packed[8] = 'B';  // a method the platform does not know
     Write(media + "/DAMAGED.BIN", packed);
     WriteText(dir / "DISK2/SECOND.TXT", "on disk two");
@@ -147,7 +162,11 @@ TEST(Check, FindsTheFilesOfAMediaDirectory) {
                   script +
                   "18: error: the media file DAMAGED.BIN starts with the compressed-file signature but its header is "
                   "damaged (\"Lempel-Ziv Encoding Error\", message 150)\n" +
-                  script + "20: error: the media file 'THIRD.TXT' of disk '2' is missing (\"Cannot open specified file !\")\n");
+                  script + "20: error: the media file 'THIRD.TXT' of disk '2' is missing (\"Cannot open specified file !\")\n" +
+                  script + "26: error: the media file 'HELP.TX_' does not match its CRC-32 (its bytes give " + helpCrc +
+                  "): it changed after packing, or was damaged\n" + script +
+                  "28: warning: no media file 'GONE.TXT' to check\n" + script +
+                  "29: error: '0A1B2C3' is no CRC-32 (eight hexadecimal digits): the file cannot be checked\n");
 }
 
 TEST(Check, TheSampleProductAndEveryExampleOfTheDocsPass) {

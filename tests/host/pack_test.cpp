@@ -8,6 +8,7 @@
 
 #include "base/device_names.h"
 #include "base/media_name.h"
+#include "crc_section.h"
 #include "pack_plan.h"
 #include "script_text.h"
 
@@ -235,6 +236,29 @@ TEST(PackScript, EntriesThatWouldMeetOrNameADeviceAreRefused) {
             << entry;
         EXPECT_EQ(error, refusal);
     }
+}
+
+// The CRC section goes at the end, in the script's own line ends, after a
+// blank line; a script that holds one already is refused, since the reader
+// would find the old one first.
+TEST(PackScript, CrcSectionAtTheEndInTheScriptsLineEnds) {
+    const std::vector<std::pair<std::string, uint32_t>> files = {{"setup.exe", 0x0A1B2C3D}, {"TOOLS.HL_", 0xFFFFFFFF}};
+    const std::pair<std::string, std::string> rows[] = {
+        {"[SetUp]\r\nname=T\r\n",
+         "[SetUp]\r\nname=T\r\n\r\n[media.crc]\r\nsetup.exe=0A1B2C3D\r\nTOOLS.HL_=FFFFFFFF\r\n"},
+        {"[SetUp]\nname=T", "[SetUp]\nname=T\n\n[media.crc]\nsetup.exe=0A1B2C3D\nTOOLS.HL_=FFFFFFFF\n"},
+        {"\n[SetUp]\r\n", "\n[SetUp]\r\n\n[media.crc]\nsetup.exe=0A1B2C3D\nTOOLS.HL_=FFFFFFFF\n"},
+        {"[SetUp]", "[SetUp]\r\n\r\n[media.crc]\r\nsetup.exe=0A1B2C3D\r\nTOOLS.HL_=FFFFFFFF\r\n"},
+    };
+    for (const auto& [script, packed] : rows) {
+        std::string text = script, error;
+        EXPECT_TRUE(pack::AddCrcSection(&text, files, &error)) << error;
+        EXPECT_EQ(text, packed);
+    }
+    std::string text = "[SetUp]\r\n; written by hand\r\n [Media.CRC] \r\nA=00000000\r\n", error;
+    EXPECT_FALSE(pack::AddCrcSection(&text, files, &error));
+    EXPECT_EQ(error, "3: [media.crc] is written by pack itself: take it out of the product's script");
+    EXPECT_EQ(text, "[SetUp]\r\n; written by hand\r\n [Media.CRC] \r\nA=00000000\r\n");
 }
 
 }  // namespace

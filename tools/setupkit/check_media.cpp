@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "base/compressed_header.h"
+#include "base/media_crc.h"
+#include "crc_section.h"
 #include "szdd.h"
 
 namespace fs = std::filesystem;
@@ -58,4 +60,38 @@ void CheckCompressedFile(ScriptCheck& check, int line, const std::string& path) 
                            "the media file %s starts with the compressed-file signature but its header is damaged "
                            "(\"Lempel-Ziv Encoding Error\", message 150)",
                            fs::path(path).filename().string().c_str());
+}
+
+void CheckMediaCrcs(ScriptCheck& check) {
+    check.Reads(kMediaCrcSection);
+    const ProfileSection* section = check.file.ListedSection(kMediaCrcSection);
+    if (!section) return;
+    MediaFiles files(check);
+    std::vector<std::string> directories;
+    for (const DiskRow& disk : check.disks) directories.push_back(files.DirectoryOf(disk.key));
+    if (directories.empty()) directories.push_back(check.media);
+    for (const ProfileKey* key : check.file.ListedKeys(*section)) {
+        const std::string name = VisiblePart(key->name), value = ProfileFile::ValueOf(*key);
+        uint32_t stated = 0, actual = 0;
+        if (!ParseCrc(value.c_str(), &stated)) {
+            check.report.Error(key->line, "%s is no CRC-32 (eight hexadecimal digits): the file cannot be checked",
+                               Quoted(value).c_str());
+            continue;
+        }
+        if (check.media.empty()) continue;
+        std::string path;
+        for (size_t d = 0; d < directories.size() && path.empty(); ++d) path = files.Find(directories[d], name);
+        if (path.empty()) {
+            check.report.Warning(key->line, "no media file %s to check", Quoted(name).c_str());
+        } else if (!pack::FileCrc(path, &actual)) {
+            check.report.Error(key->line, "the media file %s cannot be read", Quoted(name).c_str());
+        } else if (actual != stated) {
+            char text[9];
+            FormatCrc(actual, text);
+            check.report.Error(key->line,
+                               "the media file %s does not match its CRC-32 (its bytes give %s): it changed after "
+                               "packing, or was damaged",
+                               Quoted(name).c_str(), text);
+        }
+    }
 }

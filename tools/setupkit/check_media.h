@@ -24,3 +24,7 @@ private:
 // Reports a media file that starts with the compressed-file signature but
 // whose header cannot describe the data behind it (message 150).
 void CheckCompressedFile(ScriptCheck& check, int line, const std::string& path);
+
+// Reads the [media.crc] section: each value must be a CRC-32, and with a
+// media directory each file it names must match it.
+void CheckMediaCrcs(ScriptCheck& check);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bundle.h"
 #include "pack.h"
 #include "script_check.h"
 #include "szdd.h"
@@ -38,6 +39,8 @@ const Command kCommands[] = {
     {"expand", 2, "IN OUT", "expand the LZ-compressed file IN into OUT", ExpandCommand},
     {"pack", -2, "PRODUCT_DIR MEDIA_DIR [--disk-size BYTES] [--engine DIR]",
      "lay out finished media from a product folder (its SETUP.INF and files)", pack::PackCommand},
+    {"bundle", 2, "MEDIA_DIR OUT.EXE", "one program that carries the media of one disk (packed without --disk-size)",
+     bundle::BundleCommand},
     {"check", 1, "SCRIPT_OR_MEDIA_DIR", "check a script, or a media directory's SETUP.INF and files (1: errors found)",
      ScriptCheckCommand},
 };

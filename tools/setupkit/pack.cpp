@@ -8,6 +8,8 @@
 #include <system_error>
 #include <vector>
 
+#include "base/media_crc.h"
+#include "crc_section.h"
 #include "engine_files.h"
 #include "folder.h"
 #include "pack_plan.h"
@@ -95,6 +97,7 @@ struct Run {
     Plan plan;
     size_t scriptFile = 0;             // in plan.files
     std::vector<std::string> sources;  // for each file of the plan, the file it is made from
+    std::vector<uint32_t> plainCrcs, packedCrcs;  // each file's CRC-32 stored plain or compressed (the script's: 0)
     std::vector<std::string> used;     // the product folder's files that reach the media
     std::string staging;               // compressed files wait here until names and disks are settled
     std::string rewritten;             // the script for the media
@@ -108,8 +111,15 @@ bool AddEngine(Run& r, const std::string& path, const std::string& name, std::st
         *error = path + ": cannot read";
         return false;
     }
+    uint32_t crc = 0;
+    if (path != r.scriptPath && !FileCrc(path, &crc)) {
+        *error = path + ": cannot read";
+        return false;
+    }
     AddEngineFile(&r.plan, name, size);
     r.sources.push_back(path);
+    r.plainCrcs.push_back(crc);
+    r.packedCrcs.push_back(crc);
     return true;
 }
 
@@ -194,11 +204,14 @@ bool CompressFiles(Run& r, std::string* error) {
         r.used.push_back(path);
         unsigned long long size = 0;
         if (f.fixed) {
-            if (!FileSize(path, &size)) {
+            uint32_t crc = 0;
+            if (!FileSize(path, &size) || !FileCrc(path, &crc)) {
                 *error = path + ": cannot read";
                 return false;
             }
             f.plainSize = f.mediaSize = size;
+            r.plainCrcs.push_back(crc);
+            r.packedCrcs.push_back(crc);
             continue;
         }
         std::vector<uint8_t> data, packed;
@@ -210,6 +223,8 @@ bool CompressFiles(Run& r, std::string* error) {
             return false;
         }
         f.plainSize = f.mediaSize = data.size();
+        r.plainCrcs.push_back(Crc32Of(data.data(), data.size()));
+        r.packedCrcs.push_back(Crc32Of(packed.data(), packed.size()));
         if (packed.size() >= data.size()) continue;
         if (szdd::WriteWholeFile(Staged(r, i).c_str(), packed) != szdd::Status::Ok) {
             *error = Staged(r, i) + ": cannot write";
@@ -222,12 +237,21 @@ bool CompressFiles(Run& r, std::string* error) {
     return true;
 }
 
+// The CRC-32 of every media file but the script, as it lies on the media.
+std::vector<std::pair<std::string, uint32_t>> MediaCrcs(const Run& r) {
+    std::vector<std::pair<std::string, uint32_t>> crcs;
+    for (size_t i = 0; i < r.plan.files.size(); ++i)
+        if (i != r.scriptFile)
+            crcs.emplace_back(r.plan.files[i].mediaName, (r.plan.files[i].compressed ? r.packedCrcs : r.plainCrcs)[i]);
+    return crcs;
+}
+
 // The script's size counts on the first disk, and the disks it names change
 // its size: both are settled together.
 bool SettleDisks(Run& r, std::string* error) {
     for (int round = 0; round < 8; ++round) {
         if (!AssignDisks(&r.plan, r.o.diskSize, error)) return false;
-        if (!Rewrite(r.text, r.plan, &r.rewritten, error)) {
+        if (!Rewrite(r.text, r.plan, &r.rewritten, error) || !AddCrcSection(&r.rewritten, MediaCrcs(r), error)) {
             *error = r.scriptPath + ":" + *error;
             return false;
         }

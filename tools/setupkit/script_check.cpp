@@ -41,6 +41,7 @@ void CheckScript(const std::string& bytes, const std::string& media, CheckReport
     Records records;
     CheckActions(check, records);
     CheckRemoval(check, records);
+    CheckMediaCrcs(check);
     CheckSections(check);
     if (!media.empty()) CheckMediaFiles(check);
 }

@@ -1,11 +1,16 @@
 """A publisher's product folder packed by the native setupkit over three disks,
 then installed from the first: every file compressed where that saves space,
-two compressed names that would meet kept apart, the disks switched without a
-prompt, every installed file as it was in the folder, and a removal log that
-names the targets as the publisher wrote them."""
+two compressed names that would meet kept apart, each media file's CRC-32 in
+the script, the disks switched without a prompt, every installed file as it
+was in the folder, and a removal log that names the targets as the publisher
+wrote them. And media of one disk bundled into one program, alike by the
+Linux tool and by setupkit.exe under Wine."""
 import os
 import random
+import shutil
+import struct
 import subprocess
+import zlib
 
 from harness import BUILD, Media, check, expect_done, read_bytes, read_ini, run_setup, scenario
 
@@ -114,6 +119,10 @@ def packed_over_three_disks(prefix):
         written = target.replace("C:", "C::")
         marker = "_" + media_name[-1] if media_name.endswith(("_", "0")) else ""
         expected = expected.replace("1:%s=" % written, "%s:%s%s=" % (disk_of[target], written, marker), 1)
+    # Then the CRC-32 of every media file but the script, in the order laid out.
+    expected += "\n[media.crc]\n" + "".join(
+        "%s=%08X\n" % (n, zlib.crc32(read_bytes(os.path.join(media, where[n], n))))
+        for n in ["setup.exe", "STP.DLL", "LICENSE.TXT"] + [e[2] for e in ENTRIES])
     packed_script = read_bytes(os.path.join(media, "DISK1", "SETUP.INF"))
     check(packed_script == expected.replace("\n", "\r\n").encode(), "packed script:\n%s" % packed_script.decode())
 
@@ -148,3 +157,50 @@ def packed_over_three_disks(prefix):
     # the read-me and the removal program are not recorded.
     recorded = [(e[0], e[1]) for e in ENTRIES if e[1] != "Read me"]
     check(log["del.step2"] == recorded, "delete records: %s" % log["del.step2"])
+
+
+def read_bundle(data):
+    """The files of a bundle, read by the layout docs/bundle-format.md gives
+    (an unsigned one: the data end at the end of the file)."""
+    check(data[-8:] == b"STPBUNDL", "no trailer")
+    container, index_size, index_crc, version = struct.unpack_from("<QIII", data, len(data) - 28)
+    index = data[len(data) - 28 - index_size:len(data) - 28]
+    check(version == 1 and zlib.crc32(index) == index_crc, "trailer: version %d" % version)
+    count, names_size, payload_size = struct.unpack_from("<IIQ", index)
+    start = len(data) - container
+    files = {}
+    for i in range(count):
+        offset, size, crc, name_at, name_length = struct.unpack_from("<QQIII", index, 16 + 28 * i)
+        name = index[16 + 28 * count + name_at:][:name_length].decode()
+        files[name] = data[start + offset:start + offset + size]
+        check(zlib.crc32(files[name]) == crc, "%s: CRC-32" % name)
+    check(sum(len(f) for f in files.values()) == payload_size, "payload size")
+    return start, files
+
+
+@scenario
+def packed_into_one_program_by_both_tools(prefix):
+    """Media of one disk bundled by the Linux setupkit and by setupkit.exe
+    under Wine: the same bytes, which read as the docs lay them out: the
+    engine, then every other media file with its CRC-32; and both tools'
+    check find every file matching the CRC-32 pack wrote."""
+    product = os.path.join(prefix.path, "product")
+    make_product(product, 100000)
+    media = os.path.join(prefix.drive_c, "single")
+    kit = os.path.join(BUILD, "host", "setupkit")
+    run = lambda *args: subprocess.run([kit, *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
+    check(run("pack", product, media).returncode == 0, "pack")
+    linux = run("bundle", media, os.path.join(prefix.drive_c, "linux.exe"))
+    check(linux.returncode == 0, "setupkit bundle: %s" % linux.stderr.decode())
+    check(run("check", media).returncode == 0, "setupkit check")
+    shutil.copy(os.path.join(BUILD, "setupkit.exe"), prefix.drive_c)
+    prefix.wine(r"C:\setupkit.exe", "bundle", r"C:\single", r"C:\windows.exe")
+    prefix.wine(r"C:\setupkit.exe", "check", r"C:\single")
+
+    data = read_bytes(os.path.join(prefix.drive_c, "linux.exe"))
+    check(read_bytes(os.path.join(prefix.drive_c, "windows.exe")) == data, "the two tools' bundles differ")
+    start, files = read_bundle(data)
+    check(data[:start] == read_bytes(os.path.join(media, "setup.exe")), "the engine before the container")
+    on_media = sorted(n for n in os.listdir(media) if n != "setup.exe")
+    check(sorted(files) == on_media, "files: %s, media: %s" % (sorted(files), on_media))
+    check(all(files[n] == read_bytes(os.path.join(media, n)) for n in on_media), "a file differs from the media's")
