@@ -5,28 +5,28 @@
 
 #include <cstring>
 
-#include "actions/disk_prompt_dialog.h"
+#include "ui/disk_prompt_dialog.h"
 #include "actions/expand_copy.h"
-#include "actions/progress_dialog.h"
-#include "actions/step_results.h"
+#include "ui/progress_dialog.h"
 #include "base/file_system.h"
-#include "base/messages.h"
+#include "ui/messages.h"
 #include "base/run_log.h"
 #include "base/run_outcome.h"
 #include "base/run_switches.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "base/whole_files.h"
+#include "actions/records.h"
 #include "removal/removal_log.h"
 
 StepResult ReportUnusablePath(int messageId, const char* path) {
     // The file before is settled first: its question comes before this one.
-    if (LandCopyInFlight() == kAbort) return StepResult::Abort;
+    if (LandCopyInFlight() == StepResult::Abort) return StepResult::Abort;
     // Retry cannot mend a script text: asked again until the user gives up on
     // the entry or on the pass.
-    int answer;
+    Answer answer;
     do answer = ReportMessage(gState->pass.ownerWindow, static_cast<TextMessage>(messageId), kStyleAbortRetryIgnore, path);
-    while (answer == kAnswerRetry);
+    while (answer == Answer::Retry);
     return AfterAnswer(answer);
 }
 
@@ -40,14 +40,14 @@ bool SiblingDiskDirectory(const char* media, const char* inDrive, const char* di
 }
 
 StepResult CarryOut(const DiskStep& step) {
-    if (LandCopyInFlight() == kAbort) return StepResult::Abort;
+    if (LandCopyInFlight() == StepResult::Abort) return StepResult::Abort;
     char sibling[MAX_PATH];
     if (SiblingDiskDirectory(gProcess.mediaDirectory, step.inDrive, step.disk, sibling)) {
         CopyText(gProcess.mediaDirectory, sibling);
         return StepResult::GoOn;
     }
     // A quiet run reads from the directory the prompt would show.
-    if (!QuietRun() && DiskPromptDialog(step.label) == IDCANCEL) {
+    if (!QuietRun() && DiskPromptDialog(step.label) == Answer::Cancel) {
         LogLine("Insert Disk %s: Cancel", {TextArgument(step.label)});
         NoteEndReason(EndReason::Cancelled);
         return StepResult::Abort;
@@ -67,20 +67,20 @@ namespace {
 // Ignore passes the entry over rather than replace the file unsaved.
 StepResult SaveReplacedFile(const CopyStep& step) {
     if (!GetFileInfo(step.target, nullptr))
-        return LogRemoval(RemoveFile, step.recorded, step.description) == kAbort ? StepResult::Abort
+        return Record(RemoveFile, step.recorded, step.description) == StepResult::Abort ? StepResult::Abort
                                                                                  : StepResult::GoOn;
     char savedText[MAX_PATH] = "BackUpDir\\";
     if (!step.backupUsable || !AppendText(savedText, step.targetName))
         return ReportUnusablePath(MSG_CANNOT_CREATE_FILE, step.backup);
-    if (LogRemoval(RestoreCopy, step.recorded, step.description) == kAbort ||
-        LogRemoval(RemoveFile, savedText, step.description) == kAbort)
+    if (Record(RestoreCopy, step.recorded, step.description) == StepResult::Abort ||
+        Record(RemoveFile, savedText, step.description) == StepResult::Abort)
         return StepResult::Abort;
     if (GetFileInfo(step.backup, nullptr)) return StepResult::GoOn;
-    if (LogMissingDirectory(step.backup) == kAbort || EnsureDirectory(step.backup) == kAbort)
+    if (RecordMissingFolder(step.backup) == StepResult::Abort || EnsureDirectory(step.backup) == StepResult::Abort)
         return StepResult::Abort;
     while (!SaveWholeCopy(step.target, step.backup)) {
-        int answer = ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, step.backup);
-        if (answer != kAnswerRetry) return AfterAnswer(answer);
+        Answer answer = ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, step.backup);
+        if (answer != Answer::Retry) return AfterAnswer(answer);
     }
     return StepResult::GoOn;
 }
@@ -90,7 +90,7 @@ StepResult SaveReplacedFile(const CopyStep& step) {
 StepResult CarryOut(const CopyStep& step, bool cancelTested) {
     if (!cancelTested && CancelRequested()) return StepResult::Abort;
     // A copy that looks at an existing target finds it whole.
-    if ((step.saveExisting || step.keepExisting) && LandCopyInFlight() == kAbort) return StepResult::Abort;
+    if ((step.saveExisting || step.keepExisting) && LandCopyInFlight() == StepResult::Abort) return StepResult::Abort;
     char source[MAX_PATH];
     if (!CopyText(source, gProcess.mediaDirectory) || !AppendText(source, step.mediaName))
         return ReportUnusablePath(MSG_CANNOT_OPEN, source);
@@ -100,7 +100,7 @@ StepResult CarryOut(const CopyStep& step, bool cancelTested) {
         if (saved != StepResult::GoOn) return saved;
     } else {
         if (step.keepExisting && GetFileInfo(step.target, nullptr)) return StepResult::GoOn;
-        if (!step.unrecorded && LogRemoval(RemoveFile, step.recorded, step.description) == kAbort)
+        if (!step.unrecorded && Record(RemoveFile, step.recorded, step.description) == StepResult::Abort)
             return StepResult::Abort;
     }
     // A removal puts saved files back as they were saved, never expanded; a
@@ -111,7 +111,7 @@ StepResult CarryOut(const CopyStep& step, bool cancelTested) {
         return StepResult::GoOn;
     }
     ShowStatus(kCopyStatusLabels, step.description, source, step.target);
-    if (LogMissingDirectory(step.target) == kAbort) return StepResult::Abort;
-    return FromResult(ExpandCopyInFlight(step.description, source, step.target,
-                                         gProcess.removeMode ? CopyForm::AsStored : CopyForm::Expanded));
+    if (RecordMissingFolder(step.target) == StepResult::Abort) return StepResult::Abort;
+    return ExpandCopyInFlight(step.description, source, step.target,
+                              gProcess.removeMode ? CopyForm::AsStored : CopyForm::Expanded);
 }

@@ -6,26 +6,36 @@
 #pragma once
 #include <windows.h>
 
-struct LzCalls;
+#include "actions/lz_source.h"
+#include "base/scoped_handles.h"
 
 // How many transfers may be started and not yet finished.
 constexpr int kTransfers = 2;
 
-// Starts moving all that is left of source (a handle of the LZ library) into
-// target, and closes target once the whole file is there, and source too
-// when closeSource says it is a plain file's own handle (the library keeps
-// nothing of its own for those). `length` is what the data must come to: the
-// expanded length a compressed file's header gives, a plain file's size
-// when it was opened. Neither handle may be touched until FinishTransfer
-// returns. Returns the transfer's number.
-int StartTransfer(const LzCalls& lz, INT source, HANDLE target, bool closeSource, long length);
-// A transfer's status when the target could not be written, and when a
-// plain file's data came to another length than its size at the start (the
-// file changed while it was read).
-constexpr int kTransferCannotWrite = 1;
-constexpr int kTransferSourceChanged = 2;
-// Waits for a transfer (painting the status lines when they are due): 0 when
-// the whole file arrived and the handles are closed as told; else, both still
-// open, a negative LZ error when compressed data did not expand to the length
-// its header gives, or one of the statuses above.
-int FinishTransfer(int transfer);
+// What one copy reads from and writes to.
+struct CopyHandles {
+    LzSource source;
+    ScopedHandle target;
+};
+
+// What a transfer came to.
+enum class TransferStatus {
+    Whole,          // the whole file arrived, and its handles are closed
+    CannotWrite,    // the target did not take the data
+    SourceChanged,  // a plain file's data came to another length than its size at the start
+    LzError,        // compressed data did not expand to the length its header gives (see the code)
+};
+struct TransferEnd {
+    TransferStatus status;
+    long lzError;  // the LZ library's error code, with LzError
+};
+
+// Starts moving all that is left of the source into the target; `length` is
+// what the data must come to: the expanded length a compressed file's header
+// gives, a plain file's size when it was opened. The transfer owns the
+// handles until FinishTransfer: those of a whole file are closed on the copy
+// thread. Returns the transfer's number.
+int StartTransfer(CopyHandles handles, long length);
+// Waits for a transfer (painting the status lines when they are due) and
+// hands back the handles of one that did not end whole, still open.
+TransferEnd FinishTransfer(int transfer, CopyHandles* back);

@@ -4,10 +4,9 @@
 
 #include <windows.h>
 
-#include "actions/progress_dialog.h"
-#include "actions/step_results.h"
+#include "ui/progress_dialog.h"
 #include "base/file_system.h"
-#include "base/messages.h"
+#include "ui/messages.h"
 #include "base/run_log.h"
 #include "base/setup_state.h"
 #include "base/whole_files.h"
@@ -44,8 +43,8 @@ StepResult CarryOut(const DeleteStep& step) {
         if (!refusal && DeleteFileA(step.path)) return StepResult::GoOn;
         if (refusal) SetLastError(refusal);
         if (step.quiet) return StepResult::GoOn;
-        int answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotDelete, kStyleAbortRetryIgnore | kAppendSystemText,
+        Answer answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotDelete, kStyleAbortRetryIgnore | kAppendSystemText,
                                    step.path);
-        if (answer != kAnswerRetry) return AfterAnswer(answer);
+        if (answer != Answer::Retry) return AfterAnswer(answer);
     }
 }

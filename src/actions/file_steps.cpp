@@ -3,17 +3,17 @@
 #include <windows.h>
 
 #include "actions/ini_write.h"
-#include "actions/progress_dialog.h"
-#include "actions/step_results.h"
+#include "ui/progress_dialog.h"
 #include "actions/text_lines.h"
 #include "base/file_system.h"
-#include "base/messages.h"
+#include "ui/messages.h"
 #include "base/profile_text.h"
 #include "base/setup_state.h"
+#include "actions/records.h"
 #include "removal/removal_log.h"
 
 StepResult ReportStepEntry(const EntrySource& source, int messageId) {
-    return AfterOkCancel(ReportMessage(OwnerWindow(), static_cast<EntryMessage>(messageId), kStyleOkCancel,
+    return AfterAnswer(ReportMessage(OwnerWindow(), static_cast<EntryMessage>(messageId), kStyleOkCancel,
                                        source.section, source.key));
 }
 
@@ -24,15 +24,15 @@ namespace {
 StepResult Open(const FileStep& step) {
     if (CancelRequested()) return StepResult::Abort;
     ShowStatus("Modify file:\n\nSection:\n\nString:", step.path, step.section, step.key);
-    if (LogMissingDirectory(step.path) == kAbort || EnsureDirectory(step.path) == kAbort) return StepResult::Abort;
+    if (RecordMissingFolder(step.path) == StepResult::Abort || EnsureDirectory(step.path) == StepResult::Abort) return StepResult::Abort;
     return StepResult::GoOn;
 }
 
 // Asks about a file that could not be written: Retry (true) writes again.
 bool Retry(const char* path, StepResult* result) {
-    int answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotModify, kStyleAbortRetryIgnore, path);
+    Answer answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotModify, kStyleAbortRetryIgnore, path);
     *result = AfterAnswer(answer);
-    return answer == kAnswerRetry;
+    return answer == Answer::Retry;
 }
 
 }  // namespace
@@ -54,7 +54,7 @@ StepResult CarryOutIni(const FileStep& step) {
     if (!step.unrecorded) {
         if (!presentWhole || !CanRecordOldText(present.Text(), present.Length()))
             return ReportStepEntry(step.source, MSG_CANNOT_KEEP_OLD_VALUE);
-        if (LogRemoval(IniValue, step.fileText, step.section, step.key, present.Text()) == kAbort)
+        if (Record(IniValue, step.fileText, step.section, step.key, present.Text()) == StepResult::Abort)
             return StepResult::Abort;
     }
     // The platform's writer opens the file sharing nothing: the log may be it.
@@ -86,7 +86,7 @@ StepResult CarryOutTextLine(const FileStep& step) {
         if (found && recordDue) {
             if (!CanRecordOldText(oldLine.Text(), oldLine.Length()))
                 return ReportStepEntry(step.source, MSG_CANNOT_KEEP_OLD_VALUE);
-            if (LogRemoval(TextLine, step.fileText, step.section, step.key, oldLine.Text()) == kAbort)
+            if (Record(TextLine, step.fileText, step.section, step.key, oldLine.Text()) == StepResult::Abort)
                 return StepResult::Abort;
             recordDue = false;  // a retry keeps the first old line
             ReleaseRemovalLog();

@@ -9,9 +9,8 @@
 #include "actions/dde_client.h"
 #include "actions/file_steps.h"
 #include "actions/group_windows.h"
-#include "actions/progress_dialog.h"
+#include "ui/progress_dialog.h"
 #include "actions/shell_links.h"
-#include "actions/step_results.h"
 #include "base/run_log.h"
 #include "base/run_switches.h"
 #include "base/setup_state.h"
@@ -58,9 +57,9 @@ template <typename LinkStep> StepResult Carry(const GroupStep& step, LinkStep li
         LinkResult result = link(&failure);
         if (result == LinkResult::kDone) return StepResult::GoOn;
         if (result == LinkResult::kBadName) return ReportStepEntry(step.source, MSG_CANNOT_CARRY_OUT);
-        int answer = ReportMessage(gState->pass.ownerWindow, failure.message,
+        Answer answer = ReportMessage(gState->pass.ownerWindow, failure.message,
                                    kStyleAbortRetryIgnore | kAppendSystemText, failure.path);
-        if (answer != kAnswerRetry) return AfterAnswer(answer);
+        if (answer != Answer::Retry) return AfterAnswer(answer);
     }
 }
 

@@ -3,9 +3,9 @@
 #include "actions/dde_client.h"
 #include "actions/expand_copy.h"
 #include "actions/pass_executor.h"
-#include "actions/progress_dialog.h"
+#include "ui/progress_dialog.h"
 #include "actions/what_if.h"
-#include "base/messages.h"
+#include "ui/messages.h"
 #include "base/resource_ids.h"
 #include "base/results.h"
 #include "base/run_log.h"
@@ -13,8 +13,9 @@
 #include "base/run_switches.h"
 #include "base/section_profile_reader.h"
 #include "base/setup_state.h"
-#include "base/status_lines.h"
+#include "ui/status_lines.h"
 #include "plan/pass_plan.h"
+#include "actions/records.h"
 #include "removal/removal_log.h"
 #include "ui/path_variables.h"
 
@@ -42,7 +43,7 @@ StepResult RunPass(HWND startingWindow) {
     // A quiet run shows no window: its messages have no owner.
     pass.ownerWindow = QuietRun() ? nullptr : startingWindow;
     pass.mainWindow = startingWindow;
-    if (ReadPathVariables() == kAbort || RunStopped()) return StepResult::Abort;
+    if (ReadPathVariables() == StepResult::Abort || RunStopped()) return StepResult::Abort;
     for (int i = gState->regVariableCount; i < gState->variableCount && i < kMaxVariables; ++i)
         LogLine("Path %s = %s", {TextArgument(gState->variables[i].name), TextArgument(gState->variables[i].value)});
 
@@ -53,7 +54,7 @@ StepResult RunPass(HWND startingWindow) {
     // before anything has been changed.
     if (!gProcess.removeMode)
         for (int i = 0; i < gState->variableCount && i < kMaxVariables; ++i)
-            if (LogRemoval(PathVariable, gState->variables[i].name, gState->variables[i].value) == kAbort)
+            if (Record(PathVariable, gState->variables[i].name, gState->variables[i].value) == StepResult::Abort)
                 return StepResult::Abort;
 
     pass.yesToAll = script.ReadInt("SetUp", "Y2AOverwrite", 0) != 0;
@@ -65,7 +66,7 @@ StepResult RunPass(HWND startingWindow) {
     PassExecutor executor;
     StepResult result = PlanInstallPass(script, *gState, gProcess.removeMode != 0, executor);
     // Every copy still moving is settled (after an abort: undone).
-    if (LandCopyInFlight() == kAbort) result = StepResult::Abort;
+    if (LandCopyInFlight() == StepResult::Abort) result = StepResult::Abort;
 
     // The last entry's status stays on the screen until the window goes.
     PaintPendingStatus();

@@ -8,10 +8,9 @@
 #include "actions/file_steps.h"
 #include "actions/font_step.h"
 #include "actions/group_step.h"
-#include "actions/progress_dialog.h"
+#include "ui/progress_dialog.h"
 #include "actions/registry_step.h"
-#include "actions/step_results.h"
-#include "base/messages.h"
+#include "ui/messages.h"
 #include "base/setup_state.h"
 
 namespace {
@@ -34,7 +33,7 @@ StepResult PassExecutor::Refused(const RefusedStep& step) {
     bool tested = std::exchange(cancelTested_, false);
     if (TestsCancel(step.kind) && !tested && CancelRequested()) return StepResult::Abort;
     if (step.messageId == MSG_CANNOT_CREATE_FONT)
-        return AfterOkCancel(ReportMessage(gState->pass.ownerWindow, kMsgCannotCreateFont, kStyleOkCancel, step.named));
+        return AfterAnswer(ReportMessage(gState->pass.ownerWindow, kMsgCannotCreateFont, kStyleOkCancel, step.named));
     if (step.named[0]) return ReportUnusablePath(step.messageId, step.named);
     return ReportStepEntry(step.source, step.messageId);
 }
@@ -56,7 +55,7 @@ StepResult PassExecutor::Delete(const DeleteStep& step) { return CarryOut(step);
 
 StepResult PassExecutor::Done(const SectionDone& step) {
     // A component's last file is whole before the bar counts it.
-    if (step.kind == ActionKind::Copy && LandCopyInFlight() == kAbort) return StepResult::Abort;
+    if (step.kind == ActionKind::Copy && LandCopyInFlight() == StepResult::Abort) return StepResult::Abort;
     SendProgress(step.percent);
     return StepResult::GoOn;
 }

@@ -1,6 +1,7 @@
 #include "actions/registry_keys.h"
 
 #include "base/text.h"
+#include "base/scoped_handles.h"
 
 namespace {
 
@@ -10,10 +11,8 @@ constexpr int kMaxDepth = 512;
 // Only a key the registry says is not there counts as missing: one we may
 // not open is someone else's.
 bool KeyMissing(HKEY root, const char* path) {
-    HKEY key;
-    LONG r = RegOpenKeyExA(root, path, 0, KEY_READ, &key);
-    if (r == ERROR_SUCCESS) RegCloseKey(key);
-    return r == ERROR_FILE_NOT_FOUND;
+    ScopedKey key;
+    return RegOpenKeyExA(root, path, 0, KEY_READ, key.Receive()) == ERROR_FILE_NOT_FOUND;
 }
 
 // Deletes the empty keys below `key`, deepest first; true when `key` itself
@@ -28,10 +27,10 @@ bool PruneBelow(HKEY key, int depth) {
         char name[256];
         DWORD length = sizeof name;
         if (RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) continue;
-        HKEY child;
-        if (RegOpenKeyExA(key, name, 0, KEY_READ | DELETE, &child) != ERROR_SUCCESS) continue;
-        bool empty = PruneBelow(child, depth + 1);
-        RegCloseKey(child);
+        ScopedKey child;
+        if (RegOpenKeyExA(key, name, 0, KEY_READ | DELETE, child.Receive()) != ERROR_SUCCESS) continue;
+        bool empty = PruneBelow(child.get(), depth + 1);
+        child.Close();
         if (empty) RegDeleteKeyA(key, name);
     }
     if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
@@ -57,9 +56,9 @@ bool FirstMissingKey(HKEY root, const char* subkey, char (&missing)[MAX_PATH]) {
 
 void RemoveEmptyKeys(HKEY root, const char* subkey) {
     if (!subkey[0]) return;  // never a root key
-    HKEY key;
-    if (RegOpenKeyExA(root, subkey, 0, KEY_READ | DELETE, &key) != ERROR_SUCCESS) return;
-    bool empty = PruneBelow(key, 0);
-    RegCloseKey(key);
+    ScopedKey key;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_READ | DELETE, key.Receive()) != ERROR_SUCCESS) return;
+    bool empty = PruneBelow(key.get(), 0);
+    key.Close();
     if (empty) RegDeleteKeyA(root, subkey);
 }

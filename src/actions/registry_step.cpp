@@ -2,27 +2,27 @@
 
 #include <windows.h>
 
-#include "actions/progress_dialog.h"
-#include "actions/registry_data.h"
+#include "ui/progress_dialog.h"
+#include "script/registry_data.h"
 #include "actions/file_steps.h"
 #include "actions/registry_keys.h"
-#include "base/messages.h"
+#include "actions/string_list.h"
+#include "ui/messages.h"
 #include "base/profile_text.h"
 #include "base/registry_roots.h"
 #include "base/results.h"
+#include "base/scoped_handles.h"
 #include "base/run_log.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "base/text_buffer.h"
-#include "removal/removal_log.h"
-#include "actions/step_results.h"
+#include "actions/records.h"
 
 namespace {
 
 // Cancel stops the install pass; OK skips the entry.
-int CannotCreateKey(const char* path) {
-    int answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotCreateKey, kStyleOkCancel, path);
-    return answer == IDCANCEL ? kAbort : kGoOn;
+StepResult CannotCreateKey(const char* path) {
+    return AfterAnswer(ReportMessage(gState->pass.ownerWindow, kMsgCannotCreateKey, kStyleOkCancel, path));
 }
 
 enum class Present { Absent, Read, Unreadable };
@@ -49,13 +49,13 @@ Present ReadPresent(HKEY key, const char* name, DWORD* type, TextBuffer& bytes) 
 
 // The old value as the log records it, or false when the log cannot hold it
 // whole: another type, a string with a zero or a line end inside, data whose
-// escaped text is longer than a profile value.
-bool RecordPresentValue(HKEY key, const char* keyText, const char* name, int* result) {
+// escaped text is longer than a profile value. *result is the record's.
+bool RecordPresentValue(HKEY key, const char* keyText, const char* name, StepResult* result) {
     TextBuffer data;
     DWORD type = REG_NONE;
     Present present = ReadPresent(key, name, &type, data);
     if (present == Present::Absent) {
-        *result = LogRemoval(RegistryString, keyText, name, "");
+        *result = Record(RegistryString, keyText, name, "");
         return true;
     }
     if (present == Present::Unreadable) return false;
@@ -65,14 +65,14 @@ bool RecordPresentValue(HKEY key, const char* keyText, const char* name, int* re
         while (size > 0 && bytes[size - 1] == 0) --size;  // stored strings need not carry their terminator
         data.SetLength(size);
         if (!CanRecordOldText(data.Text(), size)) return false;
-        *result = LogRemoval(RegistryString, keyText, name, data.Text());
+        *result = Record(RegistryString, keyText, name, data.Text());
         return true;
     }
     if (type == REG_DWORD) {
         if (size != sizeof(DWORD)) return false;
         unsigned long number = 0;
         CopyMemory(&number, bytes, sizeof(DWORD));
-        *result = LogRemoval(RegistryDword, keyText, name, number);
+        *result = Record(RegistryDword, keyText, name, number);
         return true;
     }
     if (type != REG_BINARY && type != REG_MULTI_SZ) return false;
@@ -81,7 +81,7 @@ bool RecordPresentValue(HKEY key, const char* keyText, const char* name, int* re
     if (!text.Reserve(room)) return false;
     text.SetLength(BinaryToText(text.Data(), room, bytes, size) - 1);
     if (!CanRecordOldText(text.Text(), text.Length())) return false;
-    *result = LogRemoval(type == REG_BINARY ? RegistryBinary : RegistryMultiString, keyText, name, text.Text());
+    *result = Record(type == REG_BINARY ? RegistryBinary : RegistryMultiString, keyText, name, text.Text());
     return true;
 }
 
@@ -137,38 +137,37 @@ LONG StoreValue(HKEY key, const char* name, const char* typeName, const char* da
     return ERROR_SUCCESS;
 }
 
-// Writes the value until the platform takes it or the user gives up on it:
-// kGoOn, kSkipped after Ignore, kAbort after Abort.
-int WriteValue(HKEY key, const char* entryText, const char* name, const char* typeName, const char* data) {
+// Writes the value until the platform takes it or the user gives up on it.
+StepResult WriteValue(HKEY key, const char* entryText, const char* name, const char* typeName, const char* data) {
     for (;;) {
         LONG stored = StoreValue(key, name, typeName, data);
-        if (stored == ERROR_SUCCESS) return kGoOn;
+        if (stored == ERROR_SUCCESS) return StepResult::GoOn;
         LogLine("The registry refused the value (error %d)", {NumberArgument(stored)});
-        int answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotWriteValue, kStyleAbortRetryIgnore, entryText);
-        if (answer != kAnswerRetry) return answer;
+        Answer answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotWriteValue, kStyleAbortRetryIgnore, entryText);
+        if (answer != Answer::Retry) return AfterAnswer(answer);
     }
 }
 
-int RecordMadeKey(HKEY root, const char* rootName, const char* subkey) {
+StepResult RecordMadeKey(HKEY root, const char* rootName, const char* subkey) {
     char missing[MAX_PATH];
-    if (gProcess.removeMode || !FirstMissingKey(root, subkey, missing)) return kGoOn;
+    if (gProcess.removeMode || !FirstMissingKey(root, subkey, missing)) return StepResult::GoOn;
     TextBuffer made;
-    if (!made.Assign(rootName) || !made.Append("\\") || !made.Append(missing)) return kAbort;
-    return LogRemoval(MadeKey, made.Text());
+    if (!made.Assign(rootName) || !made.Append("\\") || !made.Append(missing)) return StepResult::Abort;
+    return Record(MadeKey, made.Text());
 }
 
 // The default value of a subkey of HKEY_CLASSES_ROOT: never recorded.
 StepResult ShortForm(const RegistryStep& step) {
     LogLine("Default value of HKEY_CLASSES_ROOT\\%s: %s", {TextArgument(step.subkey), TextArgument(step.data.Text())});
-    HKEY key;
-    if (RegCreateKeyA(HKEY_CLASSES_ROOT, step.subkey, &key) != ERROR_SUCCESS) return FromResult(CannotCreateKey(step.subkey));
-    int answer = kGoOn;
-    while (RegSetValueA(key, nullptr, REG_SZ, step.data.Text(), static_cast<DWORD>(step.data.Length())) != ERROR_SUCCESS) {
-        answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotWriteValue, kStyleAbortRetryIgnore, step.subkey);
-        if (answer != kAnswerRetry) break;
+    ScopedKey key;
+    if (RegCreateKeyA(HKEY_CLASSES_ROOT, step.subkey, key.Receive()) != ERROR_SUCCESS)
+        return CannotCreateKey(step.subkey);
+    while (RegSetValueA(key.get(), nullptr, REG_SZ, step.data.Text(), static_cast<DWORD>(step.data.Length())) !=
+           ERROR_SUCCESS) {
+        Answer answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotWriteValue, kStyleAbortRetryIgnore, step.subkey);
+        if (answer != Answer::Retry) return AfterAnswer(answer);
     }
-    RegCloseKey(key);
-    return answer == kAbort ? StepResult::Abort : StepResult::GoOn;
+    return StepResult::GoOn;
 }
 
 }  // namespace
@@ -183,31 +182,25 @@ StepResult CarryOut(const RegistryStep& step) {
     }
     // The outermost key this entry makes is recorded first, so that a removal
     // takes it away again once it is empty.
-    if (RecordMadeKey(root, step.rootName, step.subkey) == kAbort) return StepResult::Abort;
+    if (RecordMadeKey(root, step.rootName, step.subkey) == StepResult::Abort) return StepResult::Abort;
 
-    HKEY key;
+    ScopedKey key;
     if (RegCreateKeyExA(root, step.subkey, 0, const_cast<char*>(step.keyClass), REG_OPTION_NON_VOLATILE,
-                        KEY_WRITE | KEY_QUERY_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return FromResult(CannotCreateKey(step.subkey));
+                        KEY_WRITE | KEY_QUERY_VALUE, nullptr, key.Receive(), nullptr) != ERROR_SUCCESS)
+        return CannotCreateKey(step.subkey);
     ShowStatus("Modify key:\n\nValue:\n\nData:", step.subkey, step.name, step.data.Text());
 
     // After Ignore on a log that cannot be written the change is still made;
     // an old value the log cannot hold skips it.
-    int result = kGoOn;
-    bool store = true;
-    if (!step.unrecorded && !RecordPresentValue(key, step.keyText, step.name, &result)) {
-        result = ToResult(ReportStepEntry(step.source, MSG_CANNOT_KEEP_OLD_VALUE));
-        store = false;
-    }
-    if (store && result != kAbort) {
-        TextBuffer entryText;
-        entryText.Append(step.rootName);
-        entryText.Append("\\");
-        entryText.Append(step.subkey);
-        entryText.Append("|");
-        entryText.Append(step.name);
-        result = WriteValue(key, entryText.Text(), step.name, step.typeName, step.data.Text());
-    }
-    RegCloseKey(key);
-    return result == kAbort ? StepResult::Abort : StepResult::GoOn;
+    StepResult recorded = StepResult::GoOn;
+    if (!step.unrecorded && !RecordPresentValue(key.get(), step.keyText, step.name, &recorded))
+        return ReportStepEntry(step.source, MSG_CANNOT_KEEP_OLD_VALUE);
+    if (recorded == StepResult::Abort) return StepResult::Abort;
+    TextBuffer entryText;
+    entryText.Append(step.rootName);
+    entryText.Append("\\");
+    entryText.Append(step.subkey);
+    entryText.Append("|");
+    entryText.Append(step.name);
+    return WriteValue(key.get(), entryText.Text(), step.name, step.typeName, step.data.Text());
 }

@@ -8,6 +8,7 @@
 #include "base/run_log.h"
 #include "base/text.h"
 #include "base/wide_text.h"
+#include "base/scoped_handles.h"
 
 namespace {
 
@@ -311,8 +312,8 @@ LinkResult DeleteShellGroup(const char* group, LinkFailure* failure) {
     CopyMemory(pattern, folder, sizeof folder);
     if (!AppendWide(pattern, MAX_PATH, L"\\*")) return LinkResult::kBadName;
     WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW(pattern, &entry);
-    if (search != INVALID_HANDLE_VALUE) {
+    ScopedFind search(FindFirstFileW(pattern, &entry));
+    if (search) {
         bool deleted = true, gone = false;
         wchar_t path[MAX_PATH] = L"";
         do {
@@ -320,9 +321,9 @@ LinkResult DeleteShellGroup(const char* group, LinkFailure* failure) {
             path[0] = L'\0';
             deleted = AppendWide(path, MAX_PATH, folder) && AppendWide(path, MAX_PATH, L"\\") &&
                       AppendWide(path, MAX_PATH, entry.cFileName) && DeleteLink(path, &gone);
-        } while (deleted && FindNextFileW(search, &entry));
+        } while (deleted && FindNextFileW(search.get(), &entry));
         DWORD reason = GetLastError();
-        FindClose(search);
+        search.Close();
         SetLastError(reason);
         if (!deleted) return Fail(failure, kMsgCannotDelete, path[0] ? path : folder);
     } else if (Missing(GetLastError())) {

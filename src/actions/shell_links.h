@@ -7,7 +7,7 @@
 #pragma once
 #include <windows.h>
 
-#include "base/messages.h"
+#include "ui/messages.h"
 
 enum class LinkResult {
     kDone,     // done, or nothing was there to remove

@@ -1,8 +1,9 @@
 #include "actions/text_lines.h"
 
-#include "base/messages.h"
+#include "ui/messages.h"
 #include "base/text.h"
 #include "base/whole_files.h"
+#include "base/scoped_handles.h"
 
 DWORD ReadChunk(HANDLE file, char* buffer, DWORD count, bool* failed) {
     DWORD got = 0;
@@ -88,27 +89,26 @@ int PrepareTextEdit(const char* section, const char* lineKey, const char* newLin
     DWORD n = GetFullPathNameA(path, sizeof full, full, &filePart);
     if (n == 0 || n >= sizeof full || !filePart || !*filePart) return 0;
 
-    HANDLE input = CreateFileA(full, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                               nullptr);
+    ScopedHandle input(CreateFileA(full, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     // A target that exists but cannot be read is not taken for an empty file:
     // that would replace it with the new line alone.
-    if (input == INVALID_HANDLE_VALUE && GetFileAttributesA(full) != INVALID_FILE_ATTRIBUTES) return 0;
+    if (!input && GetFileAttributesA(full) != INVALID_FILE_ATTRIBUTES) return 0;
 
     // Written beside the target under a name of the installer's own, which
     // the next edit of the file takes over if a killed run left it.
     char temp[MAX_PATH];
-    HANDLE output = INVALID_HANDLE_VALUE;
-    if (edit && BesidePath(full, temp)) {
-        output = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (output == INVALID_HANDLE_VALUE) {
-            if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
-            return 0;
-        }
+    ScopedHandle output;
+    if (edit) {
+        if (!BesidePath(full, temp)) return 0;
+        output.Reset(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!output) return 0;
     }
-    int edited = EditSection(input, section, lineKey, newLine, oldLine, output);
-    if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
+    int edited = EditSection(input.get(), section, lineKey, newLine, oldLine, output.get());
+    input.Close();
     if (!edit) return edited;
-    CloseHandle(output);
+    // A close the platform refuses may have lost the last of the text.
+    if (!output.Close()) edited = 0;
     if (!edited) {
         DeleteFileA(temp);
         return 0;

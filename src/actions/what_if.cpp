@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "actions/copy_step.h"
-#include "base/messages.h"
+#include "ui/messages.h"
 #include "base/profile_text.h"
 #include "base/setup_state.h"
 #include "base/text.h"
@@ -159,14 +159,7 @@ void WhatIfWriter::OutOfMemory() { whole_ = false; }
 bool WriteWhatIfFile(const char* path, const TextBuffer& lines) {
     char beside[MAX_PATH];
     if (!BesidePath(path, beside)) return false;
-    HANDLE file = CreateFileA(beside, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD put = 0;
-    bool written = lines.Length() == 0 ||
-                   (WriteFile(file, lines.Text(), static_cast<DWORD>(lines.Length()), &put, nullptr) &&
-                    put == lines.Length());
-    CloseHandle(file);
-    if (!written) {
+    if (!WriteWholeFile(beside, lines)) {
         DeleteFileA(beside);
         return false;
     }

@@ -1,35 +1,33 @@
 #include "base/file_system.h"
 
-#include "base/messages.h"
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "base/scoped_handles.h"
 
 int GetFileInfo(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
+    ScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return 0;
     BY_HANDLE_FILE_INFORMATION scratch;
-    GetFileInformationByHandle(file, info ? info : &scratch);
-    CloseHandle(file);
+    GetFileInformationByHandle(file.get(), info ? info : &scratch);
     return 1;
 }
 
-int EnsureDirectory(const char* filePath) {
+Directories MakeDirectories(const char* filePath, char (&failed)[MAX_PATH]) {
+    failed[0] = '\0';
     char full[MAX_PATH];
     char* filePart = nullptr;
     DWORD n = GetFullPathNameA(filePath, sizeof full, full, &filePart);
-    if (n == 0 || n >= sizeof full || !filePart || !*filePart) return 1;
+    if (n == 0 || n >= sizeof full || !filePart || !*filePart) return Directories::Unresolvable;
     *filePart = '\0';  // keep the directory with its trailing backslash
     DWORD attributes = GetFileAttributesA(full);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return Directories::Ready;
     size_t len = lstrlenA(full);
     full[len - 1] = '\0';
-    int r = EnsureDirectory(full);
-    if (r != 0) return r;
-    while (!CreateDirectoryA(full, nullptr)) {
-        r = ReportMessage(OwnerWindow(), kMsgCannotCreateDirectory, kStyleAbortRetryIgnore, full);
-        if (r != 0) return r;
-    }
-    return 0;
+    Directories outer = MakeDirectories(full, failed);
+    if (outer != Directories::Ready) return outer;
+    if (CreateDirectoryA(full, nullptr)) return Directories::Ready;
+    CopyText(failed, full);
+    return Directories::Failed;
 }
 
 bool FirstMissingDirectory(const char* filePath, char (&missing)[MAX_PATH]) {
@@ -62,8 +60,8 @@ bool RemoveEmptyTree(const char* directory, int depth) {
     char pattern[MAX_PATH];
     if (!CopyText(pattern, directory) || !AddBackslash(pattern) || !AppendText(pattern, "*")) return false;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    ScopedFind search(FindFirstFileA(pattern, &found));
+    if (search) {
         do {
             bool directoryEntry = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
                                   !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
@@ -73,8 +71,7 @@ bool RemoveEmptyTree(const char* directory, int depth) {
             char inner[MAX_PATH];
             if (CopyText(inner, directory) && AddBackslash(inner) && AppendText(inner, found.cFileName))
                 RemoveEmptyTree(inner, depth + 1);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+        } while (FindNextFileA(search.get(), &found));
     }
     return RemoveDirectoryA(directory) != 0;
 }

@@ -5,10 +5,12 @@
 
 // 1 and fills info (when given) when the file opens as an existing file for reading.
 int GetFileInfo(const char* path, BY_HANDLE_FILE_INFORMATION* info);
-// Makes every missing directory on the way to a file, asking Abort/Retry/Ignore
-// when one cannot be made: 0 the directory exists now, 1 unresolvable or
-// ignored, -1 abort.
-int EnsureDirectory(const char* filePath);
+// Makes every missing directory on the way to a file, outermost first. Ready
+// when the file's directory is there now; Unresolvable when the path names
+// no file (or does not fit); Failed with `failed` the directory that could
+// not be made.
+enum class Directories { Ready, Unresolvable, Failed };
+Directories MakeDirectories(const char* filePath, char (&failed)[MAX_PATH]);
 
 // The outermost directory on the way to a file that does not exist yet, with
 // a trailing backslash; false when every directory exists (or the path does

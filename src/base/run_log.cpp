@@ -1,17 +1,20 @@
 #include "base/run_log.h"
 
 #include "base/file_system.h"
-#include "base/messages.h"
 #include "base/run_outcome.h"
-#include "base/setup_state.h"
 #include "base/text.h"
 
 namespace {
 
-RunLogFile* openLog = nullptr;
-// The report of a line that did not go out logs its own line: that one is
-// not asked about again.
-bool reporting = false;
+// The log the run writes to, and who is asked when a line does not go out.
+struct RunLogState {
+    RunLogFile* open = nullptr;
+    LogRefusalHandler refused = nullptr;
+    // The report of a line that did not go out logs its own line: that one
+    // is not asked about again.
+    bool reporting = false;
+};
+RunLogState gRunLog;
 
 constexpr size_t kLineSize = 2048;
 
@@ -43,31 +46,34 @@ bool RunLogFile::Open(const char* path) {
     char missing[MAX_PATH];
     while (FirstMissingDirectory(path, missing) && CreateDirectoryA(missing, nullptr)) {
     }
-    file_ = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file_ == INVALID_HANDLE_VALUE) return false;
-    openLog = this;
+    file_.Reset(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr));
+    if (!file_.valid()) return false;
+    gRunLog.open = this;
     return true;
 }
 
 void RunLogFile::Close() {
-    if (file_ == INVALID_HANDLE_VALUE) return;
-    if (openLog == this) openLog = nullptr;
-    CloseHandle(file_);
-    file_ = INVALID_HANDLE_VALUE;
+    if (!file_.valid()) return;
+    if (gRunLog.open == this) gRunLog.open = nullptr;
+    file_.Close();
 }
 
 bool RunLogFile::Write(const char* line, DWORD length) {
     DWORD written = 0;
-    if (WriteFile(file_, line, length, &written, nullptr) && written == length) return true;
+    if (WriteFile(file_.get(), line, length, &written, nullptr) && written == length) return true;
     // Half a line would be read as a whole one: the log keeps whole lines only.
-    if (written > 0 && SetFilePointer(file_, -static_cast<LONG>(written), nullptr, FILE_CURRENT) !=
+    if (written > 0 && SetFilePointer(file_.get(), -static_cast<LONG>(written), nullptr, FILE_CURRENT) !=
                            INVALID_SET_FILE_POINTER)
-        SetEndOfFile(file_);
+        SetEndOfFile(file_.get());
     return false;
 }
 
+void SetLogRefusalHandler(LogRefusalHandler handler) { gRunLog.refused = handler; }
+
 void LogLine(const char* format, std::initializer_list<FormatArgument> arguments) {
-    if (!openLog) return;
+    RunLogFile* open = gRunLog.open;
+    if (!open) return;
     char text[kLineSize];
     FormatText(text, sizeof text, format, arguments);
     SYSTEMTIME now;
@@ -80,15 +86,15 @@ void LogLine(const char* format, std::initializer_list<FormatArgument> arguments
     size_t length = lstrlenA(line);
     line[length++] = '\r';
     line[length++] = '\n';
-    while (!openLog->Write(line, static_cast<DWORD>(length))) {
-        if (reporting) return;
-        reporting = true;
-        int answer = ReportMessage(OwnerWindow(), kMsgCannotWriteRunLog, kStyleAbortRetryIgnore, openLog->path());
-        reporting = false;
-        if (answer == kAnswerRetry) continue;
+    while (!open->Write(line, static_cast<DWORD>(length))) {
+        if (gRunLog.reporting) return;
+        gRunLog.reporting = true;
+        LogRefusal answer = gRunLog.refused ? gRunLog.refused(open->path()) : LogRefusal::GoOnWithout;
+        gRunLog.reporting = false;
+        if (answer == LogRefusal::Retry) continue;
         // Asked once: the run goes on without its log.
-        openLog->Close();
-        if (answer == kAnswerAbort) StopRun();
+        open->Close();
+        if (answer == LogRefusal::Stop) StopRun();
         return;
     }
 }

@@ -8,6 +8,7 @@
 #include <initializer_list>
 
 #include "base/format_text.h"
+#include "base/scoped_handles.h"
 
 // The log file while the run has it open; at most one at a time.
 class RunLogFile {
@@ -27,14 +28,21 @@ public:
     const char* path() const { return path_; }
 
 private:
-    HANDLE file_ = INVALID_HANDLE_VALUE;
+    ScopedHandle file_;
     char path_[MAX_PATH] = "";
 };
+
+// What a run does when a line does not reach its log.
+enum class LogRefusal { Retry, GoOnWithout, Stop };
+// Who is asked (the run puts it to the user); without one the run goes on
+// without its log.
+using LogRefusalHandler = LogRefusal (*)(const char* path);
+void SetLogRefusalHandler(LogRefusalHandler handler);
 
 // Writes one line, formatted as FormatText does, behind the time of day. Line
 // breaks inside the texts become " | ", and a line is cut at 2,000
 // characters. Nothing without an open log. A line the file does not take (a
-// full disk) is put to the user once (message 112): Retry writes it again,
-// Ignore goes on without the log, Abort (the answer of a quiet run) goes on
-// without it too and stops the run as failed (run_outcome.h).
+// full disk) is put to the refusal handler, once: Retry writes it again,
+// GoOnWithout goes on without the log, Stop goes on without it too and stops
+// the run as failed (run_outcome.h).
 void LogLine(const char* format, std::initializer_list<FormatArgument> arguments = {});

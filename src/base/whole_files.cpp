@@ -1,16 +1,14 @@
 #include "base/whole_files.h"
 
+#include "base/scoped_handles.h"
 #include "base/text.h"
 
 namespace {
 
 // Flushes a file's data to the disk; the file is opened only for that.
 bool Flush(const char* path) {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bool flushed = FlushFileBuffers(file) != 0;
-    CloseHandle(file);
-    return flushed;
+    ScopedHandle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    return file && FlushFileBuffers(file.get()) && file.Close();
 }
 
 // Copies every byte of source into target, which is flushed; false when the
@@ -33,6 +31,32 @@ bool CopyBytes(HANDLE source, HANDLE target) {
 
 }  // namespace
 
+bool ReadWholeFile(const char* path, TextBuffer& text, bool* exists) {
+    text.Clear();
+    ScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    *exists = file.valid();
+    if (!*exists) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    LARGE_INTEGER size = {};
+    DWORD got = 0;
+    bool read = GetFileSizeEx(file.get(), &size) && size.QuadPart < 0x40000000 &&
+                text.Reserve(static_cast<size_t>(size.QuadPart) + 1) &&
+                (size.QuadPart == 0 ||
+                 ReadFile(file.get(), text.Data(), static_cast<DWORD>(size.QuadPart), &got, nullptr)) &&
+                got == size.QuadPart;
+    if (read) text.SetLength(got);
+    return read;
+}
+
+bool WriteWholeFile(const char* path, const TextBuffer& text) {
+    ScopedHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD put = 0;
+    bool written = text.Length() == 0 || (WriteFile(file.get(), text.Text(), static_cast<DWORD>(text.Length()), &put,
+                                                    nullptr) &&
+                                          put == text.Length());
+    return file.Close() && written;
+}
+
 bool BesidePath(const char* path, char (&beside)[MAX_PATH]) {
     return CopyText(beside, path) && AppendText(beside, kBesideSuffix);
 }
@@ -46,17 +70,17 @@ bool MoveIntoPlace(const char* beside, const char* path) {
 bool SaveWholeCopy(const char* source, const char* destination) {
     char beside[MAX_PATH];
     if (!BesidePath(destination, beside)) return false;
-    HANDLE in = CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
-                            nullptr);
-    if (in == INVALID_HANDLE_VALUE) return false;
+    ScopedHandle in(CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!in) return false;
     BY_HANDLE_FILE_INFORMATION info;
-    HANDLE out = GetFileInformationByHandle(in, &info)
-                     ? CreateFileA(beside, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
-                     : INVALID_HANDLE_VALUE;
-    bool copied = out != INVALID_HANDLE_VALUE && CopyBytes(in, out) &&
-                  SetFileTime(out, &info.ftCreationTime, nullptr, &info.ftLastWriteTime);
-    CloseHandle(in);
-    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+    ScopedHandle out;
+    if (GetFileInformationByHandle(in.get(), &info))
+        out.Reset(CreateFileA(beside, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    bool copied = out && CopyBytes(in.get(), out.get()) &&
+                  SetFileTime(out.get(), &info.ftCreationTime, nullptr, &info.ftLastWriteTime) && out.Close();
+    in.Close();
+    out.Close();
     // Moved with the attributes of the file it saves: a read-only file stays read-only.
     if (copied && MoveFileExA(beside, destination, MOVEFILE_WRITE_THROUGH))
         return SetFileAttributesA(destination, info.dwFileAttributes & ~FILE_ATTRIBUTE_DIRECTORY) != 0;

@@ -6,10 +6,18 @@
 #pragma once
 #include <windows.h>
 
+#include "base/text_buffer.h"
+
 constexpr char kBesideSuffix[] = ".setup-new";
 
 // The path of the file written beside `path`; false when it does not fit.
 bool BesidePath(const char* path, char (&beside)[MAX_PATH]);
+// The whole file into text; false when it cannot be read whole. A file that
+// is not there reads as empty (*exists false).
+bool ReadWholeFile(const char* path, TextBuffer& text, bool* exists);
+// Makes `path` hold exactly the text; false when it could not be written
+// whole (a part may be left: write beside, then move into place).
+bool WriteWholeFile(const char* path, const TextBuffer& text);
 // Moves a file written beside `path` over it (or into its place), after its
 // data reached the disk. False, and the file beside is deleted, when that
 // fails: `path` is then as it was.

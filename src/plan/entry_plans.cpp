@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "actions/registry_data.h"
+#include "script/registry_data.h"
 #include "base/device_names.h"
 #include "base/media_name.h"
 #include "base/message_ids.h"
@@ -26,22 +26,22 @@ bool SameNoCase(const char* a, const char* b) {
     }
 }
 
-const char* Condition(const RawEntry& entry) { return entry.valueCount >= 2 ? entry.value[1] : nullptr; }
+const char* Condition(const SectionEntry& entry) { return entry.valueCount >= 2 ? entry.valueFields[1] : nullptr; }
 
-bool Applies(const RawEntry& entry, const PlanContext& context) {
+bool Applies(const SectionEntry& entry, const PlanContext& context) {
     const char* condition = Condition(entry);
     return !condition || MatchCondition(context.optionCodes, condition);
 }
 
-bool Flag(const RawEntry& entry, const char* flag) {
+bool Flag(const SectionEntry& entry, const char* flag) {
     const char* condition = Condition(entry);
     return condition && MatchCondition(flag, condition);
 }
 
-StepResult Refuse(PlanSink& sink, const RawEntry& entry, ActionKind kind, Refusal reason, int messageId,
+StepResult Refuse(PlanSink& sink, const SectionEntry& entry, ActionKind kind, Refusal reason, int messageId,
                   const char* named = "") {
     RefusedStep step;
-    step.source = entry.source;
+    step.source = SourceOf(entry);
     step.kind = kind;
     step.reason = reason;
     step.messageId = messageId;
@@ -64,9 +64,9 @@ bool WindowsDirectory(char (&out)[kPathSize]) {
 
 }  // namespace
 
-bool CopyApplies(const RawEntry& entry, const PlanContext& context) { return Applies(entry, context); }
+bool CopyApplies(const SectionEntry& entry, const PlanContext& context) { return Applies(entry, context); }
 
-StepResult PlanAction(ActionKind kind, const RawEntry& entry, const PlanContext& context, PlanSink& sink) {
+StepResult PlanAction(ActionKind kind, const SectionEntry& entry, const PlanContext& context, PlanSink& sink) {
     switch (kind) {
         case ActionKind::Font: return PlanFont(entry, context, sink);
         case ActionKind::Ini: return PlanIni(entry, context, sink);
@@ -79,15 +79,15 @@ StepResult PlanAction(ActionKind kind, const RawEntry& entry, const PlanContext&
     return StepResult::GoOn;
 }
 
-StepResult PlanCopy(const RawEntry& entry, const PlanContext& context, PlanSink& sink) {
+StepResult PlanCopy(const SectionEntry& entry, const PlanContext& context, PlanSink& sink) {
     CopyStep step;
-    step.source = entry.source;
-    step.disk = entry.key[0];
-    step.description = entry.value[0];
-    bool fits = CopyText(step.recorded, entry.key[1]);
+    step.source = SourceOf(entry);
+    step.disk = entry.keyFields[0];
+    step.description = entry.valueFields[0];
+    bool fits = CopyText(step.recorded, entry.keyFields[1]);
     char* parts[kFieldRoom];
     int partCount = 0;
-    SplitFields(entry.key[1], parts, &partCount, '\\', kFieldRoom);
+    SplitFields(entry.keyFields[1], parts, &partCount, '\\', kFieldRoom);
     char fileName[kPathSize];
     fits = ExpandText(parts[partCount - 1], fileName, true) && fits;
     if (SplitMediaName(fileName, step.targetName, step.mediaName)) {
@@ -149,14 +149,14 @@ bool IsSystemPlace(const char* directory) {
 
 }  // namespace
 
-StepResult PlanFont(const RawEntry& entry, const PlanContext& context, PlanSink& sink) {
-    if (!Applies(entry, context)) return sink.Passed(ActionKind::Font, entry.source);
+StepResult PlanFont(const SectionEntry& entry, const PlanContext& context, PlanSink& sink) {
+    if (!Applies(entry, context)) return sink.Passed(ActionKind::Font, SourceOf(entry));
     FontStep step;
-    step.source = entry.source;
+    step.source = SourceOf(entry);
     char directory[kPathSize], name[kPathSize];
     char noName[] = "";
-    bool fits = ExpandText(entry.key[0], directory, true) && WithBackslash(directory);
-    fits = ExpandText(entry.keyCount >= 2 ? entry.key[1] : noName, name, true) && fits;
+    bool fits = ExpandText(entry.keyFields[0], directory, true) && WithBackslash(directory);
+    fits = ExpandText(entry.keyCount >= 2 ? entry.keyFields[1] : noName, name, true) && fits;
     fits = CopyText(step.resource, directory) && AppendText(step.resource, name) && fits;
     if (IsSystemPlace(directory)) {
         fits = CopyText(step.font, name) && CopyText(step.currentPath, directory) && fits;
@@ -194,34 +194,34 @@ bool BuildEntryPath(char* keyField, char (&path)[kPathSize]) {
 namespace {
 
 // The opening that INI and text line entries share.
-StepResult PlanFile(const RawEntry& entry, const PlanContext& context, PlanSink& sink, ActionKind kind) {
-    if (!Applies(entry, context)) return sink.Passed(kind, entry.source);
+StepResult PlanFile(const SectionEntry& entry, const PlanContext& context, PlanSink& sink, ActionKind kind) {
+    if (!Applies(entry, context)) return sink.Passed(kind, SourceOf(entry));
     if (entry.keyCount < 3) return Refuse(sink, entry, kind, Refusal::TooFewFields, MSG_CANNOT_CARRY_OUT);
     FileStep step;
-    step.source = entry.source;
+    step.source = SourceOf(entry);
     // A text that does not fit is refused, not cut: writing a cut name would
     // change something the script did not name.
-    if (!CopyText(step.fileText, entry.key[0]) || !BuildEntryPath(entry.key[0], step.path) ||
-        !ExpandText(entry.value[0], step.value, kProfileTextLimit, true) ||
-        !ExpandText(entry.key[1], step.section, true) || !ExpandText(entry.key[2], step.key, true))
+    if (!CopyText(step.fileText, entry.keyFields[0]) || !BuildEntryPath(entry.keyFields[0], step.path) ||
+        !ExpandText(entry.valueFields[0], step.value, kProfileTextLimit, true) ||
+        !ExpandText(entry.keyFields[1], step.section, true) || !ExpandText(entry.keyFields[2], step.key, true))
         return Refuse(sink, entry, kind, Refusal::TooLong, MSG_CANNOT_CARRY_OUT);
     // A variable filled from the registry may hold line breaks, which would
     // add lines nobody named to a line-based file.
     if (HasLineBreak(step.value.Text()) || HasLineBreak(step.section) || HasLineBreak(step.key))
         return Refuse(sink, entry, kind, Refusal::LineBreak, MSG_CANNOT_CARRY_OUT);
     if (FindDeviceName(step.path)) return Refuse(sink, entry, kind, Refusal::DeviceName, MSG_CANNOT_CARRY_OUT);
-    step.separator = kind == ActionKind::Ini && entry.keyCount >= 4 ? entry.key[3] : nullptr;
+    step.separator = kind == ActionKind::Ini && entry.keyCount >= 4 ? entry.keyFields[3] : nullptr;
     step.unrecorded = context.removeMode || Flag(entry, "-");
     return kind == ActionKind::Ini ? sink.Ini(step) : sink.TextLine(step);
 }
 
 }  // namespace
 
-StepResult PlanIni(const RawEntry& entry, const PlanContext& context, PlanSink& sink) {
+StepResult PlanIni(const SectionEntry& entry, const PlanContext& context, PlanSink& sink) {
     return PlanFile(entry, context, sink, ActionKind::Ini);
 }
 
-StepResult PlanTextLine(const RawEntry& entry, const PlanContext& context, PlanSink& sink) {
+StepResult PlanTextLine(const SectionEntry& entry, const PlanContext& context, PlanSink& sink) {
     return PlanFile(entry, context, sink, ActionKind::TextLine);
 }
 
@@ -252,10 +252,10 @@ bool DataFitsType(const char* typeName, const char* data) {
 
 // [root\]key path[:class]|value name[:type] = data[/condition], or the short
 // form: a subkey of HKEY_CLASSES_ROOT whose default value is set.
-StepResult PlanRegistry(const RawEntry& entry, const PlanContext& context, PlanSink& sink) {
-    if (!Applies(entry, context)) return sink.Passed(ActionKind::Registry, entry.source);
+StepResult PlanRegistry(const SectionEntry& entry, const PlanContext& context, PlanSink& sink) {
+    if (!Applies(entry, context)) return sink.Passed(ActionKind::Registry, SourceOf(entry));
     RegistryStep step;
-    step.source = entry.source;
+    step.source = SourceOf(entry);
     step.shortForm = entry.keyCount == 1;
     step.removeEmptyKeys = false;
     step.unrecorded = context.removeMode || Flag(entry, "-");
@@ -266,17 +266,17 @@ StepResult PlanRegistry(const RawEntry& entry, const PlanContext& context, PlanS
         return Refuse(sink, entry, ActionKind::Registry, reason, MSG_CANNOT_CARRY_OUT);
     };
     if (step.shortForm) {
-        if (!ExpandText(entry.key[0], step.subkey, true) ||
-            !ExpandText(entry.value[0], step.data, kProfileTextLimit, true))
+        if (!ExpandText(entry.keyFields[0], step.subkey, true) ||
+            !ExpandText(entry.valueFields[0], step.data, kProfileTextLimit, true))
             return refuse(Refusal::TooLong);
         return sink.Registry(step);
     }
-    if (!CopyText(step.keyText, entry.key[0])) return refuse(Refusal::TooLong);
+    if (!CopyText(step.keyText, entry.keyFields[0])) return refuse(Refusal::TooLong);
 
     // Every piece of the key path is looked up as a whole name; "%" means nothing here.
     char* pieces[64];
     int count = 0;
-    SplitFields(entry.key[0], pieces, &count, '\\', 64);
+    SplitFields(entry.keyFields[0], pieces, &count, '\\', 64);
     char path[kPathSize] = "";
     bool fits = true;
     for (int i = 0; i < count && fits; ++i) {
@@ -304,12 +304,12 @@ StepResult PlanRegistry(const RawEntry& entry, const PlanContext& context, PlanS
         if (char* own = FindText(step.keyText, ":")) *own = '\0';
     }
     // The suffix is a type only when an upper-case R follows the first colon.
-    char* typeColon = FindText(entry.key[1], ":");
+    char* typeColon = FindText(entry.keyFields[1], ":");
     if (typeColon && typeColon[1] == 'R') {
         *typeColon = '\0';
         if (!CopyText(step.typeName, typeColon + 1)) return refuse(Refusal::TooLong);
     }
-    if (!ExpandText(entry.key[1], step.name, true) || !ExpandText(entry.value[0], step.data, kProfileTextLimit, true))
+    if (!ExpandText(entry.keyFields[1], step.name, true) || !ExpandText(entry.valueFields[0], step.data, kProfileTextLimit, true))
         return refuse(Refusal::TooLong);
     if (!DataFitsType(step.typeName, step.data.Text())) return refuse(Refusal::DataNotItsType);
     step.removeEmptyKeys = IsType(step.typeName, "REG_REMOVE_EMPTY_KEYS");
@@ -317,17 +317,17 @@ StepResult PlanRegistry(const RawEntry& entry, const PlanContext& context, PlanS
 }
 
 // group|item = arguments[/condition]; a group alone deletes the group.
-StepResult PlanGroup(const RawEntry& entry, const PlanContext& context, PlanSink& sink) {
-    if (!Applies(entry, context)) return sink.Passed(ActionKind::Group, entry.source);
+StepResult PlanGroup(const SectionEntry& entry, const PlanContext& context, PlanSink& sink) {
+    if (!Applies(entry, context)) return sink.Passed(ActionKind::Group, SourceOf(entry));
     GroupStep step;
-    step.source = entry.source;
+    step.source = SourceOf(entry);
     step.wholeGroup = entry.keyCount < 2;
     step.item[0] = step.arguments[0] = '\0';
     // Names and arguments that do not fit are refused, never cut: a cut group
     // name could remove another group.
-    if (!ExpandText(entry.key[0], step.group, true) ||
-        (entry.keyCount >= 2 && (!ExpandText(entry.key[1], step.item, true) ||
-                                 !ExpandText(entry.value[0], step.arguments, true))))
+    if (!ExpandText(entry.keyFields[0], step.group, true) ||
+        (entry.keyCount >= 2 && (!ExpandText(entry.keyFields[1], step.item, true) ||
+                                 !ExpandText(entry.valueFields[0], step.arguments, true))))
         return Refuse(sink, entry, ActionKind::Group, Refusal::TooLong, MSG_CANNOT_CARRY_OUT);
     return sink.Group(step);
 }
@@ -335,14 +335,14 @@ StepResult PlanGroup(const RawEntry& entry, const PlanContext& context, PlanSink
 // path = description[/condition]. A key of one part names a file in the
 // Windows directory; a path that does not fit is never deleted, as a cut
 // path could name another file.
-StepResult PlanDelete(const RawEntry& entry, const PlanContext& context, PlanSink& sink) {
-    if (!Applies(entry, context)) return sink.Passed(ActionKind::Delete, entry.source);
+StepResult PlanDelete(const SectionEntry& entry, const PlanContext& context, PlanSink& sink) {
+    if (!Applies(entry, context)) return sink.Passed(ActionKind::Delete, SourceOf(entry));
     DeleteStep step;
-    step.source = entry.source;
-    step.description = entry.value[0];
+    step.source = SourceOf(entry);
+    step.description = entry.valueFields[0];
     char* parts[kFilePathPartRoom];
     int count = 0;
-    SplitFields(entry.key[0], parts, &count, '\\', kFilePathPartRoom);
+    SplitFields(entry.keyFields[0], parts, &count, '\\', kFilePathPartRoom);
     bool fits = true;
     step.path[0] = '\0';
     if (count == 1) fits = WindowsDirectory(step.path);

@@ -9,15 +9,10 @@
 #pragma once
 
 #include "plan/plan_steps.h"
+#include "script/section_walk.h"
 
-// An entry as its section's walk hands it over.
-struct RawEntry {
-    EntrySource source;
-    char** key;
-    int keyCount;
-    char** value;
-    int valueCount;
-};
+// Where a step came from: the entry as the walk handed it over.
+inline EntrySource SourceOf(const SectionEntry& entry) { return {entry.section, entry.key, entry.line}; }
 
 // What an entry is planned against.
 struct PlanContext {
@@ -26,20 +21,20 @@ struct PlanContext {
 };
 
 // A copy entry of the disk in the drive (the caller changes disks first).
-StepResult PlanCopy(const RawEntry& entry, const PlanContext& context, PlanSink& sink);
-StepResult PlanFont(const RawEntry& entry, const PlanContext& context, PlanSink& sink);
-StepResult PlanIni(const RawEntry& entry, const PlanContext& context, PlanSink& sink);
-StepResult PlanTextLine(const RawEntry& entry, const PlanContext& context, PlanSink& sink);
-StepResult PlanRegistry(const RawEntry& entry, const PlanContext& context, PlanSink& sink);
-StepResult PlanGroup(const RawEntry& entry, const PlanContext& context, PlanSink& sink);
-StepResult PlanDelete(const RawEntry& entry, const PlanContext& context, PlanSink& sink);
+StepResult PlanCopy(const SectionEntry& entry, const PlanContext& context, PlanSink& sink);
+StepResult PlanFont(const SectionEntry& entry, const PlanContext& context, PlanSink& sink);
+StepResult PlanIni(const SectionEntry& entry, const PlanContext& context, PlanSink& sink);
+StepResult PlanTextLine(const SectionEntry& entry, const PlanContext& context, PlanSink& sink);
+StepResult PlanRegistry(const SectionEntry& entry, const PlanContext& context, PlanSink& sink);
+StepResult PlanGroup(const SectionEntry& entry, const PlanContext& context, PlanSink& sink);
+StepResult PlanDelete(const SectionEntry& entry, const PlanContext& context, PlanSink& sink);
 
 // One entry of an action kind (not a copy), by its kind.
-StepResult PlanAction(ActionKind kind, const RawEntry& entry, const PlanContext& context, PlanSink& sink);
+StepResult PlanAction(ActionKind kind, const SectionEntry& entry, const PlanContext& context, PlanSink& sink);
 
 // Whether a copy entry applies under the chosen codes, for the walk's disk
 // test; its disk is key field 1.
-bool CopyApplies(const RawEntry& entry, const PlanContext& context);
+bool CopyApplies(const SectionEntry& entry, const PlanContext& context);
 
 // The path of an INI or text line entry's file (first key field, cut in
 // place): a bare name lives in the Windows directory; otherwise the first of

@@ -109,12 +109,11 @@ ProfileLog::~ProfileLog() {
 }
 
 void ProfileLog::Close() {
-    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-    file_ = INVALID_HANDLE_VALUE;
+    file_.Close();
 }
 
 bool ProfileLog::Holding(const char* path) const {
-    return file_ != INVALID_HANDLE_VALUE && std::strcmp(path, path_) == 0;
+    return file_.valid() && std::strcmp(path, path_) == 0;
 }
 
 bool ProfileLog::Open(const char* path) {
@@ -128,18 +127,18 @@ bool ProfileLog::Open(const char* path) {
     }
     // Held since this writer last wrote it: nobody else can have written it
     // (the handle shares reading only), and the index is the file's.
-    if (file_ != INVALID_HANDLE_VALUE && known_) return true;
-    if (file_ == INVALID_HANDLE_VALUE) {
-        file_ = CreateFileA(path_, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file_ == INVALID_HANDLE_VALUE) return false;
+    if (file_.valid() && known_) return true;
+    if (!file_.valid()) {
+        file_.Reset(CreateFileA(path_, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file_.valid()) return false;
         // A file written anew beside the log by a run that was killed before
         // it moved it in: the log itself is whole, the file beside is not.
         char beside[MAX_PATH];
         if (BesidePath(path_, beside)) DeleteFileA(beside);
     }
     BY_HANDLE_FILE_INFORMATION now;
-    if (!GetFileInformationByHandle(file_, &now)) {
+    if (!GetFileInformationByHandle(file_.get(), &now)) {
         Close();
         return false;
     }
@@ -155,14 +154,14 @@ bool ProfileLog::Load() {
     Forget();
     text_.Clear();
     LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file_, &size) || size.QuadPart >= static_cast<LONGLONG>(kLargestLog) ||
+    if (!GetFileSizeEx(file_.get(), &size) || size.QuadPart >= static_cast<LONGLONG>(kLargestLog) ||
         !text_.Reserve(static_cast<size_t>(size.QuadPart) + 1))
         return false;
     // The size bounds the read: a device (a full disk stood in for by one) reads without end.
     DWORD got = 0;
     LARGE_INTEGER start = {};
-    if (!SetFilePointerEx(file_, start, nullptr, FILE_BEGIN)) return false;
-    if (size.QuadPart && !ReadFile(file_, text_.Data(), static_cast<DWORD>(size.QuadPart), &got, nullptr))
+    if (!SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN)) return false;
+    if (size.QuadPart && !ReadFile(file_.get(), text_.Data(), static_cast<DWORD>(size.QuadPart), &got, nullptr))
         return false;
     text_.SetLength(got);
     return Index(0);
@@ -287,7 +286,7 @@ bool ProfileLog::Holds(const char* section, const char* key) const {
 
 bool ProfileLog::Write(const char* section, const char* key, const char* value,
                        bool (*hasRoom)(const char*, unsigned long long, unsigned long long)) {
-    if (file_ == INVALID_HANDLE_VALUE) return false;
+    if (!file_.valid()) return false;
     size_t sectionLength = std::strlen(section), keyLength = std::strlen(key);
     Trim(section, sectionLength);
     Trim(key, keyLength);
@@ -333,12 +332,12 @@ bool ProfileLog::Append(const char* bytes, size_t length) {
     size_t size = text_.Length();
     LARGE_INTEGER end;
     end.QuadPart = static_cast<LONGLONG>(size);
-    if (!SetFilePointerEx(file_, end, nullptr, FILE_BEGIN) || !WriteAll(file_, bytes, length)) {
+    if (!SetFilePointerEx(file_.get(), end, nullptr, FILE_BEGIN) || !WriteAll(file_.get(), bytes, length)) {
         // A short write (a full disk) leaves part of a line: cut it off
         // again, so that no earlier record is followed by a broken one and
         // the next record does not run on from it. The file is let go: the
         // next Open reads it afresh.
-        if (SetFilePointerEx(file_, end, nullptr, FILE_BEGIN)) SetEndOfFile(file_);
+        if (SetFilePointerEx(file_.get(), end, nullptr, FILE_BEGIN)) SetEndOfFile(file_.get());
         known_ = false;
         Close();
         return false;
@@ -350,7 +349,7 @@ bool ProfileLog::Append(const char* bytes, size_t length) {
     seen_.nFileSizeHigh = grown.HighPart;
     // The record is on disk either way; an index that could not follow is
     // read again from the file next time.
-    if (!Stamp(file_) || !indexed) known_ = false;
+    if (!Stamp(file_.get()) || !indexed) known_ = false;
     return true;
 }
 
@@ -373,10 +372,10 @@ bool ProfileLog::Rewrite(TextBuffer& next) {
     // The new file is the log now: the index follows it.
     text_.Clear();
     Forget();
-    file_ = CreateFileA(path_, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
-    known_ = text_.Append(next.Text(), next.Length()) && Index(0) && file_ != INVALID_HANDLE_VALUE &&
-             GetFileInformationByHandle(file_, &seen_);
+    file_.Reset(CreateFileA(path_, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    known_ = text_.Append(next.Text(), next.Length()) && Index(0) && file_.valid() &&
+             GetFileInformationByHandle(file_.get(), &seen_);
     return true;
 }
 

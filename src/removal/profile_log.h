@@ -27,6 +27,7 @@
 #include <cstdint>
 
 #include "base/text_buffer.h"
+#include "base/scoped_handles.h"
 
 class ProfileLog {
 public:
@@ -81,7 +82,7 @@ private:
     bool Stamp(HANDLE file);
 
     char path_[MAX_PATH] = "";
-    HANDLE file_ = INVALID_HANDLE_VALUE;
+    ScopedHandle file_;
     bool known_ = false;
     BY_HANDLE_FILE_INFORMATION seen_ = {};
     TextBuffer text_;

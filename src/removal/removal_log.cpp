@@ -5,9 +5,7 @@
 #include <cstring>
 
 #include "base/file_system.h"
-#include "base/messages.h"
 #include "base/profile_text.h"
-#include "base/results.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "base/text_buffer.h"
@@ -29,45 +27,48 @@ bool LogPath(const char* name, char (&path)[MAX_PATH]) {
     return n > 0 && n < sizeof path && AppendText(path, "\\") && AppendText(path, name);
 }
 
-// The log's writer keeps its index, and the file open, from record to
-// record, until ReleaseRemovalLog lets it go.
-ProfileLog gLog;
+// The log's writer, which keeps its index and the file open from record to
+// record until ReleaseRemovalLog lets it go, and what the last record that
+// did not reach the file is about.
+struct RemovalLogWriter {
+    ProfileLog file;
+    char failedPath[MAX_PATH] = "";
+};
+RemovalLogWriter gWriter;
+
+Recorded Failed(Recorded why, const char* path) {
+    CopyText(gWriter.failedPath, path);
+    // The user may mend the file, or make room, before the next try.
+    gWriter.file.Close();
+    return why;
+}
 
 bool OpenLogFile(const char* log) {
     char path[MAX_PATH];
-    return LogPath(log, path) && gLog.Open(path);
+    return LogPath(log, path) && gWriter.file.Open(path);
 }
 
 // Writes the record through to the file. The writer's failures are the
 // file's: a write refused or short (a disk without room for it), a disk
-// without room for a file written anew.
-bool WriteRecord(const char* section, const char* key, const char* value, const char* log) {
-    return OpenLogFile(log) && gLog.Write(section, key, value, DiskHasRoom);
-}
-
-// Writes one record until it is on disk or the user gives up on it. A record
-// the format cannot carry (composed false) is never tried: it is put to the
-// user like one the disk refused, before the change it would undo is made.
-int Record(const LogRecord& record, const char* log, bool composed = true) {
-    for (;;) {
-        if (composed && WriteRecord(record.section, record.key.Text(), record.value.Text(), log)) return kGoOn;
-        // The user may mend the file, or make room, before answering.
-        gLog.Close();
-        int answer = ReportMessage(OwnerWindow(), kMsgCannotWriteLog, kStyleAbortRetryIgnore, log);
-        if (answer == kAnswerAbort) return kAbort;
-        if (answer != kAnswerRetry) return kSkipped;
-    }
+// without room for a file written anew. A record the format cannot carry
+// (composed false) is never tried, and fails the same way.
+Recorded Write(const LogRecord& record, const char* log, bool composed) {
+    if (composed && OpenLogFile(log) &&
+        gWriter.file.Write(record.section, record.key.Text(), record.value.Text(), DiskHasRoom))
+        return Recorded::Yes;
+    return Failed(Recorded::FileFailed, log);
 }
 
 // Whether the log holds a record under the key, whatever its value.
 bool RecordExists(const char* section, const char* key, const char* log) {
-    return OpenLogFile(log) && gLog.Holds(section, key);
+    return OpenLogFile(log) && gWriter.file.Holds(section, key);
 }
 
 // Records of old values keep the first one written: the state before the
 // first change is what the log must restore.
-int KeepFirst(const LogRecord& record, const char* log, bool composed) {
-    return composed && RecordExists(record.section, record.key.Text(), log) ? kGoOn : Record(record, log, composed);
+Recorded KeepFirst(const LogRecord& record, const char* log, bool composed) {
+    return composed && RecordExists(record.section, record.key.Text(), log) ? Recorded::Yes
+                                                                             : Write(record, log, composed);
 }
 
 // A registry value is one item whatever type its record names. The type is
@@ -77,81 +78,89 @@ bool RegistryRecordExists(const char* path, const char* valueName, const char* l
     bool opened = OpenLogFile(log);
     TextBuffer key;
     for (const char* suffix : kRegistryTypeSuffixes)
-        if (opened && RegistryRecordKey(path, valueName, suffix, key) && gLog.Holds("reg.step1", key.Text()))
+        if (opened && RegistryRecordKey(path, valueName, suffix, key) && gWriter.file.Holds("reg.step1", key.Text()))
             return true;
     return false;
 }
 
-int RecordMadeDirectory(const char* directory, const char* log) {
+Recorded RecordMadeDirectory(const char* directory, const char* log) {
     LogRecord record;
     return KeepFirst(record, log, ComposeRecord(MadeDirectory, directory, record));
 }
 
 // The log's file, with its directory made (and recorded: the log's own
-// directory is most often the first the install makes). False after Abort.
-bool OpenLog(char (&log)[MAX_PATH]) {
+// directory is most often the first the install makes).
+Recorded OpenLog(char (&log)[MAX_PATH]) {
     char name[] = "RemoveInf";
     ExpandText(name, log, false);
     // A log held open lies in a directory that is there.
     char path[MAX_PATH];
-    if (LogPath(log, path) && gLog.Holding(path)) return true;
-    char missing[MAX_PATH];
+    if (LogPath(log, path) && gWriter.file.Holding(path)) return Recorded::Yes;
+    char missing[MAX_PATH], failed[MAX_PATH];
     bool making = !gProcess.removeMode && FirstMissingDirectory(log, missing);
-    if (EnsureDirectory(log) == kAbort) return false;
-    return !making || RecordMadeDirectory(missing, log) != kAbort;
+    if (MakeDirectories(log, failed) == Directories::Failed) return Failed(Recorded::FolderFailed, failed);
+    return making ? RecordMadeDirectory(missing, log) : Recorded::Yes;
 }
 
 }  // namespace
 
-int LogRemoval(FileRecord kind, const char* path, const char* description) {
+Recorded LogRemoval(FileRecord kind, const char* path, const char* description) {
     char log[MAX_PATH];
-    if (!OpenLog(log)) return kAbort;
+    Recorded opened = OpenLog(log);
+    if (opened != Recorded::Yes) return opened;
     LogRecord record;
-    return Record(record, log, ComposeRecord(kind, path, description, record));
+    return Write(record, log, ComposeRecord(kind, path, description, record));
 }
 
-int LogRemoval(VariableRecord kind, const char* name, const char* value) {
+Recorded LogRemoval(VariableRecord kind, const char* name, const char* value) {
     char log[MAX_PATH];
-    if (!OpenLog(log)) return kAbort;
+    Recorded opened = OpenLog(log);
+    if (opened != Recorded::Yes) return opened;
     LogRecord record;
-    return Record(record, log, ComposeRecord(kind, name, value, record));
+    return Write(record, log, ComposeRecord(kind, name, value, record));
 }
 
-int LogRemoval(OldTextRecord kind, const char* file, const char* section, const char* key, const char* old) {
+Recorded LogRemoval(OldTextRecord kind, const char* file, const char* section, const char* key, const char* old) {
     char log[MAX_PATH];
-    if (!OpenLog(log)) return kAbort;
+    Recorded opened = OpenLog(log);
+    if (opened != Recorded::Yes) return opened;
     LogRecord record;
     return KeepFirst(record, log, ComposeRecord(kind, file, section, key, old, record));
 }
 
-int LogRemoval(RegistryTextRecord kind, const char* keyPath, const char* valueName, const char* old) {
+Recorded LogRemoval(RegistryTextRecord kind, const char* keyPath, const char* valueName, const char* old) {
     char log[MAX_PATH];
-    if (!OpenLog(log)) return kAbort;
+    Recorded opened = OpenLog(log);
+    if (opened != Recorded::Yes) return opened;
     LogRecord record;
     bool composed = ComposeRecord(kind, keyPath, valueName, old, record);
-    return composed && RegistryRecordExists(keyPath, valueName, log) ? kGoOn : Record(record, log, composed);
+    return composed && RegistryRecordExists(keyPath, valueName, log) ? Recorded::Yes : Write(record, log, composed);
 }
 
-int LogRemoval(RegistryNumberRecord kind, const char* keyPath, const char* valueName, unsigned long old) {
+Recorded LogRemoval(RegistryNumberRecord kind, const char* keyPath, const char* valueName, unsigned long old) {
     char log[MAX_PATH];
-    if (!OpenLog(log)) return kAbort;
+    Recorded opened = OpenLog(log);
+    if (opened != Recorded::Yes) return opened;
     LogRecord record;
     bool composed = ComposeRecord(kind, keyPath, valueName, old, record);
-    return composed && RegistryRecordExists(keyPath, valueName, log) ? kGoOn : Record(record, log, composed);
+    return composed && RegistryRecordExists(keyPath, valueName, log) ? Recorded::Yes : Write(record, log, composed);
 }
 
-int LogRemoval(MadeRecord kind, const char* path) {
+Recorded LogRemoval(MadeRecord kind, const char* path) {
     char log[MAX_PATH];
-    if (!OpenLog(log)) return kAbort;
+    Recorded opened = OpenLog(log);
+    if (opened != Recorded::Yes) return opened;
     if (kind == MadeDirectory) return RecordMadeDirectory(path, log);
     LogRecord record;
     return KeepFirst(record, log, ComposeRecord(kind, path, record));
 }
 
-void ReleaseRemovalLog() { gLog.Close(); }
-
-int LogMissingDirectory(const char* filePath) {
+Recorded LogMissingDirectory(const char* filePath) {
     char missing[MAX_PATH];
-    if (gProcess.removeMode || !FirstMissingDirectory(filePath, missing)) return kGoOn;
+    if (gProcess.removeMode || !FirstMissingDirectory(filePath, missing)) return Recorded::Yes;
     return LogRemoval(MadeDirectory, missing);
 }
+
+const char* RecordFailurePath() { return gWriter.failedPath; }
+
+void ReleaseRemovalLog() { gWriter.file.Close(); }

@@ -5,16 +5,12 @@
 #include "base/run_outcome.h"
 #include "base/run_log.h"
 #include "base/setup_state.h"
-#include "script/sections.h"
+#include "ui/sections.h"
 #include "ui/choise_entry.h"
 #include "ui/component_dialog.h"
 #include "ui/run_dialogs.h"
 
 namespace {
-
-// The component dialog runs the install step through a plain function: the
-// policy of the run waits here for it.
-RestartPolicy dialogPolicy = {};
 
 void LogComponents() {
     for (int i = 0; i < gState->componentCount && i < kMaxComponents; ++i)
@@ -30,7 +26,7 @@ InstallOutcome InstallAndRestart(HWND parent, RestartPolicy policy) {
     if (RunInstallPass(parent) == StepResult::Abort) return InstallOutcome::Aborted;
     if (policy.unasked) return InstallOutcome::Restart;
     if (!policy.offer) return InstallOutcome::Installed;
-    bool restart = ShowRestartPrompt(parent) == IDYES;
+    bool restart = ShowRestartPrompt(parent) == Answer::Yes;
     LogLine("Installation Complete: %s", {TextArgument(restart ? "Restart Now" : "Later")});
     return restart ? InstallOutcome::Restart : InstallOutcome::Installed;
 }
@@ -39,7 +35,7 @@ namespace {
 
 // Reads [choise] without a dialog; false after Cancel on an entry that does not fit.
 bool ReadComponents(EntryVisitor visitor) {
-    return ForEachEntry("choise", gProcess.scriptPath, '/', '|', visitor, nullptr) != kAbort ||
+    return ForEachEntry("choise", gProcess.scriptPath, '/', '|', visitor, nullptr) != StepResult::Abort ||
            NotedEndReason() == EndReason::None;
 }
 
@@ -58,13 +54,14 @@ InstallOutcome RunQuietInstall(HWND parent, RestartPolicy policy) {
 
 namespace {
 
-InstallOutcome InstallFromDialog(HWND dialog) { return InstallAndRestart(dialog, dialogPolicy); }
+InstallOutcome InstallFromDialog(HWND dialog, const void* policy) {
+    return InstallAndRestart(dialog, *static_cast<const RestartPolicy*>(policy));
+}
 
 }  // namespace
 
 InstallOutcome RunInteractiveInstall(HWND parent, RestartPolicy policy) {
-    dialogPolicy = policy;
-    InstallOutcome outcome = ShowComponentDialog(parent, InstallFromDialog);
+    InstallOutcome outcome = ShowComponentDialog(parent, InstallStep{InstallFromDialog, &policy});
     if (outcome == InstallOutcome::Cancelled) LogLine("Component dialog: Cancel");
     return outcome;
 }

@@ -7,6 +7,7 @@
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "run/run_directory.h"
+#include "base/scoped_handles.h"
 
 namespace {
 
@@ -104,16 +105,16 @@ bool StartHelper(const CleanupPlan& plan) {
         DeleteFileA(copy);
         return false;
     }
-    HANDLE self = nullptr;
-    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE, TRUE,
-                         0)) {
+    ScopedHandle self;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), self.Receive(), SYNCHRONIZE,
+                         TRUE, 0)) {
         DeleteFileA(copy);
         return false;
     }
     char command[3 * MAX_PATH + 64];
     FormatText(command, sizeof command, "\"%s\" %s%lX|%s|%s",
                {TextArgument(copy), TextArgument(kHelperSwitch),
-                NumberArgument(static_cast<long>(reinterpret_cast<ULONG_PTR>(self))), TextArgument(plan.outermost),
+                NumberArgument(static_cast<long>(reinterpret_cast<ULONG_PTR>(self.get()))), TextArgument(plan.outermost),
                 TextArgument(plan.installer)});
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -121,13 +122,12 @@ bool StartHelper(const CleanupPlan& plan) {
     // In a directory of its own: a current directory in the installer's
     // would keep that directory from being removed.
     bool started = CreateProcessA(copy, command, nullptr, nullptr, TRUE, 0, nullptr, place.path(), &startup, &process);
-    CloseHandle(self);
+    self.Close();
     if (!started) {
         DeleteFileA(copy);
         return false;
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    ScopedHandle thread(process.hThread), helper(process.hProcess);
     place.Keep();  // the helper's own directory goes at the next start of Windows
     return true;
 }
@@ -180,7 +180,8 @@ int RunCleanupHelper(const char* commandText) {
     for (const char* s = kHelperSwitch; *s; ++s, ++at)
         if (*at != *s) return kNoHelper;
     char* end = nullptr;
-    HANDLE run = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(std::strtoul(at, &end, 16)));
+    // The run's process, handed down to this one: its to close.
+    ScopedHandle run(reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(std::strtoul(at, &end, 16))));
     if (!end || *end != '|') return 1;
     const char* outer = end + 1;
     const char* bar = FindText(outer, "|");
@@ -188,8 +189,8 @@ int RunCleanupHelper(const char* commandText) {
     if (!bar || !CopyTextN(outermost, sizeof outermost, outer, bar - outer) || !CopyText(installer, bar + 1) ||
         !DirectoryOf(installer, installerDirectory))
         return 1;
-    WaitForSingleObject(run, kRunEndWait);
-    CloseHandle(run);
+    WaitForSingleObject(run.get(), kRunEndWait);
+    run.Close();
     DeleteSoon(installer);
     // Each only when it is empty: nothing inside is looked into.
     EachDirectoryUp(installerDirectory, outermost, [](const char* directory) { RemoveDirectoryA(directory); });

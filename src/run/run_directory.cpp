@@ -4,10 +4,11 @@
 
 #include "actions/expand_copy.h"
 #include "base/format_text.h"
-#include "base/messages.h"
+#include "ui/messages.h"
 #include "base/results.h"
 #include "base/run_log.h"
 #include "base/text.h"
+#include "base/scoped_handles.h"
 
 namespace {
 
@@ -43,10 +44,8 @@ void FoundAt(const char* place, char (&source)[MAX_PATH]) {
 void KeepDate(const char* source, const char* copy) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!source[0] || !GetFileAttributesExA(source, GetFileExInfoStandard, &data)) return;
-    HANDLE file = CreateFileA(copy, FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    SetFileTime(file, nullptr, nullptr, &data.ftLastWriteTime);
-    CloseHandle(file);
+    ScopedHandle file(CreateFileA(copy, FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (file) SetFileTime(file.get(), nullptr, nullptr, &data.ftLastWriteTime);
 }
 
 }  // namespace
@@ -76,26 +75,26 @@ bool RunDirectory::Create() {
     return false;
 }
 
-int RunDirectory::Fetch(const StartupSearch& search, const char* mediaFile, const char* name, HeldFile& copy,
+bool RunDirectory::Fetch(const StartupSearch& search, const char* mediaFile, const char* name, HeldFile& copy,
                         char (&source)[MAX_PATH], bool (*complete)(const char*)) const {
     source[0] = '\0';
     char place[MAX_PATH];
     if (!StartupFilePlace(search, mediaFile, place)) {
         ReportMessage(nullptr, kMsgCannotOpen, kStyleStop, mediaFile);
-        return kAbort;
+        return false;
     }
     char path[MAX_PATH];
     CopyText(path, path_);
     AddBackslash(path);
-    if (!AppendText(path, name)) return kAbort;
-    int result = ExpandCopy(place, path);
-    if (result == 0 && complete && !complete(path)) {
+    if (!AppendText(path, name)) return false;
+    bool fetched = ExpandCopy(place, path) == StepResult::GoOn;
+    if (fetched && complete && !complete(path)) {
         ReportMessage(nullptr, kMsgCannotModify, kStyleStop, path);
-        result = kAbort;
+        fetched = false;
     }
-    if (result != 0) {
+    if (!fetched) {
         DeleteFileA(path);
-        return result;
+        return false;
     }
     FoundAt(place, source);
     LogLine("%s read from %s", {TextArgument(mediaFile), TextArgument(source[0] ? source : place)});
@@ -103,9 +102,9 @@ int RunDirectory::Fetch(const StartupSearch& search, const char* mediaFile, cons
     if (!copy.Hold(path)) {
         DeleteFileA(path);
         ReportMessage(nullptr, kMsgCannotOpen, kStyleStop, path);
-        return kAbort;
+        return false;
     }
-    return 0;
+    return true;
 }
 
 void RunDirectory::Remove() {

@@ -20,9 +20,9 @@ public:
     // Expands a start-up file, found as startup_files.h says, into the
     // directory under `name` and holds the copy, once `complete` (when given)
     // has finished it: false from it fails the fetch. source is the full path
-    // of the file it came from (empty when that cannot be told). 0 on
-    // success; otherwise the copy's result (kAbort or kSkipped).
-    int Fetch(const StartupSearch& search, const char* mediaFile, const char* name, HeldFile& copy,
+    // of the file it came from (empty when that cannot be told). False when
+    // the file was not fetched: at start-up Abort and Ignore alike end the run.
+    bool Fetch(const StartupSearch& search, const char* mediaFile, const char* name, HeldFile& copy,
               char (&source)[MAX_PATH], bool (*complete)(const char*) = nullptr) const;
     // Removes the directory; every file fetched into it must be released first.
     void Remove();

@@ -1,7 +1,7 @@
 #include "run/run_flow.h"
 
 #include "base/held_file.h"
-#include "base/messages.h"
+#include "ui/messages.h"
 #include "base/results.h"
 #include "base/run_log.h"
 #include "base/run_outcome.h"
@@ -16,14 +16,15 @@
 #include "run/removal_cleanup.h"
 #include "run/run_directory.h"
 #include "run/run_lock.h"
-#include "script/reg_variables.h"
+#include "ui/reg_variables.h"
 #include "script/script_file.h"
-#include "script/sections.h"
+#include "ui/sections.h"
 #include "ui/background_window.h"
 #include "ui/component_dialog.h"
 #include "ui/option_groups.h"
 #include "ui/resource_library.h"
 #include "ui/run_dialogs.h"
+#include "base/scoped_handles.h"
 
 const char* CommandLineText(const char* line) {
     if (!line) return "";
@@ -40,15 +41,14 @@ const char* CommandLineText(const char* line) {
 }
 
 void RestartWindows() {
-    HANDLE token = nullptr;
+    ScopedHandle token;
     TOKEN_PRIVILEGES privileges = {};
-    if (OpenProcessToken(GetCurrentProcess(), TOKEN_WRITE | TOKEN_QUERY, &token) &&
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_WRITE | TOKEN_QUERY, token.Receive()) &&
         LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid)) {
         privileges.PrivilegeCount = 1;
         privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+        AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
     }
-    if (token) CloseHandle(token);
     ExitWindowsEx(EWX_REBOOT, 0);
 }
 
@@ -88,12 +88,12 @@ int SetUpKey(const char* key, int fallback) {
 bool OpenRunLog(RunLogFile& log) {
     if (!gSwitches.logPath[0]) return true;
     while (!log.Open(gSwitches.logPath)) {
-        int answer = ReportMessage(nullptr, kMsgCannotCreateFile, kStyleAbortRetryIgnore, gSwitches.logPath);
-        if (answer == kAnswerAbort) return false;
-        if (answer == kAnswerIgnore) return true;
+        Answer answer = ReportMessage(nullptr, kMsgCannotCreateFile, kStyleAbortRetryIgnore, gSwitches.logPath);
+        if (answer != Answer::Retry) return answer == Answer::Ignore;
     }
     return true;
 }
+
 
 // How a run ended: its exit code, whether Windows is to restart now, and
 // what a completed removal leaves to clean up.
@@ -107,8 +107,8 @@ struct RunEnd {
 RunEnd Ended(int exitCode) { return {exitCode, false, {}}; }
 
 // The opening: the temporary copies, the background, welcome and licence.
-// kGoOn when the run goes on, otherwise its exit code.
-int OpenRun(RunResources& made, const char* scriptName);
+// True when the run goes on; otherwise false with the run's exit code.
+bool OpenRun(RunResources& made, const char* scriptName, int& exitCode);
 
 // Steps after the opening dialogs; scriptSource is the file the script was read from.
 RunEnd RunScript(HWND background, const char* scriptSource);
@@ -133,12 +133,18 @@ RunEnd Run(const char* scriptText) {
         return Ended(IncompleteExitCode(EndReason::Cancelled));
     }
     RunResources made;
-    int opened = OpenRun(made, scriptName);
-    if (opened != kGoOn) return Ended(opened);
+    int exitCode = kExitFailed;
+    if (!OpenRun(made, scriptName, exitCode)) return Ended(exitCode);
     return RunScript(made.background, made.scriptSource);
 }
 
 }  // namespace
+
+LogRefusal AskAboutTheLog(const char* path) {
+    Answer answer = ReportMessage(OwnerWindow(), kMsgCannotWriteRunLog, kStyleAbortRetryIgnore, path);
+    return answer == Answer::Retry ? LogRefusal::Retry : answer == Answer::Ignore ? LogRefusal::GoOnWithout
+                                                                                    : LogRefusal::Stop;
+}
 
 int RunSetup(HINSTANCE ownModule, const char* commandText) {
     gProcess.ownModule = ownModule;
@@ -146,6 +152,7 @@ int RunSetup(HINSTANCE ownModule, const char* commandText) {
     if (helper != kNoHelper) return helper;
     const char* scriptText = ReadSwitches(commandText, &gSwitches);
     RunLogFile log;
+    SetLogRefusalHandler(AskAboutTheLog);
     if (!OpenRunLog(log)) return kExitLogUnavailable;
     LogLine("SetUp started: %s", {TextArgument(GetCommandLineA())});
     RunEnd end = Run(scriptText);
@@ -161,37 +168,39 @@ int RunSetup(HINSTANCE ownModule, const char* commandText) {
 
 namespace {
 
-int OpenRun(RunResources& made, const char* scriptName) {
-    if (!made.directory.Create()) return kExitFailed;
+bool OpenRun(RunResources& made, const char* scriptName, int& exitCode) {
+    exitCode = kExitFailed;
+    if (!made.directory.Create()) return false;
     StartupSearch search = FindStartupSearch();
     LogLine("Elevated: %s", {TextArgument(search.elevated ? "yes" : "no")});
     // At start-up Abort and Ignore alike end the run.
     char source[MAX_PATH];
-    if (made.directory.Fetch(search, "STP.DLL", "STP.DLL", made.libraryCopy, source) != 0) return kExitFailed;
+    if (!made.directory.Fetch(search, "STP.DLL", "STP.DLL", made.libraryCopy, source)) return false;
     gProcess.libraryModule = LoadResourceLibrary(made.libraryCopy.path());
     if (!gProcess.libraryModule) {
         LogLine("STP.DLL is no resource library");
-        return kExitFailed;
+        return false;
     }
-    if (made.directory.Fetch(search, scriptName, "SETUP.INF", made.scriptCopy, made.scriptSource,
-                             CompleteRemovalScript) != 0)
-        return kExitFailed;
+    if (!made.directory.Fetch(search, scriptName, "SETUP.INF", made.scriptCopy, made.scriptSource,
+                             CompleteRemovalScript))
+        return false;
     CopyText(gProcess.scriptPath, made.scriptCopy.path());
     // A file that is no script would show an empty component list.
     if (!IsScriptFile(gProcess.scriptPath)) {
         ReportMessage(nullptr, kMsgNotAScript, kStyleStop, scriptName);
-        return kExitFailed;
+        return false;
     }
     made.background = QuietRun() ? CreateQuietWindow() : CreateBackgroundWindow();
     if (!made.background) {
         LogLine("The background window cannot be made");
-        return kExitFailed;
+        return false;
     }
     if (QuietRun()) {
         LogLine("Welcome: not shown (quiet)");
-    } else if (ShowWelcomeDialog(made.background) == IDNO) {
+    } else if (ShowWelcomeDialog(made.background) == Answer::No) {
         LogLine("Welcome: Cancel");
-        return kExitCancelled;
+        exitCode = kExitCancelled;
+        return false;
     } else {
         LogLine("Welcome: Next");
     }
@@ -199,11 +208,14 @@ int OpenRun(RunResources& made, const char* scriptName) {
         if (QuietRun()) {
             LogLine("Licence: accepted (quiet)");
         } else {
-            if (made.directory.Fetch(search, "LICENSE.TXT", "LICENSE.TXT", made.licenceCopy, source) != 0)
-                return kExitFailed;
-            bool accepted = ShowLicenceDialog(made.background, made.licenceCopy.path()) != IDCANCEL;
+            if (!made.directory.Fetch(search, "LICENSE.TXT", "LICENSE.TXT", made.licenceCopy, source))
+                return false;
+            bool accepted = ShowLicenceDialog(made.background, made.licenceCopy.path()) != Answer::Cancel;
             LogLine("Licence: %s", {TextArgument(accepted ? "I Agree" : "Decline")});
-            if (!accepted) return kExitCancelled;
+            if (!accepted) {
+                exitCode = kExitCancelled;
+                return false;
+            }
         }
     }
     // The program's directory becomes the media directory.
@@ -216,20 +228,20 @@ int OpenRun(RunResources& made, const char* scriptName) {
     char beside[MAX_PATH];
     if (gProcess.removeMode && !WhatIfRun() && made.scriptSource[0] && BesidePath(made.scriptSource, beside))
         DeleteFileA(beside);
-    return kGoOn;
+    return true;
 }
 
 RunEnd RunScript(HWND background, const char* scriptSource) {
     gState->optionGroupCount = 0;
     // Only Cancel on an entry that does not fit stops it; one that cannot get
     // memory counts as empty.
-    if (ForEachEntry("options", gProcess.scriptPath, 0, 0, OptionsEntry, nullptr) == kAbort &&
+    if (ForEachEntry("options", gProcess.scriptPath, 0, 0, OptionsEntry, nullptr) == StepResult::Abort &&
         NotedEndReason() != EndReason::None)
         return Ended(IncompleteExitCode(EndReason::Cancelled));
     if (gState->optionGroupCount > 0) {
         if (QuietRun()) {
             AcceptPreselections();
-        } else if (ShowOptionDialog(background) == IDCANCEL) {
+        } else if (ShowOptionDialog(background) == Answer::Cancel) {
             LogLine("Installation Options: Cancel");
             return Ended(kExitCancelled);
         }
@@ -238,7 +250,7 @@ RunEnd RunScript(HWND background, const char* scriptSource) {
 
     // -1 when [reg] could not be read at all; Cancel on an entry that does
     // not fit ends the run as any Cancel does.
-    if (ReadRegVariables() == kAbort)
+    if (ReadRegVariables() == StepResult::Abort)
         return Ended(NotedEndReason() != EndReason::None ? IncompleteExitCode(EndReason::Cancelled)
                                                          : kExitNoRegSection);
 

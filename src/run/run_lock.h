@@ -5,6 +5,8 @@
 #pragma once
 #include <windows.h>
 
+#include "base/scoped_handles.h"
+
 class RunLock {
 public:
     RunLock() = default;
@@ -17,6 +19,6 @@ public:
     bool Take();
 
 private:
-    HANDLE mutex_ = nullptr;
+    ScopedHandle mutex_;
     bool owned_ = false;
 };

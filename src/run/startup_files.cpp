@@ -2,6 +2,7 @@
 
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "base/scoped_handles.h"
 
 namespace {
 
@@ -17,12 +18,12 @@ bool HasDirectoryPart(const char* name) {
 }
 
 bool RunsElevated() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return true;
+    ScopedHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return true;
     TOKEN_ELEVATION elevation = {};
     DWORD size = 0;
-    bool told = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) != FALSE;
-    CloseHandle(token);
+    bool told = GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) != FALSE;
+    token.Close();
     if (told) return elevation.TokenIsElevated != 0;
     // A platform without elevation gives an administrator every right at once.
     BYTE administrators[SECURITY_MAX_SID_SIZE];

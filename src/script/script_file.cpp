@@ -4,23 +4,24 @@
 
 #include <cstring>
 
+#include "base/scoped_handles.h"
+
 namespace {
 
 // No zero byte in the whole file (UTF-16 text aside); false also when it cannot be read.
 bool HoldsNoZeroByte(const char* path) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    ScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return false;
     static char chunk[65536];
     bool first = true, clean = true;
     DWORD got = 0;
-    while (clean && ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) {
+    while (clean && ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0) {
         const unsigned char* bytes = reinterpret_cast<const unsigned char*>(chunk);
         if (first && got >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF)))
             break;
         first = false;
         clean = std::memchr(chunk, 0, got) == nullptr;
     }
-    CloseHandle(file);
     return clean;
 }
 

@@ -3,19 +3,11 @@
 #include <cstring>
 
 #include "base/profile_text.h"
-#include "base/results.h"
 #include "base/text_buffer.h"
 
-namespace {
-
-const VisitedEntry* current = nullptr;
-
-}  // namespace
-
-const VisitedEntry* CurrentEntry() { return current; }
-
-int WalkSection(ProfileReader& reader, const char* section, char keySeparator, char valueSeparator,
-                EntryVisitor visitor, void* context, const WalkReports& reports) {
+StepResult WalkSection(ProfileReader& reader, const char* section, char keySeparator, char valueSeparator,
+                       EntryVisitor visitor, void* context, const WalkReports& reports, int* visited) {
+    if (visited) *visited = 0;
     TextBuffer keys;
     // One value buffer for the whole section: it grows for a long value and
     // keeps its room for the entries after it.
@@ -23,33 +15,33 @@ int WalkSection(ProfileReader& reader, const char* section, char keySeparator, c
     TextBuffer keyText;
     if (!reader.ReadKeys(section, keys) || !value.Reserve(kValueSize)) {
         if (reports.outOfMemory) reports.outOfMemory(context);
-        return kAbort;
+        return StepResult::Abort;
     }
     // The list ends at its first empty key, or at its end.
     char* at = keys.Length() ? keys.Data() : nullptr;
     char* end = at ? at + keys.Length() : nullptr;
-    const VisitedEntry* outer = current;
-    int visited = 0;
-    int result = 0;
-    for (; at && at < end && *at && result != kAbort; ++visited) {
+    StepResult result = StepResult::GoOn;
+    while (at && at < end && *at && result != StepResult::Abort) {
+        // The key is cut in place below: its end is taken first.
         size_t keyLength = std::strlen(at);
+        char* next = at + keyLength + 1;
         keyText.Assign(at);
-        VisitedEntry entry = {section, keyText.Text()};
-        current = &entry;
+        if (visited) ++*visited;
+        char* keyFields[kFieldRoom];
+        char* valueFields[kFieldRoom];
+        SectionEntry entry = {section, keyText.Text(), reader.Line(section, keyText.Text()), keyFields, 0,
+                              valueFields, 0};
         // The platform would answer a key beyond its limit with the key
         // list, and cut a value beyond it: neither is the entry as written.
         if (keyLength > kProfileTextLimit || !reader.ReadValue(section, at, value) || !value.Reserve(1)) {
-            result = reports.unreadable ? reports.unreadable(context) : kSkipped;
+            keyFields[0] = valueFields[0] = nullptr;
+            result = reports.unreadable ? reports.unreadable(entry, context) : StepResult::Skipped;
         } else {
-            char* keyFields[kFieldRoom];
-            char* valueFields[kFieldRoom];
-            int keyCount = 0, valueCount = 0;
-            SplitFields(value.Data(), valueFields, &valueCount, valueSeparator, kFieldRoom);
-            SplitFields(at, keyFields, &keyCount, keySeparator, kFieldRoom);
-            result = visitor(keyFields, keyCount, valueFields, valueCount, context);
+            SplitFields(value.Data(), valueFields, &entry.valueCount, valueSeparator, kFieldRoom);
+            SplitFields(at, keyFields, &entry.keyCount, keySeparator, kFieldRoom);
+            result = visitor(entry, context);
         }
-        current = outer;
-        at += keyLength + 1;
+        at = next;
     }
-    return result == kAbort ? kAbort : visited;
+    return result == StepResult::Abort ? StepResult::Abort : StepResult::GoOn;
 }

@@ -6,31 +6,37 @@
 #pragma once
 
 #include "base/profile_reader.h"
+#include "base/results.h"
 #include "script/fields.h"
 
-using EntryVisitor = int (*)(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context);
+// One entry as the walk hands it to its visitor: valid during the visit.
+// The visitor may change the fields' text in place, within each field.
+struct SectionEntry {
+    const char* section;
+    const char* key;  // the whole key as written, before it was cut
+    int line;         // its line in the file, from 1; 0 when the reader cannot tell
+    char** keyFields;
+    int keyCount;
+    char** valueFields;
+    int valueCount;
+};
+
+using EntryVisitor = StepResult (*)(SectionEntry& entry, void* context);
 
 // What the walk does with what it cannot hand to the visitor.
 struct WalkReports {
     // An entry whose key or value is longer than the profile functions
-    // carry; its result counts as the visitor's (kAbort stops the walk).
-    int (*unreadable)(void* context);
-    // The key list could not be read; the walk then returns kAbort.
+    // carry; its result counts as the visitor's (Abort stops the walk).
+    // Given the entry's section and key, fields empty.
+    StepResult (*unreadable)(SectionEntry& entry, void* context);
+    // The key list could not be read; the walk then ends with Abort.
     void (*outOfMemory)(void* context);
 };
 
-// The entry now being visited, named by its section and its key as written;
-// null outside a visit. A visitor may start another walk: each puts back the
-// entry it interrupted.
-struct VisitedEntry {
-    const char* section;
-    const char* key;
-};
-const VisitedEntry* CurrentEntry();
-
-// Visits every entry of a section in file order. Returns the number of
-// entries visited, or kAbort when the visitor (or an unreadable entry) asked
-// to stop or the key list could not be read. A separator of 0 leaves that
-// text whole. Values reach the visitor whole.
-int WalkSection(ProfileReader& reader, const char* section, char keySeparator, char valueSeparator,
-                EntryVisitor visitor, void* context, const WalkReports& reports);
+// Visits every entry of a section in file order. Abort when the visitor (or
+// an unreadable entry) asked to stop or the key list could not be read;
+// otherwise GoOn. `visited` (when given) counts the entries visited. A
+// separator of 0 leaves that text whole. Values reach the visitor whole. A
+// visitor may start another walk: each has buffers of its own.
+StepResult WalkSection(ProfileReader& reader, const char* section, char keySeparator, char valueSeparator,
+                       EntryVisitor visitor, void* context, const WalkReports& reports, int* visited = nullptr);

@@ -6,18 +6,21 @@
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "script/conditions.h"
-#include "script/sections.h"
+#include "ui/sections.h"
 
-int ChoiseEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context) {
+StepResult ChoiseEntry(SectionEntry& entry, void* context) {
+    char** keyFields = entry.keyFields;
+    char** valueFields = entry.valueFields;
+    int keyCount = entry.keyCount, valueCount = entry.valueCount;
     HWND dialog = static_cast<HWND>(context);
     // Listed at all: the condition holds with "-" added to the chosen codes.
     char listing[sizeof gState->optionCodes + 1];
     CopyText(listing, gState->optionCodes);
     AppendText(listing, "-");
-    if (keyCount >= 2 && !MatchCondition(listing, keyFields[1])) return 0;
-    if (!valueFields[0][0]) return 0;
+    if (keyCount >= 2 && !MatchCondition(listing, keyFields[1])) return StepResult::GoOn;
+    if (!valueFields[0][0]) return StepResult::GoOn;
     // The table is full: the entry is put to the user, never left out unseen.
-    if (gState->componentCount >= kMaxComponents) return ReportEntry(kMsgCannotCarryOut);
+    if (gState->componentCount >= kMaxComponents) return ReportEntry(entry, kMsgCannotCarryOut);
 
     int index = gState->componentCount;
     ComponentEntry& row = gState->components[index];
@@ -36,13 +39,14 @@ int ChoiseEntry(char** keyFields, int keyCount, char** valueFields, int valueCou
         }
     }
     gState->componentCount++;
-    return 0;
+    return StepResult::GoOn;
 }
 
-int PreselectedChoiseEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void*) {
+StepResult PreselectedChoiseEntry(SectionEntry& entry, void*) {
     int row = gState->componentCount;
-    int result = ChoiseEntry(keyFields, keyCount, valueFields, valueCount, nullptr);
-    if (gState->componentCount > row && valueCount >= 2)
-        gState->components[row].selected = keyCount < 2 || MatchCondition(gState->optionCodes, keyFields[1]);
+    StepResult result = ChoiseEntry(entry, nullptr);
+    if (gState->componentCount > row && entry.valueCount >= 2)
+        gState->components[row].selected =
+            entry.keyCount < 2 || MatchCondition(gState->optionCodes, entry.keyFields[1]);
     return result;
 }

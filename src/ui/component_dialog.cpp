@@ -1,11 +1,11 @@
 #include "ui/component_dialog.h"
 
-#include "base/library_dialog.h"
+#include "ui/library_dialog.h"
 #include "base/resource_ids.h"
 #include "base/results.h"
 #include "base/run_outcome.h"
 #include "base/setup_state.h"
-#include "script/sections.h"
+#include "ui/sections.h"
 #include "ui/choise_entry.h"
 
 namespace {
@@ -44,7 +44,7 @@ void InitComponentDialog(HWND dialog) {
     gState->componentCount = 0;
     // Cancel on an entry that does not fit ends the run; an enumeration
     // without memory leaves the list empty.
-    if (ForEachEntry("choise", gProcess.scriptPath, '/', '|', ChoiseEntry, dialog) == kAbort &&
+    if (ForEachEntry("choise", gProcess.scriptPath, '/', '|', ChoiseEntry, dialog) == StepResult::Abort &&
         NotedEndReason() != EndReason::None)
         EndDialog(dialog, static_cast<INT_PTR>(InstallOutcome::Cancelled));
     SendMessageA(List(dialog), LB_SETCARETINDEX, 0, FALSE);
@@ -64,8 +64,8 @@ void Install(HWND dialog) {
             gState->components[row].selected = SendMessageA(list, LB_GETSEL, i, 0) > 0;
     }
     EnableWindow(ok, FALSE);  // the pass runs inside this handler: no second start
-    auto install = reinterpret_cast<InstallStep>(GetWindowLongPtrA(dialog, DWLP_USER));
-    InstallOutcome outcome = install(dialog);
+    auto install = reinterpret_cast<const InstallStep*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    InstallOutcome outcome = install->run(dialog, install->context);
     if (outcome != InstallOutcome::Aborted) EndDialog(dialog, static_cast<INT_PTR>(outcome));
     EnableWindow(ok, TRUE);
 }
@@ -106,8 +106,8 @@ INT_PTR CALLBACK ComponentDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 
 }  // namespace
 
-InstallOutcome ShowComponentDialog(HWND parent, InstallStep install) {
-    INT_PTR result = ShowLibraryDialog(IDD_COMPONENTS, parent, ComponentDialogProc, reinterpret_cast<LPARAM>(install));
+InstallOutcome ShowComponentDialog(HWND parent, const InstallStep& install) {
+    INT_PTR result = ShowLibraryDialog(IDD_COMPONENTS, parent, ComponentDialogProc, reinterpret_cast<LPARAM>(&install));
     // -1: the template could not be loaded, so nothing was chosen.
     return result == -1 ? InstallOutcome::Cancelled : static_cast<InstallOutcome>(result);
 }

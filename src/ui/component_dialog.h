@@ -13,8 +13,11 @@ enum class InstallOutcome {
 
 // What the dialog's OK runs once the selection is stored: the install pass
 // and whatever follows it, with the dialog as the starting window.
-using InstallStep = InstallOutcome (*)(HWND dialog);
+struct InstallStep {
+    InstallOutcome (*run)(HWND dialog, const void* context);
+    const void* context;
+};
 
 // The component dialog (template 30). An aborted pass leaves it open for
 // another try; any other end of the step ends it with that outcome.
-InstallOutcome ShowComponentDialog(HWND parent, InstallStep install);
+InstallOutcome ShowComponentDialog(HWND parent, const InstallStep& install);

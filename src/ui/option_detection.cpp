@@ -9,9 +9,10 @@
 #include "base/run_log.h"
 #include "base/run_switches.h"
 #include "base/setup_state.h"
-#include "base/status_lines.h"
+#include "ui/status_lines.h"
 #include "base/text.h"
 #include "ui/option_groups.h"
+#include "base/scoped_handles.h"
 
 namespace {
 
@@ -27,40 +28,42 @@ long Decimal(const char* text) { return std::strtol(text, nullptr, 10); }
 // Reads a text value into out (room for cap - 1 bytes of data and a
 // terminator). A value whose data does not fit counts as unreadable.
 bool ReadTextValue(HKEY root, const char* path, const char* name, char* out, DWORD cap) {
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    ScopedKey key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return false;
     DWORD size = cap - 1;
-    bool ok = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(out), &size) == ERROR_SUCCESS;
-    RegCloseKey(key);
+    bool ok = RegQueryValueExA(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(out), &size) == ERROR_SUCCESS;
     if (ok) out[size < cap ? size : cap - 1] = '\0';
     return ok;
 }
 
 bool ReadNumberValue(HKEY root, const char* path, const char* name, DWORD* out) {
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    ScopedKey key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return false;
     DWORD size = sizeof *out;
     *out = 0;
-    bool ok = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(out), &size) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return ok;
+    return RegQueryValueExA(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(out), &size) == ERROR_SUCCESS;
 }
 
-// The label and code of a detection entry, or -1 when the entry is no choice.
-int AddDetectedChoice(OptionGroup* group, char** keyFields, char** valueFields) {
-    if (!keyFields[0][0] || !valueFields[0][0]) return -1;
-    return AddChoice(group, keyFields[0], valueFields[0]);
+// The label and code of a detection entry: GoOn with *index, or with -1 when
+// the entry is no choice; otherwise AddChoice's answer.
+StepResult AddDetectedChoice(OptionGroup* group, const SectionEntry& entry, int* index) {
+    *index = -1;
+    if (!entry.keyFields[0][0] || !entry.valueFields[0][0]) return StepResult::GoOn;
+    return AddChoice(group, entry, index);
 }
 
 }  // namespace
 
-int PlatformChoiceEntry(char** keyFields, int keyCount, char** valueFields, int, void* context) {
+StepResult PlatformChoiceEntry(SectionEntry& entry, void* context) {
     auto* group = static_cast<OptionGroup*>(context);
-    int index = AddDetectedChoice(group, keyFields, valueFields);
-    if (index < 0) return index == kStopReading ? kAbort : 0;
+    char** keyFields = entry.keyFields;
+    int keyCount = entry.keyCount;
+    int index;
+    StepResult added = AddDetectedChoice(group, entry, &index);
+    if (index < 0) return added;
     OSVERSIONINFOA system = SystemVersion();
     // Without a platform id and a major version there is nothing to compare.
-    if (keyCount < 3) return 0;
+    if (keyCount < 3) return StepResult::GoOn;
     long platform = Decimal(keyFields[1]);
     long major = Decimal(keyFields[2]);
     long minor = keyCount > 3 ? Decimal(keyFields[3]) : 0;
@@ -85,29 +88,30 @@ int PlatformChoiceEntry(char** keyFields, int keyCount, char** valueFields, int,
                  major == static_cast<long>(system.dwMajorVersion) &&
                  (keyCount <= 3 || minor == static_cast<long>(system.dwMinorVersion));
     if (match) group->preselection = static_cast<unsigned char>(index);  // the last match wins
-    return 0;
+    return StepResult::GoOn;
 }
 
-int CodePageChoiceEntry(char** keyFields, int keyCount, char** valueFields, int, void* context) {
+StepResult CodePageChoiceEntry(SectionEntry& entry, void* context) {
     auto* group = static_cast<OptionGroup*>(context);
-    int index = AddDetectedChoice(group, keyFields, valueFields);
-    if (index < 0) return index == kStopReading ? kAbort : 0;
+    int index;
+    StepResult added = AddDetectedChoice(group, entry, &index);
+    if (index < 0) return added;
     char acp[256];
     if (!ReadTextValue(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage", "ACP", acp,
                        sizeof acp))
-        return 0;
-    if (keyCount >= 2 && group->preselection == kNoPreselection && CompareNoCase(keyFields[1], acp) == 0)
+        return StepResult::GoOn;
+    if (entry.keyCount >= 2 && group->preselection == kNoPreselection && CompareNoCase(entry.keyFields[1], acp) == 0)
         group->preselection = static_cast<unsigned char>(index);
-    return 0;
+    return StepResult::GoOn;
 }
 
-int FontSizeChoiceEntry(char** keyFields, int keyCount, char** valueFields, int, void* context) {
+StepResult FontSizeChoiceEntry(SectionEntry& entry, void* context) {
     auto* group = static_cast<OptionGroup*>(context);
-    if (!keyFields[0][0] || !valueFields[0][0]) return 0;
+    char** keyFields = entry.keyFields;
+    int index;
+    StepResult added = AddDetectedChoice(group, entry, &index);
+    if (index < 0 || entry.keyCount < 2 || group->preselection != kNoPreselection) return added;
     OSVERSIONINFOA system = SystemVersion();
-    int index = AddChoice(group, keyFields[0], valueFields[0]);
-    if (index == kStopReading) return kAbort;
-    if (index < 0 || keyCount < 2 || group->preselection != kNoPreselection) return 0;
 
     bool match = false;
     if (system.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
@@ -122,5 +126,5 @@ int FontSizeChoiceEntry(char** keyFields, int keyCount, char** valueFields, int,
                 static_cast<long>(pixels) == Decimal(keyFields[1]);
     }
     if (match) group->preselection = static_cast<unsigned char>(index);
-    return 0;
+    return StepResult::GoOn;
 }

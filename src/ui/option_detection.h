@@ -3,6 +3,8 @@
 // the visitor of the group's section; the context is the group's row.
 #pragma once
 
-int PlatformChoiceEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context);
-int CodePageChoiceEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context);
-int FontSizeChoiceEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context);
+#include "script/section_walk.h"
+
+StepResult PlatformChoiceEntry(SectionEntry& entry, void* context);
+StepResult CodePageChoiceEntry(SectionEntry& entry, void* context);
+StepResult FontSizeChoiceEntry(SectionEntry& entry, void* context);

@@ -1,11 +1,11 @@
 #include "ui/option_groups.h"
 
-#include "base/library_dialog.h"
+#include "ui/library_dialog.h"
 #include "base/resource_ids.h"
 #include "base/results.h"
 #include "base/setup_state.h"
 #include "base/text.h"
-#include "script/sections.h"
+#include "ui/sections.h"
 #include "ui/option_detection.h"
 
 namespace {
@@ -23,28 +23,29 @@ const GroupKind kDetectionKinds[] = {
 
 }  // namespace
 
-int AddChoice(OptionGroup* group, const char* label, const char* code) {
+StepResult AddChoice(OptionGroup* group, const SectionEntry& entry, int* index) {
+    *index = -1;
     // A full group has no room: the entry is put to the user, who may go on without it.
-    if (group->count >= kMaxChoices) return ReportEntry(kMsgCannotCarryOut) == kAbort ? kStopReading : -1;
-    int index = group->count;
-    CopyText(group->labels[index], label);
-    CopyText(group->codes[index], code);
+    if (group->count >= kMaxChoices) return ReportEntry(entry, kMsgCannotCarryOut);
+    *index = group->count;
+    CopyText(group->labels[*index], entry.keyFields[0]);
+    CopyText(group->codes[*index], entry.valueFields[0]);
     group->count++;
-    return index;
+    return StepResult::GoOn;
 }
 
-int OptionsEntry(char** keyFields, int, char** valueFields, int, void*) {
+StepResult OptionsEntry(SectionEntry& entry, void*) {
     // The dialog has no room for more: the entry is put to the user.
-    if (gState->optionGroupCount >= kMaxOptionGroups) return ReportEntry(kMsgCannotCarryOut);
+    if (gState->optionGroupCount >= kMaxOptionGroups) return ReportEntry(entry, kMsgCannotCarryOut);
     OptionGroup* group = &gState->optionGroups[gState->optionGroupCount];
     group->count = 0;
-    CopyText(group->title, keyFields[0]);
-    const char* section = valueFields[0];
+    CopyText(group->title, entry.keyFields[0]);
+    const char* section = entry.valueFields[0];
 
     EntryVisitor detector = nullptr;
     for (const GroupKind& kind : kDetectionKinds)
         if (CompareNoCase(section, kind.name) == 0) detector = kind.visitor;
-    int result;
+    StepResult result;
     if (detector) {
         group->preselection = kNoPreselection;
         result = ForEachEntry(section, gProcess.scriptPath, '/', 0, detector, group);
@@ -53,13 +54,13 @@ int OptionsEntry(char** keyFields, int, char** valueFields, int, void*) {
         result = ForEachEntry(section, gProcess.scriptPath, 0, 0, PlainChoiceEntry, group);
     }
     gState->optionGroupCount++;
-    return result == kAbort ? kAbort : 0;
+    return result;
 }
 
-int PlainChoiceEntry(char** keyFields, int, char** valueFields, int, void* context) {
-    if (keyFields[0][0] && valueFields[0][0])
-        return AddChoice(static_cast<OptionGroup*>(context), keyFields[0], valueFields[0]) == kStopReading ? kAbort : 0;
-    return 0;
+StepResult PlainChoiceEntry(SectionEntry& entry, void* context) {
+    int index;
+    if (!entry.keyFields[0][0] || !entry.valueFields[0][0]) return StepResult::GoOn;
+    return AddChoice(static_cast<OptionGroup*>(context), entry, &index);
 }
 
 void JoinOptionCodes(const int* chosen, int groupCount) {
@@ -172,7 +173,6 @@ INT_PTR CALLBACK OptionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 }  // namespace
 
-int ShowOptionDialog(HWND parent) {
-    return static_cast<int>(
-        ShowLibraryDialog(IDD_OPTIONS, parent, OptionDialogProc, 0));
+Answer ShowOptionDialog(HWND parent) {
+    return AnswerOf(static_cast<int>(ShowLibraryDialog(IDD_OPTIONS, parent, OptionDialogProc, 0)));
 }

@@ -4,16 +4,18 @@
 #include <windows.h>
 
 #include "base/setup_state.h"
+#include "script/section_walk.h"
+#include "ui/messages.h"
 
 // Visitor of [options]: one group per entry (no context).
-int OptionsEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context);
+StepResult OptionsEntry(SectionEntry& entry, void* context);
 // Visitor of a plain group's section; the context is the group's row.
-int PlainChoiceEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context);
+StepResult PlainChoiceEntry(SectionEntry& entry, void* context);
 
-// Appends a choice to a group; its index. A full group reports the entry
-// being read: -1 after OK (the choice is left out), kStopReading after Cancel.
-constexpr int kStopReading = -2;
-int AddChoice(OptionGroup* group, const char* label, const char* code);
+// Appends the entry's choice (key field 1 the label, value field 1 the code)
+// to a group: GoOn with *index its index. A full group reports the entry:
+// Skipped after OK (the choice is left out, *index -1), Abort after Cancel.
+StepResult AddChoice(OptionGroup* group, const SectionEntry& entry, int* index);
 
 // Builds optionCodes from the chosen index of each group (-1: none). A code
 // that does not fit whole behind the earlier ones is left out.
@@ -22,5 +24,5 @@ void JoinOptionCodes(const int* chosen, int groupCount);
 // Takes the choices the dialog would show selected at first (a quiet run).
 void AcceptPreselections();
 
-// The option group dialog (template 20): IDOK, or IDCANCEL when cancelled or closed.
-int ShowOptionDialog(HWND parent);
+// The option group dialog (template 20): Ok, or Cancel when cancelled or closed.
+Answer ShowOptionDialog(HWND parent);

@@ -1,7 +1,7 @@
 #include "ui/path_dialog.h"
 
 #include "base/format_text.h"
-#include "base/library_dialog.h"
+#include "ui/library_dialog.h"
 #include "base/resource_ids.h"
 #include "base/setup_state.h"
 #include "base/text.h"
@@ -81,7 +81,8 @@ INT_PTR CALLBACK PathProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
 
 }  // namespace
 
-int PathDialog(ScriptVariable* row, const char* prompt) {
+Answer PathDialog(ScriptVariable* row, const char* prompt) {
     PathRequest request = {row, prompt ? prompt : ""};
-    return static_cast<int>(ShowLibraryDialog(IDD_PATH, OwnerWindow(), PathProc, reinterpret_cast<LPARAM>(&request)));
+    return AnswerOf(static_cast<int>(
+        ShowLibraryDialog(IDD_PATH, OwnerWindow(), PathProc, reinterpret_cast<LPARAM>(&request))));
 }

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "base/messages.h"
+#include "ui/messages.h"
 #include "base/results.h"
 #include "base/run_log.h"
 #include "base/run_outcome.h"
@@ -12,7 +12,7 @@
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "script/conditions.h"
-#include "script/sections.h"
+#include "ui/sections.h"
 #include "script/variables.h"
 #include "ui/path_dialog.h"
 
@@ -27,39 +27,42 @@ bool ComponentSelected(const char* section) {
 
 }  // namespace
 
-int PathVariableEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void*) {
-    if (keyCount >= 2 && !MatchCondition(gState->optionCodes, keyFields[1])) return 0;
+StepResult PathVariableEntry(SectionEntry& entry, void*) {
+    char** keyFields = entry.keyFields;
+    char** valueFields = entry.valueFields;
+    int keyCount = entry.keyCount, valueCount = entry.valueCount;
+    if (keyCount >= 2 && !MatchCondition(gState->optionCodes, keyFields[1])) return StepResult::GoOn;
     // A name that is empty or does not fit could never be looked up as written.
     const char* name = keyFields[0];
-    if (!*name) return 0;
-    if (lstrlenA(name) >= static_cast<int>(sizeof(ScriptVariable::name))) return ReportEntry(kMsgCannotCarryOut);
+    if (!*name) return StepResult::GoOn;
+    if (lstrlenA(name) >= static_cast<int>(sizeof(ScriptVariable::name))) return ReportEntry(entry, kMsgCannotCarryOut);
     if (gState->variableCount >= kMaxVariables) {
         // Going on would install into a directory that was never defined.
         ReportMessage(gState->pass.ownerWindow, kMsgNoMemory, kStyleStop);
-        return kAbort;
+        return StepResult::Abort;
     }
 
     // The row is filled before it is counted: a cancelled dialog leaves no row.
     ScriptVariable* row = &gState->variables[gState->variableCount];
     row->name[0] = '\0';
     // A cut directory would install (and record) somewhere else than the script says.
-    if (!ExpandText(valueFields[0], row->value, true)) return ReportEntry(kMsgCannotCarryOut) == kAbort ? kAbort : 0;
+    if (!ExpandText(valueFields[0], row->value, true)) return ReportEntry(entry, kMsgCannotCarryOut);
     bool ask = keyCount <= 2 || ComponentSelected(keyFields[2]);
     if (valueCount >= 2 && ask && !QuietRun()) {
         char prompt[64];
         CopyText(prompt, valueFields[1]);
-        if (PathDialog(row, prompt) == IDCANCEL) {
+        if (PathDialog(row, prompt) == Answer::Cancel) {
             LogLine("Destination Directory for %s: Cancel", {TextArgument(name)});
             NoteEndReason(EndReason::Cancelled);
-            return kAbort;
+            return StepResult::Abort;
         }
     }
     CopyText(row->name, name);
     gState->variableCount++;
-    return 0;
+    return StepResult::GoOn;
 }
 
-int ReadPathVariables() {
+StepResult ReadPathVariables(int* visited) {
     gState->variableCount = gState->regVariableCount;
-    return ForEachEntry("path", gProcess.scriptPath, '/', ';', PathVariableEntry, nullptr);
+    return ForEachEntry("path", gProcess.scriptPath, '/', ';', PathVariableEntry, nullptr, visited);
 }

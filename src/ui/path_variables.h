@@ -2,9 +2,12 @@
 // asked of the user when it carries a prompt.
 #pragma once
 
-int PathVariableEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context);
+#include "script/section_walk.h"
+
+StepResult PathVariableEntry(SectionEntry& entry, void* context);
 
 // Reads [path] for an install pass. The rows of an earlier pass are replaced,
 // not appended again, so the answers of this pass are the ones looked up and
-// repeated passes cannot fill the table. kAbort ends the pass.
-int ReadPathVariables();
+// repeated passes cannot fill the table. Abort ends the pass. `visited`
+// (when given) counts the entries read.
+StepResult ReadPathVariables(int* visited = nullptr);

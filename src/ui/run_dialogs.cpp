@@ -1,8 +1,10 @@
 #include "ui/run_dialogs.h"
 
-#include "base/library_dialog.h"
+#include "ui/library_dialog.h"
 #include "base/resource_ids.h"
 #include "base/setup_state.h"
+#include "base/text_buffer.h"
+#include "base/whole_files.h"
 
 namespace {
 
@@ -29,22 +31,12 @@ INT_PTR CALLBACK WelcomeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 // Puts the whole licence file, byte for byte, into the text control.
 void LoadLicenceText(HWND dialog, const char* path) {
-    // The run holds the copy open for reading: share reading with it.
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    DWORD size = SetFilePointer(file, 0, nullptr, FILE_END);
-    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-    if (size != INVALID_SET_FILE_POINTER) {
-        char* text = static_cast<char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size + 1));
-        DWORD got = 0;
-        if (text && ReadFile(file, text, size, &got, nullptr) && got == size) {
-            // Let the edit control hold any licence length, not only its default 32K.
-            SendDlgItemMessageA(dialog, IDC_LICENCE_TEXT, EM_LIMITTEXT, 0, 0);
-            SetDlgItemTextA(dialog, IDC_LICENCE_TEXT, text);
-        }
-        if (text) HeapFree(GetProcessHeap(), 0, text);
-    }
-    CloseHandle(file);
+    TextBuffer text;
+    bool exists = false;
+    if (!ReadWholeFile(path, text, &exists) || !exists) return;
+    // Let the edit control hold any licence length, not only its default 32K.
+    SendDlgItemMessageA(dialog, IDC_LICENCE_TEXT, EM_LIMITTEXT, 0, 0);
+    SetDlgItemTextA(dialog, IDC_LICENCE_TEXT, text.Text());
 }
 
 INT_PTR CALLBACK LicenceProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -63,17 +55,16 @@ INT_PTR CALLBACK RestartProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     return TwoButtonCommand(dialog, message, wParam, IDYES, IDNO);
 }
 
-int RunDialog(int id, HWND parent, DLGPROC proc, LPARAM param) {
-    return static_cast<int>(
-        ShowLibraryDialog(id, parent, proc, param));
+Answer RunDialog(int id, HWND parent, DLGPROC proc, LPARAM param) {
+    return AnswerOf(static_cast<int>(ShowLibraryDialog(id, parent, proc, param)));
 }
 
 }  // namespace
 
-int ShowWelcomeDialog(HWND parent) { return RunDialog(IDD_WELCOME, parent, WelcomeProc, 0); }
+Answer ShowWelcomeDialog(HWND parent) { return RunDialog(IDD_WELCOME, parent, WelcomeProc, 0); }
 
-int ShowLicenceDialog(HWND parent, const char* licencePath) {
+Answer ShowLicenceDialog(HWND parent, const char* licencePath) {
     return RunDialog(IDD_LICENCE, parent, LicenceProc, reinterpret_cast<LPARAM>(licencePath));
 }
 
-int ShowRestartPrompt(HWND parent) { return RunDialog(IDD_RESTART, parent, RestartProc, 0); }
+Answer ShowRestartPrompt(HWND parent) { return RunDialog(IDD_RESTART, parent, RestartProc, 0); }

@@ -2,9 +2,11 @@
 #pragma once
 #include <windows.h>
 
-// Welcome (template 1): IDYES for button 1, IDNO for button 2 or the close box.
-int ShowWelcomeDialog(HWND parent);
-// Licence (template 10) showing the file's bytes: IDOK accepted, IDCANCEL declined.
-int ShowLicenceDialog(HWND parent, const char* licencePath);
-// Restart prompt (template 80): IDYES restart, IDNO not.
-int ShowRestartPrompt(HWND parent);
+#include "ui/messages.h"
+
+// Welcome (template 1): Yes for button 1, No for button 2 or the close box.
+Answer ShowWelcomeDialog(HWND parent);
+// Licence (template 10) showing the file's bytes: Ok accepted, Cancel declined.
+Answer ShowLicenceDialog(HWND parent, const char* licencePath);
+// Restart prompt (template 80): Yes restart, No not.
+Answer ShowRestartPrompt(HWND parent);

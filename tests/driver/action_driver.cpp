@@ -27,7 +27,7 @@
 #include "progman_standin.h"
 #include "base/setup_state.h"
 #include "base/text.h"
-#include "script/sections.h"
+#include "ui/sections.h"
 #include "script/variables.h"
 #include "ui/resource_library.h"
 
@@ -50,59 +50,59 @@ void WriteJsonText(FILE* out, const char* text) {
     fputc('"', out);
 }
 
-int RecordingVisitor(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context) {
+const char* ResultName(StepResult result) {
+    return result == StepResult::Abort ? "abort" : result == StepResult::Skipped ? "skipped" : "go on";
+}
+
+StepResult RecordingVisitor(SectionEntry& entry, void* context) {
     auto* visit = static_cast<Visit*>(context);
     char key[512] = "";
-    for (int i = 0; i < keyCount; ++i) {
+    for (int i = 0; i < entry.keyCount; ++i) {
         if (i) AppendText(key, "|");
-        AppendText(key, keyFields[i]);
+        AppendText(key, entry.keyFields[i]);
     }
     ULONGLONG started = GetTickCount64();
     PassExecutor executor;
-    const VisitedEntry* visited = CurrentEntry();
-    RawEntry entry = {{visit->section, visited->key, 0}, keyFields, keyCount, valueFields, valueCount};
     StepResult step = PlanAction(visit->kind->kind, entry, {gState->optionCodes, gProcess.removeMode != 0}, executor);
     ULONGLONG elapsed = GetTickCount64() - started;
-    const char* result = step == StepResult::Abort ? "abort" : step == StepResult::Skipped ? "skipped" : "go on";
     HWND conversation = gState->pass.ddeConversation;
     fprintf(visit->results, "{\"section\":");
     WriteJsonText(visit->results, visit->section);
     fprintf(visit->results, ",\"key\":");
     WriteJsonText(visit->results, key);
-    fprintf(visit->results, ",\"result\":\"%s\",\"ms\":%llu,\"conversation\":%llu,\"alive\":%d}\n", result, elapsed,
+    fprintf(visit->results, ",\"result\":\"%s\",\"ms\":%llu,\"conversation\":%llu,\"alive\":%d}\n", ResultName(step), elapsed,
             static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(conversation)),
             conversation && IsWindow(conversation) ? 1 : 0);
     fflush(visit->results);
-    return step == StepResult::Abort ? kAbort : kGoOn;
+    return step == StepResult::Abort ? StepResult::Abort : StepResult::GoOn;
 }
 
-int LoadVariable(char** keyFields, int, char** valueFields, int, void*) {
-    ScriptVariable* row = AppendVariable(keyFields[0]);
-    if (row) ExpandText(valueFields[0], row->value, true);
-    return 0;
+StepResult LoadVariable(SectionEntry& entry, void*) {
+    ScriptVariable* row = AppendVariable(entry.keyFields[0]);
+    if (row) ExpandText(entry.valueFields[0], row->value, true);
+    return StepResult::GoOn;
 }
 
 struct RunContext {
     FILE* results;
-    int last;
 };
 
-int RunSection(char**, int, char** valueFields, int, void* context) {
+StepResult RunSection(SectionEntry& entry, void* context) {
     auto* run = static_cast<RunContext*>(context);
-    const char* section = valueFields[0];
+    const char* section = entry.valueFields[0];
     for (const ActionSection& kind : kActionSections) {
         if (strncmp(section, kind.prefix, strlen(kind.prefix)) != 0) continue;
         Visit visit = {&kind, section, run->results};
-        run->last = ForEachEntry(section, gProcess.scriptPath, kind.keySeparator, kind.valueSeparator,
-                                 RecordingVisitor, &visit);
+        StepResult end = ForEachEntry(section, gProcess.scriptPath, kind.keySeparator, kind.valueSeparator,
+                                      RecordingVisitor, &visit);
         fprintf(run->results, "{\"section\":");
         WriteJsonText(run->results, section);
-        fprintf(run->results, ",\"end\":%d}\n", run->last);
+        fprintf(run->results, ",\"end\":\"%s\"}\n", ResultName(end));
         fflush(run->results);
-        return run->last == -1 ? -1 : 0;  // an aborted section ends the run, as it ends a pass
+        return end;  // an aborted section ends the run, as it ends a pass
     }
     fprintf(run->results, "{\"error\":\"no such kind\"}\n");
-    return -1;
+    return StepResult::Abort;
 }
 
 LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -157,7 +157,7 @@ int main(int argc, char** argv) {
     gState->pass.ownerWindow = main;
     fprintf(results, "{\"mainWindow\":%d}\n", main && IsWindow(main) ? 1 : 0);
 
-    RunContext run = {results, 0};
+    RunContext run = {results};
     ForEachEntry("run", script, 0, 0, RunSection, &run);
 
     // The conversation ends with the window that parents it, as at the end of a run.

@@ -24,32 +24,36 @@ struct Walk {
 };
 Walk* walk = nullptr;
 
-int Visit(char** keyFields, int keyCount, char** valueFields, int valueCount, void*) {
+StepResult Visit(SectionEntry& entry, void*) {
+    char** keyFields = entry.keyFields;
+    char** valueFields = entry.valueFields;
+    int keyCount = entry.keyCount, valueCount = entry.valueCount;
     if (walk->visited >= walk->expected.size()) __builtin_trap();
     const ProfileKey* key = walk->expected[walk->visited++];
-    const VisitedEntry* entry = CurrentEntry();
     std::string name = VisiblePart(key->name);
-    if (!entry || walk->section != entry->section || name != entry->key) __builtin_trap();
+    if (walk->section != entry.section || name != entry.key) __builtin_trap();
     if (keyFields[keyCount] || valueFields[valueCount] || keyCount > 15 || valueCount > 15) __builtin_trap();
     const ProfileKey* found = walk->file->FoundKey(walk->section.c_str(), name.c_str());
     std::string value = found && found->hasValue ? ProfileFile::ValueOf(*found) : "";
+    // A key's line is the one its lookups find: the first of its name.
+    if (entry.line != (found ? found->line : 0)) __builtin_trap();
     if (Strings(keyFields, keyCount) != ReferenceFields(name, walk->keySeparator, kFieldRoom) ||
         Strings(valueFields, valueCount) != ReferenceFields(value, walk->valueSeparator, kFieldRoom))
         __builtin_trap();
     // Visitors may cut their fields further in place.
     for (int i = 0; i < keyCount; ++i) std::memset(keyFields[i], 'x', std::strlen(keyFields[i]));
-    return kGoOn;
+    return StepResult::GoOn;
 }
 
 // Only an entry whose key or value is longer than the platform carries.
-int Unreadable(void*) {
+StepResult Unreadable(SectionEntry&, void*) {
     if (walk->visited >= walk->expected.size()) __builtin_trap();
     const ProfileKey* key = walk->expected[walk->visited++];
     std::string name = VisiblePart(key->name);
     const ProfileKey* found = walk->file->FoundKey(walk->section.c_str(), name.c_str());
     size_t value = found && found->hasValue ? ProfileFile::ValueOf(*found).size() : 0;
     if (name.size() <= kProfileTextLimit && value <= kProfileTextLimit) __builtin_trap();
-    return kSkipped;
+    return StepResult::Skipped;
 }
 
 }  // namespace
@@ -69,9 +73,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 current.expected.push_back(key);
             }
         walk = &current;
-        int result = WalkSection(file, name.c_str(), current.keySeparator, current.valueSeparator, Visit, nullptr,
-                                 WalkReports{Unreadable, nullptr});
-        if (result != static_cast<int>(current.expected.size()) || current.visited != current.expected.size())
+        int visited = 0;
+        WalkSection(file, name.c_str(), current.keySeparator, current.valueSeparator, Visit, nullptr,
+                    WalkReports{Unreadable, nullptr}, &visited);
+        if (visited != static_cast<int>(current.expected.size()) || current.visited != current.expected.size())
             __builtin_trap();
         walk = nullptr;
     }

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 
-#include "actions/registry_data.h"
+#include "script/registry_data.h"
 #include "fuzz_input.h"
 
 namespace {

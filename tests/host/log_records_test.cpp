@@ -42,12 +42,12 @@ std::string Expanded(std::string text) {
     return out.Text();
 }
 
-int Collect(char** keys, int keyCount, char** values, int, void* context) {
+StepResult Collect(SectionEntry& entry, void* context) {
     auto* fields = static_cast<Fields*>(context);
-    for (int i = 0; i < keyCount; ++i) fields->push_back(keys[i]);
+    for (int i = 0; i < entry.keyCount; ++i) fields->push_back(entry.keyFields[i]);
     fields->push_back("=");
-    fields->push_back(values[0]);
-    return 0;
+    fields->push_back(entry.valueFields[0]);
+    return StepResult::GoOn;
 }
 
 // The record as the removal run's action sees it: key fields, "=", the value.

@@ -15,7 +15,7 @@
 
 #include "base/setup_state.h"
 #include "base/text.h"
-#include "script/reg_variables.h"
+#include "ui/reg_variables.h"
 #include "script/variables.h"
 #include "ui/resource_library.h"
 #include "ui/path_variables.h"
@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
     }
 
     ReadRegVariables();
-    int result = ReadPathVariables();
+    int visited = 0;
+    int result = ReadPathVariables(&visited) == StepResult::Abort ? -1 : visited;
 
     FILE* out = std::fopen(argv[1], "wb");
     if (!out) return 2;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "test_support.h"
+#include "actions/records.h"
 #include "base/file_system.h"
 
 namespace {
@@ -14,18 +15,18 @@ protected:
 };
 
 TEST_F(EnsureDirectoryTest, MakesMissingDirectoriesOutermostFirst) {
-    EXPECT_EQ(EnsureDirectory((scratch / "a\\b\\c\\file.txt").c_str()), 0);
+    EXPECT_EQ(EnsureDirectory((scratch / "a\\b\\c\\file.txt").c_str()), StepResult::GoOn);
     EXPECT_TRUE(IsDirectory(scratch / "a\\b\\c"));
     EXPECT_FALSE(IsDirectory(scratch / "a\\b\\c\\file.txt"));
-    EXPECT_EQ(EnsureDirectory((scratch / "a\\b\\c\\other.txt").c_str()), 0);
+    EXPECT_EQ(EnsureDirectory((scratch / "a\\b\\c\\other.txt").c_str()), StepResult::GoOn);
 }
 
 TEST_F(EnsureDirectoryTest, PathsWithoutAFileOrTooLongAreNotResolved) {
-    EXPECT_EQ(EnsureDirectory((scratch / "d\\").c_str()), 1);
+    EXPECT_EQ(EnsureDirectory((scratch / "d\\").c_str()), StepResult::Skipped);
     EXPECT_FALSE(IsDirectory(scratch / "d"));
     std::string deep = scratch.path();
     while (deep.size() < 300) deep += "\\level";
-    EXPECT_EQ(EnsureDirectory((deep + "\\f").c_str()), 1);
+    EXPECT_EQ(EnsureDirectory((deep + "\\f").c_str()), StepResult::Skipped);
     EXPECT_FALSE(IsDirectory(scratch / "level"));
 }
 
@@ -37,13 +38,13 @@ TEST_F(EnsureDirectoryTest, DirectoryThatCannotBeMadeIsReported) {
     std::string target = scratch / "blocker\\sub\\file.txt";
     {
         MessageBoxes answerer({IDABORT});
-        EXPECT_EQ(EnsureDirectory(target.c_str()), -1);
+        EXPECT_EQ(EnsureDirectory(target.c_str()), StepResult::Abort);
         ASSERT_EQ(answerer.Texts().size(), 1u);
         EXPECT_EQ(answerer.Texts()[0], blocker + "\nCannot create specified directory !!");
     }
     {
         MessageBoxes answerer({IDIGNORE});
-        EXPECT_EQ(EnsureDirectory(target.c_str()), 1);
+        EXPECT_EQ(EnsureDirectory(target.c_str()), StepResult::Skipped);
         EXPECT_EQ(answerer.Texts().size(), 1u);  // the inner directory is not tried after Ignore
     }
     {
@@ -51,7 +52,7 @@ TEST_F(EnsureDirectoryTest, DirectoryThatCannotBeMadeIsReported) {
         MessageBoxes answerer({IDRETRY, IDRETRY}, [&](size_t index) {
             if (index == 1) DeleteFileA(blocker.c_str());
         });
-        EXPECT_EQ(EnsureDirectory(target.c_str()), 0);
+        EXPECT_EQ(EnsureDirectory(target.c_str()), StepResult::GoOn);
         EXPECT_EQ(answerer.Texts().size(), 2u);
     }
     EXPECT_TRUE(IsDirectory(scratch / "blocker\\sub"));

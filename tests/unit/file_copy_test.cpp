@@ -5,8 +5,9 @@
 
 #include "test_support.h"
 #include "actions/expand_copy.h"
-#include "actions/overwrite_dialog.h"
+#include "ui/overwrite_dialog.h"
 #include "base/compressed_header.h"
+#include "actions/records.h"
 #include "base/file_system.h"
 #include "base/setup_state.h"
 #include "base/text.h"
@@ -57,25 +58,25 @@ TEST(CompressedHeader, DamageAndItsCode) {
 TEST_F(FileCopy, ExpandsCompressedAndCopiesPlainInLargeBlocks) {
     std::string text = Pattern(70000);
     WriteBytes(Path("packed"), Compress(text));
-    EXPECT_EQ(ExpandCopy(Path("packed").c_str(), Path("a\\b\\c\\unpacked").c_str()), 0);
+    EXPECT_EQ(ExpandCopy(Path("packed").c_str(), Path("a\\b\\c\\unpacked").c_str()), StepResult::GoOn);
     EXPECT_EQ(ReadBytes(Path("a\\b\\c\\unpacked")), text);
 
     std::string big = Pattern(2600000);  // several blocks of the copy loop
     WriteBytes(Path("big"), big);
-    EXPECT_EQ(ExpandCopy(Path("big").c_str(), Path("big.out").c_str()), 0);
+    EXPECT_EQ(ExpandCopy(Path("big").c_str(), Path("big.out").c_str()), StepResult::GoOn);
     EXPECT_EQ(ReadBytes(Path("big.out")), big);
 }
 
 TEST_F(FileCopy, MediaInADeepDirectory) {
     // Longer than the 128 characters of the library's open-file record.
     std::string deep = Path(std::string(70, 'm')) + "\\" + std::string(70, 'n') + "\\";
-    ASSERT_EQ(EnsureDirectory((deep + "x").c_str()), 0);
+    ASSERT_EQ(EnsureDirectory((deep + "x").c_str()), StepResult::GoOn);
     std::string text = Pattern(30000);
     WriteBytes(deep + "packed", Compress(text));
     WriteBytes(deep + "plain", text);
-    EXPECT_EQ(ExpandCopy((deep + "packed").c_str(), Path("unpacked").c_str()), 0);
+    EXPECT_EQ(ExpandCopy((deep + "packed").c_str(), Path("unpacked").c_str()), StepResult::GoOn);
     EXPECT_EQ(ReadBytes(Path("unpacked")), text);
-    EXPECT_EQ(ExpandCopy((deep + "plain").c_str(), Path("copied").c_str()), 0);
+    EXPECT_EQ(ExpandCopy((deep + "plain").c_str(), Path("copied").c_str()), StepResult::GoOn);
     EXPECT_EQ(ReadBytes(Path("copied")), text);
     EXPECT_TRUE(boxes.Texts().empty());
 }
@@ -92,9 +93,9 @@ TEST_F(FileCopy, ExistenceTest) {
     EXPECT_EQ(GetFileInfo(Path("five").c_str(), &info), 0);  // held open for writing
     CloseHandle(writer);
 
-    EXPECT_EQ(EnsureDirectory(Path("x\\y\\z\\file").c_str()), 0);
+    EXPECT_EQ(EnsureDirectory(Path("x\\y\\z\\file").c_str()), StepResult::GoOn);
     EXPECT_TRUE(Exists(Path("x\\y\\z")));
-    EXPECT_EQ(EnsureDirectory(Path("x\\y\\z\\").c_str()), 1);  // no file part
+    EXPECT_EQ(EnsureDirectory(Path("x\\y\\z\\").c_str()), StepResult::Skipped);  // no file part
 }
 
 TEST_F(FileCopy, OverwriteTextFormats) {

@@ -5,10 +5,10 @@
 
 #include "test_support.h"
 #include "actions/install_pass.h"
-#include "actions/progress_dialog.h"
+#include "ui/progress_dialog.h"
 #include "base/resource_ids.h"
 #include "base/setup_state.h"
-#include "base/status_lines.h"
+#include "ui/status_lines.h"
 #include "base/text.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "test_support.h"
 #include "base/setup_state.h"
 #include "base/text.h"
-#include "script/sections.h"
+#include "ui/sections.h"
 #include "ui/option_groups.h"
 
 namespace {

@@ -20,9 +20,11 @@ protected:
         CopyText(gProcess.scriptPath, script.c_str());
     }
     void TearDown() override { gProcess.scriptPath[0] = '\0'; }
+    // The entries read, or -1 after Abort.
     int Read(const std::string& entries) {
         WriteBytes(script, "[path]\r\n" + entries);
-        return ReadPathVariables();
+        int visited = 0;
+        return ReadPathVariables(&visited) == StepResult::Abort ? -1 : visited;
     }
     std::string Expand(const char* text) {
         char copy[MAX_PATH], out[MAX_PATH];

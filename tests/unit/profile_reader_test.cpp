@@ -98,18 +98,20 @@ void Compare(const std::string& path, const std::string& bytes, int* lookups) {
 // What a walk over a section hands on, written out: each entry's key and
 // value, or that it could not be read.
 std::string* walkLog = nullptr;
-int LogEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void*) {
-    *walkLog += Shown(keyCount ? keyFields[0] : "") + "=" + Shown(valueCount ? valueFields[0] : "") + "\n";
-    return kGoOn;
+StepResult LogEntry(SectionEntry& entry, void*) {
+    *walkLog += Shown(entry.keyCount ? entry.keyFields[0] : "") + "=" +
+                Shown(entry.valueCount ? entry.valueFields[0] : "") + "\n";
+    return StepResult::GoOn;
 }
-int LogUnreadable(void*) {
-    *walkLog += "unreadable " + Shown(CurrentEntry()->key) + "\n";
-    return kSkipped;
+StepResult LogUnreadable(SectionEntry& entry, void*) {
+    *walkLog += "unreadable " + Shown(entry.key) + "\n";
+    return StepResult::Skipped;
 }
 std::string Walked(ProfileReader& reader, const std::string& section) {
     std::string log;
     walkLog = &log;
-    int visited = WalkSection(reader, section.c_str(), 0, 0, LogEntry, nullptr, WalkReports{LogUnreadable, nullptr});
+    int visited = 0;
+    WalkSection(reader, section.c_str(), 0, 0, LogEntry, nullptr, WalkReports{LogUnreadable, nullptr}, &visited);
     walkLog = nullptr;
     return log + "visited " + std::to_string(visited);
 }
@@ -241,9 +243,9 @@ TEST(SectionProfileReader, ReadsAFileChangedDuringTheWalkAfresh) {
     std::string path = dir / "changed.ini";
     static std::string changing;
     changing = path;
-    EntryVisitor rewrite = [](char** keyFields, int keyCount, char** valueFields, int valueCount, void*) {
-        if (std::string(keyFields[0]) == "a") WriteBytes(changing, "[s]\r\na=1\r\nb=changed\r\nc=3\r\n");
-        return LogEntry(keyFields, keyCount, valueFields, valueCount, nullptr);
+    EntryVisitor rewrite = [](SectionEntry& entry, void*) {
+        if (std::string(entry.keyFields[0]) == "a") WriteBytes(changing, "[s]\r\na=1\r\nb=changed\r\nc=3\r\n");
+        return LogEntry(entry, nullptr);
     };
     std::string walks[2];
     for (int once = 0; once < 2; ++once) {

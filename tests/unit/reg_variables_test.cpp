@@ -5,7 +5,7 @@
 #include "test_support.h"
 #include "base/setup_state.h"
 #include "base/text.h"
-#include "script/reg_variables.h"
+#include "ui/reg_variables.h"
 #include "script/variables.h"
 
 namespace {
@@ -38,9 +38,11 @@ protected:
     static void SetString(HKEY key, const char* name, const char* text) {
         RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), lstrlenA(text) + 1);
     }
+    // The entries read, or -1 after Abort.
     int Read(const std::string& entries) {
         WriteBytes(script, "[reg]\r\n" + entries);
-        return ReadRegVariables();
+        int visited = 0;
+        return ReadRegVariables(&visited) == StepResult::Abort ? -1 : visited;
     }
     std::string Value(const std::string& name) {
         const ScriptVariable* row = FindVariable(name.c_str());

@@ -4,7 +4,8 @@
 #include <random>
 #include <string>
 
-#include "actions/registry_data.h"
+#include "actions/string_list.h"
+#include "script/registry_data.h"
 
 namespace {
 

@@ -8,8 +8,9 @@
 #include "base/profile_text.h"
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "actions/records.h"
 #include "removal/removal_log.h"
-#include "script/sections.h"
+#include "ui/sections.h"
 #include "ui/path_variables.h"
 
 namespace {
@@ -36,7 +37,7 @@ protected:
 };
 
 TEST_F(RemovalLog, CopyDeleteAndPathRecordsHoldTheLatestText) {
-    EXPECT_EQ(LogRemoval(RestoreCopy, "WinDir\\CTL3D.DLL", "Library"), 0);
+    EXPECT_EQ(LogRemoval(RestoreCopy, "WinDir\\CTL3D.DLL", "Library"), Recorded::Yes);
     LogRemoval(RestoreCopy, "WinDir\\CTL3D.DLL", "Library 2");
     LogRemoval(RemoveFile, "AppDir\\APP.EXE", "Program");
     LogRemoval(RemoveFile, "AppDir\\APP.EXE", "Program 2");
@@ -134,7 +135,7 @@ TEST_F(RemovalLog, WithoutTheVariableTheLogIsRemoveInfInTheWindowsDirectory) {
 TEST_F(RemovalLog, AbortOnTheLogsDirectoryWritesNothing) {
     WriteBytes(scratch / "logs", "a file where the directory should be");
     MessageBoxes answerer({IDABORT});
-    EXPECT_EQ(LogRemoval(RemoveFile, "AppDir\\APP.EXE", "Program"), -1);
+    EXPECT_EQ(Record(RemoveFile, "AppDir\\APP.EXE", "Program"), StepResult::Abort);
     EXPECT_EQ(answerer.Texts().size(), 1u);
     EXPECT_EQ(ReadBytes(scratch / "logs"), "a file where the directory should be");
 }
@@ -147,9 +148,9 @@ TEST_F(RemovalLog, RecordsThatDoNotReachTheDiskAreReported) {
     CopyText(gState->variables[0].value, "Z:\\dev\\full");
     {
         MessageBoxes answered({IDIGNORE, IDABORT});
-        EXPECT_EQ(LogRemoval(RemoveFile, "AppDir\\APP.EXE", "Program"), 1);
+        EXPECT_EQ(Record(RemoveFile, "AppDir\\APP.EXE", "Program"), StepResult::Skipped);
         unsigned long number = 1;
-        EXPECT_EQ(LogRemoval(RegistryDword, "HKEY_CURRENT_USER\\App", "N", number), -1);
+        EXPECT_EQ(Record(RegistryDword, "HKEY_CURRENT_USER\\App", "N", number), StepResult::Abort);
         EXPECT_EQ(answered.Texts(), std::vector<std::string>(2, "Z:\\dev\\full\nCannot write the removal log !"));
     }
 
@@ -158,7 +159,7 @@ TEST_F(RemovalLog, RecordsThatDoNotReachTheDiskAreReported) {
     ASSERT_TRUE(CreateDirectoryA((scratch / "logs").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA(log.c_str(), nullptr));
     MessageBoxes retried({IDRETRY}, [&](size_t) { RemoveDirectoryA(log.c_str()); });
-    EXPECT_EQ(LogRemoval(PathVariable, "AppDir", "C:\\APP"), 0);
+    EXPECT_EQ(Record(PathVariable, "AppDir", "C:\\APP"), StepResult::GoOn);
     EXPECT_EQ(retried.Texts().size(), 1u);
     EXPECT_EQ(ReadBytes(log), "[path]\r\nAppDir=C:\\APP\r\n");
 }
@@ -168,13 +169,13 @@ TEST_F(RemovalLog, RecordsThatDoNotReachTheDiskAreReported) {
 // refused. CanRecordOldText tells the callers which old values read back.
 TEST_F(RemovalLog, WholeTextsUpToTheFormatsLimit) {
     std::string old = std::string(30000, 'v') + "/tail";
-    EXPECT_EQ(LogRemoval(IniValue, "app.ini", "s", "k", old.c_str()), 0);
+    EXPECT_EQ(Record(IniValue, "app.ini", "s", "k", old.c_str()), StepResult::GoOn);
     EXPECT_EQ(Get("ini.step1", "app.ini|s|k"), std::string(30000, 'v') + "//tail");
     std::string longPath = "AppDir\\" + std::string(kProfileTextLimit - 7, 'p');
-    EXPECT_EQ(LogRemoval(RemoveFile, longPath.c_str(), "x"), 0);
+    EXPECT_EQ(Record(RemoveFile, longPath.c_str(), "x"), StepResult::GoOn);
     EXPECT_EQ(Keys("del.step2").size(), 1u);
     MessageBoxes answered({IDIGNORE});
-    EXPECT_EQ(LogRemoval(RemoveFile, (longPath + "q").c_str(), "x"), 1);
+    EXPECT_EQ(Record(RemoveFile, (longPath + "q").c_str(), "x"), StepResult::Skipped);
     EXPECT_EQ(Keys("del.step2").size(), 1u);
 
     EXPECT_TRUE(CanRecordOldText(old.c_str(), old.size()));
@@ -196,12 +197,12 @@ TEST_F(RemovalLog, LineBreaksNeverAddRecords) {
     const char* planted = "old\r\n[del.step2]\r\nC:\\victim.txt=gone";
     // Each is refused before it is tried, and said so: Ignore goes on without it.
     MessageBoxes answered(std::vector<int>(5, IDIGNORE));
-    LogRemoval(RegistryString, "HKEY_CURRENT_USER\\Software\\App", "Name", planted);
-    LogRemoval(RegistryString, "HKEY_CURRENT_USER\\Software\\App", "Lone\r[del.step2]\rC:\\victim.txt", "");
-    LogRemoval(IniValue, "app.ini", "s\n[del.step2]\nC:\\victim.txt", "k", "v");
-    LogRemoval(PathVariable, "Old", planted);
-    LogRemoval(RemoveFile, "AppDir\\APP.EXE", planted);
-    LogRemoval(RegistryString, "HKEY_CURRENT_USER\\Software\\App", "Kept", "one line");
+    Record(RegistryString, "HKEY_CURRENT_USER\\Software\\App", "Name", planted);
+    Record(RegistryString, "HKEY_CURRENT_USER\\Software\\App", "Lone\r[del.step2]\rC:\\victim.txt", "");
+    Record(IniValue, "app.ini", "s\n[del.step2]\nC:\\victim.txt", "k", "v");
+    Record(PathVariable, "Old", planted);
+    Record(RemoveFile, "AppDir\\APP.EXE", planted);
+    Record(RegistryString, "HKEY_CURRENT_USER\\Software\\App", "Kept", "one line");
     EXPECT_EQ(Keys("del.step2"), std::vector<std::string>{});
     EXPECT_EQ(Keys("reg.step1"), std::vector<std::string>{"HKEY_CURRENT_USER\\Software\\App|Kept"});
     EXPECT_EQ(Keys("ini.step1"), std::vector<std::string>{});
@@ -220,13 +221,13 @@ TEST(DoubleSeparatorTest, CutsOnlyBetweenPairs) {
 // The log read back as a script gives every recorded field back.
 using Fields = std::vector<std::vector<std::string>>;
 
-int Collect(char** keys, int keyCount, char** values, int valueCount, void* context) {
-    std::vector<std::string> entry;
-    for (int i = 0; i < keyCount; ++i) entry.push_back(keys[i]);
-    entry.push_back("=");
-    for (int i = 0; i < valueCount; ++i) entry.push_back(values[i]);
-    static_cast<Fields*>(context)->push_back(entry);
-    return 0;
+StepResult Collect(SectionEntry& entry, void* context) {
+    std::vector<std::string> fields;
+    for (int i = 0; i < entry.keyCount; ++i) fields.push_back(entry.keyFields[i]);
+    fields.push_back("=");
+    for (int i = 0; i < entry.valueCount; ++i) fields.push_back(entry.valueFields[i]);
+    static_cast<Fields*>(context)->push_back(fields);
+    return StepResult::GoOn;
 }
 
 Fields Section(const std::string& log, const char* section, char keySeparator, char valueSeparator) {
@@ -264,7 +265,7 @@ TEST_F(RemovalLog, PathRecordsReadBackThroughThePathSection) {
     LogRemoval(PathVariable, "DataDir", "C:\\DATA");
     gState->variableCount = 0;
     CopyText(gProcess.scriptPath, log.c_str());
-    EXPECT_EQ(ReadPathVariables(), 2);
+    EXPECT_EQ(ReadPathVariables(), StepResult::GoOn);
     gProcess.scriptPath[0] = '\0';
     ASSERT_EQ(gState->variableCount, 2);
     EXPECT_STREQ(gState->variables[0].name, "AppDir");

@@ -5,7 +5,7 @@
 
 #include "test_support.h"
 #include "base/setup_state.h"
-#include "script/sections.h"
+#include "ui/sections.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "test_support.h"
-#include "actions/progress_dialog.h"
-#include "base/messages.h"
+#include "ui/progress_dialog.h"
+#include "ui/messages.h"
 #include "base/run_log.h"
 #include "base/run_outcome.h"
 #include "base/text.h"
@@ -26,19 +26,20 @@ TEST(CommandLine, QuotedProgramNameAndQuotesKeptInTheScriptName) {
     EXPECT_STREQ(CommandLineText("\"unterminated"), "");
 }
 
-TEST(Messages, AnswerMappingForEveryStyleInUse) {
-    // Abort/Retry/Ignore sets map; OK and OK/Cancel answers come back unchanged.
-    for (UINT style : {0x12u, 0x1012u & ~kAppendSystemText}) {
-        EXPECT_EQ(MapMessageAnswer(style, IDABORT), -1);
-        EXPECT_EQ(MapMessageAnswer(style, IDRETRY), 0);
-        EXPECT_EQ(MapMessageAnswer(style, IDIGNORE), 1);
-    }
-    EXPECT_EQ(MapMessageAnswer(0x10, IDOK), 1);
-    EXPECT_EQ(MapMessageAnswer(0x31, IDOK), 1);
-    EXPECT_EQ(MapMessageAnswer(0x31, IDCANCEL), 2);
-    // The Yes/No/Cancel set carries the value 2 too: its Cancel stays 2, Yes 6.
-    EXPECT_EQ(MapMessageAnswer(MB_YESNOCANCEL, IDYES), 6);
-    EXPECT_EQ(MapMessageAnswer(MB_YESNOCANCEL, IDCANCEL), 2);
+TEST(Messages, AnswersComeBackTypedAndDecideTheStep) {
+    StateScope state;
+    MessageBoxes answerer({IDIGNORE, IDABORT, IDCANCEL, IDYES});
+    Answer ignore = ReportMessage(nullptr, kMsgNoMemory, kStyleAbortRetryIgnore);
+    Answer abort = ReportMessage(nullptr, kMsgNoMemory, kStyleAbortRetryIgnore);
+    Answer cancel = ReportMessage(nullptr, kMsgNoMemory, kStyleOkCancel);
+    Answer yes = ReportMessage(nullptr, kMsgNoMemory, MB_YESNOCANCEL);
+    EXPECT_EQ(ignore, Answer::Ignore);
+    EXPECT_EQ(AfterAnswer(ignore), StepResult::Skipped);
+    EXPECT_EQ(abort, Answer::Abort);
+    EXPECT_EQ(AfterAnswer(abort), StepResult::Abort);
+    EXPECT_EQ(cancel, Answer::Cancel);
+    EXPECT_EQ(AfterAnswer(cancel), StepResult::Abort);
+    EXPECT_EQ(yes, Answer::Yes);
 }
 
 TEST(Messages, ComposedFromTheStringTable) {
@@ -92,7 +93,7 @@ TEST(RunDirectory, CopyIsDatedLikeItsMediaFile) {
     CopyText(search.installerDirectory, (media.path() + "\\").c_str());
     HeldFile copy;
     char source[MAX_PATH];
-    ASSERT_EQ(directory.Fetch(search, "SETUP.INF", "SETUP.INF", copy, source), 0);
+    ASSERT_TRUE(directory.Fetch(search, "SETUP.INF", "SETUP.INF", copy, source));
     WIN32_FILE_ATTRIBUTE_DATA data;
     ASSERT_TRUE(GetFileAttributesExA(copy.path(), GetFileExInfoStandard, &data));
     EXPECT_EQ(CompareFileTime(&data.ftLastWriteTime, &date), 0);
@@ -137,8 +138,8 @@ TEST(RunDirectory, StartupFilesComeFromTheInstallersDirectoryFirst) {
         HeldFile copy;
         char source[MAX_PATH];
         MessageBoxes answered({row.content.empty() ? IDABORT : IDIGNORE});
-        int fetched = directory.Fetch(search, row.name, "SETUP.INF", copy, source);
-        EXPECT_EQ(fetched, row.content.empty() ? -1 : 0) << row.name << row.elevated;
+        bool fetched = directory.Fetch(search, row.name, "SETUP.INF", copy, source);
+        EXPECT_EQ(fetched, !row.content.empty()) << row.name << row.elevated;
         EXPECT_EQ(answered.Texts(), row.content.empty() ? std::vector<std::string>{refused}
                                                         : std::vector<std::string>{})
             << row.name << row.elevated;
@@ -155,6 +156,7 @@ TEST(RunDirectory, StartupFilesComeFromTheInstallersDirectoryFirst) {
 // ends it, and a new pass does not forget why.
 TEST(RunLog, LineTheDiskRefusesIsAskedAboutOnce) {
     StateScope state;
+    SetLogRefusalHandler(AskAboutTheLog);
     const std::vector<std::string> asked = {"Z:\\dev\\full\nCannot write the log !"};
     {
         RunLogFile log;
@@ -176,4 +178,5 @@ TEST(RunLog, LineTheDiskRefusesIsAskedAboutOnce) {
     EXPECT_TRUE(CancelRequested());
     ClearEndReason();
     EXPECT_EQ(IncompleteExitCode(EndReason::Cancelled), 1603);
+    SetLogRefusalHandler(nullptr);
 }

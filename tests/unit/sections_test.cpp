@@ -7,7 +7,7 @@
 
 #include "test_support.h"
 #include "base/text.h"
-#include "script/sections.h"
+#include "ui/sections.h"
 
 namespace {
 
@@ -70,33 +70,39 @@ TEST(Strings, FindTextAndAddBackslash) {
     EXPECT_STREQ(AddBackslash(full), "1234567");
 }
 
-// Writes a script into a scratch directory.
-class ScriptFile : public testing::Test {
-protected:
-    void Write(const std::string& text) { WriteBytes(file, text); }
-    ScratchDirectory scratch;
-    const std::string file = scratch / "script.inf";
-};
-
 struct Seen {
     std::vector<Fields> keys;
     std::vector<Fields> values;
     int stopAt = -1;
 };
 
-int Record(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context) {
+StepResult Record(SectionEntry& entry, void* context) {
     auto* seen = static_cast<Seen*>(context);
-    seen->keys.emplace_back(keyFields, keyFields + keyCount);
-    seen->values.emplace_back(valueFields, valueFields + valueCount);
-    return static_cast<int>(seen->keys.size()) == seen->stopAt ? -1 : 1;
+    seen->keys.emplace_back(entry.keyFields, entry.keyFields + entry.keyCount);
+    seen->values.emplace_back(entry.valueFields, entry.valueFields + entry.valueCount);
+    return static_cast<int>(seen->keys.size()) == seen->stopAt ? StepResult::Abort : StepResult::Skipped;
 }
+
+// Writes a script into a scratch directory.
+class ScriptFile : public testing::Test {
+protected:
+    void Write(const std::string& text) { WriteBytes(file, text); }
+    ScratchDirectory scratch;
+    const std::string file = scratch / "script.inf";
+    // Walks a section of the file: the entries visited, or -1 after Abort.
+    int Walk(const char* section, char keySeparator, char valueSeparator, Seen* seen) {
+        int visited = 0;
+        StepResult result = ForEachEntry(section, file.c_str(), keySeparator, valueSeparator, Record, seen, &visited);
+        return result == StepResult::Abort ? -1 : visited;
+    }
+};
 
 TEST_F(ScriptFile, ProfileReaderRules) {
     Write("[Other]\r\nx=1\r\n[Files]\r\n  First/A , B = \"quoted value\" \r\nsecond=plain|two\r\n"
           "a//b=lit\r\nEmpty=\r\n");
     Seen seen;
     // Section names match in any letter case; blanks and quotes go.
-    EXPECT_EQ(ForEachEntry("files", file.c_str(), '/', '|', Record, &seen), 4);
+    EXPECT_EQ(Walk("files", '/', '|', &seen), 4);
     ASSERT_EQ(seen.keys.size(), 4u);
     EXPECT_EQ(seen.keys[0], (Fields{"First", "A , B"}));
     EXPECT_EQ(seen.values[0], (Fields{"quoted value"}));
@@ -110,8 +116,8 @@ TEST_F(ScriptFile, ProfileReaderRules) {
 TEST_F(ScriptFile, MissingSectionVisitsNothing) {
     Write("[A]\r\nk=v\r\n[Empty]\r\n");
     Seen seen;
-    EXPECT_EQ(ForEachEntry("Nope", file.c_str(), 0, 0, Record, &seen), 0);
-    EXPECT_EQ(ForEachEntry("Empty", file.c_str(), 0, 0, Record, &seen), 0);
+    EXPECT_EQ(Walk("Nope", 0, 0, &seen), 0);
+    EXPECT_EQ(Walk("Empty", 0, 0, &seen), 0);
     EXPECT_TRUE(seen.keys.empty());
 }
 
@@ -124,11 +130,11 @@ TEST_F(ScriptFile, LongValuesWholeOverlongEntriesReported) {
           "\r\nlast=1\r\n");
     MessageBoxes answered({IDOK, IDOK, IDCANCEL});
     Seen seen;
-    ASSERT_EQ(ForEachEntry("S", file.c_str(), 0, 0, Record, &seen), 4);
+    ASSERT_EQ(Walk("S", 0, 0, &seen), 4);
     ASSERT_EQ(seen.keys.size(), 2u);
     EXPECT_EQ(seen.values[0][0], std::string(5000, 'v'));
     EXPECT_EQ(seen.keys[1][0], "last");
-    EXPECT_EQ(ForEachEntry("S", file.c_str(), 0, 0, Record, &seen), -1);
+    EXPECT_EQ(Walk("S", 0, 0, &seen), -1);
     ASSERT_EQ(answered.Texts().size(), 3u);
     const std::string tail = "\nCannot carry out specified entry as written !\nOK skips it, Cancel stops the installation.";
     EXPECT_EQ(answered.Texts()[1], "[S] big" + tail);
@@ -139,16 +145,16 @@ TEST_F(ScriptFile, VisitorStopsAfterExactlyThreeVisits) {
     Write("[S]\r\n1=a\r\n2=b\r\n3=c\r\n4=d\r\n5=e\r\n");
     Seen seen;
     seen.stopAt = 3;
-    EXPECT_EQ(ForEachEntry("S", file.c_str(), 0, 0, Record, &seen), -1);
+    EXPECT_EQ(Walk("S", 0, 0, &seen), -1);
     EXPECT_EQ(seen.keys.size(), 3u);
-    Seen all;  // a visitor's 1 does not stop anything
-    EXPECT_EQ(ForEachEntry("S", file.c_str(), 0, 0, Record, &all), 5);
+    Seen all;  // a visitor's Skipped does not stop anything
+    EXPECT_EQ(Walk("S", 0, 0, &all), 5);
 }
 
 TEST_F(ScriptFile, KeysEqualButForCaseShareTheFirstValue) {
     Write("[S]\r\nName=first\r\nNAME=second\r\n");
     Seen seen;
-    ForEachEntry("S", file.c_str(), 0, 0, Record, &seen);
+    Walk("S", 0, 0, &seen);
     ASSERT_EQ(seen.values.size(), 2u);
     EXPECT_EQ(seen.values[0][0], "first");
     EXPECT_EQ(seen.values[1][0], "first");
@@ -164,7 +170,7 @@ TEST_F(ScriptFile, EveryKeyOfALongSectionIsVisitedWhole) {
     }
     Write(script.c_str());
     Seen seen;
-    ASSERT_EQ(ForEachEntry("Files", file.c_str(), ':', 0, Record, &seen), 1200);
+    ASSERT_EQ(Walk("Files", ':', 0, &seen), 1200);
     for (int i = 0; i < 1200; i += 299) {
         char name[32];
         snprintf(name, sizeof name, "%%AppDir%%\\file%05d.txt", i);
@@ -177,7 +183,7 @@ TEST_F(ScriptFile, EveryKeyOfALongSectionIsVisitedWhole) {
 TEST_F(ScriptFile, FieldsBeyondTheRoomStayInTheLastField) {
     Write("[S]\r\na/b/c/d/e/f/g/h/i/j/k/l/m/n/o/p/q/r=v\r\n");
     Seen seen;
-    ForEachEntry("S", file.c_str(), '/', 0, Record, &seen);
+    Walk("S", '/', 0, &seen);
     ASSERT_EQ(seen.keys[0].size(), 15u);
     EXPECT_EQ(seen.keys[0][14], "o/p/q/r");
 }

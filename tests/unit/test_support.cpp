@@ -7,7 +7,7 @@
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "removal/removal_log.h"
-#include "script/sections.h"
+#include "ui/sections.h"
 #include "script/variables.h"
 #include "ui/resource_library.h"
 
@@ -133,10 +133,8 @@ const ActionSection& SectionOf(ActionKind kind) {
     return kCopySection;
 }
 
-StepResult PlanAndCarryOut(ActionKind kind, const EntrySource& source, char** keys, int keyCount, char** values,
-                           int valueCount) {
+StepResult PlanAndCarryOut(ActionKind kind, const SectionEntry& entry) {
     PassExecutor executor;
-    RawEntry entry = {source, keys, keyCount, values, valueCount};
     PlanContext context = {gState->optionCodes, gProcess.removeMode != 0};
     return kind == ActionKind::Copy ? PlanCopy(entry, context, executor) : PlanAction(kind, entry, context, executor);
 }
@@ -154,7 +152,7 @@ StepResult CarryOutEntry(ActionKind kind, std::string key, std::string value) {
     SplitFields(&value[0], valueFields, &valueCount, '/', kFieldRoom);
     SplitFields(&key[0], keyFields, &keyCount, SectionOf(kind).keySeparator, kFieldRoom);
     // Named by no section and no key, as an entry outside any walk.
-    return PlanAndCarryOut(kind, {"", "", 0}, keyFields, keyCount, valueFields, valueCount);
+    return PlanAndCarryOut(kind, SectionEntry{"", "", 0, keyFields, keyCount, valueFields, valueCount});
 }
 
 MessageBoxes* MessageBoxes::current_ = nullptr;
@@ -235,17 +233,18 @@ int ActionTest::FileCount() const {
 
 namespace {
 
-int CarryOutVisited(char** keys, int keyCount, char** values, int valueCount, void* context) {
-    const VisitedEntry* visited = CurrentEntry();
-    StepResult result = PlanAndCarryOut(*static_cast<ActionKind*>(context), {visited->section, visited->key, 0}, keys,
-                                        keyCount, values, valueCount);
-    return result == StepResult::Abort ? kAbort : kGoOn;
+StepResult CarryOutVisited(SectionEntry& entry, void* context) {
+    StepResult result = PlanAndCarryOut(*static_cast<ActionKind*>(context), entry);
+    return result == StepResult::Abort ? StepResult::Abort : StepResult::GoOn;
 }
 
 }  // namespace
 
 int CarryOutScriptSection(const char* section, const std::string& script, ActionKind kind) {
-    return ForEachEntry(section, script.c_str(), SectionOf(kind).keySeparator, '/', CarryOutVisited, &kind);
+    int visited = 0;
+    StepResult result =
+        ForEachEntry(section, script.c_str(), SectionOf(kind).keySeparator, '/', CarryOutVisited, &kind, &visited);
+    return result == StepResult::Abort ? -1 : visited;
 }
 
 int ActionTest::CarryOutSection(const char* section, const std::string& lines, ActionKind kind) {

@@ -12,7 +12,7 @@
 #include "base/setup_state.h"
 #include "base/results.h"
 #include "plan/action_kinds.h"
-#include "script/sections.h"
+#include "ui/sections.h"
 
 // The whole file; "<missing>" when it cannot be opened, so that an empty file
 // and a missing one differ.
@@ -64,7 +64,7 @@ void PrintTo(StepResult result, std::ostream* out);
 // of the disk in the drive.
 StepResult CarryOutEntry(ActionKind kind, std::string key, std::string value);
 // Runs one section of a script file as the install pass runs the section of
-// an action kind: the number of entries, or kAbort.
+// an action kind: the number of entries visited, or -1 after Abort.
 int CarryOutScriptSection(const char* section, const std::string& script, ActionKind kind);
 
 // Answers the message boxes this thread shows while it lives, the way a user

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <map>
 
-#include "actions/registry_data.h"
+#include "script/registry_data.h"
 #include "base/device_names.h"
 #include "base/media_name.h"
 #include "base/profile_text.h"

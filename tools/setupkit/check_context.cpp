@@ -18,19 +18,17 @@ struct WalkState {
     size_t next = 0;
     const std::function<void(const ScriptEntry&)>* visit;
 };
-WalkState* walking = nullptr;
-
-int Visit(char** keyFields, int keyCount, char** valueFields, int valueCount, void* context) {
+StepResult Visit(SectionEntry& visited, void* context) {
     WalkState& walk = *static_cast<WalkState*>(context);
-    if (walk.next >= walk.listed.size()) return kGoOn;  // the reader lists what the walk visits: never
+    if (walk.next >= walk.listed.size()) return StepResult::GoOn;  // the reader lists what the walk visits: never
     const ProfileKey* key = walk.listed[walk.next++];
     ScriptEntry entry;
     entry.line = key->line;
     entry.keyText = VisiblePart(key->name);
     const ProfileKey* found = walk.check->file.FoundKey(walk.section.c_str(), entry.keyText.c_str());
     entry.valueText = found && found->hasValue ? ProfileFile::ValueOf(*found) : "";
-    for (int i = 0; i < keyCount; ++i) entry.key.emplace_back(keyFields[i]);
-    for (int i = 0; i < valueCount; ++i) entry.value.emplace_back(valueFields[i]);
+    for (int i = 0; i < visited.keyCount; ++i) entry.key.emplace_back(visited.keyFields[i]);
+    for (int i = 0; i < visited.valueCount; ++i) entry.value.emplace_back(visited.valueFields[i]);
     if (found != key) {
         std::string own = ProfileFile::ValueOf(*key);
         if (found && !found->hasValue)
@@ -45,20 +43,21 @@ int Visit(char** keyFields, int keyCount, char** valueFields, int valueCount, vo
             walk.check->report.Warning(key->line, "the key %s stands on line %d already: the entry runs twice",
                                        Quoted(entry.keyText).c_str(), found->line);
         // It runs as the entry it repeats, which is checked at its own line.
-        if (found && found->hasValue) return kGoOn;
+        if (found && found->hasValue) return StepResult::GoOn;
     }
     (*walk.visit)(entry);
-    return kGoOn;
+    return StepResult::GoOn;
 }
 
-int Unreadable(void*) {
-    if (walking->next >= walking->listed.size()) return kSkipped;
-    const ProfileKey* key = walking->listed[walking->next++];
-    walking->check->report.Error(key->line,
-                                 "key or value longer than %d characters, the most the profile functions carry: "
-                                 "reported and passed over",
-                                 static_cast<int>(kProfileTextLimit));
-    return kSkipped;
+StepResult Unreadable(SectionEntry&, void* context) {
+    WalkState& walk = *static_cast<WalkState*>(context);
+    if (walk.next >= walk.listed.size()) return StepResult::Skipped;
+    const ProfileKey* key = walk.listed[walk.next++];
+    walk.check->report.Error(key->line,
+                             "key or value longer than %d characters, the most the profile functions carry: "
+                             "reported and passed over",
+                             static_cast<int>(kProfileTextLimit));
+    return StepResult::Skipped;
 }
 
 std::string Lowered(const std::string& text) {
@@ -88,11 +87,7 @@ void ScriptCheck::Walk(const std::string& section, char keySeparator, char value
             if (VisiblePart(key->name).empty()) break;  // the key list ends there
             walk.listed.push_back(key);
         }
-    WalkState* outer = walking;
-    walking = &walk;
-    WalkSection(file, section.c_str(), keySeparator, valueSeparator, Visit, &walk,
-                WalkReports{Unreadable, nullptr});
-    walking = outer;
+    WalkSection(file, section.c_str(), keySeparator, valueSeparator, Visit, &walk, WalkReports{Unreadable, nullptr});
 }
 
 void ScriptCheck::Reads(const std::string& section) { read_.insert(Lowered(section)); }

@@ -39,6 +39,6 @@ C:\data\after.txt=After
         check(re.search(r"file not found|cannot find the file", text[len(head):], re.I), "no system text: %r" % text)
     # Retry asked again, Ignore went on (1), the present file went (0), Abort ended the pass (-1).
     check([r["result"] for r in entries(records)] == ["skipped", "go on", "abort"], records)
-    check(records[-2].get("end") == -1, records)
+    check(records[-2].get("end") == "abort", records)
     check(not os.path.exists(os.path.join(data, "present.txt")), "present.txt is still there")
     check(os.path.exists(os.path.join(data, "after.txt")), "the pass went on after Abort")

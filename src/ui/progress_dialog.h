@@ -4,7 +4,7 @@
 #include <windows.h>
 
 // Logs the status and sets the status texts (controls 200, 100, 110, 120) of
-// the owner window, painted at most once a frame (base/status_lines.h).
+// the owner window, painted at most once a frame (ui/status_lines.h).
 void ShowStatus(const char* labels, const char* first, const char* second, const char* third);
 // Dispatches every waiting message of the thread.
 void DrainMessageQueue();

@@ -9,7 +9,9 @@ struct OverwriteRequest {
     const BY_HANDLE_FILE_INFORMATION* targetInfo;
 };
 
-// Template 70, owned by the owner window; returns IDCANCEL, IDC_SKIP, IDYES or IDC_YES_TO_ALL.
-int OverwriteDialog(const OverwriteRequest* request);
+// The answer to the question.
+enum class Replace { Yes, YesToAll, Skip, Cancel };
+// Template 70, owned by the owner window (closed: Cancel).
+Replace OverwriteDialog(const OverwriteRequest* request);
 // Composes the question's text (both formats), bounded.
 void FormatOverwriteText(char* out, int cap, const OverwriteRequest* request);

@@ -1,12 +1,13 @@
 // Every error the installer puts to the user goes through ReportMessage: the
-// text comes from the program's string table by id, the answer comes back as
-// the small codes the actions use (Abort -1, Retry 0, Ignore 1). Each kind of
+// text comes from the program's string table by id, the answer comes back
+// typed. Each kind of
 // message has a type of its own, so the compiler checks that every call hands
 // over the arguments its text expects.
 #pragma once
 #include <windows.h>
 
 #include "base/message_ids.h"
+#include "base/results.h"
 
 // Messages without arguments.
 enum PlainMessage {
@@ -50,14 +51,13 @@ constexpr UINT kStyleAbortRetryIgnore = MB_ABORTRETRYIGNORE | MB_ICONHAND;  // 0
 constexpr UINT kStyleOkCancel = MB_OKCANCEL | MB_ICONEXCLAMATION;        // 0x31
 constexpr UINT kStyleRetryCancel = MB_RETRYCANCEL | MB_ICONEXCLAMATION;  // 0x35
 
-// Answers of an Abort/Retry/Ignore box, as ReportMessage returns them.
-constexpr int kAnswerAbort = -1;
-constexpr int kAnswerRetry = 0;
-constexpr int kAnswerIgnore = 1;
-
-// Maps a message box answer for a style (Abort -1, Retry 0, Ignore 1 for the
-// sets that carry the value 2 in their button bits; others unchanged).
-int MapMessageAnswer(UINT style, int answer);
+// The user's answer to a message (a box closed counts as Cancel).
+enum class Answer { Ok, Cancel, Abort, Retry, Ignore, Yes, No };
+// The answer to the platform's answer code (IDOK ...).
+Answer AnswerOf(int platformAnswer);
+// What a step that failed does after an answer other than Retry: Abort and
+// Cancel end the pass, Ignore and OK pass the step over.
+StepResult AfterAnswer(Answer answer);
 
 // What a message is composed with: up to three texts, or one number.
 struct MessageArguments {
@@ -71,15 +71,15 @@ struct MessageArguments {
 void ComposeMessage(char* out, int cap, int id, const MessageArguments& arguments);
 
 // Shows a message owned by `owner` (none: task-modal) and returns the
-// mapped answer. A quiet run shows nothing and answers with the answer that
+// answer. A quiet run shows nothing and answers with the answer that
 // stops (Abort, Cancel, or OK where there is no other). Every message and its
 // answer go into the run's log, and an answer that ends something is noted
 // for the exit code (run_outcome.h).
-int ReportMessage(HWND owner, PlainMessage id, UINT style);
-int ReportMessage(HWND owner, TextMessage id, UINT style, const char* text);
-int ReportMessage(HWND owner, EntryMessage id, UINT style, const char* section, const char* entry);
-int ReportMessage(HWND owner, NumberMessage id, UINT style, long number);
-int ReportMessage(HWND owner, CopyMessage id, UINT style, const char* source, const char* what, const char* target);
+Answer ReportMessage(HWND owner, PlainMessage id, UINT style);
+Answer ReportMessage(HWND owner, TextMessage id, UINT style, const char* text);
+Answer ReportMessage(HWND owner, EntryMessage id, UINT style, const char* section, const char* entry);
+Answer ReportMessage(HWND owner, NumberMessage id, UINT style, long number);
+Answer ReportMessage(HWND owner, CopyMessage id, UINT style, const char* source, const char* what, const char* target);
 
 // The task-modal "Out of memory!" box of the readers that allocate.
 void ShowOutOfMemory();

@@ -1,12 +1,9 @@
 // Registry data as script text. Escaped text: outside a group every character
 // is one byte and "<<" is one '<'; a group <..> holds pairs of hex digits.
-// Plain code without any platform header (the list of strings aside, in
-// string_list.h), so that it also builds natively for fuzzing and the
-// publisher's tool. unsigned long is the platform's DWORD.
+// Plain code without any platform header, so that it also builds natively
+// for fuzzing and the publisher's tool. unsigned long is the platform's DWORD.
 #pragma once
 #include <cstddef>
-
-#include "actions/string_list.h"
 
 // Size of the registry data buffers: a present value, decoded data, escaped text.
 constexpr unsigned long kRegistryDataSize = 1024;

@@ -1,4 +1,4 @@
-#include "actions/registry_data.h"
+#include "script/registry_data.h"
 
 size_t BinaryToText(char* destination, size_t capacity, const unsigned char* bytes, size_t length) {
     if (capacity == 0) return 0;

@@ -1,7 +1,7 @@
-#include "actions/overwrite_dialog.h"
+#include "ui/overwrite_dialog.h"
 
 #include "base/format_text.h"
-#include "base/library_dialog.h"
+#include "ui/library_dialog.h"
 #include "base/resource_ids.h"
 #include "base/run_log.h"
 #include "base/run_switches.h"
@@ -63,13 +63,15 @@ void FormatOverwriteText(char* out, int cap, const OverwriteRequest* request) {
     }
 }
 
-int OverwriteDialog(const OverwriteRequest* request) {
+Replace OverwriteDialog(const OverwriteRequest* request) {
     // A quiet run replaces, as Y2AOverwrite would.
-    int answer = QuietRun() ? IDYES
-                            : static_cast<int>(ShowLibraryDialog(IDD_OVERWRITE, OwnerWindow(), OverwriteProc,
-                                                                 reinterpret_cast<LPARAM>(request)));
-    const char* name = answer == IDYES ? "Yes" : answer == IDC_YES_TO_ALL ? "Yes to All"
-                       : answer == IDC_SKIP ? "Skip" : "Cancel";
+    INT_PTR button = QuietRun() ? IDYES
+                                : ShowLibraryDialog(IDD_OVERWRITE, OwnerWindow(), OverwriteProc,
+                                                    reinterpret_cast<LPARAM>(request));
+    Replace answer = button == IDYES ? Replace::Yes : button == IDC_YES_TO_ALL ? Replace::YesToAll
+                     : button == IDC_SKIP ? Replace::Skip : Replace::Cancel;
+    const char* name = answer == Replace::Yes ? "Yes" : answer == Replace::YesToAll ? "Yes to All"
+                       : answer == Replace::Skip ? "Skip" : "Cancel";
     LogLine("Confirm File Replace %s: %s%s", {TextArgument(request->targetName), TextArgument(name),
                                               TextArgument(QuietRun() ? " (quiet)" : "")});
     return answer;

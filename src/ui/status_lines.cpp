@@ -1,4 +1,4 @@
-#include "base/status_lines.h"
+#include "ui/status_lines.h"
 
 #include "base/resource_ids.h"
 #include "base/text.h"

@@ -1,6 +1,6 @@
 // Every modal dialog of the program comes from the resource library and is
 // shown through here, so that the progress dialog's waiting status text is
-// painted first (base/status_lines.h).
+// painted first (ui/status_lines.h).
 #pragma once
 #include <windows.h>
 

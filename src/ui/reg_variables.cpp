@@ -1,12 +1,13 @@
-#include "script/reg_variables.h"
+#include "ui/reg_variables.h"
 
 #include <windows.h>
 
 #include "base/registry_roots.h"
+#include "base/scoped_handles.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "script/conditions.h"
-#include "script/sections.h"
+#include "ui/sections.h"
 #include "script/variables.h"
 
 namespace {
@@ -21,11 +22,14 @@ ScriptVariable* RowFor(const char* name) {
 
 }  // namespace
 
-int RegVariableEntry(char** keyFields, int keyCount, char** valueFields, int valueCount, void*) {
-    if (keyCount >= 2 && !MatchCondition(gState->optionCodes, keyFields[1])) return 0;
-    if (!keyFields[0][0]) return 0;  // no name: nothing could ever look it up
+StepResult RegVariableEntry(SectionEntry& entry, void*) {
+    char** keyFields = entry.keyFields;
+    char** valueFields = entry.valueFields;
+    int keyCount = entry.keyCount, valueCount = entry.valueCount;
+    if (keyCount >= 2 && !MatchCondition(gState->optionCodes, keyFields[1])) return StepResult::GoOn;
+    if (!keyFields[0][0]) return StepResult::GoOn;  // no name: nothing could ever look it up
     ScriptVariable* row = RowFor(keyFields[0]);
-    if (!row) return ReportEntry(kMsgCannotCarryOut);
+    if (!row) return ReportEntry(entry, kMsgCannotCarryOut);
 
     // Root name before the first backslash. A path without one is a subkey of
     // HKEY_CLASSES_ROOT, as the registry actions read such a path.
@@ -36,24 +40,23 @@ int RegVariableEntry(char** keyFields, int keyCount, char** valueFields, int val
         root = RootKeyFromName(valueFields[0]);
         subkey = backslash + 1;
     }
-    HKEY key;
-    if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
+    ScopedKey key;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return StepResult::GoOn;
     BYTE data[256] = {};
     DWORD size = sizeof data;
     DWORD type = REG_NONE;
     const char* valueName = valueCount >= 2 ? valueFields[1] : nullptr;
-    if (RegQueryValueExA(key, valueName, nullptr, &type, data, &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExA(key.get(), valueName, nullptr, &type, data, &size) == ERROR_SUCCESS) {
         // The data need not be terminated: copy no more than was read.
         if (type == REG_SZ) CopyTextN(row->value, sizeof row->value, reinterpret_cast<const char*>(data), size);
         else if (type == REG_DWORD) wsprintfA(row->value, "%lX", *reinterpret_cast<const DWORD*>(data));
     }
-    RegCloseKey(key);
-    return 0;
+    return StepResult::GoOn;
 }
 
-int ReadRegVariables() {
+StepResult ReadRegVariables(int* visited) {
     gState->variableCount = 0;
-    int result = ForEachEntry("reg", gProcess.scriptPath, '/', '|', RegVariableEntry, nullptr);
+    StepResult result = ForEachEntry("reg", gProcess.scriptPath, '/', '|', RegVariableEntry, nullptr, visited);
     gState->regVariableCount = gState->variableCount;
     return result;
 }

@@ -1,21 +1,27 @@
-#include "base/messages.h"
+#include "ui/messages.h"
 
 #include "base/format_text.h"
 #include "base/run_log.h"
 #include "base/run_outcome.h"
 #include "base/run_switches.h"
 #include "base/setup_state.h"
-#include "base/status_lines.h"
+#include "ui/status_lines.h"
 #include "base/text.h"
 
-int MapMessageAnswer(UINT style, int answer) {
-    if ((style & MB_TYPEMASK & 2) == 0) return answer;
-    switch (answer) {
-        case IDABORT: return kAnswerAbort;
-        case IDRETRY: return kAnswerRetry;
-        case IDIGNORE: return kAnswerIgnore;
-        default: return answer;
+Answer AnswerOf(int platformAnswer) {
+    switch (platformAnswer) {
+        case IDOK: return Answer::Ok;
+        case IDABORT: return Answer::Abort;
+        case IDRETRY: return Answer::Retry;
+        case IDIGNORE: return Answer::Ignore;
+        case IDYES: return Answer::Yes;
+        case IDNO: return Answer::No;
+        default: return Answer::Cancel;  // Cancel, and a box closed
     }
+}
+
+StepResult AfterAnswer(Answer answer) {
+    return answer == Answer::Abort || answer == Answer::Cancel ? StepResult::Abort : StepResult::Skipped;
 }
 
 namespace {
@@ -97,7 +103,7 @@ void NoteAnswer(UINT style, int answer) {
         NoteEndReason(QuietRun() ? EndReason::Failed : EndReason::Cancelled);
 }
 
-int Show(HWND owner, int id, UINT style, const MessageArguments& arguments) {
+Answer Show(HWND owner, int id, UINT style, const MessageArguments& arguments) {
     // The system text belongs to the failure that led here, so take its code
     // before loading the text can change it.
     DWORD lastError = GetLastError();
@@ -127,26 +133,26 @@ int Show(HWND owner, int id, UINT style, const MessageArguments& arguments) {
     LogLine("Message %d: %s -> %s%s", {NumberArgument(id), TextArgument(whole), TextArgument(AnswerName(answer)),
                                        TextArgument(QuietRun() ? " (quiet)" : "")});
     NoteAnswer(style, answer);
-    return MapMessageAnswer(style, answer);
+    return AnswerOf(answer);
 }
 
 }  // namespace
 
-int ReportMessage(HWND owner, PlainMessage id, UINT style) { return Show(owner, id, style, {0, {}, false, 0}); }
+Answer ReportMessage(HWND owner, PlainMessage id, UINT style) { return Show(owner, id, style, {0, {}, false, 0}); }
 
-int ReportMessage(HWND owner, TextMessage id, UINT style, const char* text) {
+Answer ReportMessage(HWND owner, TextMessage id, UINT style, const char* text) {
     return Show(owner, id, style, {1, {text}, false, 0});
 }
 
-int ReportMessage(HWND owner, EntryMessage id, UINT style, const char* section, const char* entry) {
+Answer ReportMessage(HWND owner, EntryMessage id, UINT style, const char* section, const char* entry) {
     return Show(owner, id, style, {2, {section, entry}, false, 0});
 }
 
-int ReportMessage(HWND owner, NumberMessage id, UINT style, long number) {
+Answer ReportMessage(HWND owner, NumberMessage id, UINT style, long number) {
     return Show(owner, id, style, {0, {}, true, number});
 }
 
-int ReportMessage(HWND owner, CopyMessage id, UINT style, const char* source, const char* what,
+Answer ReportMessage(HWND owner, CopyMessage id, UINT style, const char* source, const char* what,
                   const char* target) {
     return Show(owner, id, style, {3, {source, what, target}, false, 0});
 }

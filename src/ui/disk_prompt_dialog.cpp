@@ -1,6 +1,6 @@
-#include "actions/disk_prompt_dialog.h"
+#include "ui/disk_prompt_dialog.h"
 
-#include "base/library_dialog.h"
+#include "ui/library_dialog.h"
 #include "base/resource_ids.h"
 #include "base/setup_state.h"
 #include "base/text.h"
@@ -38,6 +38,7 @@ INT_PTR CALLBACK DiskPromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 }  // namespace
 
-int DiskPromptDialog(const char* label) {
-    return static_cast<int>(ShowLibraryDialog(IDD_DISK, OwnerWindow(), DiskPromptProc, reinterpret_cast<LPARAM>(label)));
+Answer DiskPromptDialog(const char* label) {
+    return AnswerOf(static_cast<int>(
+        ShowLibraryDialog(IDD_DISK, OwnerWindow(), DiskPromptProc, reinterpret_cast<LPARAM>(label))));
 }

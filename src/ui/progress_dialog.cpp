@@ -1,11 +1,11 @@
-#include "actions/progress_dialog.h"
+#include "ui/progress_dialog.h"
 
 #include "base/format_text.h"
 #include "base/resource_ids.h"
 #include "base/run_log.h"
 #include "base/run_outcome.h"
 #include "base/setup_state.h"
-#include "base/status_lines.h"
+#include "ui/status_lines.h"
 #include "base/text.h"
 
 void DrainMessageQueue() {

@@ -1,7 +1,7 @@
-#include "base/library_dialog.h"
+#include "ui/library_dialog.h"
 
 #include "base/setup_state.h"
-#include "base/status_lines.h"
+#include "ui/status_lines.h"
 
 INT_PTR ShowLibraryDialog(int id, HWND parent, DLGPROC proc, LPARAM param) {
     PaintPendingStatus();
