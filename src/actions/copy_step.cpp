@@ -68,7 +68,7 @@ namespace {
 StepResult SaveReplacedFile(const CopyStep& step) {
     if (!GetFileInfo(step.target, nullptr))
         return Record(RemoveFile, step.recorded, step.description) == StepResult::Abort ? StepResult::Abort
-                                                                                 : StepResult::GoOn;
+                                                                                        : StepResult::GoOn;
     char savedText[MAX_PATH] = "BackUpDir\\";
     if (!step.backupUsable || !AppendText(savedText, step.targetName))
         return ReportUnusablePath(MSG_CANNOT_CREATE_FILE, step.backup);

@@ -10,17 +10,21 @@ namespace {
 
 constexpr char kClientClass[] = "ddeclient";
 
-// How an incoming acknowledgement is read depends on what was sent last.
-UINT lastDdeMessage = 0;
-// Set when a server acknowledged the initiate.
-bool ddeAnswered = false;
-// The command block of the execute that waits for its answer, and that
-// answer: an acknowledgement handing back another block answers an earlier
-// command whose wait ran out, not this one.
-HGLOBAL pendingCommand = nullptr;
-bool executeAnswered = false;
-bool executeAccepted = false;
-bool classRegistered = false;
+// The client's side of the conversation.
+struct DdeClientState {
+    // How an incoming acknowledgement is read depends on what was sent last.
+    UINT lastDdeMessage = 0;
+    // Set when a server acknowledged the initiate.
+    bool ddeAnswered = false;
+    // The command block of the execute that waits for its answer, and that
+    // answer: an acknowledgement handing back another block answers an
+    // earlier command whose wait ran out, not this one.
+    HGLOBAL pendingCommand = nullptr;
+    bool executeAnswered = false;
+    bool executeAccepted = false;
+    bool classRegistered = false;
+};
+DdeClientState gDde;
 
 // The partner (the server window that acknowledged the initiate) lives in the
 // client's window extra bytes; a window handle needs the full pointer width.
@@ -28,22 +32,22 @@ HWND Partner(HWND client) { return reinterpret_cast<HWND>(GetWindowLongPtrA(clie
 void SetPartner(HWND client, HWND partner) { SetWindowLongPtrA(client, 0, reinterpret_cast<LONG_PTR>(partner)); }
 
 void OnAcknowledge(HWND client, WPARAM wParam, LPARAM lParam) {
-    if (lastDdeMessage == WM_DDE_INITIATE) {
+    if (gDde.lastDdeMessage == WM_DDE_INITIATE) {
         // The answer to an initiate is sent, not posted: its atoms are plain.
         GlobalDeleteAtom(LOWORD(lParam));
         GlobalDeleteAtom(HIWORD(lParam));
         SetPartner(client, reinterpret_cast<HWND>(wParam));
-        ddeAnswered = true;
-    } else if (lastDdeMessage == WM_DDE_EXECUTE) {
+        gDde.ddeAnswered = true;
+    } else if (gDde.lastDdeMessage == WM_DDE_EXECUTE) {
         // The server hands the command block back with its status.
         UINT_PTR status = 0, commands = 0;
         if (UnpackDDElParam(WM_DDE_ACK, lParam, &status, &commands)) {
             FreeDDElParam(WM_DDE_ACK, lParam);
-            if (commands && reinterpret_cast<HGLOBAL>(commands) == pendingCommand) {
-                pendingCommand = nullptr;
-                executeAnswered = true;
+            if (commands && reinterpret_cast<HGLOBAL>(commands) == gDde.pendingCommand) {
+                gDde.pendingCommand = nullptr;
+                gDde.executeAnswered = true;
                 // A negative acknowledgement: the server did not carry it out.
-                executeAccepted = (status & 0x8000) != 0;
+                gDde.executeAccepted = (status & 0x8000) != 0;
             }
             if (commands) GlobalFree(reinterpret_cast<HGLOBAL>(commands));
         }
@@ -55,7 +59,7 @@ void OnTerminate(HWND client, WPARAM wParam) {
     if (reinterpret_cast<HWND>(wParam) != former) return;
     SetPartner(client, nullptr);
     SendMessageA(GetParent(client), kDdeConversationEnded, reinterpret_cast<WPARAM>(client), 0);
-    if (lastDdeMessage != WM_DDE_TERMINATE && IsWindow(former))
+    if (gDde.lastDdeMessage != WM_DDE_TERMINATE && IsWindow(former))
         PostMessageA(former, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(client), 0);
     DestroyWindow(client);
 }
@@ -74,14 +78,14 @@ LRESULT CALLBACK DdeClientProc(HWND client, UINT message, WPARAM wParam, LPARAM 
 
 HWND OpenDdeConversation(HWND parent, HINSTANCE instance, const char* service, const char* topic) {
     if (!instance) return nullptr;
-    if (!classRegistered) {
+    if (!gDde.classRegistered) {
         WNDCLASSA wc = {};
         wc.style = CS_HREDRAW | CS_VREDRAW;
         wc.lpfnWndProc = DdeClientProc;
         wc.cbWndExtra = sizeof(LONG_PTR);
         wc.hInstance = instance;
         wc.lpszClassName = kClientClass;
-        classRegistered = RegisterClassA(&wc) != 0;
+        gDde.classRegistered = RegisterClassA(&wc) != 0;
     }
     HWND client = CreateWindowA(kClientClass, "", WS_CHILD, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                 CW_USEDEFAULT, parent, nullptr, instance, nullptr);
@@ -94,17 +98,17 @@ HWND OpenDdeConversation(HWND parent, HINSTANCE instance, const char* service, c
         DestroyWindow(client);
         return nullptr;
     }
-    lastDdeMessage = WM_DDE_INITIATE;
+    gDde.lastDdeMessage = WM_DDE_INITIATE;
     // Servers acknowledge inside this call.
     SendMessageA(HWND_BROADCAST, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(client), MAKELPARAM(serviceAtom, topicAtom));
     GlobalDeleteAtom(serviceAtom);
     GlobalDeleteAtom(topicAtom);
 
-    if (!ddeAnswered) {
+    if (!gDde.ddeAnswered) {
         DestroyWindow(client);
         return nullptr;
     }
-    ddeAnswered = false;
+    gDde.ddeAnswered = false;
     return client;
 }
 
@@ -117,34 +121,34 @@ int SendDdeExecute(HWND client, const char* command, int waitSeconds) {
     char* text = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
     if (!text) {
         if (block) GlobalFree(block);
-        ddeAnswered = false;
+        gDde.ddeAnswered = false;
         return 0;
     }
     CopyMemory(text, command, size);
     GlobalUnlock(block);
 
-    lastDdeMessage = WM_DDE_EXECUTE;
-    pendingCommand = block;
-    executeAnswered = executeAccepted = false;
+    gDde.lastDdeMessage = WM_DDE_EXECUTE;
+    gDde.pendingCommand = block;
+    gDde.executeAnswered = gDde.executeAccepted = false;
     // Once posted, the block belongs to the conversation until it is acknowledged.
     if (!PostMessageA(partner, WM_DDE_EXECUTE, reinterpret_cast<WPARAM>(client),
                       PackDDElParam(WM_DDE_EXECUTE, 0, reinterpret_cast<UINT_PTR>(block)))) {
-        pendingCommand = nullptr;
+        gDde.pendingCommand = nullptr;
         GlobalFree(block);
-        ddeAnswered = false;
+        gDde.ddeAnswered = false;
         return 0;
     }
-    ddeAnswered = false;
+    gDde.ddeAnswered = false;
     if (!waitSeconds) return 1;
     time_t start = time(nullptr);
-    while (!executeAnswered && IsWindow(client)) {
+    while (!gDde.executeAnswered && IsWindow(client)) {
         long left = waitSeconds - static_cast<long>(time(nullptr) - start);
         if (left <= 0 || !WaitDdeReply(client, static_cast<int>(left))) break;
     }
-    ddeAnswered = false;
+    gDde.ddeAnswered = false;
     // No answer in time, a refusal, or a terminate instead of the
     // acknowledgement: the command was not carried out.
-    return executeAnswered && executeAccepted && IsWindow(client) ? 1 : 0;
+    return gDde.executeAnswered && gDde.executeAccepted && IsWindow(client) ? 1 : 0;
 }
 
 int WaitDdeReply(HWND client, int seconds) {
@@ -164,7 +168,7 @@ int WaitDdeReply(HWND client, int seconds) {
 
 void EndDdeConversation(HWND client) {
     if (!IsWindow(client)) return;
-    lastDdeMessage = WM_DDE_TERMINATE;
+    gDde.lastDdeMessage = WM_DDE_TERMINATE;
     HWND partner = Partner(client);
     if (partner && IsWindow(partner)) SendMessageA(partner, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(client), 0);
 }

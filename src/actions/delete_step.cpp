@@ -43,8 +43,8 @@ StepResult CarryOut(const DeleteStep& step) {
         if (!refusal && DeleteFileA(step.path)) return StepResult::GoOn;
         if (refusal) SetLastError(refusal);
         if (step.quiet) return StepResult::GoOn;
-        Answer answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotDelete, kStyleAbortRetryIgnore | kAppendSystemText,
-                                   step.path);
+        Answer answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotDelete,
+                                      kStyleAbortRetryIgnore | kAppendSystemText, step.path);
         if (answer != Answer::Retry) return AfterAnswer(answer);
     }
 }

@@ -190,8 +190,8 @@ StepResult OpenSource(const LzCalls* lz, char* sourceName, const char* path, OFS
 // copy goes on; otherwise how the entry ends.
 StepResult ReadyTarget(const char* target, const char* source, const char* sourceName, const OFSTRUCT& of) {
     BY_HANDLE_FILE_INFORMATION targetInfo;
-    if (!GetFileInfo(target, &targetInfo)) return EnsureDirectory(target) == StepResult::Abort ? StepResult::Abort
-                                                                                                : StepResult::GoOn;
+    if (!GetFileInfo(target, &targetInfo))
+        return EnsureDirectory(target) == StepResult::Abort ? StepResult::Abort : StepResult::GoOn;
     Replace decision = Replace::Yes;
     if (!gState->pass.yesToAll) {
         // Only the question shows the source's details: reading them for
@@ -278,9 +278,7 @@ StepResult Copy(const char* description, const char* source, const char* target,
     // Copies in flight are settled before this one may ask anything.
     bool ahead = description && handles.target.valid();
     bool asked = false;
-    StepResult before = !ahead                            ? Land(&asked)
-                        : gInFlight.count == kTransfers ? LandOldest(&asked)
-                                                        : StepResult::GoOn;
+    StepResult before = !ahead ? Land(&asked) : gInFlight.count == kTransfers ? LandOldest(&asked) : StepResult::GoOn;
     if (asked && description) ShowStatus(kCopyStatusLabels, description, source, target);
     if (before == StepResult::Abort) {
         // Nothing of this entry stays: its target was made new just now.
@@ -295,8 +293,8 @@ StepResult Copy(const char* description, const char* source, const char* target,
         return StepResult::GoOn;
     }
 
-    StepResult result = handles.source.valid() ? StepResult::GoOn
-                                               : OpenSource(lz, sourceName, source, &of, &handles.source, form);
+    StepResult result =
+        handles.source.valid() ? StepResult::GoOn : OpenSource(lz, sourceName, source, &of, &handles.source, form);
     if (result != StepResult::GoOn) return result;
     if (!handles.target.valid()) {
         result = ReadyTarget(target, source, sourceName, of);

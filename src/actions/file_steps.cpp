@@ -13,8 +13,8 @@
 #include "removal/removal_log.h"
 
 StepResult ReportStepEntry(const EntrySource& source, int messageId) {
-    return AfterAnswer(ReportMessage(OwnerWindow(), static_cast<EntryMessage>(messageId), kStyleOkCancel,
-                                       source.section, source.key));
+    return AfterAnswer(
+        ReportMessage(OwnerWindow(), static_cast<EntryMessage>(messageId), kStyleOkCancel, source.section, source.key));
 }
 
 namespace {
@@ -24,7 +24,8 @@ namespace {
 StepResult Open(const FileStep& step) {
     if (CancelRequested()) return StepResult::Abort;
     ShowStatus("Modify file:\n\nSection:\n\nString:", step.path, step.section, step.key);
-    if (RecordMissingFolder(step.path) == StepResult::Abort || EnsureDirectory(step.path) == StepResult::Abort) return StepResult::Abort;
+    if (RecordMissingFolder(step.path) == StepResult::Abort || EnsureDirectory(step.path) == StepResult::Abort)
+        return StepResult::Abort;
     return StepResult::GoOn;
 }
 

@@ -44,6 +44,7 @@ StepResult CarryOut(const FontStep& step) {
     // Cancel in the overwrite question passes over this one font.
     if (!ClearOldResource(step.resource)) return StepResult::Skipped;
     if (!CreateScalableFontResourceA(0, step.resource, step.font, step.currentPath))
-        return AfterAnswer(ReportMessage(gState->pass.ownerWindow, kMsgCannotCreateFont, kStyleOkCancel, step.resource));
+        return AfterAnswer(
+            ReportMessage(gState->pass.ownerWindow, kMsgCannotCreateFont, kStyleOkCancel, step.resource));
     return StepResult::GoOn;
 }

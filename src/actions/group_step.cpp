@@ -58,7 +58,7 @@ template <typename LinkStep> StepResult Carry(const GroupStep& step, LinkStep li
         if (result == LinkResult::kDone) return StepResult::GoOn;
         if (result == LinkResult::kBadName) return ReportStepEntry(step.source, MSG_CANNOT_CARRY_OUT);
         Answer answer = ReportMessage(gState->pass.ownerWindow, failure.message,
-                                   kStyleAbortRetryIgnore | kAppendSystemText, failure.path);
+                                      kStyleAbortRetryIgnore | kAppendSystemText, failure.path);
         if (answer != Answer::Retry) return AfterAnswer(answer);
     }
 }

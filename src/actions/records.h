@@ -15,7 +15,8 @@ bool RetryRecord(Recorded failure, StepResult* result);
 
 // Records one change before it is made (removal/removal_log.h): GoOn when it
 // is in the log, otherwise as RetryRecord says.
-template <typename... Fields> StepResult Record(Fields... fields) {
+template <typename... Fields>
+StepResult Record(Fields... fields) {
     StepResult result;
     for (;;) {
         Recorded recorded = LogRemoval(fields...);

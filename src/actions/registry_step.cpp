@@ -143,7 +143,8 @@ StepResult WriteValue(HKEY key, const char* entryText, const char* name, const c
         LONG stored = StoreValue(key, name, typeName, data);
         if (stored == ERROR_SUCCESS) return StepResult::GoOn;
         LogLine("The registry refused the value (error %d)", {NumberArgument(stored)});
-        Answer answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotWriteValue, kStyleAbortRetryIgnore, entryText);
+        Answer answer =
+            ReportMessage(gState->pass.ownerWindow, kMsgCannotWriteValue, kStyleAbortRetryIgnore, entryText);
         if (answer != Answer::Retry) return AfterAnswer(answer);
     }
 }
@@ -164,7 +165,8 @@ StepResult ShortForm(const RegistryStep& step) {
         return CannotCreateKey(step.subkey);
     while (RegSetValueA(key.get(), nullptr, REG_SZ, step.data.Text(), static_cast<DWORD>(step.data.Length())) !=
            ERROR_SUCCESS) {
-        Answer answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotWriteValue, kStyleAbortRetryIgnore, step.subkey);
+        Answer answer =
+            ReportMessage(gState->pass.ownerWindow, kMsgCannotWriteValue, kStyleAbortRetryIgnore, step.subkey);
         if (answer != Answer::Retry) return AfterAnswer(answer);
     }
     return StepResult::GoOn;

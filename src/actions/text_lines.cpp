@@ -89,8 +89,8 @@ int PrepareTextEdit(const char* section, const char* lineKey, const char* newLin
     DWORD n = GetFullPathNameA(path, sizeof full, full, &filePart);
     if (n == 0 || n >= sizeof full || !filePart || !*filePart) return 0;
 
-    ScopedHandle input(CreateFileA(full, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    ScopedHandle input(
+        CreateFileA(full, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     // A target that exists but cannot be read is not taken for an empty file:
     // that would replace it with the new line alone.
     if (!input && GetFileAttributesA(full) != INVALID_FILE_ATTRIBUTES) return 0;

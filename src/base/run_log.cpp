@@ -46,8 +46,8 @@ bool RunLogFile::Open(const char* path) {
     char missing[MAX_PATH];
     while (FirstMissingDirectory(path, missing) && CreateDirectoryA(missing, nullptr)) {
     }
-    file_.Reset(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                            nullptr));
+    file_.Reset(
+        CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file_.valid()) return false;
     gRunLog.open = this;
     return true;
@@ -63,8 +63,8 @@ bool RunLogFile::Write(const char* line, DWORD length) {
     DWORD written = 0;
     if (WriteFile(file_.get(), line, length, &written, nullptr) && written == length) return true;
     // Half a line would be read as a whole one: the log keeps whole lines only.
-    if (written > 0 && SetFilePointer(file_.get(), -static_cast<LONG>(written), nullptr, FILE_CURRENT) !=
-                           INVALID_SET_FILE_POINTER)
+    if (written > 0 &&
+        SetFilePointer(file_.get(), -static_cast<LONG>(written), nullptr, FILE_CURRENT) != INVALID_SET_FILE_POINTER)
         SetEndOfFile(file_.get());
     return false;
 }

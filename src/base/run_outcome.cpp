@@ -2,32 +2,36 @@
 
 namespace {
 
-EndReason noted = EndReason::None;
-bool stopped = false;
+// Why the run is ending, as far as it is known.
+struct RunOutcome {
+    EndReason noted = EndReason::None;
+    bool stopped = false;
+};
+RunOutcome gOutcome;
 
 }  // namespace
 
 void NoteEndReason(EndReason reason) {
-    if (noted == EndReason::None) noted = reason;
+    if (gOutcome.noted == EndReason::None) gOutcome.noted = reason;
 }
 
-void ClearEndReason() { noted = stopped ? EndReason::Failed : EndReason::None; }
+void ClearEndReason() { gOutcome.noted = gOutcome.stopped ? EndReason::Failed : EndReason::None; }
 
-EndReason NotedEndReason() { return noted; }
+EndReason NotedEndReason() { return gOutcome.noted; }
 
 int IncompleteExitCode(EndReason otherwise) {
-    EndReason reason = noted != EndReason::None ? noted : otherwise;
+    EndReason reason = gOutcome.noted != EndReason::None ? gOutcome.noted : otherwise;
     return reason == EndReason::Cancelled ? kExitCancelled : kExitFailed;
 }
 
 void StopRun() {
-    stopped = true;
+    gOutcome.stopped = true;
     NoteEndReason(EndReason::Failed);
 }
 
-bool RunStopped() { return stopped; }
+bool RunStopped() { return gOutcome.stopped; }
 
 void ResetRunOutcome() {
-    stopped = false;
-    noted = EndReason::None;
+    gOutcome.stopped = false;
+    gOutcome.noted = EndReason::None;
 }

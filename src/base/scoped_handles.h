@@ -7,7 +7,8 @@
 #include <utility>
 
 // A handle of a kind: its empty values and how it is closed.
-template <typename Traits> class ScopedHandleOf {
+template <typename Traits>
+class ScopedHandleOf {
 public:
     using Handle = typename Traits::Handle;
     ScopedHandleOf() = default;

@@ -38,11 +38,11 @@ bool ReadWholeFile(const char* path, TextBuffer& text, bool* exists) {
     if (!*exists) return GetLastError() == ERROR_FILE_NOT_FOUND;
     LARGE_INTEGER size = {};
     DWORD got = 0;
-    bool read = GetFileSizeEx(file.get(), &size) && size.QuadPart < 0x40000000 &&
-                text.Reserve(static_cast<size_t>(size.QuadPart) + 1) &&
-                (size.QuadPart == 0 ||
-                 ReadFile(file.get(), text.Data(), static_cast<DWORD>(size.QuadPart), &got, nullptr)) &&
-                got == size.QuadPart;
+    bool read =
+        GetFileSizeEx(file.get(), &size) && size.QuadPart < 0x40000000 &&
+        text.Reserve(static_cast<size_t>(size.QuadPart) + 1) &&
+        (size.QuadPart == 0 || ReadFile(file.get(), text.Data(), static_cast<DWORD>(size.QuadPart), &got, nullptr)) &&
+        got == size.QuadPart;
     if (read) text.SetLength(got);
     return read;
 }
@@ -51,9 +51,9 @@ bool WriteWholeFile(const char* path, const TextBuffer& text) {
     ScopedHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     DWORD put = 0;
-    bool written = text.Length() == 0 || (WriteFile(file.get(), text.Text(), static_cast<DWORD>(text.Length()), &put,
-                                                    nullptr) &&
-                                          put == text.Length());
+    bool written =
+        text.Length() == 0 ||
+        (WriteFile(file.get(), text.Text(), static_cast<DWORD>(text.Length()), &put, nullptr) && put == text.Length());
     return file.Close() && written;
 }
 
@@ -70,8 +70,8 @@ bool MoveIntoPlace(const char* beside, const char* path) {
 bool SaveWholeCopy(const char* source, const char* destination) {
     char beside[MAX_PATH];
     if (!BesidePath(destination, beside)) return false;
-    ScopedHandle in(CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    ScopedHandle in(
+        CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in) return false;
     BY_HANDLE_FILE_INFORMATION info;
     ScopedHandle out;

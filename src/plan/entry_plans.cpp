@@ -309,7 +309,8 @@ StepResult PlanRegistry(const SectionEntry& entry, const PlanContext& context, P
         *typeColon = '\0';
         if (!CopyText(step.typeName, typeColon + 1)) return refuse(Refusal::TooLong);
     }
-    if (!ExpandText(entry.keyFields[1], step.name, true) || !ExpandText(entry.valueFields[0], step.data, kProfileTextLimit, true))
+    if (!ExpandText(entry.keyFields[1], step.name, true) ||
+        !ExpandText(entry.valueFields[0], step.data, kProfileTextLimit, true))
         return refuse(Refusal::TooLong);
     if (!DataFitsType(step.typeName, step.data.Text())) return refuse(Refusal::DataNotItsType);
     step.removeEmptyKeys = IsType(step.typeName, "REG_REMOVE_EMPTY_KEYS");
@@ -326,8 +327,8 @@ StepResult PlanGroup(const SectionEntry& entry, const PlanContext& context, Plan
     // Names and arguments that do not fit are refused, never cut: a cut group
     // name could remove another group.
     if (!ExpandText(entry.keyFields[0], step.group, true) ||
-        (entry.keyCount >= 2 && (!ExpandText(entry.keyFields[1], step.item, true) ||
-                                 !ExpandText(entry.valueFields[0], step.arguments, true))))
+        (entry.keyCount >= 2 &&
+         (!ExpandText(entry.keyFields[1], step.item, true) || !ExpandText(entry.valueFields[0], step.arguments, true))))
         return Refuse(sink, entry, ActionKind::Group, Refusal::TooLong, MSG_CANNOT_CARRY_OUT);
     return sink.Group(step);
 }

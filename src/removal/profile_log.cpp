@@ -108,13 +108,9 @@ ProfileLog::~ProfileLog() {
     std::free(table_);
 }
 
-void ProfileLog::Close() {
-    file_.Close();
-}
+void ProfileLog::Close() { file_.Close(); }
 
-bool ProfileLog::Holding(const char* path) const {
-    return file_.valid() && std::strcmp(path, path_) == 0;
-}
+bool ProfileLog::Holding(const char* path) const { return file_.valid() && std::strcmp(path, path_) == 0; }
 
 bool ProfileLog::Open(const char* path) {
     if (std::strcmp(path, path_) != 0) {
@@ -130,7 +126,7 @@ bool ProfileLog::Open(const char* path) {
     if (file_.valid() && known_) return true;
     if (!file_.valid()) {
         file_.Reset(CreateFileA(path_, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file_.valid()) return false;
         // A file written anew beside the log by a run that was killed before
         // it moved it in: the log itself is whole, the file beside is not.
@@ -373,7 +369,7 @@ bool ProfileLog::Rewrite(TextBuffer& next) {
     text_.Clear();
     Forget();
     file_.Reset(CreateFileA(path_, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                        FILE_ATTRIBUTE_NORMAL, nullptr));
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
     known_ = text_.Append(next.Text(), next.Length()) && Index(0) && file_.valid() &&
              GetFileInformationByHandle(file_.get(), &seen_);
     return true;

@@ -68,7 +68,7 @@ bool RecordExists(const char* section, const char* key, const char* log) {
 // first change is what the log must restore.
 Recorded KeepFirst(const LogRecord& record, const char* log, bool composed) {
     return composed && RecordExists(record.section, record.key.Text(), log) ? Recorded::Yes
-                                                                             : Write(record, log, composed);
+                                                                            : Write(record, log, composed);
 }
 
 // A registry value is one item whatever type its record names. The type is

@@ -114,8 +114,8 @@ bool StartHelper(const CleanupPlan& plan) {
     char command[3 * MAX_PATH + 64];
     FormatText(command, sizeof command, "\"%s\" %s%lX|%s|%s",
                {TextArgument(copy), TextArgument(kHelperSwitch),
-                NumberArgument(static_cast<long>(reinterpret_cast<ULONG_PTR>(self.get()))), TextArgument(plan.outermost),
-                TextArgument(plan.installer)});
+                NumberArgument(static_cast<long>(reinterpret_cast<ULONG_PTR>(self.get()))),
+                TextArgument(plan.outermost), TextArgument(plan.installer)});
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};

@@ -76,7 +76,7 @@ bool RunDirectory::Create() {
 }
 
 bool RunDirectory::Fetch(const StartupSearch& search, const char* mediaFile, const char* name, HeldFile& copy,
-                        char (&source)[MAX_PATH], bool (*complete)(const char*)) const {
+                         char (&source)[MAX_PATH], bool (*complete)(const char*)) const {
     source[0] = '\0';
     char place[MAX_PATH];
     if (!StartupFilePlace(search, mediaFile, place)) {

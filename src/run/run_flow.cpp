@@ -94,7 +94,6 @@ bool OpenRunLog(RunLogFile& log) {
     return true;
 }
 
-
 // How a run ended: its exit code, whether Windows is to restart now, and
 // what a completed removal leaves to clean up.
 struct RunEnd {
@@ -142,8 +141,9 @@ RunEnd Run(const char* scriptText) {
 
 LogRefusal AskAboutTheLog(const char* path) {
     Answer answer = ReportMessage(OwnerWindow(), kMsgCannotWriteRunLog, kStyleAbortRetryIgnore, path);
-    return answer == Answer::Retry ? LogRefusal::Retry : answer == Answer::Ignore ? LogRefusal::GoOnWithout
-                                                                                    : LogRefusal::Stop;
+    return answer == Answer::Retry    ? LogRefusal::Retry
+           : answer == Answer::Ignore ? LogRefusal::GoOnWithout
+                                      : LogRefusal::Stop;
 }
 
 int RunSetup(HINSTANCE ownModule, const char* commandText) {
@@ -182,7 +182,7 @@ bool OpenRun(RunResources& made, const char* scriptName, int& exitCode) {
         return false;
     }
     if (!made.directory.Fetch(search, scriptName, "SETUP.INF", made.scriptCopy, made.scriptSource,
-                             CompleteRemovalScript))
+                              CompleteRemovalScript))
         return false;
     CopyText(gProcess.scriptPath, made.scriptCopy.path());
     // A file that is no script would show an empty component list.
@@ -208,8 +208,7 @@ bool OpenRun(RunResources& made, const char* scriptName, int& exitCode) {
         if (QuietRun()) {
             LogLine("Licence: accepted (quiet)");
         } else {
-            if (!made.directory.Fetch(search, "LICENSE.TXT", "LICENSE.TXT", made.licenceCopy, source))
-                return false;
+            if (!made.directory.Fetch(search, "LICENSE.TXT", "LICENSE.TXT", made.licenceCopy, source)) return false;
             bool accepted = ShowLicenceDialog(made.background, made.licenceCopy.path()) != Answer::Cancel;
             LogLine("Licence: %s", {TextArgument(accepted ? "I Agree" : "Decline")});
             if (!accepted) {

@@ -87,8 +87,8 @@ bool ReadHexNumber(const char* text, unsigned long* value) {
     bool negative = *at == '-';
     if (*at == '-' || *at == '+') ++at;
     if (at[0] == '0' && (at[1] == 'x' || at[1] == 'X')) {
-        bool digitFollows = (at[2] >= '0' && at[2] <= '9') || (at[2] >= 'a' && at[2] <= 'f') ||
-                            (at[2] >= 'A' && at[2] <= 'F');
+        bool digitFollows =
+            (at[2] >= '0' && at[2] <= '9') || (at[2] >= 'a' && at[2] <= 'f') || (at[2] >= 'A' && at[2] <= 'F');
         if (!digitFollows) {  // "0x" alone reads as the number 0
             *value = 0;
             return true;
@@ -99,10 +99,14 @@ bool ReadHexNumber(const char* text, unsigned long* value) {
     int digits = 0;
     for (;; ++at, ++digits) {
         int d;
-        if (*at >= '0' && *at <= '9') d = *at - '0';
-        else if (*at >= 'a' && *at <= 'f') d = *at - 'a' + 10;
-        else if (*at >= 'A' && *at <= 'F') d = *at - 'A' + 10;
-        else break;
+        if (*at >= '0' && *at <= '9')
+            d = *at - '0';
+        else if (*at >= 'a' && *at <= 'f')
+            d = *at - 'a' + 10;
+        else if (*at >= 'A' && *at <= 'F')
+            d = *at - 'A' + 10;
+        else
+            break;
         number = number * 16 + d;
         if (number > 0xFFFFFFFFull) return false;
     }

@@ -29,8 +29,8 @@ StepResult WalkSection(ProfileReader& reader, const char* section, char keySepar
         if (visited) ++*visited;
         char* keyFields[kFieldRoom];
         char* valueFields[kFieldRoom];
-        SectionEntry entry = {section, keyText.Text(), reader.Line(section, keyText.Text()), keyFields, 0,
-                              valueFields, 0};
+        SectionEntry entry = {section, keyText.Text(), reader.Line(section, keyText.Text()), keyFields, 0, valueFields,
+                              0};
         // The platform would answer a key beyond its limit with the key
         // list, and cut a value beyond it: neither is the entry as written.
         if (keyLength > kProfileTextLimit || !reader.ReadValue(section, at, value) || !value.Reserve(1)) {

@@ -39,6 +39,6 @@ INT_PTR CALLBACK DiskPromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 }  // namespace
 
 Answer DiskPromptDialog(const char* label) {
-    return AnswerOf(static_cast<int>(
-        ShowLibraryDialog(IDD_DISK, OwnerWindow(), DiskPromptProc, reinterpret_cast<LPARAM>(label))));
+    return AnswerOf(
+        static_cast<int>(ShowLibraryDialog(IDD_DISK, OwnerWindow(), DiskPromptProc, reinterpret_cast<LPARAM>(label))));
 }

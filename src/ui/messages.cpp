@@ -10,13 +10,20 @@
 
 Answer AnswerOf(int platformAnswer) {
     switch (platformAnswer) {
-        case IDOK: return Answer::Ok;
-        case IDABORT: return Answer::Abort;
-        case IDRETRY: return Answer::Retry;
-        case IDIGNORE: return Answer::Ignore;
-        case IDYES: return Answer::Yes;
-        case IDNO: return Answer::No;
-        default: return Answer::Cancel;  // Cancel, and a box closed
+        case IDOK:
+            return Answer::Ok;
+        case IDABORT:
+            return Answer::Abort;
+        case IDRETRY:
+            return Answer::Retry;
+        case IDIGNORE:
+            return Answer::Ignore;
+        case IDYES:
+            return Answer::Yes;
+        case IDNO:
+            return Answer::No;
+        default:
+            return Answer::Cancel;  // Cancel, and a box closed
     }
 }
 
@@ -72,23 +79,35 @@ namespace {
 // passed over unseen and the exit code tells of it.
 int QuietAnswer(UINT style) {
     switch (style & MB_TYPEMASK) {
-        case MB_ABORTRETRYIGNORE: return IDABORT;
-        case MB_YESNO: return IDNO;
-        case MB_OK: return IDOK;
-        default: return IDCANCEL;  // OK/Cancel, Retry/Cancel, Yes/No/Cancel
+        case MB_ABORTRETRYIGNORE:
+            return IDABORT;
+        case MB_YESNO:
+            return IDNO;
+        case MB_OK:
+            return IDOK;
+        default:
+            return IDCANCEL;  // OK/Cancel, Retry/Cancel, Yes/No/Cancel
     }
 }
 
 const char* AnswerName(int answer) {
     switch (answer) {
-        case IDOK: return "OK";
-        case IDCANCEL: return "Cancel";
-        case IDABORT: return "Abort";
-        case IDRETRY: return "Retry";
-        case IDIGNORE: return "Ignore";
-        case IDYES: return "Yes";
-        case IDNO: return "No";
-        default: return "closed";
+        case IDOK:
+            return "OK";
+        case IDCANCEL:
+            return "Cancel";
+        case IDABORT:
+            return "Abort";
+        case IDRETRY:
+            return "Retry";
+        case IDIGNORE:
+            return "Ignore";
+        case IDYES:
+            return "Yes";
+        case IDNO:
+            return "No";
+        default:
+            return "closed";
     }
 }
 
@@ -152,8 +171,7 @@ Answer ReportMessage(HWND owner, NumberMessage id, UINT style, long number) {
     return Show(owner, id, style, {0, {}, true, number});
 }
 
-Answer ReportMessage(HWND owner, CopyMessage id, UINT style, const char* source, const char* what,
-                  const char* target) {
+Answer ReportMessage(HWND owner, CopyMessage id, UINT style, const char* source, const char* what, const char* target) {
     return Show(owner, id, style, {3, {source, what, target}, false, 0});
 }
 

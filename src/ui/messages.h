@@ -46,10 +46,10 @@ enum CopyMessage { kMsgCannotCopyTemp = MSG_CANNOT_COPY_TEMP };
 
 // Our own style bit: append the system's text for the last error.
 constexpr UINT kAppendSystemText = 0x1000;
-constexpr UINT kStyleStop = MB_OK | MB_ICONHAND;                        // 0x10
+constexpr UINT kStyleStop = MB_OK | MB_ICONHAND;                            // 0x10
 constexpr UINT kStyleAbortRetryIgnore = MB_ABORTRETRYIGNORE | MB_ICONHAND;  // 0x12
-constexpr UINT kStyleOkCancel = MB_OKCANCEL | MB_ICONEXCLAMATION;        // 0x31
-constexpr UINT kStyleRetryCancel = MB_RETRYCANCEL | MB_ICONEXCLAMATION;  // 0x35
+constexpr UINT kStyleOkCancel = MB_OKCANCEL | MB_ICONEXCLAMATION;           // 0x31
+constexpr UINT kStyleRetryCancel = MB_RETRYCANCEL | MB_ICONEXCLAMATION;     // 0x35
 
 // The user's answer to a message (a box closed counts as Cancel).
 enum class Answer { Ok, Cancel, Abort, Retry, Ignore, Yes, No };

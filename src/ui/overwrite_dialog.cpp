@@ -65,14 +65,18 @@ void FormatOverwriteText(char* out, int cap, const OverwriteRequest* request) {
 
 Replace OverwriteDialog(const OverwriteRequest* request) {
     // A quiet run replaces, as Y2AOverwrite would.
-    INT_PTR button = QuietRun() ? IDYES
-                                : ShowLibraryDialog(IDD_OVERWRITE, OwnerWindow(), OverwriteProc,
-                                                    reinterpret_cast<LPARAM>(request));
-    Replace answer = button == IDYES ? Replace::Yes : button == IDC_YES_TO_ALL ? Replace::YesToAll
-                     : button == IDC_SKIP ? Replace::Skip : Replace::Cancel;
-    const char* name = answer == Replace::Yes ? "Yes" : answer == Replace::YesToAll ? "Yes to All"
-                       : answer == Replace::Skip ? "Skip" : "Cancel";
-    LogLine("Confirm File Replace %s: %s%s", {TextArgument(request->targetName), TextArgument(name),
-                                              TextArgument(QuietRun() ? " (quiet)" : "")});
+    INT_PTR button =
+        QuietRun() ? IDYES
+                   : ShowLibraryDialog(IDD_OVERWRITE, OwnerWindow(), OverwriteProc, reinterpret_cast<LPARAM>(request));
+    Replace answer = button == IDYES            ? Replace::Yes
+                     : button == IDC_YES_TO_ALL ? Replace::YesToAll
+                     : button == IDC_SKIP       ? Replace::Skip
+                                                : Replace::Cancel;
+    const char* name = answer == Replace::Yes        ? "Yes"
+                       : answer == Replace::YesToAll ? "Yes to All"
+                       : answer == Replace::Skip     ? "Skip"
+                                                     : "Cancel";
+    LogLine("Confirm File Replace %s: %s%s",
+            {TextArgument(request->targetName), TextArgument(name), TextArgument(QuietRun() ? " (quiet)" : "")});
     return answer;
 }

@@ -4,7 +4,7 @@
 
 struct OverwriteRequest {
     const char* targetName;
-    const char* secondText;  // source name, or a free text such as "New Font Resource file"
+    const char* secondText;                        // source name, or a free text such as "New Font Resource file"
     const BY_HANDLE_FILE_INFORMATION* sourceInfo;  // may be null
     const BY_HANDLE_FILE_INFORMATION* targetInfo;
 };

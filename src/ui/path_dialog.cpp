@@ -83,6 +83,6 @@ INT_PTR CALLBACK PathProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
 
 Answer PathDialog(ScriptVariable* row, const char* prompt) {
     PathRequest request = {row, prompt ? prompt : ""};
-    return AnswerOf(static_cast<int>(
-        ShowLibraryDialog(IDD_PATH, OwnerWindow(), PathProc, reinterpret_cast<LPARAM>(&request))));
+    return AnswerOf(
+        static_cast<int>(ShowLibraryDialog(IDD_PATH, OwnerWindow(), PathProc, reinterpret_cast<LPARAM>(&request))));
 }

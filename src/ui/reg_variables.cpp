@@ -48,8 +48,10 @@ StepResult RegVariableEntry(SectionEntry& entry, void*) {
     const char* valueName = valueCount >= 2 ? valueFields[1] : nullptr;
     if (RegQueryValueExA(key.get(), valueName, nullptr, &type, data, &size) == ERROR_SUCCESS) {
         // The data need not be terminated: copy no more than was read.
-        if (type == REG_SZ) CopyTextN(row->value, sizeof row->value, reinterpret_cast<const char*>(data), size);
-        else if (type == REG_DWORD) wsprintfA(row->value, "%lX", *reinterpret_cast<const DWORD*>(data));
+        if (type == REG_SZ)
+            CopyTextN(row->value, sizeof row->value, reinterpret_cast<const char*>(data), size);
+        else if (type == REG_DWORD)
+            wsprintfA(row->value, "%lX", *reinterpret_cast<const DWORD*>(data));
     }
     return StepResult::GoOn;
 }

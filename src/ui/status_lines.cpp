@@ -19,12 +19,16 @@ struct PendingStatus {
     int percent;
 };
 
-PendingStatus pending;
-DWORD frame = kStatusFrameMs;
-DWORD lastPaint;
-bool paintedOnce;
+// What the status lines show and when they were last painted.
+struct StatusPainter {
+    PendingStatus pending;
+    DWORD frame = kStatusFrameMs;
+    DWORD lastPaint = 0;
+    bool paintedOnce = false;
+};
+StatusPainter gStatus;
 
-bool FrameHasPassed() { return !paintedOnce || GetTickCount() - lastPaint >= frame; }
+bool FrameHasPassed() { return !gStatus.paintedOnce || GetTickCount() - gStatus.lastPaint >= gStatus.frame; }
 
 // A text that is shown already (the labels, most of the time) is left alone:
 // setting it again would repaint it.
@@ -43,51 +47,55 @@ void PaintLines(HWND owner, const char* labels, const char* first, const char* s
 }
 
 void Paint() {
-    if (pending.lines) PaintLines(pending.owner, pending.labels, pending.texts[0], pending.texts[1], pending.texts[2]);
-    if (pending.bar) SendMessageA(pending.owner, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_BAR, pending.percent & 0xFFFF), 0);
-    pending.lines = pending.bar = false;
-    lastPaint = GetTickCount();
-    paintedOnce = true;
+    if (gStatus.pending.lines)
+        PaintLines(gStatus.pending.owner, gStatus.pending.labels, gStatus.pending.texts[0], gStatus.pending.texts[1],
+                   gStatus.pending.texts[2]);
+    if (gStatus.pending.bar)
+        SendMessageA(gStatus.pending.owner, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_BAR, gStatus.pending.percent & 0xFFFF),
+                     0);
+    gStatus.pending.lines = gStatus.pending.bar = false;
+    gStatus.lastPaint = GetTickCount();
+    gStatus.paintedOnce = true;
 }
 
 // What waits for another window is painted before this one's text replaces it.
 void Adopt(HWND owner) {
-    if (pending.owner != owner && (pending.lines || pending.bar)) Paint();
-    pending.owner = owner;
+    if (gStatus.pending.owner != owner && (gStatus.pending.lines || gStatus.pending.bar)) Paint();
+    gStatus.pending.owner = owner;
 }
 
 }  // namespace
 
-void SetStatusFrame(DWORD milliseconds) { frame = milliseconds; }
+void SetStatusFrame(DWORD milliseconds) { gStatus.frame = milliseconds; }
 
 void PostStatusLines(HWND owner, const char* labels, const char* first, const char* second, const char* third) {
     if (!owner) return;
     Adopt(owner);
     const char* texts[] = {first, second, third};
-    bool fits = CopyText(pending.labels, labels);
-    for (int i = 0; i < 3; ++i) fits = CopyText(pending.texts[i], texts[i]) && fits;
+    bool fits = CopyText(gStatus.pending.labels, labels);
+    for (int i = 0; i < 3; ++i) fits = CopyText(gStatus.pending.texts[i], texts[i]) && fits;
     if (!fits) {
-        pending.lines = false;
+        gStatus.pending.lines = false;
         PaintLines(owner, labels, first, second, third);
         Paint();
         return;
     }
-    pending.lines = true;
+    gStatus.pending.lines = true;
     if (FrameHasPassed()) Paint();
 }
 
 void PostProgress(HWND owner, int percent) {
     if (!owner) return;
     Adopt(owner);
-    pending.percent = percent;
-    pending.bar = true;
+    gStatus.pending.percent = percent;
+    gStatus.pending.bar = true;
     if (FrameHasPassed()) Paint();
 }
 
 void PaintStatusIfDue() {
-    if ((pending.lines || pending.bar) && FrameHasPassed()) Paint();
+    if ((gStatus.pending.lines || gStatus.pending.bar) && FrameHasPassed()) Paint();
 }
 
 void PaintPendingStatus() {
-    if (pending.lines || pending.bar) Paint();
+    if (gStatus.pending.lines || gStatus.pending.bar) Paint();
 }

@@ -70,8 +70,8 @@ StepResult RecordingVisitor(SectionEntry& entry, void* context) {
     WriteJsonText(visit->results, visit->section);
     fprintf(visit->results, ",\"key\":");
     WriteJsonText(visit->results, key);
-    fprintf(visit->results, ",\"result\":\"%s\",\"ms\":%llu,\"conversation\":%llu,\"alive\":%d}\n", ResultName(step), elapsed,
-            static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(conversation)),
+    fprintf(visit->results, ",\"result\":\"%s\",\"ms\":%llu,\"conversation\":%llu,\"alive\":%d}\n", ResultName(step),
+            elapsed, static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(conversation)),
             conversation && IsWindow(conversation) ? 1 : 0);
     fflush(visit->results);
     return step == StepResult::Abort ? StepResult::Abort : StepResult::GoOn;
