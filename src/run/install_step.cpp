@@ -52,16 +52,16 @@ InstallOutcome RunQuietInstall(HWND parent, RestartPolicy policy) {
     return InstallAndRestart(parent, policy);
 }
 
-namespace {
-
-InstallOutcome InstallFromDialog(HWND dialog, const void* policy) {
-    return InstallAndRestart(dialog, *static_cast<const RestartPolicy*>(policy));
-}
-
-}  // namespace
-
 InstallOutcome RunInteractiveInstall(HWND parent, RestartPolicy policy) {
-    InstallOutcome outcome = ShowComponentDialog(parent, InstallStep{InstallFromDialog, &policy});
-    if (outcome == InstallOutcome::Cancelled) LogLine("Component dialog: Cancel");
-    return outcome;
+    ComponentDialog dialog(parent);
+    // The dialog stays while the pass runs; after an aborted pass the user
+    // may choose again.
+    for (;;) {
+        if (dialog.WaitForChoice() == ComponentChoice::Cancel) {
+            LogLine("Component dialog: Cancel");
+            return InstallOutcome::Cancelled;
+        }
+        InstallOutcome outcome = InstallAndRestart(dialog.window(), policy);
+        if (outcome != InstallOutcome::Aborted) return outcome;
+    }
 }

@@ -22,5 +22,6 @@ InstallOutcome RunSilentInstall(HWND parent, RestartPolicy policy);
 // The quiet install: the components the component dialog would preselect.
 InstallOutcome RunQuietInstall(HWND parent, RestartPolicy policy);
 
-// The interactive install: the component dialog, whose OK runs the install step.
+// The interactive install: the component dialog, whose OK runs the install
+// step; after an aborted pass the dialog is there for another try.
 InstallOutcome RunInteractiveInstall(HWND parent, RestartPolicy policy);

@@ -10,6 +10,8 @@
 
 namespace {
 
+ComponentDialog* Owner(HWND dialog) { return reinterpret_cast<ComponentDialog*>(GetWindowLongPtrA(dialog, DWLP_USER)); }
+
 HWND List(HWND dialog) { return GetDlgItem(dialog, IDC_COMPONENT_LIST); }
 
 // The description of the item holding the list's focus, the counter, and OK
@@ -46,13 +48,12 @@ void InitComponentDialog(HWND dialog) {
     // without memory leaves the list empty.
     if (ForEachEntry("choise", gProcess.scriptPath, '/', '|', ChoiseEntry, dialog) == StepResult::Abort &&
         NotedEndReason() != EndReason::None)
-        EndDialog(dialog, static_cast<INT_PTR>(InstallOutcome::Cancelled));
+        Owner(dialog)->Choose(ComponentChoice::Cancel);
     SendMessageA(List(dialog), LB_SETCARETINDEX, 0, FALSE);
     ShowSelection(dialog);
 }
 
-// Stores the list's selection into the rows and hands over to the run's
-// install step. An aborted pass leaves the dialog open for another try.
+// Stores the list's selection into the rows and hands the choice to the run.
 void Install(HWND dialog) {
     HWND ok = GetDlgItem(dialog, IDOK);
     if (!IsWindowEnabled(ok)) return;  // a command posted while the pass runs, or with nothing selected
@@ -63,14 +64,11 @@ void Install(HWND dialog) {
         if (row >= 0 && row < gState->componentCount)
             gState->components[row].selected = SendMessageA(list, LB_GETSEL, i, 0) > 0;
     }
-    EnableWindow(ok, FALSE);  // the pass runs inside this handler: no second start
-    auto install = reinterpret_cast<const InstallStep*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    InstallOutcome outcome = install->run(dialog, install->context);
-    if (outcome != InstallOutcome::Aborted) EndDialog(dialog, static_cast<INT_PTR>(outcome));
-    EnableWindow(ok, TRUE);
+    EnableWindow(ok, FALSE);  // the pass runs while the dialog shows: no second start
+    Owner(dialog)->Choose(ComponentChoice::Install);
 }
 
-void Cancel(HWND dialog) { EndDialog(dialog, static_cast<INT_PTR>(InstallOutcome::Cancelled)); }
+void Cancel(HWND dialog) { Owner(dialog)->Choose(ComponentChoice::Cancel); }
 
 INT_PTR CALLBACK ComponentDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
@@ -106,8 +104,42 @@ INT_PTR CALLBACK ComponentDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 
 }  // namespace
 
-InstallOutcome ShowComponentDialog(HWND parent, const InstallStep& install) {
-    INT_PTR result = ShowLibraryDialog(IDD_COMPONENTS, parent, ComponentDialogProc, reinterpret_cast<LPARAM>(&install));
-    // -1: the template could not be loaded, so nothing was chosen.
-    return result == -1 ? InstallOutcome::Cancelled : static_cast<InstallOutcome>(result);
+ComponentDialog::ComponentDialog(HWND parent) : parent_(parent) {
+    // The parent takes no input while the dialog lives, as under a modal one.
+    if (parent_) EnableWindow(parent_, FALSE);
+    window_ = CreateLibraryDialog(IDD_COMPONENTS, parent, ComponentDialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+ComponentDialog::~ComponentDialog() {
+    // Enabled first, so that the parent takes the focus back.
+    if (parent_) EnableWindow(parent_, TRUE);
+    if (window_) DestroyWindow(window_);
+}
+
+void ComponentDialog::Choose(ComponentChoice choice) {
+    chosen_ = true;
+    choice_ = choice;
+    // A command sent to the dialog is handled inside the wait's GetMessage,
+    // which returns only for a posted message: wake it.
+    if (window_) PostMessageA(window_, WM_NULL, 0, 0);
+}
+
+ComponentChoice ComponentDialog::WaitForChoice() {
+    if (!window_) return ComponentChoice::Cancel;  // the template could not be loaded: nothing was chosen
+    if (chosen_ && choice_ == ComponentChoice::Cancel) return choice_;
+    chosen_ = false;
+    ShowSelection(window_);  // OK again, as the selection allows
+    ShowWindow(window_, SW_SHOW);
+    MSG message;
+    while (!chosen_) {
+        BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));  // for the loop that ends the program
+            return ComponentChoice::Cancel;
+        }
+        if (IsDialogMessageA(window_, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return choice_;
 }

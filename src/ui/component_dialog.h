@@ -1,5 +1,6 @@
-// The component dialog: the user picks the components, and its OK hands over
-// to the install step the run gave it.
+// The component dialog (template 30): the user picks the components and
+// hands the choice to the run. The run keeps the dialog showing while the
+// install pass runs, and after an aborted pass lets the user choose again.
 #pragma once
 #include <windows.h>
 
@@ -11,13 +12,33 @@ enum class InstallOutcome {
     Restart,    // the pass ran to its end and the user chose to restart
 };
 
-// What the dialog's OK runs once the selection is stored: the install pass
-// and whatever follows it, with the dialog as the starting window.
-struct InstallStep {
-    InstallOutcome (*run)(HWND dialog, const void* context);
-    const void* context;
+// What the user did with the dialog.
+enum class ComponentChoice {
+    Install,  // OK: the selection is stored in the component rows
+    Cancel,   // Cancel, the close box, or a Cancel while the list was read
 };
 
-// The component dialog (template 30). An aborted pass leaves it open for
-// another try; any other end of the step ends it with that outcome.
-InstallOutcome ShowComponentDialog(HWND parent, const InstallStep& install);
+class ComponentDialog {
+public:
+    // Makes the dialog over `parent`, which takes no input while it lives.
+    explicit ComponentDialog(HWND parent);
+    ~ComponentDialog();
+    ComponentDialog(const ComponentDialog&) = delete;
+    ComponentDialog& operator=(const ComponentDialog&) = delete;
+
+    // Shows the dialog and waits for the user's choice. Until the next wait
+    // the dialog takes no second OK.
+    ComponentChoice WaitForChoice();
+    // The dialog's window (the pass's starting window); null when the
+    // template could not be loaded.
+    HWND window() const { return window_; }
+
+    // For the dialog procedure.
+    void Choose(ComponentChoice choice);
+
+private:
+    HWND parent_;
+    HWND window_ = nullptr;
+    bool chosen_ = false;
+    ComponentChoice choice_ = ComponentChoice::Cancel;
+};
