@@ -5,5 +5,6 @@
 set(PORTABLE_ENGINE_SOURCES
     src/base/compressed_header.cpp src/base/device_names.cpp src/base/media_name.cpp src/base/script_tables.cpp
     src/base/text.cpp src/base/text_buffer.cpp src/removal/log_records.cpp
-    src/script/conditions.cpp src/script/fields.cpp src/script/section_walk.cpp src/script/variables.cpp
+    src/script/conditions.cpp src/script/fields.cpp src/script/profile_file.cpp src/script/profile_lines.cpp
+    src/script/section_walk.cpp src/script/variables.cpp
     src/actions/line_scan.cpp src/actions/profile_rewrite.cpp src/actions/registry_data.cpp)
