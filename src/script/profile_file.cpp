@@ -180,7 +180,7 @@ const ProfileSection* ProfileFile::ListedSection(const char* name) const {
 std::vector<const ProfileKey*> ProfileFile::ListedKeys(const ProfileSection& section) const {
     std::vector<const ProfileKey*> listed;
     for (const ProfileKey& key : section.keys)
-        if (key.hasValue && key.name.c_str()[0] != ';') listed.push_back(&key);
+        if (key.hasValue && !key.place.comment) listed.push_back(&key);
     return listed;
 }
 
