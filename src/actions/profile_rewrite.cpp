@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-namespace {
+#include "script/profile_lines.h"
 
-bool Blank(char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1A; }
+namespace {
 
 char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -14,8 +14,8 @@ struct Piece {
 };
 
 Piece Trimmed(const char* start, size_t length) {
-    while (length && Blank(*start)) ++start, --length;
-    while (length && Blank(start[length - 1])) --length;
+    while (length && IsProfileBlank(*start)) ++start, --length;
+    while (length && IsProfileBlank(start[length - 1])) --length;
     return {start, length};
 }
 
@@ -45,17 +45,15 @@ struct Line {
 // lies in and whether that is the first section of the write's name.
 class Lines {
 public:
-    Lines(const char* text, size_t length, const ProfileWrite& write) : at_(text), end_(text + length), write_(write) {}
+    Lines(const char* text, size_t length, const ProfileWrite& write) : text_(text), size_(length), write_(write) {}
 
     // The next line; false at the end.
     bool Next() {
-        while (at_ < end_) {
-            const char* start = at_;
-            while (at_ < end_ && *at_ != '\r' && *at_ != '\n') ++at_;
-            Piece text = Trimmed(start, static_cast<size_t>(at_ - start));
-            while (at_ < end_ && (*at_ == '\r' || *at_ == '\n')) ++at_;
-            if (!text.length) continue;
-            Read(text);
+        while (at_ < size_) {
+            const ProfileLine line = ReadProfileLine(text_, size_, at_);
+            at_ = line.next;
+            if (line.kind == ProfileLineKind::Blank) continue;
+            Read(line);
             return true;
         }
         return false;
@@ -67,27 +65,21 @@ public:
     bool sawTarget() const { return sawTarget_; }
 
 private:
-    void Read(Piece text) {
+    void Read(const ProfileLine& line) {
         line_ = Line();
-        const char* close = nullptr;
-        if (text.start[0] == '[')
-            for (size_t i = text.length; i > 1 && !close; --i)
-                if (text.start[i - 1] == ']') close = text.start + i - 1;
-        if (close) {
-            line_.header = true;
-            line_.name = Trimmed(text.start + 1, static_cast<size_t>(close - text.start - 1));
+        line_.header = line.kind == ProfileLineKind::Header;
+        line_.hasValue = line.hasEquals;
+        line_.name = {text_ + line.name.begin, line.name.size()};
+        line_.value = {text_ + line.value.begin, line.value.size()};
+        if (line_.header) {
             inTarget_ = !sawTarget_ && SameFolded(line_.name, write_.section);
             sawTarget_ = sawTarget_ || inTarget_;
-            return;
         }
-        const char* equals = static_cast<const char*>(std::memchr(text.start, '=', text.length));
-        line_.hasValue = equals != nullptr;
-        line_.name = Trimmed(text.start, equals ? static_cast<size_t>(equals - text.start) : text.length);
-        if (equals) line_.value = Trimmed(equals + 1, static_cast<size_t>(text.start + text.length - equals - 1));
     }
 
-    const char* at_;
-    const char* end_;
+    const char* text_;
+    size_t size_;
+    size_t at_ = 0;
     const ProfileWrite& write_;
     Line line_;
     bool inTarget_ = false;

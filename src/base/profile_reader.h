@@ -2,7 +2,7 @@
 // section and the value of one key, by the rules of the platform's profile
 // functions. The installer reads the file through those functions; the
 // publisher's tool and the native tests read bytes in memory by the same
-// rules (tools/setupkit/profile_file.h).
+// rules (script/profile_file.h).
 #pragma once
 
 #include "base/text_buffer.h"

@@ -6,6 +6,7 @@
 
 #include "base/text.h"
 #include "base/whole_files.h"
+#include "script/profile_lines.h"
 
 // Offsets into the text are kept in 32 bits, which holds the index of a log
 // with a record per file at a third of the size it would take in full width.
@@ -31,12 +32,10 @@ constexpr size_t kLargestLog = 0x40000000;
 
 uint32_t Offset(size_t at) { return static_cast<uint32_t>(at); }
 
-// Blanks as the profile functions drop them around names, values and lines.
-bool Blank(char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1A; }
-
+// A name asked for, without the blanks the profile functions drop around it.
 void Trim(const char*& start, size_t& length) {
-    while (length && Blank(*start)) ++start, --length;
-    while (length && Blank(start[length - 1])) --length;
+    while (length && IsProfileBlank(*start)) ++start, --length;
+    while (length && IsProfileBlank(start[length - 1])) --length;
 }
 
 // Letter case folded as the profile functions fold it: on the characters the
@@ -169,9 +168,7 @@ void ProfileLog::Forget() {
 }
 
 // Reads lines from `from` (a line start) on, as the profile reader reads
-// them: lines before the first section header belong to a nameless section;
-// a line that starts with '[' and holds a ']' is a header; any other
-// non-blank line is a key, with or without a value.
+// them: lines before the first section header belong to a nameless section.
 bool ProfileLog::Index(size_t from) {
     const char* text = text_.Text();
     size_t length = text_.Length();
@@ -181,39 +178,18 @@ bool ProfileLog::Index(size_t from) {
         sections_[sectionCount_++] = {0, 0, 0};
     }
     for (size_t at = from; at < length;) {
-        size_t start = at;
-        while (at < length && text[at] != '\r' && text[at] != '\n') ++at;
-        size_t end = at;
-        if (at < length && text[at] == '\r') ++at;
-        if (at < length && text[at] == '\n') ++at;
-        const char* line = text + start;
-        size_t lineLength = end - start;
-        Trim(line, lineLength);
-        if (!lineLength) continue;
-        if (line[0] == '[') {
-            const char* close = nullptr;
-            for (size_t i = lineLength; i > 1; --i)
-                if (line[i - 1] == ']') {
-                    close = line + i - 1;
-                    break;
-                }
-            if (close) {
-                if (!Grow(sections_, sectionCap_, sectionCount_ + 1)) return false;
-                sections_[sectionCount_++] = {Offset(line + 1 - text), Offset(close - line - 1), Offset(at)};
-                continue;
-            }
+        const ProfileLine line = ReadProfileLine(text, length, at);
+        at = line.next;
+        if (line.kind == ProfileLineKind::Header) {
+            if (!Grow(sections_, sectionCap_, sectionCount_ + 1)) return false;
+            sections_[sectionCount_++] = {Offset(line.name.begin), Offset(line.name.size()), Offset(at)};
+        } else if (line.kind == ProfileLineKind::Key) {
+            sections_[sectionCount_ - 1].end = Offset(at);
+            if (!AddKey(sectionCount_ - 1, line.line.begin, line.line.end, line.name.begin, line.name.size(),
+                        line.hasEquals ? line.value.begin : 0,
+                        line.hasEquals ? line.value.size() : static_cast<size_t>(-1)))
+                return false;
         }
-        const char* equals = static_cast<const char*>(std::memchr(line, '=', lineLength));
-        const char* name = line;
-        size_t nameLength = equals ? static_cast<size_t>(equals - line) : lineLength;
-        const char* value = equals ? equals + 1 : line + lineLength;
-        size_t valueLength = equals ? static_cast<size_t>(line + lineLength - value) : 0;
-        Trim(name, nameLength);
-        Trim(value, valueLength);
-        sections_[sectionCount_ - 1].end = Offset(at);
-        if (!AddKey(sectionCount_ - 1, start, end, name - text, nameLength, equals ? value - text : 0,
-                    equals ? valueLength : static_cast<size_t>(-1)))
-            return false;
     }
     return true;
 }
@@ -287,7 +263,7 @@ bool ProfileLog::Write(const char* section, const char* key, const char* value,
     Trim(section, sectionLength);
     Trim(key, keyLength);
     // The platform writer drops the blanks before a value, and keeps those behind it.
-    while (Blank(*value)) ++value;
+    while (IsProfileBlank(*value)) ++value;
     size_t valueLength = std::strlen(value);
     const char* text = text_.Text();
     size_t size = text_.Length();

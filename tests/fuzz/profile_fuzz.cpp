@@ -7,8 +7,8 @@
 #include "base/profile_text.h"
 #include "base/results.h"
 #include "fuzz_input.h"
-#include "profile_file.h"
 #include "reference.h"
+#include "script/profile_file.h"
 #include "script/section_walk.h"
 
 namespace {

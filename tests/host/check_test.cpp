@@ -4,6 +4,7 @@
 // out over disks) and every example script of the docs pass without an error.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -55,15 +56,30 @@ std::vector<std::string> IniBlocks(const std::string& markdown) {
     return blocks;
 }
 
+const std::pair<const char*, const char*> kLineBreaks[] = {{"LF", "\n"}, {"CR LF", "\r\n"}, {"CR", "\r"}};
+
+// The text with each line break (LF or CR LF) made the one given.
+std::string WithLineBreaks(const std::string& text, const std::string& lineBreak) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        out += text[i] == '\n' ? lineBreak : std::string(1, text[i]);
+    }
+    return out;
+}
+
 }  // namespace
 
 // The output for the sample of mistakes, whole: every finding at its line,
-// nothing else, and exit status 1.
+// nothing else, and exit status 1; the same with any line ends.
 TEST(Check, FindsEveryMistakeOfTheSampleOfMistakes) {
-    Scratch dir;
     const std::string fixture = kSource + "/tests/host/check/";
-    ASSERT_EQ(Shell("cd " + fixture + " && " + kKit + " check mistakes.inf > " + dir / "out"), 1);
-    EXPECT_EQ(ReadText(dir / "out"), ReadText(fixture + "mistakes.expected"));
+    for (const auto& [name, lineBreak] : kLineBreaks) {
+        Scratch dir;
+        WriteText(dir / "mistakes.inf", WithLineBreaks(ReadText(fixture + "mistakes.inf"), lineBreak));
+        ASSERT_EQ(Shell("cd " + dir.dir + " && " + kKit + " check mistakes.inf > out"), 1);
+        EXPECT_EQ(ReadText(dir / "out"), ReadText(fixture + "mistakes.expected")) << name;
+    }
 }
 
 // One past every table's capacity: the 17th option group and choice, codes
@@ -173,7 +189,8 @@ TEST(Check, TheSampleProductAndEveryExampleOfTheDocsPass) {
     // The sample's script reads as meant, to the last warning.
     EXPECT_EQ(Findings(ReadText(kSource + "/samples/demo/SETUP.INF")), "");
     // Packed over two disks, its media hold every file it copies, where the
-    // installer looks for it.
+    // installer looks for it; with its CR LF line ends made CR alone, the
+    // same files, and the same script in those line ends.
     Scratch dir;
     std::filesystem::create_directories(dir / "product");
     std::filesystem::create_directories(dir / "engine");
@@ -184,12 +201,24 @@ TEST(Check, TheSampleProductAndEveryExampleOfTheDocsPass) {
     WriteText(dir / "product/NOTESANS.TTF", font);
     for (const char* name : {"setup.exe", "STP.DLL"})
         WriteText(dir / (std::string("engine/") + name), std::string(3000, 'x'));
-    ASSERT_EQ(Shell(kKit + " pack " + dir / "product " + dir / "media --disk-size 12000 --engine " + dir / "engine" +
-                    " >/dev/null"),
-              0);
-    ASSERT_TRUE(std::filesystem::exists(dir / "media/DISK2"));
-    EXPECT_EQ(Shell(kKit + " check " + dir / "media/DISK1 > " + dir / "out"), 0);
-    EXPECT_EQ(ReadText(dir / "out"), "");
+    const std::string script = ReadText(dir / "product/SETUP.INF");
+    std::vector<std::string> packed[2];
+    for (int crOnly = 0; crOnly < 2; ++crOnly) {
+        const std::string media = dir / (crOnly ? "media-cr" : "media");
+        WriteText(dir / "product/SETUP.INF", crOnly ? WithLineBreaks(script, "\r") : script);
+        ASSERT_EQ(Shell(kKit + " pack " + dir / "product " + media + " --disk-size 12000 --engine " + dir / "engine" +
+                        " >/dev/null"),
+                  0);
+        ASSERT_TRUE(std::filesystem::exists(media + "/DISK2"));
+        EXPECT_EQ(Shell(kKit + " check " + media + "/DISK1 > " + dir / "out"), 0);
+        EXPECT_EQ(ReadText(dir / "out"), "");
+        for (const auto& file : std::filesystem::recursive_directory_iterator(media))
+            packed[crOnly].push_back(file.path().lexically_relative(media).string());
+        std::sort(packed[crOnly].begin(), packed[crOnly].end());
+    }
+    EXPECT_EQ(packed[1], packed[0]);
+    EXPECT_EQ(ReadText(dir / "media-cr/DISK1/SETUP.INF"),
+              WithLineBreaks(ReadText(dir / "media/DISK1/SETUP.INF"), "\r"));
 
     int blocks = 0;
     for (const char* doc : {"/docs/script-reference.md", "/docs/removal.md", "/docs/publishing.md"}) {

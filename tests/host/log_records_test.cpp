@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "profile_file.h"
 #include "removal/log_records.h"
+#include "script/profile_file.h"
 #include "script/section_walk.h"
 #include "script/variables.h"
 

@@ -10,7 +10,6 @@
 #include "base/media_name.h"
 #include "crc_section.h"
 #include "pack_plan.h"
-#include "script_text.h"
 
 namespace {
 
@@ -106,14 +105,13 @@ TEST(PackNames, CollisionsTakeTheNextFreeCharacter) {
     EXPECT_EQ(files[4].marker, 0);
     EXPECT_EQ(files[4].mediaSize, files[4].plainSize);
     std::set<std::string> names;
-    for (const pack::File& f : files) EXPECT_TRUE(names.insert(script::Lower(f.mediaName)).second) << f.mediaName;
+    for (const pack::File& f : files) EXPECT_TRUE(names.insert(FoldedProfileName(f.mediaName)).second) << f.mediaName;
 }
 
 // A plan over a script's text, with every product file compressed to a
 // tenth of `size` bytes, dealt out over disks of diskSize bytes.
 std::string Packed(const std::string& script, uint64_t size, uint64_t diskSize, std::string* error) {
-    script::Text text;
-    EXPECT_TRUE(script::Parse(script, &text));
+    const pack::Script text(script);
     pack::Plan plan;
     pack::AddEngineFile(&plan, "setup.exe", 50);
     pack::AddEngineFile(&plan, "SETUP.INF", 50);
@@ -130,12 +128,27 @@ std::string Packed(const std::string& script, uint64_t size, uint64_t diskSize, 
     return out;
 }
 
+// The text with its CR LF line ends made the form's, behind the form's byte
+// order mark.
+struct Form {
+    const char* mark;
+    const char* lineBreak;
+};
+const Form kForms[] = {{"", "\r\n"}, {"", "\n"}, {"", "\r"}, {"\xEF\xBB\xBF", "\r"}};
+std::string InForm(const Form& form, std::string text) {
+    for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 1))
+        text.replace(at, 2, form.lineBreak);
+    return form.mark + text;
+}
+
 // Only the disk fields and file names of copy entries, [disks] and the
 // [SetUp] disks change; comments, blanks, quotes, separators written twice,
-// other sections and entries that do not act keep every byte.
+// other sections and entries that do not act keep every byte; the same with
+// any line ends, and in UTF-8 (its first character, in the comment, is two
+// bytes long).
 TEST(PackScript, RewriteKeepsEveryOtherByte) {
     const std::string before =
-        "; product\r\n"
+        "; pr\xC3\xB6" "duct\r\n"
         "[SetUp]\r\n"
         "name=Tools  ; kept\r\n"
         "[choise]\r\n"
@@ -158,60 +171,61 @@ TEST(PackScript, RewriteKeepsEveryOtherByte) {
         "1:%AppDir%\\TOOLS.HLP=not a copy section\r\n"
         "[Extras]\r\n"
         "1:%AppDir%\\BIG.DAT=Big";
-    std::string error;
-    EXPECT_EQ(Packed(before, 1000, 0, &error),
-              "; product\r\n"
-              "[SetUp]\r\n"
-              "name=Tools  ; kept\r\n"
-              "[choise]\r\n"
-              "Tools=Main|The program\r\n"
-              "Extras/E=\"Extras|More\"\r\n"
-              "[disks]\r\n"
-              "; the only disk\r\n"
-              "1 = Tools disk \r\n"
-              "[Main]\r\n"
-              "  1:%AppDir%\\TOOLS.HLP__ =Help/,-\r\n"
-              "1 :%AppDir%\\SPACED.TXT=never copied: its disk is \"1 \"\r\n"
-              "1:C::\\Data\\A.TXT__=A\r\n"
-              "1:AppDir\\b::c\\a.txa_0=a\r\n"
-              "1:%AppDir%\\HELP.TXT__=ready\r\n"
-              "; 1:%AppDir%\\NOT.ME=comment\r\n"
-              "9:%AppDir%\\NOT.ME=no such disk\r\n"
-              "[!Extras]\r\n"
-              "1:%BackUpDir%\\setup.exe=Removal/,-\r\n"
-              "[ini.Main]\r\n"
-              "1:%AppDir%\\TOOLS.HLP=not a copy section\r\n"
-              "[Extras]\r\n"
-              "1:%AppDir%\\BIG.DAT__=Big")
-        << error;
-
+    const std::string onOneMedium =
+        "; pr\xC3\xB6" "duct\r\n"
+        "[SetUp]\r\n"
+        "name=Tools  ; kept\r\n"
+        "[choise]\r\n"
+        "Tools=Main|The program\r\n"
+        "Extras/E=\"Extras|More\"\r\n"
+        "[disks]\r\n"
+        "; the only disk\r\n"
+        "1 = Tools disk \r\n"
+        "[Main]\r\n"
+        "  1:%AppDir%\\TOOLS.HLP__ =Help/,-\r\n"
+        "1 :%AppDir%\\SPACED.TXT=never copied: its disk is \"1 \"\r\n"
+        "1:C::\\Data\\A.TXT__=A\r\n"
+        "1:AppDir\\b::c\\a.txa_0=a\r\n"
+        "1:%AppDir%\\HELP.TXT__=ready\r\n"
+        "; 1:%AppDir%\\NOT.ME=comment\r\n"
+        "9:%AppDir%\\NOT.ME=no such disk\r\n"
+        "[!Extras]\r\n"
+        "1:%BackUpDir%\\setup.exe=Removal/,-\r\n"
+        "[ini.Main]\r\n"
+        "1:%AppDir%\\TOOLS.HLP=not a copy section\r\n"
+        "[Extras]\r\n"
+        "1:%AppDir%\\BIG.DAT__=Big";
     // Disks of 200 bytes: 100 of them go to setup.exe and the script.
-    EXPECT_EQ(Packed(before, 1000, 200, &error),
-              "; product\r\n"
-              "[SetUp]\r\n"
-              "disks=3\r\n"
-              "name=Tools  ; kept\r\n"
-              "[choise]\r\n"
-              "Tools=Main|The program\r\n"
-              "Extras/E=\"Extras|More\"\r\n"
-              "[disks]\r\n"
-              "; the only disk\r\n"
-              "1=Tools disk 1\r\n2=Tools disk 2\r\n3=Tools disk 3 \r\n"  // the line's own blank stays
-              "[Main]\r\n"
-              "  1:%AppDir%\\TOOLS.HLP__ =Help/,-\r\n"
-              "1 :%AppDir%\\SPACED.TXT=never copied: its disk is \"1 \"\r\n"
-              "2:C::\\Data\\A.TXT__=A\r\n"
-              "2:AppDir\\b::c\\a.txa_0=a\r\n"
-              "2:%AppDir%\\HELP.TXT__=ready\r\n"
-              "; 1:%AppDir%\\NOT.ME=comment\r\n"
-              "9:%AppDir%\\NOT.ME=no such disk\r\n"
-              "[!Extras]\r\n"
-              "1:%BackUpDir%\\setup.exe=Removal/,-\r\n"
-              "[ini.Main]\r\n"
-              "1:%AppDir%\\TOOLS.HLP=not a copy section\r\n"
-              "[Extras]\r\n"
-              "3:%AppDir%\\BIG.DAT__=Big")
-        << error;
+    const std::string onThreeDisks =
+        "; pr\xC3\xB6" "duct\r\n"
+        "[SetUp]\r\n"
+        "disks=3\r\n"
+        "name=Tools  ; kept\r\n"
+        "[choise]\r\n"
+        "Tools=Main|The program\r\n"
+        "Extras/E=\"Extras|More\"\r\n"
+        "[disks]\r\n"
+        "; the only disk\r\n"
+        "1=Tools disk 1\r\n2=Tools disk 2\r\n3=Tools disk 3 \r\n"  // the line's own blank stays
+        "[Main]\r\n"
+        "  1:%AppDir%\\TOOLS.HLP__ =Help/,-\r\n"
+        "1 :%AppDir%\\SPACED.TXT=never copied: its disk is \"1 \"\r\n"
+        "2:C::\\Data\\A.TXT__=A\r\n"
+        "2:AppDir\\b::c\\a.txa_0=a\r\n"
+        "2:%AppDir%\\HELP.TXT__=ready\r\n"
+        "; 1:%AppDir%\\NOT.ME=comment\r\n"
+        "9:%AppDir%\\NOT.ME=no such disk\r\n"
+        "[!Extras]\r\n"
+        "1:%BackUpDir%\\setup.exe=Removal/,-\r\n"
+        "[ini.Main]\r\n"
+        "1:%AppDir%\\TOOLS.HLP=not a copy section\r\n"
+        "[Extras]\r\n"
+        "3:%AppDir%\\BIG.DAT__=Big";
+    for (const Form& form : kForms) {
+        std::string error;
+        EXPECT_EQ(Packed(InForm(form, before), 1000, 0, &error), InForm(form, onOneMedium)) << error;
+        EXPECT_EQ(Packed(InForm(form, before), 1000, 200, &error), InForm(form, onThreeDisks)) << error;
+    }
 }
 
 // Entries the installer would not copy as packed are refused: two entries
@@ -228,14 +242,13 @@ TEST(PackScript, EntriesThatWouldMeetOrNameADeviceAreRefused) {
         {"2:%D%\\NUx_L=read as NUL", "8: NUL" + device},
         {"2:%D%\\Com1_x=installed as Com1", "8: Com1" + device},
     };
-    for (const auto& [entry, refusal] : rows) {
-        std::string error;
-        EXPECT_EQ(Packed("[choise]\nA=A|a\n[disks]\n1=one\n2=two\n[A]\n1:%D%\\A.TXT=first\n" + entry + "\n", 100, 0,
-                         &error),
-                  "")
-            << entry;
-        EXPECT_EQ(error, refusal);
-    }
+    const std::string script = "[choise]\r\nA=A|a\r\n[disks]\r\n1=one\r\n2=two\r\n[A]\r\n1:%D%\\A.TXT=first\r\n";
+    for (const Form& form : kForms)
+        for (const auto& [entry, refusal] : rows) {
+            std::string error;
+            EXPECT_EQ(Packed(InForm(form, script + entry + "\r\n"), 100, 0, &error), "") << entry;
+            EXPECT_EQ(error, refusal) << form.lineBreak;
+        }
 }
 
 // The CRC section goes at the end, in the script's own line ends, after a
@@ -249,6 +262,7 @@ TEST(PackScript, CrcSectionAtTheEndInTheScriptsLineEnds) {
         {"[SetUp]\nname=T", "[SetUp]\nname=T\n\n[media.crc]\nsetup.exe=0A1B2C3D\nTOOLS.HL_=FFFFFFFF\n"},
         {"\n[SetUp]\r\n", "\n[SetUp]\r\n\n[media.crc]\nsetup.exe=0A1B2C3D\nTOOLS.HL_=FFFFFFFF\n"},
         {"[SetUp]", "[SetUp]\r\n\r\n[media.crc]\r\nsetup.exe=0A1B2C3D\r\nTOOLS.HL_=FFFFFFFF\r\n"},
+        {"[SetUp]\rname=T\r", "[SetUp]\rname=T\r\r[media.crc]\rsetup.exe=0A1B2C3D\rTOOLS.HL_=FFFFFFFF\r"},
     };
     for (const auto& [script, packed] : rows) {
         std::string text = script, error;

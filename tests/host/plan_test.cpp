@@ -9,7 +9,7 @@
 
 #include "base/text.h"
 #include "plan/pass_plan.h"
-#include "profile_file.h"
+#include "script/profile_file.h"
 
 namespace {
 

@@ -15,13 +15,15 @@ bool Roomy(const char*, unsigned long long, unsigned long long) { return true; }
 // The log's writer and the platform's profile writer, given the same writes
 // from the same earlier install's file, leave the same bytes: keys replaced
 // where they stand, new keys at the end of their (earlier) section, new
-// sections at the end. The platform writes the same file now and then
+// sections at the end (a header with blanks inside its brackets is the
+// section's). The platform writes the same file now and then
 // behind the writer's back; its reader, which keeps copies of files, sees
 // every record at once.
 TEST(ProfileLog, LeavesTheBytesThePlatformWriterLeaves) {
     ScratchDirectory scratch;
     std::string ours = scratch / "ours.inf", theirs = scratch / "theirs.inf";
-    const std::string earlier = "[path]\r\nAppDir=C:\\APP\r\n[del.step3]\r\nC:\\APP\\=Folder made by the install\r\n";
+    const std::string earlier =
+        "[path]\r\nAppDir=C:\\APP\r\n[ del.step3\t]\r\nC:\\APP\\=Folder made by the install\r\n";
     ASSERT_TRUE(WriteBytes(ours, earlier) && WriteBytes(theirs, earlier));
     ProfileLog log;
     auto write = [&](bool behind, const std::string& section, const std::string& key, const std::string& value) {

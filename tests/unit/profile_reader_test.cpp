@@ -15,7 +15,7 @@
 #include "base/profile_text.h"
 #include "base/results.h"
 #include "base/section_profile_reader.h"
-#include "profile_file.h"
+#include "script/profile_file.h"
 #include "script/section_walk.h"
 #include "test_support.h"
 

@@ -9,7 +9,7 @@
 #include "base/bundle.h"
 #include "base/media_crc.h"
 #include "folder.h"
-#include "profile_file.h"
+#include "script/profile_file.h"
 #include "szdd.h"
 
 namespace fs = std::filesystem;

@@ -9,7 +9,7 @@
 
 #include "base/script_tables.h"
 #include "check_report.h"
-#include "profile_file.h"
+#include "script/profile_file.h"
 
 // One entry of a section as the installer visits it.
 struct ScriptEntry {

@@ -3,7 +3,8 @@
 #include <fstream>
 
 #include "base/media_crc.h"
-#include "profile_file.h"
+#include "script/profile_file.h"
+#include "script/profile_lines.h"
 
 namespace pack {
 
@@ -15,11 +16,9 @@ bool AddCrcSection(std::string* script, const std::vector<std::pair<std::string,
                  "] is written by pack itself: take it out of the product's script";
         return false;
     }
-    const size_t lineFeed = script->find('\n');
-    const std::string lineEnd = lineFeed != std::string::npos && (lineFeed == 0 || (*script)[lineFeed - 1] != '\r')
-                                    ? "\n"
-                                    : "\r\n";
-    if (!script->empty() && script->back() != '\n') *script += lineEnd;
+    const ProfileSpan first = FirstLineBreak(script->data(), script->size());
+    const std::string lineEnd = first.size() ? script->substr(first.begin, first.size()) : "\r\n";
+    if (!script->empty() && script->back() != '\n' && script->back() != '\r') *script += lineEnd;
     *script += lineEnd + "[" + kMediaCrcSection + "]" + lineEnd;
     for (const auto& [name, crc] : files) {
         char text[9];

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "script_text.h"
+#include "script/profile_file.h"
 
 namespace fs = std::filesystem;
 
@@ -29,7 +29,7 @@ std::string Folder::Find(const std::string& name, bool* ambiguous) const {
     int matches = 0;
     for (const std::string& n : names_) {
         if (n == name) return (fs::path(dir_) / n).string();
-        if (script::EqualNoCase(n, name)) {
+        if (SameProfileName(n, name)) {
             found = &n;
             ++matches;
         }

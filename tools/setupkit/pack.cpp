@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -13,7 +14,6 @@
 #include "engine_files.h"
 #include "folder.h"
 #include "pack_plan.h"
-#include "script_text.h"
 #include "szdd.h"
 
 namespace fs = std::filesystem;
@@ -93,7 +93,7 @@ struct Run {
     Options o;
     Folder product;
     std::string scriptPath;
-    script::Text text;
+    std::unique_ptr<Script> script;
     Plan plan;
     size_t scriptFile = 0;             // in plan.files
     std::vector<std::string> sources;  // for each file of the plan, the file it is made from
@@ -106,7 +106,7 @@ struct Run {
 };
 
 bool AddEngine(Run& r, const std::string& path, const std::string& name, std::string* error) {
-    unsigned long long size = r.text.bytes.size();
+    unsigned long long size = r.script->bytes.size();
     if (path != r.scriptPath && !FileSize(path, &size)) {
         *error = path + ": cannot read";
         return false;
@@ -135,7 +135,9 @@ bool ReadProduct(Run& r, std::string* error) {
         *error = Join(r.o.product, "SETUP.INF") + ": no script to read in the product folder";
         return false;
     }
-    if (!script::Parse(std::string(raw.begin(), raw.end()), &r.text)) {
+    r.script = std::make_unique<Script>(std::string(raw.begin(), raw.end()));
+    const ProfileEncoding encoding = r.script->file.Encoding();
+    if (encoding == ProfileEncoding::Utf16LittleEndian || encoding == ProfileEncoding::Utf16BigEndian) {
         *error = r.scriptPath + ": a script in UTF-16 cannot be packed";
         return false;
     }
@@ -151,7 +153,7 @@ bool ReadProduct(Run& r, std::string* error) {
         !AddEngine(r, r.scriptPath, FileName(r.scriptPath), error) ||
         (!licence.empty() && !AddEngine(r, licence, FileName(licence), error)))
         return false;
-    if (!ReadCopyEntries(r.text, &r.plan, error)) {
+    if (!ReadCopyEntries(*r.script, &r.plan, error)) {
         *error = r.scriptPath + ":" + *error;
         return false;
     }
@@ -191,9 +193,9 @@ bool CompressFiles(Run& r, std::string* error) {
         bool ambiguous = false;
         const std::string path = r.product.Find(f.name, &ambiguous);
         if (path.empty()) {
-            size_t line = 0;
+            int line = 0;
             for (size_t e = 0; e < r.plan.entries.size() && !line; ++e)
-                if (r.plan.entries[e].file == i) line = r.plan.entries[e].line + 1;
+                if (r.plan.entries[e].file == i) line = r.plan.entries[e].key->line;
             *error = Join(r.o.product, f.name) +
                      (ambiguous ? ": several files of this name in other letter case"
                                 : ": missing, though the script copies it") +
@@ -251,7 +253,7 @@ std::vector<std::pair<std::string, uint32_t>> MediaCrcs(const Run& r) {
 bool SettleDisks(Run& r, std::string* error) {
     for (int round = 0; round < 8; ++round) {
         if (!AssignDisks(&r.plan, r.o.diskSize, error)) return false;
-        if (!Rewrite(r.text, r.plan, &r.rewritten, error) || !AddCrcSection(&r.rewritten, MediaCrcs(r), error)) {
+        if (!Rewrite(*r.script, r.plan, &r.rewritten, error) || !AddCrcSection(&r.rewritten, MediaCrcs(r), error)) {
             *error = r.scriptPath + ":" + *error;
             return false;
         }

@@ -12,10 +12,55 @@ namespace pack {
 
 namespace {
 
-using script::EqualNoCase;
-using script::Lower;
+std::string LineRef(const ProfileKey& key) { return std::to_string(key.line) + ": "; }
 
-std::string LineRef(size_t line) { return std::to_string(line + 1) + ": "; }
+// A key or value cut into fields on a separator, as the installer cuts it: a
+// doubled separator is one literal separator, and after 14 breaks further
+// separators stay in the 15th field. Each field with its text and its span
+// in the cut text (separators of its own included).
+struct Field {
+    std::string text;
+    ProfileSpan raw;
+};
+std::vector<Field> SplitFields(const std::string& text, char separator) {
+    constexpr size_t kMaxFields = 15;
+    std::vector<Field> fields(1);
+    bool justBroke = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (separator && c == separator) {
+            if (justBroke) {  // the second of a pair takes the break back
+                fields.pop_back();
+                fields.back().text += separator;
+                justBroke = false;
+                continue;
+            }
+            if (fields.size() < kMaxFields) {
+                fields.back().raw.end = i;
+                fields.emplace_back();
+                fields.back().raw.begin = i + 1;
+                justBroke = true;
+                continue;
+            }
+        }
+        fields.back().text += c;
+        justBroke = false;
+    }
+    fields.back().raw.end = text.size();
+    return fields;
+}
+
+// The keys a key list of the section lists, in order; none for no section.
+std::vector<const ProfileKey*> Listed(const ProfileFile& file, const char* section) {
+    const ProfileSection* found = file.ListedSection(section);
+    return found ? file.ListedKeys(*found) : std::vector<const ProfileKey*>();
+}
+
+// A key line's name and value as written.
+std::string WrittenName(const Script& script, const ProfileKey& key) { return script.Written(key.place.name); }
+std::string WrittenValue(const Script& script, const ProfileKey& key) {
+    return Unquoted(script.Written(key.place.value));
+}
 
 // Why a copy entry's file name cannot name a media file; nullptr when it can.
 const char* Unpackable(const std::string& name) {
@@ -29,17 +74,14 @@ const char* Unpackable(const std::string& name) {
 }
 
 // The components' copy sections, each once: [section] and [!section].
-std::vector<std::string> CopySectionNames(const script::Text& text) {
+std::vector<std::string> CopySectionNames(const ProfileFile& file) {
     std::vector<std::string> names;
-    std::unordered_set<std::string> named;  // lowered
-    const script::Range choise = script::FindSection(text, "choise");
-    for (size_t i = choise.first; i < choise.end; ++i) {
-        const script::Line& line = text.lines[i];
-        if (!line.isEntry) continue;
-        const std::string section = script::SplitFields(script::ValueOf(text, line), '|')[0].text;
+    std::unordered_set<std::string> named;  // folded
+    for (const ProfileKey* key : Listed(file, "choise")) {
+        const std::string section = SplitFields(ProfileFile::ValueOf(*key), '|')[0].text;
         if (section.empty()) continue;
         for (const std::string& name : {section, "!" + section})
-            if (named.insert(Lower(name)).second) names.push_back(name);
+            if (named.insert(FoldedProfileName(name)).second) names.push_back(name);
     }
     return names;
 }
@@ -85,22 +127,20 @@ std::vector<Edit> EntryEdits(const Plan& plan, const Entry& e) {
 
 // Two entries of a section whose keys differ as written must still differ
 // once rewritten: the reader gives every entry of one key the first one's value.
-bool KeysStayApart(const script::Text& text, const Plan& plan, std::string* error) {
-    std::map<size_t, std::string> newKeys;
+bool KeysStayApart(const Script& script, const Plan& plan, std::string* error) {
+    std::unordered_map<const ProfileKey*, std::string> newKeys;
     for (const Entry& e : plan.entries) {
-        const script::Span key = text.lines[e.line].key;
-        newKeys[e.line] = Apply(text.bytes, EntryEdits(plan, e), key.begin, key.end);
+        const ProfileSpan name = e.key->place.name;
+        newKeys[e.key] = Apply(script.bytes, EntryEdits(plan, e), name.begin, name.end);
     }
-    for (const script::Range& section : plan.copySections) {
-        std::map<std::string, size_t> byKey;
-        for (size_t i = section.first; i < section.end; ++i) {
-            const script::Line& line = text.lines[i];
-            if (!line.isEntry) continue;
-            auto found = newKeys.find(i);
-            const std::string key = Lower(found == newKeys.end() ? line.name : found->second);
-            auto [other, added] = byKey.emplace(key, i);
-            if (!added && !EqualNoCase(text.lines[other->second].name, line.name)) {
-                *error = LineRef(i) + "would read the same key as line " + std::to_string(other->second + 1) +
+    for (const ProfileSection* section : plan.copySections) {
+        std::map<std::string, const ProfileKey*> byKey;
+        for (const ProfileKey* key : script.file.ListedKeys(*section)) {
+            auto found = newKeys.find(key);
+            const std::string name = WrittenName(script, *key);
+            auto [other, added] = byKey.emplace(FoldedProfileName(found == newKeys.end() ? name : found->second), key);
+            if (!added && !SameProfileName(WrittenName(script, *other->second), name)) {
+                *error = LineRef(*key) + "would read the same key as line " + std::to_string(other->second->line) +
                          " once packed (one file, one disk): write one entry or other keys";
                 return false;
             }
@@ -110,6 +150,11 @@ bool KeysStayApart(const script::Text& text, const Plan& plan, std::string* erro
 }
 
 }  // namespace
+
+Script::Script(std::string text) : bytes(std::move(text)), file(bytes.data(), bytes.size()) {
+    const ProfileSpan first = FirstLineBreak(bytes.data(), bytes.size());
+    lineBreak = first.size() ? bytes.substr(first.begin, first.size()) : "\r\n";
+}
 
 std::string DiskKey(const Plan& plan, int n) {
     if (plan.diskCount == 1 && plan.disks.size() == 1) return plan.disks[0];
@@ -124,35 +169,32 @@ void AddEngineFile(Plan* plan, const std::string& name, uint64_t size) {
     plan->files.push_back(f);
 }
 
-bool ReadCopyEntries(const script::Text& text, Plan* plan, std::string* error) {
-    const script::Range disks = script::FindSection(text, "disks");
-    for (size_t i = disks.first; i < disks.end; ++i) {
-        if (!text.lines[i].isEntry) continue;
-        if (plan->disks.empty()) plan->firstLabel = script::ValueOf(text, text.lines[i]);
-        plan->disks.push_back(text.lines[i].name);
+bool ReadCopyEntries(const Script& script, Plan* plan, std::string* error) {
+    const ProfileFile& file = script.file;
+    for (const ProfileKey* key : Listed(file, "disks")) {
+        if (plan->disks.empty()) plan->firstLabel = WrittenValue(script, *key);
+        plan->disks.push_back(WrittenName(script, *key));
     }
-    const std::vector<std::string> sections = CopySectionNames(text);
-    for (const std::string& name : sections) {
-        const script::Range range = script::FindSection(text, name.c_str());
-        if (range.first < range.end) plan->copySections.push_back(range);
+    for (const std::string& name : CopySectionNames(file)) {
+        const ProfileSection* section = file.ListedSection(name.c_str());
+        if (section && !section->keys.empty()) plan->copySections.push_back(section);
     }
-    // The files by name, lowered: the engine's, then each product file as its first entry names it.
+    // The files by name, folded: the engine's, then each product file as its first entry names it.
     std::unordered_map<std::string, size_t> byName;
-    for (size_t f = 0; f < plan->files.size(); ++f) byName.emplace(Lower(plan->files[f].name), f);
+    for (size_t f = 0; f < plan->files.size(); ++f) byName.emplace(FoldedProfileName(plan->files[f].name), f);
     // In the order the installer copies: disk by disk, component by component.
-    std::vector<bool> seen(text.lines.size());
+    std::unordered_set<const ProfileKey*> seen;
     for (const std::string& disk : plan->disks) {
-        for (const script::Range& range : plan->copySections) {
-            for (size_t i = range.first; i < range.end; ++i) {
-                const script::Line& line = text.lines[i];
-                if (!line.isEntry || seen[i]) continue;
-                const std::vector<script::Field> fields = script::SplitFields(line.name, ':');
+        for (const ProfileSection* section : plan->copySections) {
+            for (const ProfileKey* key : file.ListedKeys(*section)) {
+                if (seen.count(key)) continue;
+                const std::vector<Field> fields = SplitFields(WrittenName(script, *key), ':');
                 if (fields.size() < 2 || fields[0].text != disk) continue;
-                seen[i] = true;
-                const std::vector<script::Field> parts = script::SplitFields(fields[1].text, '\\');
+                seen.insert(key);
+                const std::vector<Field> parts = SplitFields(fields[1].text, '\\');
                 const std::string fileName = parts.back().text;
                 if (const char* why = Unpackable(fileName)) {
-                    *error = LineRef(i) + (fileName.empty() ? "" : fileName + ": ") + why;
+                    *error = LineRef(*key) + (fileName.empty() ? "" : fileName + ": ") + why;
                     return false;
                 }
                 std::vector<char> target(fileName.size() + 1), media(fileName.size() + 1);
@@ -165,24 +207,22 @@ bool ReadCopyEntries(const script::Text& text, Plan* plan, std::string* error) {
                 for (size_t p = 0; p + 1 < parts.size(); ++p) names.push_back(parts[p].text);
                 for (const std::string& name : names)
                     if (IsDeviceName(name.c_str())) {
-                        *error = LineRef(i) + name + ": a device name of the platform, never a file: the copy is refused";
+                        *error = LineRef(*key) + name +
+                                 ": a device name of the platform, never a file: the copy is refused";
                         return false;
                     }
-                const size_t file = byName.emplace(Lower(identity), plan->files.size()).first->second;
-                if (file == plan->files.size()) {
-                    File f;
-                    f.name = f.mediaName = identity;
-                    plan->files.push_back(f);
+                const size_t f = byName.emplace(FoldedProfileName(identity), plan->files.size()).first->second;
+                if (f == plan->files.size()) {
+                    File added;
+                    added.name = added.mediaName = identity;
+                    plan->files.push_back(added);
                 }
                 // Written in the compressed-name form: the publisher laid the file out already.
-                if (ruled) plan->files[file].fixed = true;
-                Entry e;
-                e.line = i;
-                e.disk = fields[0].text;
-                e.diskRaw = {line.key.begin + fields[0].raw.begin, line.key.begin + fields[0].raw.end};
-                e.nameEnd = line.key.begin + fields[1].raw.end;
-                e.file = file;
-                plan->entries.push_back(e);
+                if (ruled) plan->files[f].fixed = true;
+                const size_t keyStart = key->place.name.begin;
+                plan->entries.push_back(Entry{key, fields[0].text,
+                                              {keyStart + fields[0].raw.begin, keyStart + fields[0].raw.end},
+                                              keyStart + fields[1].raw.end, f});
             }
         }
     }
@@ -193,7 +233,7 @@ void ChooseMediaNames(std::vector<File>& files) {
     // Every file's own name stays its own: a file that finds no free name is
     // laid out under it.
     std::map<std::string, size_t> owner;
-    for (size_t i = 0; i < files.size(); ++i) owner.emplace(Lower(files[i].name), i);
+    for (size_t i = 0; i < files.size(); ++i) owner.emplace(FoldedProfileName(files[i].name), i);
     const std::string markers = "_0123456789";
     for (size_t i = 0; i < files.size(); ++i) {
         File& f = files[i];
@@ -206,7 +246,7 @@ void ChooseMediaNames(std::vector<File>& files) {
         for (char c : candidates) {
             JoinMediaName(f.name.c_str(), c, media.data(), media.size(), entry.data(), entry.size());
             if (IsDeviceName(media.data())) continue;  // COMX might otherwise be stored as COM1
-            auto [at, added] = owner.emplace(Lower(media.data()), i);
+            auto [at, added] = owner.emplace(FoldedProfileName(media.data()), i);
             if (added || at->second == i) {
                 f.marker = c;
                 f.mediaName = media.data();
@@ -249,8 +289,10 @@ bool AssignDisks(Plan* plan, uint64_t diskSize, std::string* error) {
     return true;
 }
 
-bool Rewrite(const script::Text& text, const Plan& plan, std::string* out, std::string* error) {
-    if (!KeysStayApart(text, plan, error)) return false;
+bool Rewrite(const Script& script, const Plan& plan, std::string* out, std::string* error) {
+    if (!KeysStayApart(script, plan, error)) return false;
+    const ProfileFile& file = script.file;
+    const std::string& lineBreak = script.lineBreak;
     std::vector<Edit> edits;
     for (const Entry& e : plan.entries) {
         std::vector<Edit> mine = EntryEdits(plan, e);
@@ -263,49 +305,45 @@ bool Rewrite(const script::Text& text, const Plan& plan, std::string* out, std::
             keys.push_back(DiskKey(plan, n));
             labels.push_back(plan.diskCount == 1 ? plan.firstLabel : plan.firstLabel + " " + std::to_string(n));
         }
+        const std::vector<const ProfileKey*> disks = Listed(file, "disks");
         std::vector<std::string> oldLabels;
-        const script::Range disks = script::FindSection(text, "disks");
-        for (size_t i = disks.first; i < disks.end; ++i)
-            if (text.lines[i].isEntry) oldLabels.push_back(script::ValueOf(text, text.lines[i]));
+        for (const ProfileKey* key : disks) oldLabels.push_back(WrittenValue(script, *key));
         if (keys != plan.disks || labels != oldLabels) {
-            bool first = true;
-            for (size_t i = disks.first; i < disks.end; ++i) {
-                const script::Line& line = text.lines[i];
-                if (!line.isEntry) continue;
-                if (!first) {
-                    edits.push_back({line.whole.begin, line.whole.size(), ""});
+            for (const ProfileKey* key : disks) {
+                const ProfileLine& line = key->place;
+                if (key != disks.front()) {
+                    edits.push_back({line.line.begin, line.next - line.line.begin, ""});
                     continue;
                 }
-                first = false;
                 std::string block;
-                for (size_t n = 0; n < keys.size(); ++n) block += (n ? text.lineEnd : "") + keys[n] + "=" + labels[n];
+                for (size_t n = 0; n < keys.size(); ++n) block += (n ? lineBreak : "") + keys[n] + "=" + labels[n];
                 edits.push_back({line.text.begin, line.text.size(), block});
             }
         }
 
-        const script::Range setup = script::FindSection(text, "SetUp");
-        const script::Line* count = nullptr;
-        for (size_t i = setup.first; i < setup.end && !count; ++i)
-            if (text.lines[i].isEntry && EqualNoCase(text.lines[i].name, "disks")) count = &text.lines[i];
-        const std::string value = script::ValueOf(text, count ? *count : script::Line());
+        const ProfileSection* setup = file.ListedSection("SetUp");
+        const ProfileKey* count = nullptr;
+        for (const ProfileKey* key : setup ? file.ListedKeys(*setup) : std::vector<const ProfileKey*>())
+            if (!count && SameProfileName(key->name, "disks")) count = key;
+        const std::string value = count ? ProfileFile::ValueOf(*count) : "";
         const long long now = count && !value.empty() ? LeadingNumber(value) : 1;
         const std::string wanted = std::to_string(plan.diskCount);
         if (now != plan.diskCount) {
             if (count) {
-                edits.push_back({count->value.begin, count->value.size(), wanted});
-            } else if (setup.found) {
-                const script::Line& header = text.lines[setup.first - 1];
-                const bool ended = text.bytes[header.whole.end - 1] == '\n';
-                edits.push_back({header.whole.end, 0, (ended ? "" : text.lineEnd) + "disks=" + wanted + text.lineEnd});
+                edits.push_back({count->place.value.begin, count->place.value.size(), wanted});
+            } else if (setup) {
+                const ProfileLine& header = setup->place;
+                const bool ended = header.next > header.line.end;
+                edits.push_back({header.next, 0, (ended ? "" : lineBreak) + "disks=" + wanted + lineBreak});
             } else {
-                const bool ended = text.bytes.empty() || text.bytes.back() == '\n';
-                edits.push_back(
-                    {text.bytes.size(), 0,
-                     (ended ? "" : text.lineEnd) + "[SetUp]" + text.lineEnd + "disks=" + wanted + text.lineEnd});
+                const std::string& bytes = script.bytes;
+                const bool ended = bytes.empty() || bytes.back() == '\n' || bytes.back() == '\r';
+                edits.push_back({bytes.size(), 0,
+                                 (ended ? "" : lineBreak) + "[SetUp]" + lineBreak + "disks=" + wanted + lineBreak});
             }
         }
     }
-    *out = Apply(text.bytes, edits, 0, text.bytes.size());
+    *out = Apply(script.bytes, edits, 0, script.bytes.size());
     return true;
 }
 

@@ -6,9 +6,20 @@
 #include <string>
 #include <vector>
 
-#include "script_text.h"
+#include "script/profile_file.h"
 
 namespace pack {
+
+// A script as the packer reads it: its bytes, which the rewritten script
+// keeps but where it must differ, and the reader's view of them.
+struct Script {
+    explicit Script(std::string text);
+    std::string bytes;
+    ProfileFile file;
+    std::string lineBreak;  // the first line's: CR LF, LF or CR (CR LF when no line ends)
+    // The bytes of a span, as written.
+    std::string Written(ProfileSpan span) const { return bytes.substr(span.begin, span.size()); }
+};
 
 // One media file.
 struct File {
@@ -25,17 +36,17 @@ struct File {
 
 // A copy entry that names a media file.
 struct Entry {
-    size_t line;           // in script::Text::lines
-    std::string disk;      // the disk key, as the installer reads it
-    script::Span diskRaw;  // the disk field as written, in the script's bytes
-    size_t nameEnd;        // where the target as written ends, in the script's bytes
-    size_t file;           // in Plan::files
+    const ProfileKey* key;  // its line in the script
+    std::string disk;       // the disk key, as the installer reads it
+    ProfileSpan diskRaw;    // the disk field as written, in the script's bytes
+    size_t nameEnd;         // where the target as written ends, in the script's bytes
+    size_t file;            // in Plan::files
 };
 
 struct Plan {
     std::vector<File> files;  // the engine's files first, then the product's in the order they install
     std::vector<Entry> entries;
-    std::vector<script::Range> copySections;
+    std::vector<const ProfileSection*> copySections;
     std::vector<std::string> disks;  // the keys of [disks] as written, in order
     std::string firstLabel;          // the label of the first of them
     int diskCount = 1;
@@ -48,7 +59,7 @@ void AddEngineFile(Plan* plan, const std::string& name, uint64_t size);
 // [disks] and links it to its media file, adding product files in the order
 // the installer copies them. False with error ("LINE: text") when an entry's
 // file cannot be packed.
-bool ReadCopyEntries(const script::Text& text, Plan* plan, std::string* error);
+bool ReadCopyEntries(const Script& script, Plan* plan, std::string* error);
 
 // Media names for the files to be stored compressed, as the compressed-name
 // rule allows: the name with its last character replaced by "_", else by a
@@ -65,7 +76,7 @@ bool AssignDisks(Plan* plan, uint64_t diskSize, std::string* error);
 // The script with its copy entries, [disks] and [SetUp] disks matching the
 // plan; every other byte as it was. False with error when two entries of a
 // section would read the same key once rewritten.
-bool Rewrite(const script::Text& text, const Plan& plan, std::string* out, std::string* error);
+bool Rewrite(const Script& script, const Plan& plan, std::string* out, std::string* error);
 
 // The disk key of disk n (1-based) in the rewritten script.
 std::string DiskKey(const Plan& plan, int n);

@@ -10,7 +10,7 @@
 #include "check_removal.h"
 #include "check_sections.h"
 #include "check_setup.h"
-#include "profile_file.h"
+#include "script/profile_file.h"
 
 namespace fs = std::filesystem;
 

@@ -1,13 +1,10 @@
 // A profile (INI) file held in memory and read by the rules of the platform's
-// profile functions, as the installer reads its script through them:
+// profile functions, as the installer reads its script through them. Lines
+// are taken apart by script/profile_lines.h; on top of that:
 //
-// - A line ends at a run of CR and LF characters. Blanks (tab to CR, ^Z and
-//   space) around a line, a key and a value are dropped.
-// - A line starting with '[' that holds a ']' names a section: the text up to
-//   its last ']', without outer blanks. Without a ']' it is a key line.
-// - A key ends at the first '='; a line without '=' is a key without value,
-//   listed by no key list but found by a lookup of its name. A key line whose
-//   key starts with ';' is a comment.
+// - A line without '=' is a key without value, listed by no key list but
+//   found by a lookup of its name. Of a run of keys without a name only the
+//   first counts.
 // - Names compare without regard to the letter case of A-Z only, and texts
 //   end at their first zero byte. Of two sections or keys of one name the
 //   first is found; a key list lists every key of the first section of its
@@ -19,7 +16,8 @@
 //   holding one can be found.
 //
 // The reader keeps the line of every section and key, for messages that
-// point into the file.
+// point into the file, and where each lies in the file's bytes, for tools
+// that change single entries and leave every other byte as it was.
 #pragma once
 #include <cstddef>
 #include <string>
@@ -27,6 +25,7 @@
 #include <vector>
 
 #include "base/profile_reader.h"
+#include "script/profile_lines.h"
 
 struct ProfileKey {
     std::string name;   // as the file holds it: may go on past a zero byte
@@ -34,12 +33,14 @@ struct ProfileKey {
     bool hasValue;      // the line held an '='
     bool reachable;     // no lookup can find a name holding a character the code page lacks
     int line;           // from 1
+    ProfileLine place;  // in the file's bytes (behind a byte order mark, two bytes a character in UTF-16)
 };
 
 struct ProfileSection {
     std::string name;
     bool reachable;
     int line;  // 0 for the nameless section of the keys before the first header
+    ProfileLine place;  // the header's, in the file's bytes; nothing for the nameless section
     std::vector<ProfileKey> keys;
 };
 
@@ -91,3 +92,7 @@ private:
 std::string VisiblePart(const std::string& text);
 // Equal apart from the letter case of A-Z, as the profile functions compare names.
 bool SameProfileName(const std::string& a, const std::string& b);
+// The name's visible part with A-Z lowered: one text for all names that compare equal.
+std::string FoldedProfileName(const std::string& name);
+// A value as its lookups give it: one pair of enclosing quotation marks taken off.
+std::string Unquoted(const std::string& value);

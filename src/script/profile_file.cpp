@@ -1,4 +1,4 @@
-#include "profile_file.h"
+#include "script/profile_file.h"
 
 #include <cstring>
 
@@ -14,11 +14,13 @@ const unsigned short kHighControls[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-// Decoded text: one byte of the code page per character, and where a
-// character the code page lacks became '?'.
+// Decoded text: one byte of the code page per character, where a character
+// the code page lacks became '?', and, for UTF-8, where each character's
+// bytes start in the file (one more for the file's end).
 struct Decoded {
     std::string text;
     std::vector<bool> lost;
+    std::vector<size_t> from;
     void Add(unsigned unit) {
         int byte = -1;
         if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) byte = static_cast<int>(unit);
@@ -30,8 +32,9 @@ struct Decoded {
 };
 
 // UTF-8 into UTF-16 units, each malformed byte one replacement character.
-void DecodeUtf8(const unsigned char* at, const unsigned char* end, Decoded& out) {
+void DecodeUtf8(const unsigned char* start, const unsigned char* at, const unsigned char* end, Decoded& out) {
     while (at < end) {
+        out.from.push_back(static_cast<size_t>(at - start));
         unsigned c = *at;
         int more = c < 0x80 ? 0 : c >= 0xC2 && c < 0xE0 ? 1 : c >= 0xE0 && c < 0xF0 ? 2 : c >= 0xF0 && c < 0xF5 ? 3 : -1;
         unsigned code = more == 1 ? c & 0x1F : more == 2 ? c & 0x0F : more == 3 ? c & 0x07 : c;
@@ -50,18 +53,13 @@ void DecodeUtf8(const unsigned char* at, const unsigned char* end, Decoded& out)
         at += more + 1;
         if (code >= 0x10000) {
             out.Add(0xD800 + ((code - 0x10000) >> 10));
+            out.from.push_back(out.from.back());
             out.Add(0xDC00 + ((code - 0x10000) & 0x3FF));
         } else {
             out.Add(code);
         }
     }
-}
-
-bool IsBlank(char c) { return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == 0x20; }
-
-void Trim(const std::string& text, size_t& start, size_t& end) {
-    while (start < end && IsBlank(text[start])) ++start;
-    while (end > start && IsBlank(text[end - 1])) --end;
+    out.from.push_back(static_cast<size_t>(end - start));
 }
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
@@ -82,17 +80,31 @@ bool SameName(const std::string& stored, const char* name) {
 
 // A name given to a lookup, without its outer blanks.
 std::string Trimmed(const char* name) {
-    std::string text(name);
-    size_t start = 0, end = text.size();
-    Trim(text, start, end);
-    return text.substr(start, end - start);
+    size_t start = 0, end = std::strlen(name);
+    while (start < end && IsProfileBlank(name[start])) ++start;
+    while (end > start && IsProfileBlank(name[end - 1])) --end;
+    return std::string(name + start, end - start);
 }
 
 // No lost character before the first zero byte.
-bool Reachable(const Decoded& decoded, size_t start, size_t end) {
-    for (size_t i = start; i < end && decoded.text[i]; ++i)
+bool Reachable(const Decoded& decoded, ProfileSpan name) {
+    for (size_t i = name.begin; i < name.end && decoded.text[i]; ++i)
         if (decoded.lost[i]) return false;
     return true;
+}
+
+// A line of the decoded text placed in the file's bytes.
+ProfileLine Placed(ProfileLine line, ProfileEncoding encoding, const Decoded& decoded) {
+    auto place = [&](size_t& at) {
+        if (encoding == ProfileEncoding::Utf8) at = decoded.from[at];
+        else if (encoding != ProfileEncoding::Ansi) at = 2 + 2 * at;
+    };
+    for (ProfileSpan* span : {&line.line, &line.text, &line.name, &line.value}) {
+        place(span->begin);
+        place(span->end);
+    }
+    place(line.next);
+    return line;
 }
 
 }  // namespace
@@ -101,12 +113,20 @@ std::string VisiblePart(const std::string& text) { return std::string(text.c_str
 
 bool SameProfileName(const std::string& a, const std::string& b) { return SameName(a, VisiblePart(b).c_str()); }
 
+std::string FoldedProfileName(const std::string& name) { return LoweredName(name); }
+
+std::string Unquoted(const std::string& value) {
+    if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
 ProfileFile::ProfileFile(const char* bytes, size_t size) {
     const unsigned char* data = reinterpret_cast<const unsigned char*>(bytes);
     Decoded decoded;
     if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
         encoding_ = ProfileEncoding::Utf8;
-        DecodeUtf8(data + 3, data + size, decoded);
+        DecodeUtf8(data, data + 3, data + size, decoded);
     } else if (size >= 2 && ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF))) {
         bool little = data[0] == 0xFF;
         encoding_ = little ? ProfileEncoding::Utf16LittleEndian : ProfileEncoding::Utf16BigEndian;
@@ -119,50 +139,30 @@ ProfileFile::ProfileFile(const char* bytes, size_t size) {
     for (bool l : decoded.lost) lost_ = lost_ || l;
 
     const std::string& text = decoded.text;
-    sections_.push_back(ProfileSection{"", true, 0, {}});
+    sections_.push_back(ProfileSection{"", true, 0, {}, {}});
     bool previous = false;          // a key was kept in this section
     bool previousNamed = false;     // and its name is not empty
-    int line = 1;
+    int number = 0;
     for (size_t at = 0; at < text.size();) {
-        size_t start = at;
-        int startLine = line;
-        while (at < text.size() && text[at] != '\n' && text[at] != '\r') ++at;
-        size_t end = at;
-        while (at < text.size() && (text[at] == '\n' || text[at] == '\r')) {
-            at += text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n' ? 2 : 1;
-            ++line;
+        const ProfileLine line = ReadProfileLine(text.data(), text.size(), at);
+        at = line.next;
+        ++number;
+        const ProfileSpan& name = line.name;
+        if (line.kind == ProfileLineKind::Header) {
+            sections_.push_back(ProfileSection{text.substr(name.begin, name.size()), Reachable(decoded, name), number,
+                                               Placed(line, encoding_, decoded), {}});
+            previous = previousNamed = false;
+            continue;
         }
-        Trim(text, start, end);
-        if (start >= end) continue;
-        if (text[start] == '[') {
-            size_t close = end;
-            while (close > start && text[close - 1] != ']') --close;
-            if (close > start + 1) {
-                size_t nameStart = start + 1, nameEnd = close - 1;
-                Trim(text, nameStart, nameEnd);
-                sections_.push_back(ProfileSection{text.substr(nameStart, nameEnd - nameStart),
-                                                   Reachable(decoded, nameStart, nameEnd), startLine, {}});
-                previous = previousNamed = false;
-                continue;
-            }
-        }
-        size_t nameEnd = end;
-        size_t equals = text.find('=', start);
-        bool hasValue = equals < end;
-        size_t valueStart = end;
-        if (hasValue) {
-            nameEnd = equals;
-            while (nameEnd > start && IsBlank(text[nameEnd - 1])) --nameEnd;
-            valueStart = equals + 1;
-            while (valueStart < end && IsBlank(text[valueStart])) ++valueStart;
-        }
+        if (line.kind != ProfileLineKind::Key) continue;
         // Of a run of keys without a name only the first is kept.
-        if (nameEnd == start && previous && !previousNamed) continue;
-        ProfileKey key{text.substr(start, nameEnd - start), text.substr(valueStart, end - valueStart), hasValue,
-                       Reachable(decoded, start, nameEnd), startLine};
+        if (!name.size() && previous && !previousNamed) continue;
+        const ProfileSpan& value = line.value;
+        sections_.back().keys.push_back(ProfileKey{text.substr(name.begin, name.size()),
+                                                   text.substr(value.begin, value.size()), line.hasEquals,
+                                                   Reachable(decoded, name), number, Placed(line, encoding_, decoded)});
         previous = true;
-        previousNamed = nameEnd > start && text[start] != '\0';
-        sections_.back().keys.push_back(key);
+        previousNamed = name.size() && text[name.begin] != '\0';
     }
     for (const ProfileSection& section : sections_) {
         if (section.reachable) listedSections_.emplace(LoweredName(section.name), &section - sections_.data());
@@ -180,7 +180,7 @@ const ProfileSection* ProfileFile::ListedSection(const char* name) const {
 std::vector<const ProfileKey*> ProfileFile::ListedKeys(const ProfileSection& section) const {
     std::vector<const ProfileKey*> listed;
     for (const ProfileKey& key : section.keys)
-        if (key.hasValue && key.name.c_str()[0] != ';') listed.push_back(&key);
+        if (key.hasValue && !key.place.comment) listed.push_back(&key);
     return listed;
 }
 
@@ -193,12 +193,7 @@ const ProfileKey* ProfileFile::FoundKey(const char* section, const char* key) co
     return first == keys.end() ? nullptr : first->second;
 }
 
-std::string ProfileFile::ValueOf(const ProfileKey& key) {
-    std::string value = VisiblePart(key.value);
-    if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
-        value = value.substr(1, value.size() - 2);
-    return value;
-}
+std::string ProfileFile::ValueOf(const ProfileKey& key) { return Unquoted(VisiblePart(key.value)); }
 
 bool ProfileFile::ReadKeys(const char* section, TextBuffer& keys) {
     keys.Clear();
