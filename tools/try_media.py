@@ -176,7 +176,7 @@ def uninstall_entries(before, installed):
         name = changes.key_name(key)
         if key in installed[1] and UNINSTALL_ENTRY.match(name):
             quiet = changes.values(installed[1][key]).get("QuietUninstallString")
-            found.append((name, changes.string_value(quiet) if quiet else None))
+            found.append((name.rsplit("\\", 1)[1], changes.string_value(quiet) if quiet else None))
     return found
 
 
@@ -205,7 +205,7 @@ def removal_command(prefix, before, installed, install_log, program, removal_log
     entries = uninstall_entries(before, installed)
     for name, quiet in entries:
         if quiet:
-            return quiet, "the Apps & Features entry %s runs" % name
+            return quiet, "the Apps & Features entry \"%s\" runs" % name
     found = removal_log(install_log, installed)
     if not found:
         why = "the entry has no QuietUninstallString" if entries else "no Apps & Features entry"
@@ -230,7 +230,10 @@ def try_media(args):
     for path in (args.plan, args.answers):
         if path and not os.path.isfile(path):
             return fail(path, "not found")
-    plan = open(args.plan, encoding="latin-1").read() if args.plan else ""
+    plan = ""
+    if args.plan:
+        with open(args.plan, encoding="latin-1") as f:
+            plan = f.read()
     robot = bool(args.quiet or args.plan)
     with display(robot):
         harness.PREFIXES = os.environ.get("SETUP_PREFIX") or os.path.join(harness.BUILD, "demo-prefix")
@@ -240,6 +243,8 @@ def try_media(args):
         prefix = harness.Prefix("try")
         try:
             return loop(prefix, args, source, installer, plan)
+        except harness.Failure as failure:  # the robot itself did not end
+            return fail(prefix.path, str(failure))
         finally:
             prefix.stop()
 

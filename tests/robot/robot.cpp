@@ -28,7 +28,7 @@
 //   shots               (anywhere in the plan) ask for a screenshot of every
 //                       dialog and message box, answered or ignored, once it is
 //                       recorded and before it is answered, named by its number
-//                       in the run: 01, 02 ...
+//                       in the run: 01, 02 ... (none of one that is gone by then)
 // MATCH is one of: any | caption=TEXT | caption~TEXT | control=ID | message~TEXT
 // (message~ looks in the message box text; ~ means "contains").
 //
@@ -286,7 +286,6 @@ void SendBriefly(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 
 // Asks the driver for a screenshot and waits until it has been taken.
 void RequestShot(const std::string& name) {
-    Sleep(300);  // let the screen settle after the last step
     // Written aside and renamed, so the driver never reads a request that
     // exists but does not hold its name yet.
     std::string pending = shotRequest + ".new";
@@ -300,12 +299,16 @@ void RequestShot(const std::string& name) {
     }
 }
 
-// With "shots", every dialog recorded is shot before anything answers it.
-void ShootRecorded(int* count) {
+// With "shots", every dialog recorded is shot before anything answers it,
+// named by its number among the dialogs recorded. One that is gone once the
+// screen has settled (a short pass's progress dialog) is not: its picture
+// would show what came after it.
+void ShootRecorded(HWND dialog, int* count) {
     if (!shotEach) return;
     char name[16];
     snprintf(name, sizeof name, "%02d", ++*count);
-    RequestShot(name);
+    Sleep(300);
+    if (IsWindow(dialog) && IsWindowVisible(dialog)) RequestShot(name);
 }
 
 void Act(HWND dialog, const Step& step) {
@@ -334,6 +337,7 @@ void Act(HWND dialog, const Step& step) {
         Sleep(300);
         Record(dialog, "snap");
     } else if (step.verb == "shot") {
+        Sleep(300);  // let the screen settle after the last step
         RequestShot(step.arg1);
     } else if (step.verb == "peek" || step.verb == "press") {
         HWND other = Seek(step.match);
@@ -437,14 +441,14 @@ int main(int argc, char** argv) {
             for (const Match& m : ignores) ignored = ignored || Matches(w, m);
             if (ignored) {
                 Record(w, "ignored");
-                ShootRecorded(&shots);
+                ShootRecorded(w, &shots);
                 continue;
             }
             // A short-lived window (the progress dialog of a quick pass) may be
             // gone before its controls were looked at: it needed no answer.
             if (!IsWindow(w)) continue;
             Record(w, "dialog");
-            ShootRecorded(&shots);
+            ShootRecorded(w, &shots);
             if (next < steps.size() && steps[next].verb == "expect" && Matches(w, steps[next].match)) {
                 current = w;
                 ++next;
