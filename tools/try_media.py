@@ -57,15 +57,14 @@ def arguments(argv):
     return args
 
 
+def quoted(path):
+    return '"%s"' % path if " " in path else path
+
+
 def windows(path):
     """A Linux path as the prefix sees it (drive Z: is the root), quoted when
     it holds a blank."""
-    text = "Z:" + os.path.abspath(path).replace("/", "\\")
-    return '"%s"' % text if " " in text else text
-
-
-def quoted(program):
-    return '"%s"' % program if " " in program else program
+    return quoted("Z:" + os.path.abspath(path).replace("/", "\\"))
 
 
 def find_named(directory, name):
@@ -95,16 +94,9 @@ def display(own):
     if not own:
         yield
         return
-    kept = os.environ.get("DISPLAY")
     with harness.private_display(24) as number:
-        os.environ["DISPLAY"] = number
-        try:
-            yield
-        finally:
-            if kept is None:
-                del os.environ["DISPLAY"]
-            else:
-                os.environ["DISPLAY"] = kept
+        os.environ["DISPLAY"] = number  # for the prefix, made after this, and the pictures
+        yield
 
 
 def shooter(transcript, directory, taken):

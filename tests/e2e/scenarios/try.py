@@ -65,8 +65,10 @@ def sample_tried_quietly_leaves_nothing(prefix):
     changed = section(out, "what the install changed:")
     app = r"C:\Program Files\Sample Notes"
     for wanted in [r"  changed  C:\windows\system.ini", "             + msacm.notes=notesacm.acm",
+                   r"  new      %s\NOTES.INI" % app, "             + Version=1.0",
                    r"  new      program item Sample Notes\Read me -> %s\README.TXT" % app,
-                   r'  new      HKCU\Software\Sample Notes: Version = "1.0"']:
+                   r'  new      HKCU\Software\Sample Notes: InstallDir = "%s"' % app,
+                   r"  new      HKCU\Software\Sample Notes: Window = dword:00000001"]:
         check(wanted in changed, "%r not among the changes:\n%s" % (wanted, "\n".join(changed)))
     # The changed lines stand below their file.
     at = changed.index(r"  changed  C:\windows\system.ini")
@@ -98,6 +100,9 @@ def unrecorded_file_is_left_and_named(prefix):
     plan, shots = os.path.join(prefix.path, "welcome.plan"), os.path.join(prefix.path, "shots")
     with open(plan, "w") as f:
         f.write("expect caption=Welcome\nclick 1\n")
+    missing = kit("try", os.path.join(prefix.path, "missing"), "--quiet")
+    check((missing.returncode, missing.stderr) == (1, b"setupkit: %s/missing: not found\n" % prefix.path.encode()),
+          (missing.returncode, missing.stderr))
     status, out, transcript = kit_try(media, "--plan", plan, "--shots", shots)
     check(status == 1, "status %d:\n%s" % (status, "\n".join(out)))
     check(any(line.startswith(r"removal: no Apps & Features entry: the removal log C:\Leaky Tools\REMOVE.INF")
