@@ -369,15 +369,23 @@ def run_setup(prefix, media, plan, args="", timeout=90, exe="setup.exe", name="r
     file_size_limit, no file the run writes can grow past that many bytes:
     a disk that is full for its files (the Wine server, started first, is
     not held to it)."""
+    program = media.windows_path.rstrip("\\") + "\\" + exe  # also for media at the root, C:\
+    # A program path with blanks is quoted, as the shell starts it.
+    command = ('"%s"' % program if " " in program else program) + (" " + args if args else "")
+    return run_command(prefix, command, plan, timeout, name, ignore_progress, trace, cwd, on_shot, file_size_limit)
+
+
+def run_command(prefix, command, plan, timeout=90, name="run", ignore_progress=True, trace=(), cwd=None,
+                on_shot=None, file_size_limit=None):
+    """Runs a command line of the prefix (a program and its arguments, as
+    a shortcut or an uninstall entry holds it) under the robot, as
+    run_setup does; returns the transcript."""
     plan_path = os.path.join(prefix.path, name + ".plan")
     transcript_path = os.path.join(prefix.path, name + ".jsonl")
     ignores = DEFAULT_IGNORES if ignore_progress else []
     with open(plan_path, "w") as f:
         f.write("\n".join(ignores + [line.strip() for line in plan.strip().splitlines()]) + "\n")
     robot = os.path.join(BUILD, "tests", "robot.exe")
-    program = media.windows_path.rstrip("\\") + "\\" + exe  # also for media at the root, C:\
-    # A program path with blanks is quoted, as the shell starts it.
-    command = ('"%s"' % program if " " in program else program) + (" " + args if args else "")
     shot_request = transcript_path + ".shot"
     env, trace_path = prefix.env, os.path.join(prefix.path, name + ".trace")
     if trace:

@@ -25,6 +25,10 @@
 //                       NAME into TRANSCRIPT.shot and waits (within the run's
 //                       time limit) until the driver has taken it and deleted
 //                       that file; a driver may act meanwhile instead
+//   shots               (anywhere in the plan) ask for a screenshot of every
+//                       dialog and message box, answered or ignored, once it is
+//                       recorded and before it is answered, named by its number
+//                       in the run: 01, 02 ... (none of one that is gone by then)
 // MATCH is one of: any | caption=TEXT | caption~TEXT | control=ID | message~TEXT
 // (message~ looks in the message box text; ~ means "contains").
 //
@@ -60,6 +64,7 @@ FILE* transcript = nullptr;
 std::string shotRequest;  // the transcript's path with ".shot" added
 DWORD runDeadline = 0;    // the tick count at which the run's time is up
 DWORD childPid = 0;
+bool shotEach = false;    // the plan's "shots"
 
 std::string Json(const std::string& s) {
     std::string out = "\"";
@@ -213,6 +218,10 @@ std::vector<Step> ReadPlan(const char* path, std::vector<Match>& ignores) {
             ignores.push_back(ParseMatch(rest));
             continue;
         }
+        if (step.verb == "shots") {
+            shotEach = true;
+            continue;
+        }
         if (step.verb == "expect" || step.verb == "peek") {
             step.match = ParseMatch(rest);
         } else if (step.verb == "press" || step.verb == "ready") {
@@ -275,6 +284,33 @@ void SendBriefly(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     SendMessageTimeoutA(w, msg, wp, lp, SMTO_NORMAL, 700, &result);
 }
 
+// Asks the driver for a screenshot and waits until it has been taken.
+void RequestShot(const std::string& name) {
+    // Written aside and renamed, so the driver never reads a request that
+    // exists but does not hold its name yet.
+    std::string pending = shotRequest + ".new";
+    if (FILE* f = fopen(pending.c_str(), "wb")) {
+        fputs(name.c_str(), f);
+        fclose(f);
+        MoveFileExA(pending.c_str(), shotRequest.c_str(), MOVEFILE_REPLACE_EXISTING);
+        while (static_cast<int>(runDeadline - GetTickCount()) > 0 &&
+               GetFileAttributesA(shotRequest.c_str()) != INVALID_FILE_ATTRIBUTES)
+            Sleep(50);
+    }
+}
+
+// With "shots", every dialog recorded is shot before anything answers it,
+// named by its number among the dialogs recorded. One that is gone once the
+// screen has settled (a short pass's progress dialog) is not: its picture
+// would show what came after it.
+void ShootRecorded(HWND dialog, int* count) {
+    if (!shotEach) return;
+    char name[16];
+    snprintf(name, sizeof name, "%02d", ++*count);
+    Sleep(300);
+    if (IsWindow(dialog) && IsWindowVisible(dialog)) RequestShot(name);
+}
+
 void Act(HWND dialog, const Step& step) {
     int id = atoi(step.arg1.c_str());
     if (step.verb == "click" || step.verb == "close" || step.verb == "press")
@@ -302,17 +338,7 @@ void Act(HWND dialog, const Step& step) {
         Record(dialog, "snap");
     } else if (step.verb == "shot") {
         Sleep(300);  // let the screen settle after the last step
-        // Written aside and renamed, so the driver never reads a request
-        // that exists but does not hold its name yet.
-        std::string pending = shotRequest + ".new";
-        if (FILE* f = fopen(pending.c_str(), "wb")) {
-            fputs(step.arg1.c_str(), f);
-            fclose(f);
-            MoveFileExA(pending.c_str(), shotRequest.c_str(), MOVEFILE_REPLACE_EXISTING);
-            while (static_cast<int>(runDeadline - GetTickCount()) > 0 &&
-                   GetFileAttributesA(shotRequest.c_str()) != INVALID_FILE_ATTRIBUTES)
-                Sleep(50);
-        }
+        RequestShot(step.arg1);
     } else if (step.verb == "peek" || step.verb == "press") {
         HWND other = Seek(step.match);
         if (!other) {
@@ -379,6 +405,7 @@ int main(int argc, char** argv) {
     std::vector<HWND> seen;
     size_t next = 0;
     HWND current = nullptr;
+    int shots = 0;
     const char* how = nullptr;
     while (!how) {
         if (WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) break;
@@ -414,12 +441,14 @@ int main(int argc, char** argv) {
             for (const Match& m : ignores) ignored = ignored || Matches(w, m);
             if (ignored) {
                 Record(w, "ignored");
+                ShootRecorded(w, &shots);
                 continue;
             }
             // A short-lived window (the progress dialog of a quick pass) may be
             // gone before its controls were looked at: it needed no answer.
             if (!IsWindow(w)) continue;
             Record(w, "dialog");
+            ShootRecorded(w, &shots);
             if (next < steps.size() && steps[next].verb == "expect" && Matches(w, steps[next].match)) {
                 current = w;
                 ++next;

@@ -8,6 +8,7 @@
 #include "pack.h"
 #include "script_check.h"
 #include "szdd.h"
+#include "try_command.h"
 
 namespace {
 
@@ -43,6 +44,9 @@ const Command kCommands[] = {
      bundle::BundleCommand},
     {"check", 1, "SCRIPT_OR_MEDIA_DIR", "check a script, or a media directory's SETUP.INF and files (1: errors found)",
      ScriptCheckCommand},
+    {"try", -1, "MEDIA [--quiet] [--plan PLAN] [--answers FILE] [--shots DIR]",
+     "install the media in a fresh Wine prefix, list the changes, remove the product, list what is left (Linux)",
+     TryCommand},
 };
 
 int Usage(FILE* to, int status) {
