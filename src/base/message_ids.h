@@ -24,6 +24,7 @@
 #define MSG_CANNOT_WRITE_RUN_LOG 112
 #define MSG_CANNOT_CREATE_LINK 113
 #define MSG_CANNOT_DELETE_GROUP 114
+#define MSG_NO_SUCH_CHOICE 120
 // One number: an error code of the LZ library.
 #define MSG_LZ_ERROR 150
 // Two texts: a section and the key of one of its entries.

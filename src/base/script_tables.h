@@ -34,6 +34,7 @@ struct ComponentEntry {
 struct ScriptVariable {
     char name[64];
     char value[kPathSize];
+    bool asked;  // a [path] value the user is asked for (a run's recorded answers hold these)
 };
 
 struct ScriptTables {

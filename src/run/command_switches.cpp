@@ -21,10 +21,10 @@ const char* AfterWord(const char* text, const char* word) {
     return end && (*end == '\0' || Blank(*end)) ? end : nullptr;
 }
 
-// Reads a switch that names a file (/log=FILE); the end of the switch, or
-// null when it is none.
-const char* ReadFileSwitch(const char* text, const char* name, char (&path)[MAX_PATH]) {
-    const char* start = After(text, name);
+// Reads the value of a switch at `start` (/log=FILE: what follows "="),
+// quoted or up to the next blank, into out; the end of the switch, or null
+// when it is none (empty, unterminated, or longer than out holds).
+const char* ReadValue(const char* start, char* out, size_t cap) {
     if (!start) return nullptr;
     const char* end = start;
     bool quoted = *start == '"';
@@ -38,24 +38,57 @@ const char* ReadFileSwitch(const char* text, const char* name, char (&path)[MAX_
     }
     const char* after = quoted ? end + 1 : end;
     if (end == start || (*after && !Blank(*after))) return nullptr;
-    // A path longer than the platform takes is no switch: the run then
-    // reports the whole text as the script's name.
-    char taken[MAX_PATH];
-    if (!CopyTextN(taken, sizeof taken, start, end - start)) return nullptr;
-    CopyText(path, taken);
+    // A value longer than its room (a path longer than the platform takes)
+    // is no switch: the run then reports the whole text as the script's name.
+    if (static_cast<size_t>(end - start) >= cap) return nullptr;
+    CopyTextN(out, cap, start, end - start);
     return after;
+}
+
+// Reads a switch that names a file (/log=FILE).
+const char* ReadFileSwitch(const char* text, const char* name, char (&path)[MAX_PATH]) {
+    return ReadValue(After(text, name), path, sizeof path);
+}
+
+// Reads /path:NAME=VALUE into the next free answer; a name given again takes
+// the later value.
+const char* ReadPathSwitch(const char* text, RunAnswers* answers) {
+    const char* name = After(text, "/path:");
+    if (!name) return nullptr;
+    const char* equals = name;
+    while (*equals && *equals != '=' && !Blank(*equals)) ++equals;
+    if (*equals != '=' || equals == name) return nullptr;
+    PathAnswer given;
+    if (!CopyTextN(given.name, sizeof given.name, name, equals - name)) return nullptr;
+    const char* end = ReadValue(equals + 1, given.value, sizeof given.value);
+    if (!end) return nullptr;
+    int at = 0;
+    while (at < answers->pathCount && lstrcmpA(answers->paths[at].name, given.name) != 0) ++at;
+    if (at == kMaxPathAnswers) return nullptr;
+    answers->paths[at] = given;
+    if (at == answers->pathCount) ++answers->pathCount;
+    return end;
 }
 
 }  // namespace
 
 const char* ReadSwitches(const char* text, RunSwitches* switches) {
     if (!text) return "";
+    RunAnswers& answers = switches->answers;
     for (;;) {
         const char* next = nullptr;
         if ((next = AfterWord(text, "/quiet"))) switches->quiet = true;
         else if ((next = AfterWord(text, "/norestart"))) switches->noRestart = true;
         else if ((next = ReadFileSwitch(text, "/plan=", switches->planPath))) switches->quiet = switches->noRestart = true;
-        else next = ReadFileSwitch(text, "/log=", switches->logPath);
+        else if ((next = ReadFileSwitch(text, "/answers=", switches->answersPath))) switches->quiet = true;
+        else if ((next = ReadFileSwitch(text, "/record=", switches->recordPath))) {
+        } else if ((next = ReadValue(After(text, "/options="), answers.optionCodes, sizeof answers.optionCodes))) {
+            answers.hasOptions = true;
+        } else if ((next = ReadValue(After(text, "/components="), answers.components, sizeof answers.components))) {
+            answers.hasComponents = true;
+        } else if (!(next = ReadPathSwitch(text, &answers))) {
+            next = ReadFileSwitch(text, "/log=", switches->logPath);
+        }
         if (!next) return text;
         while (Blank(*next)) ++next;
         text = next;

@@ -1,13 +1,17 @@
 #include "run/install_step.h"
 
 #include "actions/install_pass.h"
+#include "base/format_text.h"
 #include "base/results.h"
 #include "base/run_outcome.h"
 #include "base/run_log.h"
+#include "base/run_switches.h"
 #include "base/setup_state.h"
+#include "run/answers_file.h"
 #include "ui/sections.h"
 #include "ui/choise_entry.h"
 #include "ui/component_dialog.h"
+#include "ui/messages.h"
 #include "ui/run_dialogs.h"
 
 namespace {
@@ -19,11 +23,27 @@ void LogComponents() {
                                           TextArgument(gState->components[i].selected ? "selected" : "left out")});
 }
 
+// The components given for the run (/components=) must all be there: one
+// that is not is said before anything changes.
+bool ComponentsAnswered(HWND owner) {
+    char unknown[kAnswerTextSize];
+    if (ComponentAnswersListed(unknown)) return true;
+    char text[kAnswerTextSize + 16];
+    FormatText(text, sizeof text, "/components=%s", {TextArgument(unknown)});
+    ReportMessage(owner, kMsgNoSuchChoice, kStyleStop, text);
+    return false;
+}
+
 }  // namespace
 
 InstallOutcome InstallAndRestart(HWND parent, RestartPolicy policy) {
     LogComponents();
     if (RunInstallPass(parent) == StepResult::Abort) return InstallOutcome::Aborted;
+    // The answers of a pass that ran to its end, for the next machine.
+    if (gSwitches.recordPath[0] && !WhatIfRun() && !RecordAnswers(gSwitches.recordPath)) {
+        ReportMessage(parent, kMsgCannotCreateFile, kStyleStop, gSwitches.recordPath);
+        return InstallOutcome::Aborted;
+    }
     if (policy.unasked) return InstallOutcome::Restart;
     if (!policy.offer) return InstallOutcome::Installed;
     bool restart = ShowRestartPrompt(parent) == Answer::Yes;
@@ -44,16 +64,19 @@ bool ReadComponents(EntryVisitor visitor) {
 InstallOutcome RunSilentInstall(HWND parent, RestartPolicy policy) {
     // No component list: every component the [choise] visitor takes is installed.
     if (!ReadComponents(ChoiseEntry)) return InstallOutcome::Cancelled;
+    if (!ComponentsAnswered(parent)) return InstallOutcome::Aborted;
     return InstallAndRestart(parent, policy);
 }
 
 InstallOutcome RunQuietInstall(HWND parent, RestartPolicy policy) {
     if (!ReadComponents(PreselectedChoiseEntry)) return InstallOutcome::Cancelled;
+    if (!ComponentsAnswered(parent)) return InstallOutcome::Aborted;
     return InstallAndRestart(parent, policy);
 }
 
 InstallOutcome RunInteractiveInstall(HWND parent, RestartPolicy policy) {
     ComponentDialog dialog(parent);
+    if (!ComponentsAnswered(parent)) return InstallOutcome::Aborted;
     // The dialog stays while the pass runs; after an aborted pass the user
     // may choose again.
     for (;;) {

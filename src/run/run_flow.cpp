@@ -1,5 +1,6 @@
 #include "run/run_flow.h"
 
+#include "base/format_text.h"
 #include "base/held_file.h"
 #include "ui/messages.h"
 #include "base/results.h"
@@ -8,9 +9,11 @@
 #include "base/run_switches.h"
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "base/text_compare.h"
 #include "base/whole_files.h"
 #include "removal/removal_log.h"
 #include "removal/removal_script.h"
+#include "run/answers_file.h"
 #include "run/command_switches.h"
 #include "run/install_step.h"
 #include "run/removal_cleanup.h"
@@ -22,6 +25,7 @@
 #include "ui/background_window.h"
 #include "ui/component_dialog.h"
 #include "ui/option_groups.h"
+#include "ui/path_variables.h"
 #include "ui/resource_library.h"
 #include "ui/run_dialogs.h"
 #include "base/scoped_handles.h"
@@ -81,6 +85,14 @@ int SetUpKey(const char* key, int fallback) {
     return GetPrivateProfileIntA("SetUp", key, fallback, gProcess.scriptPath);
 }
 
+// [SetUp] rebootprompt=needed: the restart question only when `reboot` says
+// the product needs a restart. Anything else asks as ever.
+bool ScriptSaysRestartWhenNeeded() {
+    char value[16] = "";
+    GetPrivateProfileStringA("SetUp", "rebootprompt", "", value, sizeof value, gProcess.scriptPath);
+    return CompareNoCase(value, "needed") == 0;
+}
+
 // The log the command line asked for, its missing directories made. A log
 // that cannot be made is put to the user like any file that cannot be
 // created: Ignore runs without it; Abort, and so a quiet run, ends the run
@@ -104,6 +116,15 @@ struct RunEnd {
 
 // A run that ends without a restart and leaves nothing to clean up.
 RunEnd Ended(int exitCode) { return {exitCode, false, {}}; }
+
+// An answer given for the run that the script does not offer: said before
+// anything changes, and the run fails.
+RunEnd RefuseAnswer(const char* given, const char* value) {
+    char text[kAnswerTextSize + 32];
+    FormatText(text, sizeof text, "%s%s", {TextArgument(given), TextArgument(value)});
+    ReportMessage(nullptr, kMsgNoSuchChoice, kStyleStop, text);
+    return Ended(IncompleteExitCode(EndReason::Failed));
+}
 
 // The opening: the temporary copies, the background, welcome and licence.
 // True when the run goes on; otherwise false with the run's exit code.
@@ -170,6 +191,10 @@ namespace {
 
 bool OpenRun(RunResources& made, const char* scriptName, int& exitCode) {
     exitCode = kExitFailed;
+    if (gSwitches.answersPath[0] && !ReadAnswersFile(gSwitches.answersPath, &gSwitches.answers)) {
+        ReportMessage(nullptr, kMsgCannotOpen, kStyleStop, gSwitches.answersPath);
+        return false;
+    }
     if (!made.directory.Create()) return false;
     StartupSearch search = FindStartupSearch();
     LogLine("Elevated: %s", {TextArgument(search.elevated ? "yes" : "no")});
@@ -237,6 +262,10 @@ RunEnd RunScript(HWND background, const char* scriptSource) {
     if (ForEachEntry("options", gProcess.scriptPath, 0, 0, OptionsEntry, nullptr) == StepResult::Abort &&
         NotedEndReason() != EndReason::None)
         return Ended(IncompleteExitCode(EndReason::Cancelled));
+    if (gSwitches.answers.hasOptions && !PreselectAnsweredCodes(gSwitches.answers.optionCodes))
+        return RefuseAnswer("/options=", gSwitches.answers.optionCodes);
+    char unknown[64];
+    if (!PathAnswersNamed(unknown)) return RefuseAnswer("/path:", unknown);
     if (gState->optionGroupCount > 0) {
         if (QuietRun()) {
             AcceptPreselections();
@@ -257,8 +286,11 @@ RunEnd RunScript(HWND background, const char* scriptSource) {
     // The script's reboot key says whether the product needs a restart.
     bool due = SetUpKey("reboot", 1) != 0;
     bool interactive = !silent && !QuietRun();
+    // An interactive run asks about a restart after every pass, unless the
+    // script says to ask only when the product needs one.
+    bool askAlways = !ScriptSaysRestartWhenNeeded();
     RestartPolicy policy = {};
-    policy.offer = !QuietRun() && !gSwitches.noRestart && (interactive || due);
+    policy.offer = !QuietRun() && !gSwitches.noRestart && ((interactive && askAlways) || due);
     policy.unasked = QuietRun() && !gSwitches.noRestart && due;
     InstallOutcome outcome = interactive ? RunInteractiveInstall(background, policy)
                              : silent   ? RunSilentInstall(background, policy)

@@ -40,6 +40,7 @@ ScriptVariable* AppendVariable(const char* name) {
     ScriptVariable* row = &gTables->variables[gTables->variableCount++];
     CopyText(row->name, name);
     row->value[0] = '\0';
+    row->asked = false;
     return row;
 }
 

@@ -5,8 +5,20 @@
 #include "base/resource_ids.h"
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "base/text_compare.h"
 #include "script/conditions.h"
 #include "ui/sections.h"
+
+namespace {
+
+// Whether a listed component is selected at first: as given for the run, or
+// as its condition says.
+bool Preselected(const SectionEntry& entry, const ComponentEntry& row) {
+    if (gSwitches.answers.hasComponents) return ComponentAnswered(row.section, row.label);
+    return entry.keyCount < 2 || MatchCondition(gState->optionCodes, entry.keyFields[1]);
+}
+
+}  // namespace
 
 StepResult ChoiseEntry(SectionEntry& entry, void* context) {
     char** keyFields = entry.keyFields;
@@ -34,9 +46,9 @@ StepResult ChoiseEntry(SectionEntry& entry, void* context) {
             HWND list = GetDlgItem(dialog, IDC_COMPONENT_LIST);
             LRESULT item = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.label));
             SendMessageA(list, LB_SETITEMDATA, item, index);
-            BOOL preselect = keyCount < 2 || MatchCondition(gState->optionCodes, keyFields[1]);
-            SendMessageA(list, LB_SETSEL, preselect, item);
+            SendMessageA(list, LB_SETSEL, Preselected(entry, row), item);
         }
+        if (gSwitches.answers.hasComponents) row.selected = Preselected(entry, row);
     }
     gState->componentCount++;
     return StepResult::GoOn;
@@ -46,7 +58,19 @@ StepResult PreselectedChoiseEntry(SectionEntry& entry, void*) {
     int row = gState->componentCount;
     StepResult result = ChoiseEntry(entry, nullptr);
     if (gState->componentCount > row && entry.valueCount >= 2)
-        gState->components[row].selected =
-            entry.keyCount < 2 || MatchCondition(gState->optionCodes, entry.keyFields[1]);
+        gState->components[row].selected = Preselected(entry, gState->components[row]);
     return result;
+}
+
+bool ComponentAnswersListed(char (&unknown)[kAnswerTextSize]) {
+    if (!gSwitches.answers.hasComponents) return true;
+    const char* at = gSwitches.answers.components;
+    while (NextComponentName(&at, unknown)) {
+        bool listed = false;
+        for (int i = 0; i < gState->componentCount && i < kMaxComponents && !listed; ++i)
+            listed = CompareNoCase(unknown, gState->components[i].section) == 0 ||
+                     CompareNoCase(unknown, gState->components[i].label) == 0;
+        if (!listed) return false;
+    }
+    return true;
 }

@@ -33,6 +33,7 @@ enum TextMessage {
     kMsgCannotWriteRunLog = MSG_CANNOT_WRITE_RUN_LOG,
     kMsgCannotCreateLink = MSG_CANNOT_CREATE_LINK,
     kMsgCannotDeleteGroup = MSG_CANNOT_DELETE_GROUP,
+    kMsgNoSuchChoice = MSG_NO_SUCH_CHOICE,
 };
 // An entry of a script that cannot be carried out: section, entry key.
 enum EntryMessage {

@@ -1,8 +1,11 @@
 #include "ui/option_groups.h"
 
+#include <cstring>
+
 #include "ui/library_dialog.h"
 #include "base/resource_ids.h"
 #include "base/results.h"
+#include "base/run_switches.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "ui/sections.h"
@@ -83,6 +86,42 @@ void AcceptPreselections() {
         chosen[i] = preselected == kNoPreselection ? -1 : preselected;
     }
     JoinOptionCodes(chosen, count);
+}
+
+namespace {
+
+// Finds, from `group` on, one choice per group (or none) whose codes spell
+// `rest`; a (group, offset) that cannot be spelled is noted in `failed`, so
+// the search stays small whatever the codes.
+bool SpellCodes(int group, const char* codes, size_t at, unsigned char* picks, bool (*failed)[64]) {
+    if (group == gState->optionGroupCount) return codes[at] == '\0';
+    if (failed[group][at]) return false;
+    const OptionGroup& g = gState->optionGroups[group];
+    for (int c = 0; c < g.count; ++c) {
+        size_t n = lstrlenA(g.codes[c]);
+        if (n && std::strncmp(codes + at, g.codes[c], n) == 0 && SpellCodes(group + 1, codes, at + n, picks, failed)) {
+            picks[group] = static_cast<unsigned char>(c);
+            return true;
+        }
+    }
+    if (SpellCodes(group + 1, codes, at, picks, failed)) {
+        picks[group] = kNoPreselection;
+        return true;
+    }
+    failed[group][at] = true;
+    return false;
+}
+
+}  // namespace
+
+bool PreselectAnsweredCodes(const char* codes) {
+    static_assert(sizeof RunAnswers::optionCodes <= 64, "the search notes offsets up to 64");
+    if (lstrlenA(codes) >= 64) return false;
+    unsigned char picks[kMaxOptionGroups] = {};
+    bool failed[kMaxOptionGroups][64] = {};
+    if (!SpellCodes(0, codes, 0, picks, failed)) return false;
+    for (int i = 0; i < gState->optionGroupCount; ++i) gState->optionGroups[i].preselection = picks[i];
+    return true;
 }
 
 namespace {

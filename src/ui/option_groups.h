@@ -24,5 +24,10 @@ void JoinOptionCodes(const int* chosen, int groupCount);
 // Takes the choices the dialog would show selected at first (a quiet run).
 void AcceptPreselections();
 
+// Makes the codes given for the run (/options=) the groups' preselections:
+// one choice per group at most, whose codes joined in group order are
+// exactly `codes`. False, and nothing changed, when no choices give them.
+bool PreselectAnsweredCodes(const char* codes);
+
 // The option group dialog (template 20): Ok, or Cancel when cancelled or closed.
 Answer ShowOptionDialog(HWND parent);

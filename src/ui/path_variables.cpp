@@ -47,7 +47,9 @@ StepResult PathVariableEntry(SectionEntry& entry, void*) {
     row->name[0] = '\0';
     // A cut directory would install (and record) somewhere else than the script says.
     if (!ExpandText(valueFields[0], row->value, true)) return ReportEntry(entry, kMsgCannotCarryOut);
+    if (const char* given = PathAnswerFor(name)) CopyText(row->value, given);
     bool ask = keyCount <= 2 || ComponentSelected(keyFields[2]);
+    row->asked = valueCount >= 2 && ask;
     if (valueCount >= 2 && ask && !QuietRun()) {
         char prompt[64];
         CopyText(prompt, valueFields[1]);
@@ -60,6 +62,33 @@ StepResult PathVariableEntry(SectionEntry& entry, void*) {
     CopyText(row->name, name);
     gState->variableCount++;
     return StepResult::GoOn;
+}
+
+namespace {
+
+struct NameSearch {
+    const char* name;
+    bool found;
+};
+
+StepResult FindPathName(SectionEntry& entry, void* context) {
+    auto* search = static_cast<NameSearch*>(context);
+    if (entry.keyCount >= 1 && lstrcmpA(entry.keyFields[0], search->name) == 0) search->found = true;
+    return StepResult::GoOn;
+}
+
+}  // namespace
+
+bool PathAnswersNamed(char (&unknown)[64]) {
+    for (int i = 0; i < gSwitches.answers.pathCount; ++i) {
+        NameSearch search = {gSwitches.answers.paths[i].name, false};
+        ForEachEntry("path", gProcess.scriptPath, '/', 0, FindPathName, &search);
+        if (!search.found) {
+            CopyText(unknown, search.name);
+            return false;
+        }
+    }
+    return true;
 }
 
 StepResult ReadPathVariables(int* visited) {

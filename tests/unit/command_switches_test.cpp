@@ -47,3 +47,33 @@ TEST(CommandSwitches, AnythingElseIsTheScriptName) {
     EXPECT_EQ(overlong.switches.logPath[0], '\0');
     EXPECT_STREQ(overlong.rest, longLog.c_str());
 }
+
+// The answers an unattended run takes: quoted values, a name given twice
+// takes the later value, /answers runs quietly; a /path: without its "=" or
+// with an empty name is no switch.
+TEST(CommandSwitches, AnswersForTheRun) {
+    Read read("/options=DW /Components=Program,HelpD /path:AppDir=\"C:\\My Notes\" /PATH:Data=D:\\x "
+              "/path:AppDir=C:\\Notes /record=C:\\a.ini SETUP.INF");
+    const RunAnswers& given = read.switches.answers;
+    EXPECT_TRUE(given.hasOptions);
+    EXPECT_STREQ(given.optionCodes, "DW");
+    EXPECT_TRUE(given.hasComponents);
+    EXPECT_STREQ(given.components, "Program,HelpD");
+    ASSERT_EQ(given.pathCount, 2);
+    EXPECT_STREQ(given.paths[0].name, "AppDir");
+    EXPECT_STREQ(given.paths[0].value, "C:\\Notes");
+    EXPECT_STREQ(given.paths[1].value, "D:\\x");
+    EXPECT_STREQ(read.switches.recordPath, "C:\\a.ini");
+    EXPECT_FALSE(read.switches.quiet);
+    EXPECT_STREQ(read.rest, "SETUP.INF");
+
+    Read replay("/answers=C:\\a.ini");
+    EXPECT_TRUE(replay.switches.quiet);
+    EXPECT_STREQ(replay.switches.answersPath, "C:\\a.ini");
+    for (const char* text : {"/path:AppDir X.INF", "/path:=C:\\x X.INF", "/options= X.INF"}) {
+        Read wrong(text);
+        EXPECT_EQ(wrong.switches.answers.pathCount, 0) << text;
+        EXPECT_FALSE(wrong.switches.answers.hasOptions) << text;
+        EXPECT_STREQ(wrong.rest, text);
+    }
+}

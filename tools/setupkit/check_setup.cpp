@@ -88,7 +88,8 @@ void CheckSetUp(ScriptCheck& check) {
     check.Reads("SetUp");
     const ProfileSection* section = check.file.ListedSection("SetUp");
     if (!section) return;
-    static const char* const kKeys[] = {"license", "silent", "reboot", "name", "Y2AOverwrite", "disks", "remove"};
+    static const char* const kKeys[] = {"license", "silent", "reboot",  "name",        "Y2AOverwrite",
+                                        "disks",   "remove", "cleanup", "rebootprompt"};
     for (const ProfileKey& key : section->keys) {
         std::string name = VisiblePart(key.name);
         if (!key.hasValue || name.empty() || name[0] == ';') continue;
@@ -105,6 +106,11 @@ void CheckSetUp(ScriptCheck& check) {
             check.report.Warning(key.line, "[SetUp] has no key %s: the installer never reads it", Quoted(name).c_str());
         } else if (SameNoCase(name, "name")) {
             CheckWidth(check, key.line, value, kName, "the caption", "it is cut");
+        } else if (SameNoCase(name, "rebootprompt")) {
+            if (!SameNoCase(value, "needed") && !SameNoCase(value, "always"))
+                check.report.Warning(key.line, "rebootprompt=%s is neither needed nor always: the question is asked "
+                                               "after every interactive install",
+                                     Quoted(value).c_str());
         } else if (!IsNumber(value)) {
             check.report.Warning(key.line, "[SetUp] %s=%s is not a number: it reads as 0", name.c_str(),
                                  Quoted(value).c_str());

@@ -3,6 +3,8 @@ Windows, holding the shutdown privilege, after the run has cleaned up after
 itself; "Later" leaves the session alone. Wine ends the prefix's session on a
 restart, which a watching program sees as WM_QUERYENDSESSION and
 WM_ENDSESSION."""
+import os
+
 from harness import Media, SessionWatch, check, expect_done, run_setup, scenario
 
 SCRIPT = r"""[SetUp]
@@ -111,3 +113,17 @@ def later_leaves_the_session_alone(prefix):
     check(not [c for c in t.calls if c[1] in ("user32.ExitWindowsEx", "advapi32.AdjustTokenPrivileges")],
           "a restart was asked for")
     check(prefix.temp_files() == [], "temporary files left: %s" % prefix.temp_files())
+
+
+@scenario
+def restart_asked_only_when_the_product_needs_one(prefix):
+    """[SetUp] rebootprompt=needed: an interactive run asks about a restart
+    only when the script's reboot key says the product needs one."""
+    for reboot, question, code in ((0, "", 0), (1, "expect caption=Installation Complete\nclick 2\n", 3010)):
+        media = Media(prefix)
+        media.script((SCRIPT % {"silent": 0}).replace("reboot=1", "reboot=%d\nrebootprompt=needed" % reboot))
+        media.write("program.txt", b"the program\r\n")
+        t = run_setup(prefix, media, "expect caption=Welcome\nclick 1\nexpect control=500\nclick 1\n" + question)
+        expect_done(t, exit_code=code)
+        check(("Installation Complete" in t.captions()) == bool(reboot), t.captions())
+        os.remove(prefix.unix(r"C:\App\program.txt"))

@@ -12,8 +12,8 @@ leaves that setup.exe and everything around it alone."""
 import os
 import time
 
-from harness import (Media, check, differences, expect_done, lnk_target, log_lines, registry_differences, run_setup,
-                     sample_media, scenario, snapshot)
+from harness import (Media, Prefix, check, differences, expect_done, lnk_target, log_lines, read_bytes, read_ini,
+                     registry_differences, run_setup, sample_media, scenario, snapshot)
 
 APP = r"C:\Program Files\Sample Notes"
 ENTRY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sample Notes"
@@ -200,3 +200,81 @@ AppDir\tool.txt=Tool
     files = snapshot(prefix)[0]
     check(differences(before[0], files) == ["Program Files/Tool/tool.txt", "foreign.log"],
           differences(before[0], files))
+
+
+# The sample answered by a person: German, the examples left out, installed
+# into C:\Notes; the platform as detected (Windows 7 in a fresh prefix); the
+# restart left for later.
+ANSWERED = r"""expect caption=Welcome
+click 1
+expect caption=Licence Agreement
+click 1
+expect caption=Installation Options
+choose 100 1
+click 1
+expect caption=Sample Notes 1.0 Setup
+item 500 2
+click 1
+expect caption=Destination Directory
+text 200 C:\Notes
+click 1
+expect caption=Installation Complete
+click 2
+"""
+
+
+def installed(prefix, before, run_logs):
+    """What an install changed: files with their content (a program item's
+    link only by its name, as Program Manager and the shell write links
+    differently), and the product's registry keys with their values."""
+    files, registry = snapshot(prefix)
+    changed = {k: ("link" if k.endswith(".lnk") else files.get(k)) for k in differences(before[0], files)
+               if k not in run_logs}
+    keys = {k: registry.get(k) for k in registry_differences(before[1], registry) if "Sample Notes" in k[1]}
+    return changed, keys
+
+
+@scenario
+def answers_given_or_recorded_install_what_a_person_chose(prefix):
+    """/record writes an interactive run's answers; /answers replays them
+    quietly, and /options /components /path: give them on the command line:
+    each gives the same install. A name the script does not offer ends a
+    quiet run before any change, with 1603."""
+    media = sample_media(prefix)
+    before = snapshot(prefix)
+    t = run_setup(prefix, media, ANSWERED, args=r"/record=C:\answers.ini", name="person")
+    expect_done(t, exit_code=3010)
+    answers = read_ini(prefix.unix(r"C:\answers.ini"))
+    check(answers == {"answers": [("options", "DS"), ("components", "Program,HelpD,Runtime,Removal")],
+                      "path": [("AppDir", r"C:\Notes")]}, answers)
+    logs = ["answers.ini", "replay.log", "given.log"]
+    chosen = installed(prefix, before, logs)
+    check("Notes/HILFE.TXT" in chosen[0] and "Notes/FIRST.TXT" not in chosen[0], sorted(chosen[0]))
+    saved = read_bytes(prefix.unix(r"C:\answers.ini"))
+
+    for name, args in (("replay", r"/answers=C:\answers.ini /norestart /log=C:\replay.log"),
+                       ("given", r'/quiet /norestart /options=DS /components="program,German help" '
+                                 r"/path:AppDir=C:\Notes /log=C:\given.log")):
+        other = Prefix(prefix.path.rsplit("/", 1)[-1] + "." + name)
+        try:
+            media = sample_media(other)
+            with open(other.unix(r"C:\answers.ini"), "wb") as f:
+                f.write(saved)
+            start = snapshot(other)
+            t = run_setup(other, media, "", args=args, name=name)
+            expect_done(t, exit_code=3010)
+            check(t.events == [t.end], "a quiet run showed: %s" % t.events[:-1])
+            again = installed(other, start, logs)
+            check(again == chosen, "%s differs: %s" % (name, [k for k in set(again[0]) ^ set(chosen[0])] or again[1]))
+        finally:
+            other.remove()
+
+    # Nothing the script does not offer is taken: each is said, and nothing changes.
+    for wrong in ("/components=Program,Extras", "/options=F", "/path:DataDir=C:\\Data"):
+        start = snapshot(prefix)
+        t = run_setup(prefix, media, "", args=r"/quiet %s /log=C:\wrong.log" % wrong, name="wrong")
+        expect_done(t, exit_code=1603)
+        lines = log_lines(prefix, r"C:\wrong.log")
+        check(any("The installation offers no such choice" in line and wrong.split("=")[0] in line
+                  for line in lines), lines)
+        check(differences(start[0], snapshot(prefix)[0]) == ["wrong.log"], wrong)
