@@ -110,7 +110,7 @@ StepResult CarryOut(const CopyStep& step, bool cancelTested) {
         LogLine("Not saved, passed over: %s", {TextArgument(source)});
         return StepResult::GoOn;
     }
-    ShowStatus(kCopyStatusLabels, step.description, source, step.target);
+    ShowStatus(ProgramText::CopyLabels, step.description, source, step.target);
     if (RecordMissingFolder(step.target) == StepResult::Abort) return StepResult::Abort;
     return ExpandCopyInFlight(step.description, source, step.target,
                               gProcess.removeMode ? CopyForm::AsStored : CopyForm::Expanded);

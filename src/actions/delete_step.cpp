@@ -17,7 +17,7 @@ StepResult CarryOut(const DeleteStep& step) {
     // never touched, and reported as a name the platform cannot take. A cut
     // path could name another file: never deleted either.
     DWORD refusal = !step.usable ? ERROR_FILENAME_EXCED_RANGE : step.deviceName ? ERROR_INVALID_NAME : 0;
-    ShowStatus("Delete:\n\nFrom:", step.description, step.path, "");
+    ShowStatus(ProgramText::DeleteLabels, step.description, step.path, "");
     // A directory goes only when nothing is left in it: one that holds a
     // file is not a failure but someone's, and stays without a word to the user.
     if (!refusal && step.directory) {

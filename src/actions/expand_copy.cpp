@@ -231,7 +231,7 @@ StepResult LandOldest(bool* asked) {
     TransferEnd end = FinishTransfer(f.transfer, &handles);
     if (end.status != TransferStatus::Whole) {
         *asked = true;
-        ShowStatus(kCopyStatusLabels, f.description, f.sourcePath, f.targetPath);
+        ShowStatus(ProgramText::CopyLabels, f.description, f.sourcePath, f.targetPath);
     }
     StepResult result = Settle(f, end, handles);
     while (result == StepResult::Abort && gInFlight.count > 0) {
@@ -279,7 +279,7 @@ StepResult Copy(const char* description, const char* source, const char* target,
     bool ahead = description && handles.target.valid();
     bool asked = false;
     StepResult before = !ahead ? Land(&asked) : gInFlight.count == kTransfers ? LandOldest(&asked) : StepResult::GoOn;
-    if (asked && description) ShowStatus(kCopyStatusLabels, description, source, target);
+    if (asked && description) ShowStatus(ProgramText::CopyLabels, description, source, target);
     if (before == StepResult::Abort) {
         // Nothing of this entry stays: its target was made new just now.
         if (handles.target.valid()) {

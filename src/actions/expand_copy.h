@@ -4,9 +4,6 @@
 // moving while the next entries are recorded and their files opened and made.
 #pragma once
 
-// The status lines' labels of a copy entry.
-constexpr char kCopyStatusLabels[] = "Copy:\n\nFrom:\n\nTo:";
-
 #include "base/results.h"
 
 // GoOn copied, Skipped skipped or its failure ignored, Abort aborted.

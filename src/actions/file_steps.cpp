@@ -23,7 +23,7 @@ namespace {
 // directory made (and recorded).
 StepResult Open(const FileStep& step) {
     if (CancelRequested()) return StepResult::Abort;
-    ShowStatus("Modify file:\n\nSection:\n\nString:", step.path, step.section, step.key);
+    ShowStatus(ProgramText::FileLabels, step.path, step.section, step.key);
     if (RecordMissingFolder(step.path) == StepResult::Abort || EnsureDirectory(step.path) == StepResult::Abort)
         return StepResult::Abort;
     return StepResult::GoOn;

@@ -37,7 +37,7 @@ bool ClearOldResource(const char* resource) {
 }  // namespace
 
 StepResult CarryOut(const FontStep& step) {
-    ShowStatus("Create:\n\nFile:", kFontResourceText, step.resource, "");
+    ShowStatus(ProgramText::FontLabels, kFontResourceText, step.resource, "");
     // Recorded before the file exists, so a removal run finds it whatever happens next.
     if (!step.unrecorded && Record(RemoveFileAtPath, step.resource, kFontResourceText) == StepResult::Abort)
         return StepResult::Abort;

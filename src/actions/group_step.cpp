@@ -73,7 +73,7 @@ StepResult CarryOut(const GroupStep& step) {
     if (step.wholeGroup) {
         if (!FormatDdeCommand(command, sizeof command, kDeleteGroup, step.group))
             return ReportStepEntry(step.source, MSG_CANNOT_CARRY_OUT);
-        ShowStatus("Delete group:", step.group, "", "");
+        ShowStatus(ProgramText::DeleteGroupLabels, step.group, "", "");
         if (dde && Send(conversation, command)) return StepResult::GoOn;
         return Carry(step, [&](LinkFailure* failure) { return DeleteShellGroup(step.group, failure); });
     }
@@ -82,7 +82,7 @@ StepResult CarryOut(const GroupStep& step) {
     if (!FormatDdeCommand(command, sizeof command, kRemoveItem, step.group, step.item) ||
         !FormatDdeCommand(addCommand, sizeof addCommand, kAddItem, step.group, step.group, step.arguments))
         return ReportStepEntry(step.source, MSG_CANNOT_CARRY_OUT);
-    ShowStatus("Create group:\n\nItem:\n\nTarget:", step.group, step.item, step.arguments);
+    ShowStatus(ProgramText::GroupLabels, step.group, step.item, step.arguments);
     // Both commands show the group.
     if (dde) WatchForGroupWindows(step.group);
     // An item is always removed before it is added, so a repeated install

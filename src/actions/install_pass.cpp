@@ -3,6 +3,7 @@
 #include "actions/dde_client.h"
 #include "actions/expand_copy.h"
 #include "actions/pass_executor.h"
+#include "ui/library_dialog.h"
 #include "ui/progress_dialog.h"
 #include "actions/what_if.h"
 #include "ui/messages.h"
@@ -59,8 +60,7 @@ StepResult RunPass(HWND startingWindow) {
 
     pass.yesToAll = script.ReadInt("SetUp", "Y2AOverwrite", 0) != 0;
     HWND progress = QuietRun() ? nullptr
-                               : CreateDialogParamA(gProcess.libraryModule, MAKEINTRESOURCEA(IDD_PROGRESS),
-                                                    startingWindow, ProgressDialog, 0);
+                               : CreateLibraryDialog(IDD_PROGRESS, startingWindow, ProgressDialog, 0);
     pass.ownerWindow = progress;
 
     PassExecutor executor;

@@ -178,7 +178,7 @@ StepResult CarryOut(const RegistryStep& step) {
     if (step.shortForm) return ShortForm(step);
     HKEY root = RootKeyFromName(step.rootName);
     if (step.removeEmptyKeys) {
-        ShowStatus("Remove empty key:", step.subkey, "", "");
+        ShowStatus(ProgramText::EmptyKeyLabels, step.subkey, "", "");
         RemoveEmptyKeys(root, step.subkey);
         return StepResult::GoOn;
     }
@@ -190,7 +190,7 @@ StepResult CarryOut(const RegistryStep& step) {
     if (RegCreateKeyExA(root, step.subkey, 0, const_cast<char*>(step.keyClass), REG_OPTION_NON_VOLATILE,
                         KEY_WRITE | KEY_QUERY_VALUE, nullptr, key.Receive(), nullptr) != ERROR_SUCCESS)
         return CannotCreateKey(step.subkey);
-    ShowStatus("Modify key:\n\nValue:\n\nData:", step.subkey, step.name, step.data.Text());
+    ShowStatus(ProgramText::KeyLabels, step.subkey, step.name, step.data.Text());
 
     // After Ignore on a log that cannot be written the change is still made;
     // an old value the log cannot hold skips it.

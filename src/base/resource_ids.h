@@ -41,6 +41,21 @@
 #define IDC_OVERWRITE_TEXT 100
 #define IDC_SKIP 5
 #define IDC_YES_TO_ALL 101
+// The fixed texts of the library's dialogs, by which a script's [texts]
+// section replaces them (the program itself never changes them).
+#define IDC_WELCOME_TITLE 101
+#define IDC_WELCOME_TEXT 102
+#define IDC_WELCOME_HINT 103
+#define IDC_LICENCE_INTRO 101
+#define IDC_LICENCE_QUESTION 102
+#define IDC_OPTIONS_INTRO 300
+#define IDC_COMPONENT_INTRO 101
+#define IDC_COMPONENT_FRAME 102
+#define IDC_DISK_INTRO 101
+#define IDC_DISK_FROM 102
+#define IDC_OVERWRITE_INTRO 102
+#define IDC_RESTART_TITLE 101
+#define IDC_RESTART_TEXT 102
 
 // The program's own icon resource name.
 #define SETUP_ICON_NAME "SetUp"

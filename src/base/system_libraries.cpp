@@ -53,3 +53,8 @@ decltype(&GradientFill) GradientFillCall() {
     static auto fill = Find<decltype(&GradientFill)>(SystemLibrary("msimg32.dll"), "GradientFill");
     return fill;
 }
+
+decltype(&TransparentBlt) TransparentBltCall() {
+    static auto copy = Find<decltype(&TransparentBlt)>(SystemLibrary("msimg32.dll"), "TransparentBlt");
+    return copy;
+}

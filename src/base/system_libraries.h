@@ -30,3 +30,5 @@ const LzCalls* LzLibrary();
 
 // The gradient fill of msimg32.dll; nullptr when it is missing.
 decltype(&GradientFill) GradientFillCall();
+// The transparent copy of msimg32.dll; nullptr when it is missing.
+decltype(&TransparentBlt) TransparentBltCall();

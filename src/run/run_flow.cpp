@@ -23,6 +23,7 @@
 #include "script/script_file.h"
 #include "ui/sections.h"
 #include "ui/background_window.h"
+#include "ui/branding.h"
 #include "ui/component_dialog.h"
 #include "ui/option_groups.h"
 #include "ui/path_variables.h"
@@ -64,6 +65,7 @@ struct RunResources {
     HeldFile libraryCopy;
     HeldFile scriptCopy;
     HeldFile licenceCopy;
+    HeldFile pictureCopy;
     char scriptSource[MAX_PATH] = "";  // the script the copy came from
     HWND background = nullptr;
 
@@ -71,6 +73,8 @@ struct RunResources {
         licenceCopy.Release();
         if (background) DestroyWindow(background);
         background = nullptr;
+        ReleaseBranding();
+        pictureCopy.Release();
         scriptCopy.Release();
         gProcess.scriptPath[0] = '\0';
         if (gProcess.libraryModule) FreeLibrary(gProcess.libraryModule);
@@ -189,6 +193,17 @@ int RunSetup(HINSTANCE ownModule, const char* commandText) {
 
 namespace {
 
+// The product's picture ([SetUp] picture) into the run's directory, for the
+// background. Without it the library's picture is shown: a run does not end
+// for want of a picture.
+void FetchPicture(RunResources& made, const StartupSearch& search, const char* name) {
+    char place[MAX_PATH], source[MAX_PATH];
+    if (!StartupFilePlace(search, name, place) || GetFileAttributesA(place) == INVALID_FILE_ATTRIBUTES ||
+        !made.directory.Fetch(search, name, "PICTURE.BMP", made.pictureCopy, source) ||
+        !UseBrandingPicture(made.pictureCopy.path()))
+        LogLine("The picture %s cannot be shown: the library's is", {TextArgument(name)});
+}
+
 bool OpenRun(RunResources& made, const char* scriptName, int& exitCode) {
     exitCode = kExitFailed;
     if (gSwitches.answersPath[0] && !ReadAnswersFile(gSwitches.answersPath, &gSwitches.answers)) {
@@ -215,6 +230,9 @@ bool OpenRun(RunResources& made, const char* scriptName, int& exitCode) {
         ReportMessage(nullptr, kMsgNotAScript, kStyleStop, scriptName);
         return false;
     }
+    char picture[MAX_PATH];
+    ReadBranding(gProcess.scriptPath, picture);
+    if (picture[0] && !QuietRun()) FetchPicture(made, search, picture);
     made.background = QuietRun() ? CreateQuietWindow() : CreateBackgroundWindow();
     if (!made.background) {
         LogLine("The background window cannot be made");

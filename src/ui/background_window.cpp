@@ -3,6 +3,7 @@
 #include "base/resource_ids.h"
 #include "base/setup_state.h"
 #include "base/system_libraries.h"
+#include "ui/branding.h"
 
 namespace {
 
@@ -17,10 +18,19 @@ void FillHorizontal(decltype(&GradientFill) fill, HDC dc, TRIVERTEX from, TRIVER
     fill(dc, pair, 2, &rect, 1, GRADIENT_FILL_RECT_H);
 }
 
+TRIVERTEX VertexOf(LONG x, LONG y, COLORREF colour) {
+    return Vertex(x, y, GetRValue(colour), GetGValue(colour), GetBValue(colour));
+}
+
 // Without the gradient library the background stays black.
 void PaintGradient(HDC dc, const RECT& client) {
     auto fill = GradientFillCall();
     if (!fill) return;
+    COLORREF left, right;
+    if (ProductGradient(&left, &right)) {
+        FillHorizontal(fill, dc, VertexOf(client.left, client.top, left), VertexOf(client.right, client.bottom, right));
+        return;
+    }
     LONG split = client.right * 3 / 5;
     FillHorizontal(fill, dc, Vertex(client.left, client.top, 165, 203, 247), Vertex(split, client.bottom, 8, 36, 107));
     FillHorizontal(fill, dc, Vertex(split, client.top, 8, 36, 107), Vertex(client.right, client.bottom, 0, 0, 0));
@@ -38,6 +48,44 @@ void DrawInCorner(HDC dc, const RECT& client, HBITMAP bitmap, DWORD rop) {
     DeleteDC(memory);
 }
 
+// The product's picture at its place; its top-left pixel's colour is
+// transparent, so a logo needs no rectangle of its own colour around it.
+void DrawProductPicture(HDC dc, const RECT& client, HBITMAP picture, PicturePlace place) {
+    BITMAP info;
+    if (!GetObjectA(picture, sizeof info, &info)) return;
+    LONG width = info.bmWidth, height = info.bmHeight;
+    LONG x = place == PicturePlace::TopLeft || place == PicturePlace::BottomLeft ? 0
+             : place == PicturePlace::Center                                      ? (client.right - width) / 2
+                                                                                  : client.right - width;
+    LONG y = place == PicturePlace::TopLeft || place == PicturePlace::TopRight ? 0
+             : place == PicturePlace::Center                                    ? (client.bottom - height) / 2
+                                                                                : client.bottom - height;
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(memory, picture);
+    auto transparent = TransparentBltCall();
+    if (transparent) transparent(dc, x, y, width, height, memory, 0, 0, width, height, GetPixel(memory, 0, 0));
+    else BitBlt(dc, x, y, width, height, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+}
+
+// The product's title, large, in the top-left corner, white on a shadow.
+void DrawTitle(HDC dc, const RECT& client, const char* title) {
+    int height = client.bottom / 14 > 24 ? client.bottom / 14 : 24;
+    HFONT font = CreateFontA(-height, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS, "Arial");
+    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+    SetBkMode(dc, TRANSPARENT);
+    RECT place = {height / 2, height / 3, client.right - height / 2, client.bottom / 2};
+    RECT shadow = {place.left + 3, place.top + 3, place.right + 3, place.bottom + 3};
+    SetTextColor(dc, RGB(0, 0, 0));
+    DrawTextA(dc, title, -1, &shadow, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+    SetTextColor(dc, RGB(255, 255, 255));
+    DrawTextA(dc, title, -1, &place, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+    if (old) SelectObject(dc, old);
+    if (font) DeleteObject(font);
+}
+
 LRESULT CALLBACK BackgroundProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_PAINT) return DefWindowProcA(window, message, wParam, lParam);
     PAINTSTRUCT ps;
@@ -45,16 +93,23 @@ LRESULT CALLBACK BackgroundProc(HWND window, UINT message, WPARAM wParam, LPARAM
     RECT client;
     GetClientRect(window, &client);
     bool deep = GetDeviceCaps(dc, BITSPIXEL) >= 16;
-    HBITMAP picture = LoadBitmapA(gProcess.libraryModule, MAKEINTRESOURCEA(deep ? IDB_PICTURE_256 : IDB_PICTURE_16));
     if (deep) PaintGradient(dc, client);
-    if (HBITMAP mask = LoadBitmapA(gProcess.libraryModule, MAKEINTRESOURCEA(IDB_MASK))) {
-        DrawInCorner(dc, client, mask, SRCAND);
-        DeleteObject(mask);
+    PicturePlace place;
+    if (HBITMAP product = ProductPicture(&place)) {
+        DrawProductPicture(dc, client, product, place);
+    } else {
+        HBITMAP picture =
+            LoadBitmapA(gProcess.libraryModule, MAKEINTRESOURCEA(deep ? IDB_PICTURE_256 : IDB_PICTURE_16));
+        if (HBITMAP mask = LoadBitmapA(gProcess.libraryModule, MAKEINTRESOURCEA(IDB_MASK))) {
+            DrawInCorner(dc, client, mask, SRCAND);
+            DeleteObject(mask);
+        }
+        if (picture) {
+            DrawInCorner(dc, client, picture, SRCPAINT);
+            DeleteObject(picture);
+        }
     }
-    if (picture) {
-        DrawInCorner(dc, client, picture, SRCPAINT);
-        DeleteObject(picture);
-    }
+    if (ProductTitle()[0]) DrawTitle(dc, client, ProductTitle());
     EndPaint(window, &ps);
     return 0;
 }
@@ -71,7 +126,7 @@ HWND CreateBackgroundWindow() {
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     wc.lpszClassName = "SetUp";
     if (!RegisterClassA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
-    HWND window = CreateWindowExA(0, "SetUp", "SetUp", WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
+    HWND window = CreateWindowExA(0, "SetUp", ProductCaption(), WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
                                   WS_MAXIMIZE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
                                   nullptr, gProcess.ownModule, nullptr);
     if (!window) return nullptr;
@@ -81,5 +136,5 @@ HWND CreateBackgroundWindow() {
 }
 
 HWND CreateQuietWindow() {
-    return CreateWindowExA(0, "STATIC", "SetUp", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, gProcess.ownModule, nullptr);
+    return CreateWindowExA(0, "STATIC", ProductCaption(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, gProcess.ownModule, nullptr);
 }

@@ -1,6 +1,8 @@
 #include "ui/component_dialog.h"
 
 #include "ui/library_dialog.h"
+#include "base/format_text.h"
+#include "ui/branding.h"
 #include "base/resource_ids.h"
 #include "base/results.h"
 #include "base/run_outcome.h"
@@ -26,8 +28,10 @@ void ShowSelection(HWND dialog) {
 
     int count = static_cast<int>(SendMessageA(list, LB_GETSELCOUNT, 0, 0));
     if (count < 0) count = 0;
-    char counter[64];
-    wsprintfA(counter, gProcess.removeMode ? "Selected %d\nItems to Remove" : "Selected %d\nItems to Install", count);
+    char counter[300];
+    FormatText(counter, sizeof counter,
+               ShownText(gProcess.removeMode ? ProgramText::RemoveCounter : ProgramText::Counter),
+               {NumberArgument(count)});
     SetDlgItemTextA(dialog, IDC_COMPONENT_COUNTER, counter);
     EnableWindow(GetDlgItem(dialog, IDOK), count != 0);
 }

@@ -1,5 +1,7 @@
 #include "ui/messages.h"
 
+#include "ui/branding.h"
+
 #include "base/format_text.h"
 #include "base/run_log.h"
 #include "base/run_outcome.h"
@@ -143,7 +145,7 @@ Answer Show(HWND owner, int id, UINT style, const MessageArguments& arguments) {
         PaintPendingStatus();
         MessageBeep(style);
         if (!owner) style |= MB_TASKMODAL;
-        answer = MessageBoxA(owner, composed, "SetUp", style);
+        answer = MessageBoxA(owner, composed, ProductCaption(), style);
     }
     // The log names the file or entry whole, however long: the box may have
     // had to shorten it.

@@ -63,9 +63,9 @@ void Cancelled() {
 
 }  // namespace
 
-void ShowStatus(const char* labels, const char* first, const char* second, const char* third) {
-    LogStatus(labels, first, second, third);
-    PostStatusLines(gState->pass.ownerWindow, labels, first, second, third);
+void ShowStatus(ProgramText labels, const char* first, const char* second, const char* third) {
+    LogStatus(ProgramTextOf(labels), first, second, third);
+    PostStatusLines(gState->pass.ownerWindow, ShownText(labels), first, second, third);
 }
 
 namespace {

@@ -3,9 +3,11 @@
 #pragma once
 #include <windows.h>
 
+#include "ui/branding.h"
+
 // Logs the status and sets the status texts (controls 200, 100, 110, 120) of
 // the owner window, painted at most once a frame (ui/status_lines.h).
-void ShowStatus(const char* labels, const char* first, const char* second, const char* third);
+void ShowStatus(ProgramText labels, const char* first, const char* second, const char* third);
 // Dispatches every waiting message of the thread.
 void DrainMessageQueue();
 // Drains the queue; true when the user has cancelled the pass, or the run must stop.

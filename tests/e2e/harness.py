@@ -544,6 +544,15 @@ def read_bmp(path):
     return width, height, rows
 
 
+def bmp_bytes(rows):
+    """A 24-bit BMP file of rows of (r, g, b), the top row first."""
+    height, width = len(rows), len(rows[0])
+    stride = (width * 3 + 3) // 4 * 4
+    pixels = b"".join(bytes(c for (r, g, b) in row for c in (b, g, r)).ljust(stride, b"\0") for row in reversed(rows))
+    return (b"BM" + struct.pack("<IHHI", 54 + len(pixels), 0, 0, 54) +
+            struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0) + pixels)
+
+
 @contextlib.contextmanager
 def private_display(depth, width=1024, height=768):
     """An Xvfb display of its own for one test, stopped afterwards. Xvfb

@@ -212,7 +212,7 @@ TEST_F(InstallPass, ProgressDialogBar) {
     EXPECT_EQ(bar(-1).second, "65533 %");
 
     gState->pass.ownerWindow = dialog;
-    ShowStatus("Copy:\n\nFrom:\n\nTo:", "Read me", "A:\\README.TXT", "C:\\APP\\README.TXT");
+    ShowStatus(ProgramText::CopyLabels, "Read me", "A:\\README.TXT", "C:\\APP\\README.TXT");
     char text[64];
     GetDlgItemTextA(dialog, IDC_STATUS_LABELS, text, sizeof text);
     EXPECT_STREQ(text, "Copy:\n\nFrom:\n\nTo:");

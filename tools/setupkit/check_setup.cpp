@@ -88,8 +88,9 @@ void CheckSetUp(ScriptCheck& check) {
     check.Reads("SetUp");
     const ProfileSection* section = check.file.ListedSection("SetUp");
     if (!section) return;
-    static const char* const kKeys[] = {"license", "silent", "reboot",  "name",        "Y2AOverwrite",
-                                        "disks",   "remove", "cleanup", "rebootprompt"};
+    static const char* const kKeys[] = {"license", "silent",       "reboot",  "name",  "Y2AOverwrite",
+                                        "disks",   "remove",       "cleanup", "rebootprompt",
+                                        "caption", "title",        "gradient", "picture", "picturepos"};
     for (const ProfileKey& key : section->keys) {
         std::string name = VisiblePart(key.name);
         if (!key.hasValue || name.empty() || name[0] == ';') continue;
@@ -111,6 +112,10 @@ void CheckSetUp(ScriptCheck& check) {
                 check.report.Warning(key.line, "rebootprompt=%s is neither needed nor always: the question is asked "
                                                "after every interactive install",
                                      Quoted(value).c_str());
+        } else if (SameNoCase(name, "caption") || SameNoCase(name, "title")) {
+            CheckWidth(check, key.line, value, SameNoCase(name, "caption") ? 63 : 127, "the text", "it is cut");
+        } else if (SameNoCase(name, "gradient") || SameNoCase(name, "picture") || SameNoCase(name, "picturepos")) {
+            // checked with the look (check_branding)
         } else if (!IsNumber(value)) {
             check.report.Warning(key.line, "[SetUp] %s=%s is not a number: it reads as 0", name.c_str(),
                                  Quoted(value).c_str());

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "check_actions.h"
+#include "check_branding.h"
 #include "check_context.h"
 #include "check_media.h"
 #include "check_removal.h"
@@ -34,6 +35,7 @@ void CheckScript(const std::string& bytes, const std::string& media, CheckReport
     ScriptCheck check(file, report, media);
     CheckFile(check);
     CheckSetUp(check);
+    CheckBranding(check);
     ReadOptionGroups(check);
     ReadComponents(check);
     ReadVariables(check);

@@ -3,7 +3,8 @@ and the picture in the bottom-right corner, on displays of 24, 16 and 8 bits
 per pixel (each on an Xvfb display of its own, 1024x768)."""
 import os
 
-from harness import (SOURCE, Media, check, expect_done, private_display, read_bmp, run_setup, scenario)
+from harness import (SOURCE, Media, bmp_bytes, check, control_text, expect_done, has_control, private_display, read_bmp,
+                     run_setup, scenario)
 
 WIDTH, HEIGHT = 1024, 768
 SPLIT = WIDTH * 3 // 5
@@ -122,3 +123,53 @@ def black_and_the_16_colour_picture_at_8_bits(prefix):
     bad, compared = corner_mismatches(shot, "picture16.bmp", lambda x: BLACK, 0, faithful)
     check(compared > 1000, "only %d picture pixels could be compared" % compared)
     check(not bad, "%d corner pixels differ, first %s" % (len(bad), bad[:3]))
+
+
+MAGENTA, GREEN, RED, BLUE = (255, 0, 255), (0, 160, 0), (255, 0, 0), (0, 0, 255)
+
+
+@scenario
+def a_product_brands_the_installer_from_its_script(prefix):
+    """The script's captions, title, colours, picture and dialog texts, with
+    the library untouched: the picture's top row has the colour of its
+    top-left pixel, so the gradient shows through it."""
+    media = Media(prefix)
+    media.script(r"""[SetUp]
+license=1
+caption=Branded Notes
+title=Branded Notes 2.0
+gradient=FF0000,0000FF
+picture=LOGO.BMP
+picturepos=topright
+
+[texts]
+1/0=Hello
+1/101=Welcome to Branded Notes
+""")
+    media.write("LOGO.BMP", bmp_bytes([[MAGENTA] * 40] + [[GREEN] * 40] * 29))
+    with private_display(24) as display:
+        prefix.env["DISPLAY"] = display
+        t = run_setup(prefix, media, """
+            expect caption=Hello
+            shot screen
+            click 1
+            expect message~LICENSE.TXT
+            click 1
+        """)
+        prefix.stop()
+    expect_done(t, exit_code=1603)  # the licence the script asks for is not on the media
+    window = t.find(event=("window",))
+    check(window and window["caption"] == "Branded Notes", "background window: %s" % window)
+    welcome = t.find(caption="Hello", event=("dialog",))
+    check(control_text(welcome, 101) == "Welcome to Branded Notes", control_text(welcome, 101))
+    check(control_text(welcome, 102).startswith("This program installs"), "another text was replaced")
+    boxes = [e for e in t.dialogs() if has_control(e, 0xFFFF)]
+    check(boxes and boxes[0]["caption"] == "Branded Notes", "message boxes: %s" % [b["caption"] for b in boxes])
+
+    shot = prefix.shots["screen"]
+    left, bottom_right = shot.pixel(0, HEIGHT - 2), shot.pixel(WIDTH - 1, HEIGHT - 2)
+    check(near(left, RED, 8) and near(bottom_right, BLUE, 8), "gradient ends %s %s" % (left, bottom_right))
+    check(shot.pixel(WIDTH - 20, 15) == GREEN, "picture %s" % (shot.pixel(WIDTH - 20, 15),))
+    check(near(shot.pixel(WIDTH - 20, 0), BLUE, 12), "the transparent row %s" % (shot.pixel(WIDTH - 20, 0),))
+    title = [shot.pixel(x, y) for x in range(10, 300) for y in range(10, 90)]
+    check(title.count((255, 255, 255)) > 200, "no title: %d white pixels" % title.count((255, 255, 255)))

@@ -12,7 +12,7 @@ leaves that setup.exe and everything around it alone."""
 import os
 import time
 
-from harness import (Media, Prefix, check, differences, expect_done, lnk_target, log_lines, read_bytes, read_ini,
+from harness import (Media, Prefix, check, control_text, differences, expect_done, lnk_target, log_lines, read_bytes, read_ini,
                      registry_differences, run_setup, sample_media, scenario, snapshot)
 
 APP = r"C:\Program Files\Sample Notes"
@@ -130,8 +130,11 @@ def sample_installs_and_removes_itself_unattended(prefix):
                              ("group", "Sample Notes", "", "deleted"), ("delete", APP + r"\README.TXT")]),
           "the removal's what-if lines: %s" % removal)
 
-    # The entry's interactive removal, cancelled: everything stays for another try.
-    expect_done(run_setup(prefix, remover, "expect caption=Welcome\nclick 2", name="cancelled"), exit_code=1602)
+    # The entry's interactive removal, cancelled: everything stays for another
+    # try. Its welcome speaks of the removal, in the texts the log carries.
+    t = run_setup(prefix, remover, "expect caption=Welcome\nclick 2", name="cancelled")
+    expect_done(t, exit_code=1602)
+    check(control_text(t.find(caption="Welcome"), 101) == "Sample Notes will be removed.", t.find(caption="Welcome"))
     check(sorted(os.listdir(prefix.unix(APP + r"\Uninstall"))) == ["SETUP.INF", "STP.DLL", "setup.exe"],
           os.listdir(prefix.unix(APP + r"\Uninstall")))
     check(prefix.reg_query(ENTRY, "DisplayName") is not None, "the entry went with a cancelled removal")
