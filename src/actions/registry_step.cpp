@@ -8,6 +8,7 @@
 #include "actions/registry_keys.h"
 #include "actions/string_list.h"
 #include "ui/messages.h"
+#include "base/format_text.h"
 #include "base/profile_text.h"
 #include "base/registry_roots.h"
 #include "base/results.h"
@@ -172,13 +173,22 @@ StepResult ShortForm(const RegistryStep& step) {
     return StepResult::GoOn;
 }
 
+// The key as the status and the run's log name it: with its root.
+struct FullKeyName {
+    char text[sizeof RegistryStep::rootName + kPathSize];
+    explicit FullKeyName(const RegistryStep& step) {
+        FormatText(text, sizeof text, "%s\\%s", {TextArgument(step.rootName), TextArgument(step.subkey)});
+    }
+};
+
 }  // namespace
 
 StepResult CarryOut(const RegistryStep& step) {
     if (step.shortForm) return ShortForm(step);
     HKEY root = RootKeyFromName(step.rootName);
+    const FullKeyName full(step);
     if (step.removeEmptyKeys) {
-        ShowStatus(ProgramText::EmptyKeyLabels, step.subkey, "", "");
+        ShowStatus(ProgramText::EmptyKeyLabels, full.text, "", "");
         RemoveEmptyKeys(root, step.subkey);
         return StepResult::GoOn;
     }
@@ -190,7 +200,7 @@ StepResult CarryOut(const RegistryStep& step) {
     if (RegCreateKeyExA(root, step.subkey, 0, const_cast<char*>(step.keyClass), REG_OPTION_NON_VOLATILE,
                         KEY_WRITE | KEY_QUERY_VALUE, nullptr, key.Receive(), nullptr) != ERROR_SUCCESS)
         return CannotCreateKey(step.subkey);
-    ShowStatus(ProgramText::KeyLabels, step.subkey, step.name, step.data.Text());
+    ShowStatus(ProgramText::KeyLabels, full.text, step.name, step.data.Text());
 
     // After Ignore on a log that cannot be written the change is still made;
     // an old value the log cannot hold skips it.

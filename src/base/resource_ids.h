@@ -48,7 +48,7 @@
 #define IDC_WELCOME_HINT 103
 #define IDC_LICENCE_INTRO 101
 #define IDC_LICENCE_QUESTION 102
-#define IDC_OPTIONS_INTRO 300
+#define IDC_OPTIONS_INTRO 400  // not 300: the progress bar's id tells the progress dialog
 #define IDC_COMPONENT_INTRO 101
 #define IDC_COMPONENT_FRAME 102
 #define IDC_DISK_INTRO 101

@@ -139,6 +139,10 @@ class Prefix:
 
     def stop(self):
         subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # The server saves the registry as it ends: wait for it, or a
+        # snapshot may read the files half written.
+        subprocess.run(["wineserver", "-w"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=60)
         time.sleep(0.2)
 
     def remove(self):

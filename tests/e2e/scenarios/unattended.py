@@ -98,6 +98,7 @@ def sample_installs_and_removes_itself_unattended(prefix):
                  "Exit code 3010"):
         check(step in lines, "%r not in the log: %s" % (step, lines))
     check("Copy: Read me  From: C:\\media\\README.TXT  To: %s\\README.TXT" % APP in lines, lines)
+    check("Modify key: HKEY_CURRENT_USER\\Software\\Sample Notes  Value: Window  Data: 1" in lines, lines)
     check(sorted(os.listdir(prefix.unix(APP))) ==
           ["FIRST.TXT", "HELP.TXT", "NOTES.INI", "NOTESANS.TTF", "NOTESANS.fot", "README.TXT", "Uninstall"],
           os.listdir(prefix.unix(APP)))
@@ -268,7 +269,9 @@ def answers_given_or_recorded_install_what_a_person_chose(prefix):
             expect_done(t, exit_code=3010)
             check(t.events == [t.end], "a quiet run showed: %s" % t.events[:-1])
             again = installed(other, start, logs)
-            check(again == chosen, "%s differs: %s" % (name, [k for k in set(again[0]) ^ set(chosen[0])] or again[1]))
+            check(again == chosen, "%s differs: %s" % (name, [(k, again[i].get(k), chosen[i].get(k)) for i in (0, 1)
+                                                          for k in set(again[i]) | set(chosen[i])
+                                                          if again[i].get(k) != chosen[i].get(k)]))
         finally:
             other.remove()
 
