@@ -215,6 +215,16 @@ TEST(Check, FindsWhatTheLookCannotTake) {
     std::filesystem::remove(dir / "LOGO.BMP");
     EXPECT_NE(Findings(script, dir.dir).find("script:3: error: picture=LOGO.BMP, but the media directory holds no"),
               std::string::npos);
+
+    // pack puts the picture beside the script, where the installer reads it.
+    for (const char* folder : {"product", "engine"}) std::filesystem::create_directories(dir / folder);
+    WriteText(dir / "product/SETUP.INF", "[SetUp]\r\npicture=logo.bmp\r\n[choise]\r\nMain=Main\r\n[disks]\r\n1=Disk\r\n"
+                                         "[path]\r\nAppDir=C:\\App\r\n[Main]\r\n1:%AppDir%\\A.TXT=A\r\n");
+    WriteText(dir / "product/LOGO.BMP", "BM" + std::string(60, '\0'));
+    WriteText(dir / "product/A.TXT", "a");
+    for (const char* name : {"setup.exe", "STP.DLL"}) WriteText(dir / (std::string("engine/") + name), "engine");
+    ASSERT_EQ(Shell(kKit + " pack " + dir / "product " + dir / "media --engine " + dir / "engine >/dev/null"), 0);
+    EXPECT_EQ(ReadText(dir / "media/LOGO.BMP"), "BM" + std::string(60, '\0'));
 }
 
 TEST(Check, TheSampleProductAndEveryExampleOfTheDocsPass) {

@@ -146,12 +146,17 @@ bool ReadProduct(Run& r, std::string* error) {
     // A product may bring a resource library of its own.
     const std::string ownLibrary = r.product.Find("STP.DLL");
     const std::string licence = r.product.Find("LICENSE.TXT");
-    r.used = {r.scriptPath, ownLibrary, licence};
+    // The background's picture ([SetUp] picture) is read from the first
+    // disk at start-up, as the licence is.
+    const ProfileKey* pictureKey = r.script->file.FoundKey("SetUp", "picture");
+    const std::string picture = pictureKey ? r.product.Find(ProfileFile::ValueOf(*pictureKey)) : std::string();
+    r.used = {r.scriptPath, ownLibrary, licence, picture};
     r.scriptFile = 2;  // after setup.exe and STP.DLL
     if (!AddEngine(r, setupExe, "setup.exe", error) ||
         !AddEngine(r, ownLibrary.empty() ? library : ownLibrary, "STP.DLL", error) ||
         !AddEngine(r, r.scriptPath, FileName(r.scriptPath), error) ||
-        (!licence.empty() && !AddEngine(r, licence, FileName(licence), error)))
+        (!licence.empty() && !AddEngine(r, licence, FileName(licence), error)) ||
+        (!picture.empty() && !AddEngine(r, picture, FileName(picture), error)))
         return false;
     if (!ReadCopyEntries(*r.script, &r.plan, error)) {
         *error = r.scriptPath + ":" + *error;
