@@ -9,6 +9,7 @@
 #define MSG_ENTER_NAME 4
 #define MSG_WRONG_SYSTEM 10
 #define MSG_ANOTHER_RUN 11
+#define MSG_UNFINISHED_INSTALL 12
 // One text: a path, or a registry key.
 #define MSG_CANNOT_MODIFY 101
 #define MSG_CANNOT_OPEN 102
@@ -25,6 +26,7 @@
 #define MSG_CANNOT_CREATE_LINK 113
 #define MSG_CANNOT_DELETE_GROUP 114
 #define MSG_NO_SUCH_CHOICE 120
+#define MSG_CANNOT_WRITE_UNDO 121
 // One number: an error code of the LZ library.
 #define MSG_LZ_ERROR 150
 // Two texts: a section and the key of one of its entries.

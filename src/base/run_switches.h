@@ -28,6 +28,7 @@ struct RunAnswers {
 struct RunSwitches {
     bool quiet;      // /quiet: no window at all, every default taken
     bool noRestart;  // /norestart: never restart; a restart that is due becomes exit code 3010
+    bool rollback;   // /rollback: a pass that does not run to its end is undone
     char logPath[MAX_PATH];  // /log=FILE: the run's own log, or empty
     char planPath[MAX_PATH]; // /plan=FILE: a what-if run writes what it would change there, and changes nothing
     char recordPath[MAX_PATH];   // /record=FILE: the run's answers are written there

@@ -163,4 +163,10 @@ Recorded LogMissingDirectory(const char* filePath) {
 
 const char* RecordFailurePath() { return gWriter.failedPath; }
 
+bool RemovalLogFile(char (&path)[MAX_PATH]) {
+    char name[] = "RemoveInf";
+    char log[MAX_PATH];
+    return ExpandText(name, log, false) && LogPath(log, path);
+}
+
 void ReleaseRemovalLog() { gWriter.file.Close(); }

@@ -1,6 +1,8 @@
 // The removal log: every change is recorded, before it is made, as a script
 // entry that undoes it. The log is itself a script for this engine.
 #pragma once
+#include <windows.h>
+
 #include <cstddef>
 
 #include "removal/log_records.h"
@@ -30,6 +32,10 @@ Recorded LogMissingDirectory(const char* filePath);
 // The folder or file the last failure is about: the log's folder that could
 // not be made, or the log.
 const char* RecordFailurePath();
+
+// The full path of the log's file (the variable RemoveInf, or the name it
+// falls back to); false when it cannot be told.
+bool RemovalLogFile(char (&path)[MAX_PATH]);
 
 // Lets the log's file go. The writer keeps it open from record to record,
 // and while it does nothing else can write, replace or delete it: whatever

@@ -79,6 +79,7 @@ const char* ReadSwitches(const char* text, RunSwitches* switches) {
         const char* next = nullptr;
         if ((next = AfterWord(text, "/quiet"))) switches->quiet = true;
         else if ((next = AfterWord(text, "/norestart"))) switches->noRestart = true;
+        else if ((next = AfterWord(text, "/rollback"))) switches->rollback = true;
         else if ((next = ReadFileSwitch(text, "/plan=", switches->planPath))) switches->quiet = switches->noRestart = true;
         else if ((next = ReadFileSwitch(text, "/answers=", switches->answersPath))) switches->quiet = true;
         else if ((next = ReadFileSwitch(text, "/record=", switches->recordPath))) {

@@ -26,6 +26,7 @@ const NamedText kNamedTexts[] = {
     {"font", "Create:\n\nFile:"},
     {"counter", "Selected %d\nItems to Install"},
     {"removecounter", "Selected %d\nItems to Remove"},
+    {"undo", "Undo:"},
 };
 constexpr int kNamedTextCount = sizeof kNamedTexts / sizeof kNamedTexts[0];
 

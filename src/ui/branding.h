@@ -56,6 +56,7 @@ enum class ProgramText {
     FontLabels,         // font
     Counter,            // counter
     RemoveCounter,      // removecounter
+    UndoLabels,         // undo
 };
 // The program's own text, as the run's log writes it.
 const char* ProgramTextOf(ProgramText which);

@@ -118,7 +118,8 @@ const char* AnswerName(int answer) {
 // run is the program's own answer to an error, so it counts as a failure.
 void NoteAnswer(UINT style, int answer) {
     UINT buttons = style & MB_TYPEMASK;
-    if (answer == IDABORT || (buttons == MB_OK && answer == IDOK))
+    bool note = (style & MB_ICONMASK) == MB_ICONINFORMATION;
+    if (answer == IDABORT || (buttons == MB_OK && answer == IDOK && !note))
         NoteEndReason(EndReason::Failed);
     else if (answer == IDCANCEL)
         NoteEndReason(QuietRun() ? EndReason::Failed : EndReason::Cancelled);

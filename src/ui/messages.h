@@ -16,6 +16,7 @@ enum PlainMessage {
     kMsgEnterName = MSG_ENTER_NAME,
     kMsgWrongSystem = MSG_WRONG_SYSTEM,
     kMsgAnotherRun = MSG_ANOTHER_RUN,
+    kMsgUnfinishedInstall = MSG_UNFINISHED_INSTALL,
 };
 // Messages about one file, directory or key, named by one text.
 enum TextMessage {
@@ -34,6 +35,7 @@ enum TextMessage {
     kMsgCannotCreateLink = MSG_CANNOT_CREATE_LINK,
     kMsgCannotDeleteGroup = MSG_CANNOT_DELETE_GROUP,
     kMsgNoSuchChoice = MSG_NO_SUCH_CHOICE,
+    kMsgCannotWriteUndo = MSG_CANNOT_WRITE_UNDO,
 };
 // An entry of a script that cannot be carried out: section, entry key.
 enum EntryMessage {
@@ -51,6 +53,8 @@ constexpr UINT kStyleStop = MB_OK | MB_ICONHAND;                            // 0
 constexpr UINT kStyleAbortRetryIgnore = MB_ABORTRETRYIGNORE | MB_ICONHAND;  // 0x12
 constexpr UINT kStyleOkCancel = MB_OKCANCEL | MB_ICONEXCLAMATION;           // 0x31
 constexpr UINT kStyleRetryCancel = MB_RETRYCANCEL | MB_ICONEXCLAMATION;     // 0x35
+// A note with OK alone that tells of nothing failed.
+constexpr UINT kStyleNote = MB_OK | MB_ICONINFORMATION;
 
 // The user's answer to a message (a box closed counts as Cancel).
 enum class Answer { Ok, Cancel, Abort, Retry, Ignore, Yes, No };

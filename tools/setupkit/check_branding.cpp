@@ -32,8 +32,8 @@ const DialogTexts kDialogTexts[] = {
     {IDD_OVERWRITE, true, {IDC_OVERWRITE_INTRO, kYes, IDC_YES_TO_ALL, IDC_SKIP, kCancel}},
     {IDD_RESTART, true, {IDC_RESTART_TITLE, IDC_RESTART_TEXT, kOk, kCancel}},
 };
-const char* const kNamedTexts[] = {"copy",   "file",   "key",  "emptykey", "group", "deletegroup",
-                                   "delete", "font",   "counter", "removecounter"};
+const char* const kNamedTexts[] = {"copy",   "file", "key",     "emptykey",      "group", "deletegroup",
+                                   "delete", "font", "counter", "removecounter", "undo"};
 const char* const kPlaces[] = {"topleft", "topright", "bottomleft", "bottomright", "center"};
 
 bool SameNoCase(const std::string& a, const char* b) {

@@ -1,0 +1,311 @@
+#include "actions/undo_journal.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <unordered_set>
+
+#include "base/format_text.h"
+#include "base/registry_roots.h"
+#include "base/run_log.h"
+#include "base/run_switches.h"
+#include "base/scoped_handles.h"
+#include "base/setup_state.h"
+#include "base/text.h"
+#include "base/text_buffer.h"
+#include "base/whole_files.h"
+#include "removal/removal_log.h"
+#include "removal/undo_records.h"
+#include "ui/messages.h"
+#include "ui/progress_dialog.h"
+
+namespace {
+
+constexpr char kJournalSuffix[] = ".setup-undo";
+constexpr char kSavedLogSuffix[] = ".setup-undo-log";
+constexpr char kAsideSuffix[] = ".setup-aside";
+
+// The journal of the pass that runs, and what it holds already.
+struct UndoJournalState {
+    ScopedHandle file;
+    char log[MAX_PATH] = "";
+    char journal[MAX_PATH] = "";
+    int lines = 0;
+    std::unordered_set<std::string> recorded;  // files, values and keys, lower case
+};
+UndoJournalState gUndo;
+
+bool WithSuffix(const char* path, const char* suffix, char (&out)[MAX_PATH]) {
+    return CopyText(out, path) && AppendText(out, suffix);
+}
+
+std::string Lowered(const char* kind, const char* text, const char* more = "") {
+    std::string key = std::string(kind) + '|' + text + '|' + more;
+    CharLowerBuffA(&key[0], static_cast<DWORD>(key.size()));
+    return key;
+}
+
+bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+// Writes the line through to the disk; a line that does not go is put to
+// the user: Retry writes it again, Ignore makes the change without it.
+StepResult WriteLine(UndoKind kind, std::initializer_list<const char*> fields) {
+    TextBuffer line;
+    if (!ComposeUndoLine(kind, fields, line)) {
+        ReportMessage(OwnerWindow(), kMsgNoMemory, kStyleStop);
+        return StepResult::Abort;
+    }
+    for (;;) {
+        DWORD put = 0;
+        if (WriteFile(gUndo.file.get(), line.Text(), static_cast<DWORD>(line.Length()), &put, nullptr) &&
+            put == line.Length() && FlushFileBuffers(gUndo.file.get())) {
+            ++gUndo.lines;
+            return StepResult::GoOn;
+        }
+        Answer answer = ReportMessage(OwnerWindow(), kMsgCannotWriteUndo, kStyleAbortRetryIgnore, gUndo.journal);
+        if (answer != Answer::Retry) return AfterAnswer(answer);
+    }
+}
+
+// Once a pass for each item: the first line holds the state from before it.
+bool FirstTime(const std::string& key) { return gUndo.recorded.insert(key).second; }
+
+// Parses the journal's text in place into lines, oldest first; a line a
+// kill cut short (no line break, or not whole) ends them. The lines point
+// into the text.
+int ParseJournal(TextBuffer& text, std::unique_ptr<UndoLine[]>& lines) {
+    char* at = text.Data();
+    if (!at) return 0;
+    char* end = at + text.Length();
+    size_t most = 0;
+    for (char* c = at; c < end; ++c) most += *c == '\n';
+    lines.reset(new UndoLine[most + 1]);
+    int count = 0;
+    while (at < end) {
+        char* next = static_cast<char*>(std::memchr(at, '\n', end - at));
+        if (!next) break;
+        *next = '\0';
+        if (next > at && next[-1] == '\r') next[-1] = '\0';
+        if (!ParseUndoLine(at, lines[count])) break;
+        ++count;
+        at = next + 1;
+    }
+    return count;
+}
+
+void RestoreValue(const UndoLine& line) {
+    const char* keyPath = line.fields[0];
+    const char* slash = std::strchr(keyPath, '\\');
+    if (!slash) return;
+    char rootName[64];
+    if (!CopyTextN(rootName, sizeof rootName, keyPath, slash - keyPath)) return;
+    HKEY root = RootKeyFromName(rootName);
+    ScopedKey key;
+    if (std::strcmp(line.fields[2], "absent") == 0) {
+        if (RegOpenKeyExA(root, slash + 1, 0, KEY_SET_VALUE, key.Receive()) == ERROR_SUCCESS)
+            RegDeleteValueA(key.get(), line.fields[1]);
+        return;
+    }
+    TextBuffer data;
+    if (!BytesOfHex(line.fields[3], data) ||
+        RegCreateKeyExA(root, slash + 1, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(), nullptr) !=
+            ERROR_SUCCESS)
+        return;
+    if (RegSetValueExA(key.get(), line.fields[1], 0, std::strtoul(line.fields[2], nullptr, 10),
+                       reinterpret_cast<const BYTE*>(data.Text()), static_cast<DWORD>(data.Length())) !=
+        ERROR_SUCCESS)
+        LogLine("Not undone: the value %s of %s", {TextArgument(line.fields[1]), TextArgument(keyPath)});
+}
+
+void RemoveKeyIfEmpty(const char* keyPath) {
+    const char* slash = std::strchr(keyPath, '\\');
+    char rootName[64];
+    if (!slash || !CopyTextN(rootName, sizeof rootName, keyPath, slash - keyPath)) return;
+    HKEY root = RootKeyFromName(rootName);
+    DWORD subkeys = 1, values = 1;
+    {
+        ScopedKey key;
+        if (RegOpenKeyExA(root, slash + 1, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS ||
+            RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                             nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            return;
+    }
+    if (subkeys == 0 && values == 0) RegDeleteKeyA(root, slash + 1);
+}
+
+// Puts one change back. Each is safe to do twice: an undo that was itself
+// cut short is done again from the start.
+void UndoOne(const UndoLine& line, const char* log, const char* savedLog) {
+    switch (line.kind) {
+        case UndoKind::NewFile:
+            ShowStatus(ProgramText::UndoLabels, line.fields[0], "", "");
+            SetFileAttributesA(line.fields[0], FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(line.fields[0]);
+            break;
+        case UndoKind::Aside:
+            ShowStatus(ProgramText::UndoLabels, line.fields[0], "", "");
+            if (Exists(line.fields[1])) {
+                SetFileAttributesA(line.fields[0], FILE_ATTRIBUTE_NORMAL);
+                if (!MoveFileExA(line.fields[1], line.fields[0], MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                    LogLine("Not undone: %s (kept as %s)", {TextArgument(line.fields[0]), TextArgument(line.fields[1])});
+            }
+            break;
+        case UndoKind::Folder:
+            RemoveDirectoryA(line.fields[0]);
+            break;
+        case UndoKind::Value:
+            ShowStatus(ProgramText::UndoLabels, line.fields[0], line.fields[1], "");
+            RestoreValue(line);
+            break;
+        case UndoKind::Key:
+            RemoveKeyIfEmpty(line.fields[0]);
+            break;
+        case UndoKind::Log:
+            // The log as it was before the pass: the writer lets it go first.
+            ReleaseRemovalLog();
+            if (std::strcmp(line.fields[0], "saved") == 0) {
+                if (Exists(savedLog)) MoveFileExA(savedLog, log, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+            } else {
+                DeleteFileA(log);
+            }
+            break;
+        case UndoKind::Start:
+        case UndoKind::Commit:
+            break;
+    }
+}
+
+// Finishes a journal: a committed pass loses its files set aside; any other
+// is undone, newest change first. Then the journal goes.
+void FinishJournal(const char* journal, const char* log) {
+    char savedLog[MAX_PATH];
+    if (!WithSuffix(log, kSavedLogSuffix, savedLog)) return;
+    TextBuffer text;
+    bool exists = false;
+    if (!ReadWholeFile(journal, text, &exists) || !exists) return;
+    std::unique_ptr<UndoLine[]> lines;
+    int count = ParseJournal(text, lines);
+    if (count && lines[count - 1].kind == UndoKind::Commit) {
+        for (int i = 0; i < count; ++i)
+            if (lines[i].kind == UndoKind::Aside) DeleteFileA(lines[i].fields[1]);
+    } else {
+        for (int i = count; i-- > 0;) UndoOne(lines[i], log, savedLog);
+        LogLine("Install pass rolled back: %d changes undone", {NumberArgument(count > 2 ? count - 2 : 0)});
+    }
+    DeleteFileA(savedLog);
+    DeleteFileA(journal);
+}
+
+}  // namespace
+
+bool RollbackWanted() {
+    return gSwitches.rollback || GetPrivateProfileIntA("SetUp", "rollback", 0, gProcess.scriptPath) != 0;
+}
+
+bool UndoJournalActive() { return gUndo.file.valid(); }
+
+StepResult BeginUndoJournal() {
+    gUndo.file.Close();
+    gUndo.recorded.clear();
+    gUndo.lines = 0;
+    char savedLog[MAX_PATH];
+    if (!RemovalLogFile(gUndo.log) || !WithSuffix(gUndo.log, kJournalSuffix, gUndo.journal) ||
+        !WithSuffix(gUndo.log, kSavedLogSuffix, savedLog)) {
+        ReportMessage(OwnerWindow(), kMsgCannotWriteUndo, kStyleStop, gUndo.log);
+        return StepResult::Abort;
+    }
+    if (Exists(gUndo.journal)) {
+        if (!QuietRun()) ReportMessage(OwnerWindow(), kMsgUnfinishedInstall, kStyleNote);
+        FinishJournal(gUndo.journal, gUndo.log);
+    }
+    ReleaseRemovalLog();
+    for (;;) {
+        gUndo.file.Reset(CreateFileA(gUndo.journal, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (gUndo.file) break;
+        Answer answer = ReportMessage(OwnerWindow(), kMsgCannotWriteUndo, kStyleAbortRetryIgnore, gUndo.journal);
+        if (answer != Answer::Retry) return AfterAnswer(answer);
+    }
+    StepResult started = WriteLine(UndoKind::Start, {"1"});
+    if (started != StepResult::GoOn) return started;
+    // The removal log as the pass found it: a copy, or none.
+    bool logged = Exists(gUndo.log);
+    if (logged && !SaveWholeCopy(gUndo.log, savedLog)) {
+        ReportMessage(OwnerWindow(), kMsgCannotWriteUndo, kStyleStop, savedLog);
+        gUndo.file.Close();
+        DeleteFileA(gUndo.journal);
+        return StepResult::Abort;
+    }
+    return WriteLine(UndoKind::Log, {logged ? "saved" : "absent"});
+}
+
+StepResult JournalNewFile(const char* path) {
+    if (!UndoJournalActive() || !FirstTime(Lowered("file", path))) return StepResult::GoOn;
+    return WriteLine(UndoKind::NewFile, {path});
+}
+
+StepResult JournalSetAside(const char* path) {
+    if (!UndoJournalActive()) return StepResult::GoOn;
+    if (!Exists(path)) return StepResult::Skipped;
+    if (!FirstTime(Lowered("file", path))) return StepResult::GoOn;
+    char aside[MAX_PATH], number[16];
+    FormatText(number, sizeof number, "%d", {NumberArgument(gUndo.lines)});
+    if (!WithSuffix(path, kAsideSuffix, aside) || !AppendText(aside, number)) return StepResult::Skipped;
+    StepResult written = WriteLine(UndoKind::Aside, {path, aside});
+    if (written != StepResult::GoOn) return written;
+    // A rename, not a copy: the file's bytes stay where they are.
+    if (!MoveFileExA(path, aside, MOVEFILE_WRITE_THROUGH))
+        LogLine("Cannot be set aside, so not undone: %s", {TextArgument(path)});
+    return StepResult::GoOn;
+}
+
+StepResult JournalFolder(const char* path) {
+    if (!UndoJournalActive() || !FirstTime(Lowered("folder", path))) return StepResult::GoOn;
+    return WriteLine(UndoKind::Folder, {path});
+}
+
+StepResult JournalValue(HKEY root, const char* keyPath, const char* subkey, const char* valueName) {
+    if (!UndoJournalActive() || !FirstTime(Lowered("value", keyPath, valueName))) return StepResult::GoOn;
+    ScopedKey key;
+    DWORD type = 0, size = 0;
+    bool present = RegOpenKeyExA(root, subkey, 0, KEY_QUERY_VALUE, key.Receive()) == ERROR_SUCCESS &&
+                   RegQueryValueExA(key.get(), valueName, nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+    if (!present) return WriteLine(UndoKind::Value, {keyPath, valueName, "absent", ""});
+    TextBuffer data, hex;
+    if (!data.Reserve(size + 1) ||
+        RegQueryValueExA(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(data.Data()), &size) !=
+            ERROR_SUCCESS ||
+        !HexOfBytes(reinterpret_cast<const unsigned char*>(data.Data()), size, hex)) {
+        ReportMessage(OwnerWindow(), kMsgNoMemory, kStyleStop);
+        return StepResult::Abort;
+    }
+    char typeText[16];
+    FormatText(typeText, sizeof typeText, "%ld", {NumberArgument(static_cast<long>(type))});
+    return WriteLine(UndoKind::Value, {keyPath, valueName, typeText, hex.Text()});
+}
+
+StepResult JournalKey(const char* keyPath) {
+    if (!UndoJournalActive() || !FirstTime(Lowered("key", keyPath))) return StepResult::GoOn;
+    return WriteLine(UndoKind::Key, {keyPath});
+}
+
+void CommitUndoJournal() {
+    if (!UndoJournalActive()) return;
+    WriteLine(UndoKind::Commit, {});
+    gUndo.file.Close();
+    FinishJournal(gUndo.journal, gUndo.log);
+}
+
+void RollBackUndoJournal() {
+    if (!UndoJournalActive()) return;
+    gUndo.file.Close();
+    FinishJournal(gUndo.journal, gUndo.log);
+}
+
+void UndoUnfinishedPassOf(const char* logPath) {
+    char journal[MAX_PATH];
+    if (!WithSuffix(logPath, kJournalSuffix, journal) || !Exists(journal)) return;
+    if (!QuietRun()) ReportMessage(OwnerWindow(), kMsgUnfinishedInstall, kStyleNote);
+    FinishJournal(journal, logPath);
+}
