@@ -111,7 +111,7 @@ TEST(PackNames, CollisionsTakeTheNextFreeCharacter) {
 // A plan over a script's text, with every product file compressed to a
 // tenth of `size` bytes, dealt out over disks of diskSize bytes.
 std::string Packed(const std::string& script, uint64_t size, uint64_t diskSize, std::string* error) {
-    const pack::Script text(script);
+    pack::Script text(script);
     pack::Plan plan;
     pack::AddEngineFile(&plan, "setup.exe", 50);
     pack::AddEngineFile(&plan, "SETUP.INF", 50);

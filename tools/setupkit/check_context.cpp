@@ -23,6 +23,7 @@ StepResult Visit(SectionEntry& visited, void* context) {
     if (walk.next >= walk.listed.size()) return StepResult::GoOn;  // the reader lists what the walk visits: never
     const ProfileKey* key = walk.listed[walk.next++];
     ScriptEntry entry;
+    entry.walked = &visited;
     entry.line = key->line;
     entry.keyText = VisiblePart(key->name);
     const ProfileKey* found = walk.check->file.FoundKey(walk.section.c_str(), entry.keyText.c_str());

@@ -10,9 +10,11 @@
 #include "base/script_tables.h"
 #include "check_report.h"
 #include "script/profile_file.h"
+#include "script/section_walk.h"
 
 // One entry of a section as the installer visits it.
 struct ScriptEntry {
+    SectionEntry* walked;   // as the walk handed it over (for the plan), during the visit
     int line;
     std::string keyText;    // the key as the key list gives it
     std::string valueText;  // the value the installer reads for it, whole

@@ -45,14 +45,17 @@ std::string MediaFiles::Find(const std::string& directory, const std::string& na
     return found == listing->second.end() ? "" : found->second;
 }
 
-void CheckCompressedFile(ScriptCheck& check, int line, const std::string& path) {
+unsigned long long MediaFileSize(const std::string& path) {
+    std::error_code error;
+    uintmax_t size = fs::file_size(path, error);
+    return error ? 0 : size;
+}
+
+void CheckCompressedFile(ScriptCheck& check, int line, const std::string& path, unsigned long long size) {
     std::ifstream in(path, std::ios::binary);
     std::vector<uint8_t> head(kCompressedHeaderSize);
     in.read(reinterpret_cast<char*>(head.data()), head.size());
     head.resize(static_cast<size_t>(in.gcount()));
-    std::error_code error;
-    uintmax_t size = fs::file_size(path, error);
-    if (error) return;
     long damage = CheckCompressedHeader(head.data(), head.size());
     bool sound = szdd::ReadHeader(head.data(), head.size(), size, nullptr) != szdd::Status::BadHeader;
     if (damage != 0 || !sound)

@@ -21,9 +21,13 @@ private:
     std::map<std::string, std::map<std::string, std::string>> listings_;
 };
 
+// The size of a file, 0 when it cannot be told.
+unsigned long long MediaFileSize(const std::string& path);
+
 // Reports a media file that starts with the compressed-file signature but
-// whose header cannot describe the data behind it (message 150).
-void CheckCompressedFile(ScriptCheck& check, int line, const std::string& path);
+// whose header cannot describe the data behind it (message 150): size is
+// the whole file's, the pieces of a file split over disks together.
+void CheckCompressedFile(ScriptCheck& check, int line, const std::string& path, unsigned long long size);
 
 // Reads the [media.crc] section: each value must be a CRC-32, and with a
 // media directory each file it names must match it.

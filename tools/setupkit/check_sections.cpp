@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string>
 
-namespace {
+#include "plan/action_kinds.h"
 
-const char* const kActionPrefixes[] = {"fot.", "ini.", "str.", "reg.", "group.", "del."};
+namespace {
 
 std::string Lowered(std::string text) {
     for (char& c : text) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
@@ -56,7 +56,8 @@ void CheckSections(ScriptCheck& check) {
         if (!check.IsRead(name)) {
             std::string lowered = Lowered(name);
             bool action = false;
-            for (const char* prefix : kActionPrefixes) action = action || lowered.compare(0, std::strlen(prefix), prefix) == 0;
+            for (const ActionSection& kind : kActionSections)
+                action = action || lowered.compare(0, std::strlen(kind.prefix), kind.prefix) == 0;
             if (action)
                 check.report.Warning(section.line, "no component reaches [%s]: it is never read", name.c_str());
             else
@@ -70,9 +71,12 @@ void CheckSections(ScriptCheck& check) {
     }
     for (const ComponentRow& component : check.components) {
         bool any = false;
-        for (const char* prefix : {"", "fot.", "ini.", "str.", "reg.", "group.", "del."})
+        for (int k = -1; k < kActionKindCount; ++k)
             for (const char* left : {"", "!"})
-                any = any || check.file.ListedSection((std::string(prefix) + left + component.section).c_str());
+                any = any || check.file.ListedSection(
+                                 (std::string(k < 0 ? kCopySection.prefix : kActionSections[k].prefix) + left +
+                                  component.section)
+                                     .c_str());
         if (!any)
             check.report.Warning(component.line, "no section of the component %s exists ([%s], [ini.%s] ...)",
                                  component.label.c_str(), component.section.c_str(), component.section.c_str());

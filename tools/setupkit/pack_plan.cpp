@@ -1,54 +1,23 @@
 #include "pack_plan.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "base/device_names.h"
 #include "base/media_name.h"
+#include "base/text.h"
+#include "plan/pass_plan.h"
+#include "script/fields.h"
+#include "script/section_walk.h"
 
 namespace pack {
 
 namespace {
 
 std::string LineRef(const ProfileKey& key) { return std::to_string(key.line) + ": "; }
-
-// A key or value cut into fields on a separator, as the installer cuts it: a
-// doubled separator is one literal separator, and after 14 breaks further
-// separators stay in the 15th field. Each field with its text and its span
-// in the cut text (separators of its own included).
-struct Field {
-    std::string text;
-    ProfileSpan raw;
-};
-std::vector<Field> SplitFields(const std::string& text, char separator) {
-    constexpr size_t kMaxFields = 15;
-    std::vector<Field> fields(1);
-    bool justBroke = false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (separator && c == separator) {
-            if (justBroke) {  // the second of a pair takes the break back
-                fields.pop_back();
-                fields.back().text += separator;
-                justBroke = false;
-                continue;
-            }
-            if (fields.size() < kMaxFields) {
-                fields.back().raw.end = i;
-                fields.emplace_back();
-                fields.back().raw.begin = i + 1;
-                justBroke = true;
-                continue;
-            }
-        }
-        fields.back().text += c;
-        justBroke = false;
-    }
-    fields.back().raw.end = text.size();
-    return fields;
-}
 
 // The keys a key list of the section lists, in order; none for no section.
 std::vector<const ProfileKey*> Listed(const ProfileFile& file, const char* section) {
@@ -71,19 +40,6 @@ const char* Unpackable(const std::string& name) {
     for (char c : name)
         if (static_cast<unsigned char>(c) < 32) return "not a file name the media can hold";
     return nullptr;
-}
-
-// The components' copy sections, each once: [section] and [!section].
-std::vector<std::string> CopySectionNames(const ProfileFile& file) {
-    std::vector<std::string> names;
-    std::unordered_set<std::string> named;  // folded
-    for (const ProfileKey* key : Listed(file, "choise")) {
-        const std::string section = SplitFields(ProfileFile::ValueOf(*key), '|')[0].text;
-        if (section.empty()) continue;
-        for (const std::string& name : {section, "!" + section})
-            if (named.insert(FoldedProfileName(name)).second) names.push_back(name);
-    }
-    return names;
 }
 
 // A leading whole number, as the profile functions read a number.
@@ -169,64 +125,148 @@ void AddEngineFile(Plan* plan, const std::string& name, uint64_t size) {
     plan->files.push_back(f);
 }
 
-bool ReadCopyEntries(const Script& script, Plan* plan, std::string* error) {
-    const ProfileFile& file = script.file;
+namespace {
+
+// A key cut into fields as the installer cuts it, each field with where it
+// lies in the key as written: a separator written twice is one character
+// of the field, so a field takes as many bytes as its text and its
+// separators together.
+struct WrittenFields {
+    explicit WrittenFields(const std::string& key, char separator) : text(key) {
+        std::vector<char*> pointers(kFieldRoom);
+        int count = 0;
+        SplitFields(&text[0], pointers.data(), &count, separator, kFieldRoom);
+        size_t at = 0;
+        for (int i = 0; i < count; ++i) {
+            const std::string field = pointers[i];
+            const size_t doubled = i + 1 < kFieldRoom - 1 ? std::count(field.begin(), field.end(), separator) : 0;
+            fields.push_back({field, {at, at + field.size() + doubled}});
+            at += field.size() + doubled + 1;
+        }
+    }
+    struct Field {
+        std::string text;
+        ProfileSpan raw;
+    };
+    std::string text;
+    std::vector<Field> fields;
+};
+
+// Takes from the install pass's plan every copy entry that acts: each
+// entry of a component's sections that copies a file in the pass of its
+// disk, whatever its condition, with the file it names as written.
+class CopyEntries : public PlanSink {
+public:
+    CopyEntries(const Script& script, Plan* plan) : script_(script), plan_(plan) {
+        for (size_t f = 0; f < plan->files.size(); ++f) byName_.emplace(FoldedProfileName(plan->files[f].name), f);
+    }
+    const std::string& Error() const { return error_; }
+
+    StepResult Copy(const CopyStep& step) override {
+        const ProfileKey* key = KeyOf(step.source);
+        if (!key || !seen_.insert(key).second) return StepResult::GoOn;
+        const WrittenFields fields(script_.Written(key->place.name), ':');
+        const WrittenFields parts(fields.fields[1].text, '\\');
+        const std::string fileName = parts.fields.back().text;
+        if (const char* why = Unpackable(fileName)) return Fail(*key, (fileName.empty() ? "" : fileName + ": ") + why);
+        std::vector<char> target(fileName.size() + 1), media(fileName.size() + 1);
+        const bool ruled = SplitMediaName(fileName.c_str(), target.data(), media.data(), target.size());
+        const std::string identity = ruled ? media.data() : fileName;
+        const size_t f = byName_.emplace(FoldedProfileName(identity), plan_->files.size()).first->second;
+        if (f == plan_->files.size()) {
+            File added;
+            added.name = added.mediaName = identity;
+            plan_->files.push_back(added);
+        }
+        // Written in the compressed-name form: the publisher laid the file out already.
+        if (ruled) plan_->files[f].fixed = true;
+        const size_t keyStart = key->place.name.begin;
+        const ProfileSpan disk = fields.fields[0].raw;
+        plan_->entries.push_back(Entry{key, fields.fields[0].text, {keyStart + disk.begin, keyStart + disk.end},
+                                       keyStart + fields.fields[1].raw.end, f});
+        const ProfileSection* section = script_.file.ListedSection(step.source.section);
+        if (std::find(plan_->copySections.begin(), plan_->copySections.end(), section) == plan_->copySections.end())
+            plan_->copySections.push_back(section);
+        return StepResult::GoOn;
+    }
+
+    // The installer refuses the copy: no media can mend that.
+    StepResult Refused(const RefusedStep& step) override {
+        const ProfileKey* key = KeyOf(step.source);
+        if (step.kind != ActionKind::Copy || !key) return StepResult::GoOn;
+        const WrittenFields fields(script_.Written(key->place.name), ':');
+        if (fields.fields.size() >= 2) {
+            const std::string fileName = WrittenFields(fields.fields[1].text, '\\').fields.back().text;
+            if (const char* why = Unpackable(fileName))
+                return Fail(*key, (fileName.empty() ? "" : fileName + ": ") + why);
+        }
+        if (step.reason == Refusal::DeviceName) {
+            const char* part = FindDeviceName(step.text);
+            return Fail(*key, std::string(part, std::strcspn(part, "\\/")) +
+                                  ": a device name of the platform, never a file: the copy is refused");
+        }
+        return Fail(*key, "the installer refuses this copy (setupkit check says why)");
+    }
+
+    StepResult Passed(ActionKind, const EntrySource&) override { return StepResult::GoOn; }
+    StepResult ChangeDisk(const DiskStep&) override { return StepResult::GoOn; }
+    StepResult Font(const FontStep&) override { return StepResult::GoOn; }
+    StepResult Ini(const FileStep&) override { return StepResult::GoOn; }
+    StepResult TextLine(const FileStep&) override { return StepResult::GoOn; }
+    StepResult Registry(const RegistryStep&) override { return StepResult::GoOn; }
+    StepResult Group(const GroupStep&) override { return StepResult::GoOn; }
+    StepResult Delete(const DeleteStep&) override { return StepResult::GoOn; }
+    StepResult Done(const SectionDone& step) override {
+        // The copies are all planned once the action kinds begin.
+        return step.kind == ActionKind::Copy ? StepResult::GoOn : StepResult::Abort;
+    }
+    void OutOfMemory() override { error_ = "1: out of memory"; }
+
+private:
+    const ProfileKey* KeyOf(const EntrySource& source) const {
+        const ProfileSection* section = script_.file.ListedSection(source.section);
+        if (!section) return nullptr;
+        const std::vector<const ProfileKey*> keys = script_.file.ListedKeys(*section);
+        return source.index >= 0 && static_cast<size_t>(source.index) < keys.size() ? keys[source.index] : nullptr;
+    }
+    StepResult Fail(const ProfileKey& key, const std::string& text) {
+        error_ = LineRef(key) + text;
+        return StepResult::Abort;
+    }
+
+    const Script& script_;
+    Plan* plan_;
+    std::string error_;
+    std::unordered_map<std::string, size_t> byName_;  // the files by name, folded
+    std::unordered_set<const ProfileKey*> seen_;      // a section two components name is walked twice
+};
+
+// The components of [choise], each by the section it names.
+StepResult AddComponent(SectionEntry& entry, void* context) {
+    ScriptTables& tables = *static_cast<ScriptTables*>(context);
+    if (entry.valueFields[0][0] && tables.componentCount < kMaxComponents)
+        CopyText(tables.components[tables.componentCount++].section, entry.valueFields[0]);
+    return StepResult::GoOn;
+}
+
+}  // namespace
+
+bool ReadCopyEntries(Script& script, Plan* plan, std::string* error) {
+    ProfileFile& file = script.file;
     for (const ProfileKey* key : Listed(file, "disks")) {
         if (plan->disks.empty()) plan->firstLabel = WrittenValue(script, *key);
         plan->disks.push_back(WrittenName(script, *key));
     }
-    for (const std::string& name : CopySectionNames(file)) {
-        const ProfileSection* section = file.ListedSection(name.c_str());
-        if (section && !section->keys.empty()) plan->copySections.push_back(section);
-    }
-    // The files by name, folded: the engine's, then each product file as its first entry names it.
-    std::unordered_map<std::string, size_t> byName;
-    for (size_t f = 0; f < plan->files.size(); ++f) byName.emplace(FoldedProfileName(plan->files[f].name), f);
     // In the order the installer copies: disk by disk, component by component.
-    std::unordered_set<const ProfileKey*> seen;
-    for (const std::string& disk : plan->disks) {
-        for (const ProfileSection* section : plan->copySections) {
-            for (const ProfileKey* key : file.ListedKeys(*section)) {
-                if (seen.count(key)) continue;
-                const std::vector<Field> fields = SplitFields(WrittenName(script, *key), ':');
-                if (fields.size() < 2 || fields[0].text != disk) continue;
-                seen.insert(key);
-                const std::vector<Field> parts = SplitFields(fields[1].text, '\\');
-                const std::string fileName = parts.back().text;
-                if (const char* why = Unpackable(fileName)) {
-                    *error = LineRef(*key) + (fileName.empty() ? "" : fileName + ": ") + why;
-                    return false;
-                }
-                std::vector<char> target(fileName.size() + 1), media(fileName.size() + 1);
-                const bool ruled = SplitMediaName(fileName.c_str(), target.data(), media.data(), target.size());
-                const std::string identity = ruled ? media.data() : fileName;
-                // The installer refuses a target or media name the platform
-                // takes for a device (NUL.txt, NUL_x installed as NUL, NUx_L
-                // read as NUL, a directory CON).
-                std::vector<std::string> names = {identity, target.data()};
-                for (size_t p = 0; p + 1 < parts.size(); ++p) names.push_back(parts[p].text);
-                for (const std::string& name : names)
-                    if (IsDeviceName(name.c_str())) {
-                        *error = LineRef(*key) + name +
-                                 ": a device name of the platform, never a file: the copy is refused";
-                        return false;
-                    }
-                const size_t f = byName.emplace(FoldedProfileName(identity), plan->files.size()).first->second;
-                if (f == plan->files.size()) {
-                    File added;
-                    added.name = added.mediaName = identity;
-                    plan->files.push_back(added);
-                }
-                // Written in the compressed-name form: the publisher laid the file out already.
-                if (ruled) plan->files[f].fixed = true;
-                const size_t keyStart = key->place.name.begin;
-                plan->entries.push_back(Entry{key, fields[0].text,
-                                              {keyStart + fields[0].raw.begin, keyStart + fields[0].raw.end},
-                                              keyStart + fields[1].raw.end, f});
-            }
-        }
-    }
-    return true;
+    ScriptTables tables = {};
+    WalkSection(file, "choise", '/', '|', AddComponent, &tables, WalkReports{nullptr, nullptr});
+    CopyEntries entries(script, plan);
+    ScriptTables* before = gTables;
+    gTables = &tables;
+    PlanEveryEntry(file, tables, entries);
+    gTables = before;
+    *error = entries.Error();
+    return error->empty();
 }
 
 void ChooseMediaNames(std::vector<File>& files) {

@@ -55,11 +55,11 @@ struct Plan {
 // Adds a file the engine needs on the first disk (before ReadCopyEntries).
 void AddEngineFile(Plan* plan, const std::string& name, uint64_t size);
 
-// Finds every copy entry of the components' sections that acts on a disk of
-// [disks] and links it to its media file, adding product files in the order
-// the installer copies them. False with error ("LINE: text") when an entry's
-// file cannot be packed.
-bool ReadCopyEntries(const Script& script, Plan* plan, std::string* error);
+// Finds, in the install pass's plan, every copy entry of the components'
+// sections that acts on a disk of [disks] and links it to its media file,
+// adding product files in the order the installer copies them. False with
+// error ("LINE: text") when an entry's file cannot be packed.
+bool ReadCopyEntries(Script& script, Plan* plan, std::string* error);
 
 // Media names for the files to be stored compressed, as the compressed-name
 // rule allows: the name with its last character replaced by "_", else by a
