@@ -7,6 +7,8 @@
 #include "check_media.h"
 #include "check_setup.h"
 #include "check_text.h"
+#include "engine_files.h"
+#include "folder.h"
 #include "plan/entry_plans.h"
 #include "script/conditions.h"
 
@@ -102,6 +104,8 @@ class ActionCheck : public PlanSink {
 public:
     ActionCheck(ScriptCheck& check, Records& records) : check_(check), records_(records), media_(check) {}
 
+    // The sections walked next are those of components left out.
+    void LeftOut(bool left) { left_ = left; }
     void VisitCopy(const ScriptEntry& entry);
     void VisitFont(const ScriptEntry& entry);
     void VisitFile(const ScriptEntry& entry, ActionKind kind);
@@ -131,6 +135,11 @@ private:
         else PlanAction(kind, *entry.walked, context, *this);
         entry_ = nullptr;
     }
+    // A step of a chosen component's section: the script installs something.
+    StepResult Carried(bool carried = true) {
+        if (carried && !left_) ++check_.installing;
+        return StepResult::GoOn;
+    }
     void Recorded(bool restores, bool unrecorded) {
         if (unrecorded) return;
         if (!records_.firstLine || entry_->line < records_.firstLine) records_.firstLine = entry_->line;
@@ -143,6 +152,7 @@ private:
     Records& records_;
     MediaFiles media_;
     const ScriptEntry* entry_ = nullptr;
+    bool left_ = false;
     bool diskKnown_ = false;    // [disks] lists the copy's disks: its media files can be looked for
     bool unknownRoot_ = false;  // the registry path starts with a value read from the registry
     struct MediaUse {
@@ -259,12 +269,21 @@ StepResult ActionCheck::Copy(const CopyStep& step) {
                               Quoted(step.mediaName).c_str(), seen->second.line,
                               Quoted(seen->second.installed).c_str());
     if (!check_.media.empty() && diskKnown_) CheckMediaFiles(step);
-    return StepResult::GoOn;
+    return Carried(diskKnown_);
 }
 
 // The media file on its disk, or each piece of a file split over disks on
-// the disk that holds it; the pieces joined start with the file's header.
+// the disk that holds it; the pieces joined start with the file's header. A
+// product folder holds the files by their plain names: a name with '*' or
+// '?' matches some of them, and pack brings the installer's own.
 void ActionCheck::CheckMediaFiles(const CopyStep& step) {
+    if (check_.product && pack::IsPattern(step.mediaName)) {
+        if (media_.Matching(check_.media, step.mediaName).empty())
+            check_.report.Error(entry_->line, "no file of the product folder matches %s: pack refuses the entry",
+                                Quoted(step.mediaName).c_str());
+        return;
+    }
+    if (check_.product && pack::IsEngineFileName(step.mediaName)) return;
     std::string first;
     unsigned long long size = 0;
     for (int i = 0; i < step.disks.count; ++i) {
@@ -293,7 +312,7 @@ void ActionCheck::VisitFont(const ScriptEntry& entry) {
 
 StepResult ActionCheck::Font(const FontStep& step) {
     Recorded(false, step.unrecorded);
-    return StepResult::GoOn;
+    return Carried();
 }
 
 void ActionCheck::VisitFile(const ScriptEntry& entry, ActionKind kind) {
@@ -337,7 +356,7 @@ StepResult ActionCheck::File(const FileStep& step, bool textLines) {
                               Quoted(entry_->Key(2)).c_str());
     Recorded(true, step.unrecorded);
     if (!textLines) records_.iniWrites.push_back({step.path, step.section, step.key, value, entry_->line});
-    return StepResult::GoOn;
+    return Carried();
 }
 
 void ActionCheck::VisitRegistry(const ScriptEntry& entry) {
@@ -380,7 +399,7 @@ StepResult ActionCheck::Registry(const RegistryStep& step) {
                                 Quoted(step.typeName).c_str());
     }
     Recorded(true, step.unrecorded);
-    return StepResult::GoOn;
+    return Carried();
 }
 
 void ActionCheck::VisitGroup(const ScriptEntry& entry) {
@@ -401,7 +420,7 @@ StepResult ActionCheck::Group(const GroupStep& step) {
                                 i ? "item name" : "group name", Quoted(name).c_str(),
                                 name.find('/') != std::string::npos ? "'/'" : "','");
     }
-    if (step.wholeGroup) return StepResult::GoOn;
+    if (step.wholeGroup) return Carried();
     std::string arguments = step.arguments;
     std::vector<std::string> fields = Fields(arguments, ',', 16);
     if (fields.size() >= 2 && fields[1].find('/') != std::string::npos)
@@ -410,7 +429,7 @@ StepResult ActionCheck::Group(const GroupStep& step) {
     if (fields.size() >= 2 && !arguments.empty() && Lowered(fields[1]) != Lowered(step.item))
         check_.report.Warning(line, "the item is added as %s but removed as %s: a second install adds it again",
                               Quoted(fields[1]).c_str(), Quoted(step.item).c_str());
-    return StepResult::GoOn;
+    return Carried();
 }
 
 void ActionCheck::VisitDeletion(const ScriptEntry& entry) {
@@ -426,7 +445,7 @@ StepResult ActionCheck::Delete(const DeleteStep& step) {
         ReportTooLong(check_, entry_->line, step.path, step.pathLength, kPathSize - 1, "the path", outcome);
     else if (step.deviceName)
         ReportDeviceName(check_, entry_->line, step.path, "the path", outcome);
-    return StepResult::GoOn;
+    return Carried(step.usable && !step.deviceName);
 }
 
 }  // namespace
@@ -437,6 +456,7 @@ void CheckActions(ScriptCheck& check, Records& records) {
         for (bool left : {false, true}) {
             // A hidden component is always installed: it is never left out.
             if (left && component.hidden) continue;
+            actions.LeftOut(left);
             std::string name = (left ? "!" : "") + component.section;
             check.Walk(name, kCopySection.keySeparator, kCopySection.valueSeparator,
                        [&](const ScriptEntry& entry) { actions.VisitCopy(entry); });

@@ -91,6 +91,31 @@ void ScriptCheck::Walk(const std::string& section, char keySeparator, char value
     WalkSection(file, section.c_str(), keySeparator, valueSeparator, Visit, &walk, WalkReports{Unreadable, nullptr});
 }
 
-void ScriptCheck::Reads(const std::string& section) { read_.insert(Lowered(section)); }
+void ScriptCheck::Reads(const std::string& section) { read_.emplace(Lowered(section), section); }
 
 bool ScriptCheck::IsRead(const std::string& section) const { return read_.count(Lowered(VisiblePart(section))) != 0; }
+
+namespace {
+
+// One letter changed, added or left out turns a into b; a '!' added or left
+// out does not count, as it names the other section of one component.
+bool OneLetterApart(const std::string& a, const std::string& b) {
+    const std::string& longer = a.size() >= b.size() ? a : b;
+    const std::string& shorter = a.size() >= b.size() ? b : a;
+    if (longer.size() - shorter.size() > 1) return false;
+    size_t at = 0;
+    while (at < shorter.size() && shorter[at] == longer[at]) ++at;
+    if (longer.size() == shorter.size())
+        return at < longer.size() && longer.compare(at + 1, std::string::npos, shorter, at + 1, std::string::npos) == 0;
+    return longer[at] != '!' && longer.compare(at + 1, std::string::npos, shorter, at, std::string::npos) == 0;
+}
+
+}  // namespace
+
+std::string ScriptCheck::ReadNameNear(const std::string& section) const {
+    std::string lowered = Lowered(VisiblePart(section));
+    std::string nearest;
+    for (const auto& [name, spelt] : read_)
+        if (OneLetterApart(lowered, name) && (nearest.empty() || spelt < nearest)) nearest = spelt;
+    return nearest;
+}

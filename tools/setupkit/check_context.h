@@ -4,7 +4,7 @@
 #pragma once
 #include <functional>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 #include "base/script_tables.h"
@@ -58,6 +58,10 @@ public:
     // Notes that the installer reads a section of this name.
     void Reads(const std::string& section);
     bool IsRead(const std::string& section) const;
+    // A section the installer reads whose name is one letter away from this
+    // one (a letter changed, added or left out; letter case aside), as the
+    // checker spells it; "" when there is none.
+    std::string ReadNameNear(const std::string& section) const;
 
     ProfileFile& file;
     CheckReport& report;
@@ -68,7 +72,9 @@ public:
     std::vector<DiskRow> disks;
     std::string codeCharacters;     // every character of every choice's code
     bool removeMode = false;
+    bool product = false;           // the media directory is a product folder that pack lays out
+    int installing = 0;             // entries of the chosen components that the installer carries out
 
 private:
-    std::unordered_set<std::string> read_;  // letters of A-Z lowered
+    std::unordered_map<std::string, std::string> read_;  // by the name with letters of A-Z lowered
 };

@@ -7,6 +7,7 @@
 #include "base/compressed_header.h"
 #include "base/media_crc.h"
 #include "crc_section.h"
+#include "folder.h"
 #include "szdd.h"
 
 namespace fs = std::filesystem;
@@ -21,6 +22,7 @@ std::string Lowered(std::string text) {
 }  // namespace
 
 std::string MediaFiles::DirectoryOf(const std::string& disk) {
+    if (check_.product) return check_.media;
     std::string first = check_.disks.empty() ? disk : check_.disks[0].key;
     fs::path media(check_.media);
     std::string own = Lowered(media.filename().string());
@@ -32,7 +34,7 @@ std::string MediaFiles::DirectoryOf(const std::string& disk) {
     return check_.media;
 }
 
-std::string MediaFiles::Find(const std::string& directory, const std::string& name) {
+const std::map<std::string, std::string>& MediaFiles::Listing(const std::string& directory) {
     auto listing = listings_.find(directory);
     if (listing == listings_.end()) {
         std::map<std::string, std::string> names;
@@ -41,8 +43,20 @@ std::string MediaFiles::Find(const std::string& directory, const std::string& na
             names[Lowered(at->path().filename().string())] = at->path().string();
         listing = listings_.emplace(directory, names).first;
     }
-    auto found = listing->second.find(Lowered(name));
-    return found == listing->second.end() ? "" : found->second;
+    return listing->second;
+}
+
+std::string MediaFiles::Find(const std::string& directory, const std::string& name) {
+    const std::map<std::string, std::string>& listing = Listing(directory);
+    auto found = listing.find(Lowered(name));
+    return found == listing.end() ? "" : found->second;
+}
+
+std::vector<std::string> MediaFiles::Matching(const std::string& directory, const std::string& pattern) {
+    std::vector<std::string> paths;
+    for (const auto& [name, path] : Listing(directory))
+        if (pack::Matches(fs::path(path).filename().string(), pattern)) paths.push_back(path);
+    return paths;
 }
 
 unsigned long long MediaFileSize(const std::string& path) {
@@ -69,6 +83,12 @@ void CheckMediaCrcs(ScriptCheck& check) {
     check.Reads(kMediaCrcSection);
     const ProfileSection* section = check.file.ListedSection(kMediaCrcSection);
     if (!section) return;
+    if (check.product) {
+        check.report.Error(section->line,
+                           "a product's script holds no [%s]: pack writes it, and refuses a script that has one",
+                           kMediaCrcSection);
+        return;
+    }
     MediaFiles files(check);
     std::vector<std::string> directories;
     for (const DiskRow& disk : check.disks) directories.push_back(files.DirectoryOf(disk.key));

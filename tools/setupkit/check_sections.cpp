@@ -58,16 +58,28 @@ void CheckSections(ScriptCheck& check) {
             bool action = false;
             for (const ActionSection& kind : kActionSections)
                 action = action || lowered.compare(0, std::strlen(kind.prefix), kind.prefix) == 0;
+            std::string near = check.ReadNameNear(name);
+            std::string meant = near.empty() ? "" : "; did you mean [" + near + "]?";
             if (action)
-                check.report.Warning(section.line, "no component reaches [%s]: it is never read", name.c_str());
+                check.report.Warning(section.line, "no component reaches [%s]: it is never read%s", name.c_str(),
+                                     meant.c_str());
             else
-                check.report.Warning(section.line, "[%s] is never read: no component, option group or setting names it",
-                                     name.c_str());
+                check.report.Warning(section.line, "[%s] is never read: no component, option group or setting names it%s",
+                                     name.c_str(), meant.c_str());
             continue;
         }
         for (const ProfileKey& key : section.keys)
             if (!key.hasValue && key.name.c_str()[0] != ';')
                 check.report.Warning(key.line, "a line without '=' is no entry: the installer passes it over");
+    }
+    // A script whose components install nothing is no installation.
+    if (const ProfileSection* choise = check.file.ListedSection("choise")) {
+        if (!check.installing)
+            check.report.Error(choise->line,
+                               "the components of [choise] install nothing: none of their sections holds an entry "
+                               "the installer carries out");
+    } else {
+        check.report.Error(1, "there is no [choise] section: the installer lists no component and installs nothing");
     }
     for (const ComponentRow& component : check.components) {
         bool any = false;
