@@ -260,6 +260,10 @@ StepResult ActionCheck::Copy(const CopyStep& step) {
         records_.savedFiles = true;
         if (!records_.savedLine || entry_->line < records_.savedLine) records_.savedLine = entry_->line;
     }
+    if (step.disks.count > 1) {
+        std::vector<std::string>& disks = check_.splitFiles[Lowered(step.mediaName)];
+        disks.assign(step.disks.keys, step.disks.keys + step.disks.count);
+    }
     std::string use = std::string(step.disk) + ":" + Lowered(step.mediaName);
     auto seen = mediaUses_.find(use);
     if (seen == mediaUses_.end())

@@ -3,6 +3,7 @@
 // variables, disks), with the line each row came from.
 #pragma once
 #include <functional>
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -74,6 +75,9 @@ public:
     bool removeMode = false;
     bool product = false;           // the media directory is a product folder that pack lays out
     int installing = 0;             // entries of the chosen components that the installer carries out
+    // The files split over disks, by their media names with A-Z lowered:
+    // the disks of their pieces, in order.
+    std::map<std::string, std::vector<std::string>> splitFiles;
 
 private:
     std::unordered_map<std::string, std::string> read_;  // by the name with letters of A-Z lowered

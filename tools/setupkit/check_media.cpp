@@ -1,5 +1,6 @@
 #include "check_media.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -102,11 +103,19 @@ void CheckMediaCrcs(ScriptCheck& check) {
             continue;
         }
         if (check.media.empty()) continue;
-        std::string path;
-        for (size_t d = 0; d < directories.size() && path.empty(); ++d) path = files.Find(directories[d], name);
-        if (path.empty()) {
+        // A file split over disks is checked whole: its pieces joined.
+        std::vector<std::string> paths;
+        auto split = check.splitFiles.find(Lowered(name));
+        if (split != check.splitFiles.end()) {
+            for (const std::string& disk : split->second) paths.push_back(files.Find(files.DirectoryOf(disk), name));
+        } else {
+            std::string path;
+            for (size_t d = 0; d < directories.size() && path.empty(); ++d) path = files.Find(directories[d], name);
+            paths.push_back(path);
+        }
+        if (std::find(paths.begin(), paths.end(), "") != paths.end()) {
             check.report.Warning(key->line, "no media file %s to check", Quoted(name).c_str());
-        } else if (!pack::FileCrc(path, &actual)) {
+        } else if (!pack::FilesCrc(paths, &actual)) {
             check.report.Error(key->line, "the media file %s cannot be read", Quoted(name).c_str());
         } else if (actual != stated) {
             char text[9];

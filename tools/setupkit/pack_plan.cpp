@@ -9,6 +9,7 @@
 #include "base/device_names.h"
 #include "base/media_name.h"
 #include "base/text.h"
+#include "folder.h"
 #include "plan/pass_plan.h"
 #include "script/fields.h"
 #include "script/section_walk.h"
@@ -31,11 +32,12 @@ std::string WrittenValue(const Script& script, const ProfileKey& key) {
     return Unquoted(script.Written(key.place.value));
 }
 
-// Why a copy entry's file name cannot name a media file; nullptr when it can.
-const char* Unpackable(const std::string& name) {
+// Why a copy entry's file name cannot name a media file, or a pattern
+// files of the product folder; nullptr when it can.
+const char* Unpackable(const std::string& name, bool pattern) {
     if (name.empty()) return "the copy entry names no file";
     if (name.find('%') != std::string::npos) return "a file name that a variable makes cannot be packed";
-    if (name == "." || name == ".." || name.find_first_of("\\/:*?\"<>|") != std::string::npos)
+    if (name == "." || name == ".." || name.find_first_of(pattern ? "\\/:\"<>|" : "\\/:*?\"<>|") != std::string::npos)
         return "not a file name the media can hold";
     for (char c : name)
         if (static_cast<unsigned char>(c) < 32) return "not a file name the media can hold";
@@ -75,27 +77,41 @@ std::string Apply(const std::string& bytes, std::vector<Edit> edits, size_t from
 std::vector<Edit> EntryEdits(const Plan& plan, const Entry& e) {
     std::vector<Edit> edits;
     const File& f = plan.files[e.file];
-    const std::string key = DiskKey(plan, f.disk);
+    const std::string key = DiskField(plan, f);
     if (key != e.disk) edits.push_back({e.diskRaw.begin, e.diskRaw.size(), key});
-    if (f.marker) edits.push_back({e.nameEnd, 0, std::string("_") + f.marker});
+    const std::string marker = f.marker ? std::string("_") + f.marker : "";
+    if (!e.name.empty()) edits.push_back({e.nameRaw.begin, e.nameRaw.size(), e.name + marker});
+    else if (f.marker) edits.push_back({e.nameEnd, 0, marker});
     return edits;
+}
+
+// The keys of a copy section's lines once rewritten: an entry's own, or
+// those of the entries it stands for, each with its key line.
+std::vector<std::pair<std::string, const ProfileKey*>> NewKeys(const Script& script, const Plan& plan,
+                                                                const ProfileSection& section) {
+    std::unordered_map<const ProfileKey*, std::vector<const Entry*>> byKey;
+    for (const Entry& e : plan.entries) byKey[e.key].push_back(&e);
+    std::vector<std::pair<std::string, const ProfileKey*>> keys;
+    for (const ProfileKey* key : script.file.ListedKeys(section)) {
+        auto found = byKey.find(key);
+        if (found == byKey.end()) keys.emplace_back(WrittenName(script, *key), key);
+        else
+            for (const Entry* e : found->second)
+                keys.emplace_back(Apply(script.bytes, EntryEdits(plan, *e), key->place.name.begin, key->place.name.end),
+                                  key);
+    }
+    return keys;
 }
 
 // Two entries of a section whose keys differ as written must still differ
 // once rewritten: the reader gives every entry of one key the first one's value.
 bool KeysStayApart(const Script& script, const Plan& plan, std::string* error) {
-    std::unordered_map<const ProfileKey*, std::string> newKeys;
-    for (const Entry& e : plan.entries) {
-        const ProfileSpan name = e.key->place.name;
-        newKeys[e.key] = Apply(script.bytes, EntryEdits(plan, e), name.begin, name.end);
-    }
     for (const ProfileSection* section : plan.copySections) {
         std::map<std::string, const ProfileKey*> byKey;
-        for (const ProfileKey* key : script.file.ListedKeys(*section)) {
-            auto found = newKeys.find(key);
+        for (const auto& [newKey, key] : NewKeys(script, plan, *section)) {
             const std::string name = WrittenName(script, *key);
-            auto [other, added] = byKey.emplace(FoldedProfileName(found == newKeys.end() ? name : found->second), key);
-            if (!added && !SameProfileName(WrittenName(script, *other->second), name)) {
+            auto [other, added] = byKey.emplace(FoldedProfileName(newKey), key);
+            if (!added && (other->second == key || !SameProfileName(WrittenName(script, *other->second), name))) {
                 *error = LineRef(*key) + "would read the same key as line " + std::to_string(other->second->line) +
                          " once packed (one file, one disk): write one entry or other keys";
                 return false;
@@ -115,6 +131,13 @@ Script::Script(std::string text) : bytes(std::move(text)), file(bytes.data(), by
 std::string DiskKey(const Plan& plan, int n) {
     if (plan.diskCount == 1 && plan.disks.size() == 1) return plan.disks[0];
     return std::to_string(n);
+}
+
+std::string DiskField(const Plan& plan, const File& file) {
+    if (file.pieces.empty()) return DiskKey(plan, file.disk);
+    std::string field;
+    for (const File::Piece& piece : file.pieces) field += (field.empty() ? "" : "+") + DiskKey(plan, piece.disk);
+    return field;
 }
 
 void AddEngineFile(Plan* plan, const std::string& name, uint64_t size) {
@@ -157,7 +180,8 @@ struct WrittenFields {
 // disk, whatever its condition, with the file it names as written.
 class CopyEntries : public PlanSink {
 public:
-    CopyEntries(const Script& script, Plan* plan) : script_(script), plan_(plan) {
+    CopyEntries(const Script& script, const std::vector<std::string>& folder, Plan* plan)
+        : script_(script), folder_(folder), plan_(plan) {
         for (size_t f = 0; f < plan->files.size(); ++f) byName_.emplace(FoldedProfileName(plan->files[f].name), f);
     }
     const std::string& Error() const { return error_; }
@@ -168,26 +192,31 @@ public:
         const WrittenFields fields(script_.Written(key->place.name), ':');
         const WrittenFields parts(fields.fields[1].text, '\\');
         const std::string fileName = parts.fields.back().text;
-        if (const char* why = Unpackable(fileName)) return Fail(*key, (fileName.empty() ? "" : fileName + ": ") + why);
+        const size_t keyStart = key->place.name.begin;
+        if (IsPattern(fileName)) {
+            if (const char* why = Unpackable(fileName, true)) return Fail(*key, fileName + ": " + why);
+            // The name as written: the last piece of the target, in the key's bytes.
+            const ProfileSpan target = fields.fields[1].raw;
+            const ProfileSpan name = {keyStart + target.begin + parts.fields.back().raw.begin,
+                                      keyStart + target.begin + parts.fields.back().raw.end};
+            int matched = 0;
+            for (const std::string& file : folder_) {
+                if (!Matches(file, fileName)) continue;
+                ++matched;
+                Add(*key, fields, AddFile(file, false));
+                plan_->entries.back().name = file;
+                plan_->entries.back().nameRaw = name;
+            }
+            if (!matched) return Fail(*key, fileName + ": no file of the product folder matches it");
+            return Noted(step);
+        }
+        if (const char* why = Unpackable(fileName, false))
+            return Fail(*key, (fileName.empty() ? "" : fileName + ": ") + why);
         std::vector<char> target(fileName.size() + 1), media(fileName.size() + 1);
         const bool ruled = SplitMediaName(fileName.c_str(), target.data(), media.data(), target.size());
-        const std::string identity = ruled ? media.data() : fileName;
-        const size_t f = byName_.emplace(FoldedProfileName(identity), plan_->files.size()).first->second;
-        if (f == plan_->files.size()) {
-            File added;
-            added.name = added.mediaName = identity;
-            plan_->files.push_back(added);
-        }
         // Written in the compressed-name form: the publisher laid the file out already.
-        if (ruled) plan_->files[f].fixed = true;
-        const size_t keyStart = key->place.name.begin;
-        const ProfileSpan disk = fields.fields[0].raw;
-        plan_->entries.push_back(Entry{key, fields.fields[0].text, {keyStart + disk.begin, keyStart + disk.end},
-                                       keyStart + fields.fields[1].raw.end, f});
-        const ProfileSection* section = script_.file.ListedSection(step.source.section);
-        if (std::find(plan_->copySections.begin(), plan_->copySections.end(), section) == plan_->copySections.end())
-            plan_->copySections.push_back(section);
-        return StepResult::GoOn;
+        Add(*key, fields, AddFile(ruled ? media.data() : fileName, ruled));
+        return Noted(step);
     }
 
     // The installer refuses the copy: no media can mend that.
@@ -197,7 +226,7 @@ public:
         const WrittenFields fields(script_.Written(key->place.name), ':');
         if (fields.fields.size() >= 2) {
             const std::string fileName = WrittenFields(fields.fields[1].text, '\\').fields.back().text;
-            if (const char* why = Unpackable(fileName))
+            if (const char* why = Unpackable(fileName, IsPattern(fileName)))
                 return Fail(*key, (fileName.empty() ? "" : fileName + ": ") + why);
         }
         if (step.reason == Refusal::DeviceName) {
@@ -233,8 +262,32 @@ private:
         error_ = LineRef(key) + text;
         return StepResult::Abort;
     }
+    // The file of a media name, added in the order the files install.
+    size_t AddFile(const std::string& identity, bool fixed) {
+        const size_t f = byName_.emplace(FoldedProfileName(identity), plan_->files.size()).first->second;
+        if (f == plan_->files.size()) {
+            File added;
+            added.name = added.mediaName = identity;
+            plan_->files.push_back(added);
+        }
+        if (fixed) plan_->files[f].fixed = true;
+        return f;
+    }
+    void Add(const ProfileKey& key, const WrittenFields& fields, size_t file) {
+        const size_t keyStart = key.place.name.begin;
+        const ProfileSpan disk = fields.fields[0].raw;
+        plan_->entries.push_back(Entry{&key, fields.fields[0].text, {keyStart + disk.begin, keyStart + disk.end},
+                                       keyStart + fields.fields[1].raw.end, file, "", {}});
+    }
+    StepResult Noted(const CopyStep& step) {
+        const ProfileSection* section = script_.file.ListedSection(step.source.section);
+        if (std::find(plan_->copySections.begin(), plan_->copySections.end(), section) == plan_->copySections.end())
+            plan_->copySections.push_back(section);
+        return StepResult::GoOn;
+    }
 
     const Script& script_;
+    const std::vector<std::string>& folder_;
     Plan* plan_;
     std::string error_;
     std::unordered_map<std::string, size_t> byName_;  // the files by name, folded
@@ -251,7 +304,7 @@ StepResult AddComponent(SectionEntry& entry, void* context) {
 
 }  // namespace
 
-bool ReadCopyEntries(Script& script, Plan* plan, std::string* error) {
+bool ReadCopyEntries(Script& script, const std::vector<std::string>& folder, Plan* plan, std::string* error) {
     ProfileFile& file = script.file;
     for (const ProfileKey* key : Listed(file, "disks")) {
         if (plan->disks.empty()) plan->firstLabel = WrittenValue(script, *key);
@@ -260,7 +313,7 @@ bool ReadCopyEntries(Script& script, Plan* plan, std::string* error) {
     // In the order the installer copies: disk by disk, component by component.
     ScriptTables tables = {};
     WalkSection(file, "choise", '/', '|', AddComponent, &tables, WalkReports{nullptr, nullptr});
-    CopyEntries entries(script, plan);
+    CopyEntries entries(script, folder, plan);
     ScriptTables* before = gTables;
     gTables = &tables;
     PlanEveryEntry(file, tables, entries);
@@ -301,31 +354,63 @@ void ChooseMediaNames(std::vector<File>& files) {
 }
 
 bool AssignDisks(Plan* plan, uint64_t diskSize, std::string* error) {
-    int disk = 1;
-    uint64_t used = 0;
-    for (const File& f : plan->files)
-        if (f.engine) used += f.mediaSize;
-    if (diskSize && used > diskSize) {
+    uint64_t engine = 0;
+    for (File& f : plan->files) {
+        f.disk = 1;
+        f.pieces.clear();
+        if (f.engine) engine += f.mediaSize;
+    }
+    plan->diskCount = 1;
+    if (!diskSize) return true;
+    if (engine > diskSize) {
         std::string names;
         for (const File& f : plan->files)
             if (f.engine) names += (names.empty() ? "" : ", ") + f.name;
-        *error = "disk 1: " + names + " take " + std::to_string(used) + " bytes, more than a disk holds";
+        *error = "disk 1: " + names + " take " + std::to_string(engine) + " bytes, more than a disk holds";
         return false;
     }
-    for (File& f : plan->files) {
+    std::vector<uint64_t> used = {engine};  // by disk, from the first
+    // What is dealt out: each file that fits a disk, and what is left of
+    // one that does not once its disk-sized pieces have disks of their own.
+    struct Item {
+        size_t file;
+        uint64_t size;
+    };
+    std::vector<Item> items;
+    for (size_t i = 0; i < plan->files.size(); ++i) {
+        File& f = plan->files[i];
         if (f.engine) continue;
-        if (diskSize && f.mediaSize > diskSize) {
-            *error = f.name + ": " + std::to_string(f.mediaSize) + " bytes on the media, more than a disk holds";
-            return false;
+        if (f.mediaSize <= diskSize) {
+            items.push_back({i, f.mediaSize});
+            continue;
         }
-        if (diskSize && used + f.mediaSize > diskSize) {
-            ++disk;
-            used = 0;
+        for (uint64_t whole = f.mediaSize / diskSize; whole > 0; --whole) {
+            used.push_back(diskSize);
+            f.pieces.push_back({static_cast<int>(used.size()), diskSize});
         }
-        f.disk = disk;
-        used += f.mediaSize;
+        if (f.mediaSize % diskSize) items.push_back({i, f.mediaSize % diskSize});
     }
-    plan->diskCount = disk;
+    std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.size > b.size; });
+    for (const Item& item : items) {
+        File& f = plan->files[item.file];
+        size_t best = used.size();
+        for (size_t d = 0; d < used.size(); ++d) {
+            bool holdsPiece = false;
+            for (const File::Piece& piece : f.pieces) holdsPiece = holdsPiece || piece.disk == static_cast<int>(d + 1);
+            if (!holdsPiece && used[d] + item.size <= diskSize && (best == used.size() || used[d] > used[best]))
+                best = d;
+        }
+        if (best == used.size()) used.push_back(0);
+        used[best] += item.size;
+        if (f.mediaSize > diskSize) f.pieces.push_back({static_cast<int>(best + 1), item.size});
+        else f.disk = static_cast<int>(best + 1);
+    }
+    for (File& f : plan->files) {
+        std::sort(f.pieces.begin(), f.pieces.end(),
+                  [](const File::Piece& a, const File::Piece& b) { return a.disk < b.disk; });
+        if (!f.pieces.empty()) f.disk = f.pieces.front().disk;
+    }
+    plan->diskCount = static_cast<int>(used.size());
     return true;
 }
 
@@ -334,10 +419,21 @@ bool Rewrite(const Script& script, const Plan& plan, std::string* out, std::stri
     const ProfileFile& file = script.file;
     const std::string& lineBreak = script.lineBreak;
     std::vector<Edit> edits;
+    // An entry with a pattern becomes its line once for each file it
+    // matches, one after the other in the script's line ends.
+    std::map<const ProfileKey*, std::string> patterned;
     for (const Entry& e : plan.entries) {
         std::vector<Edit> mine = EntryEdits(plan, e);
-        edits.insert(edits.end(), mine.begin(), mine.end());
+        if (e.name.empty()) {
+            edits.insert(edits.end(), mine.begin(), mine.end());
+            continue;
+        }
+        const ProfileSpan line = e.key->place.line;
+        std::string& lines = patterned[e.key];
+        lines += (lines.empty() ? "" : lineBreak) + Apply(script.bytes, mine, line.begin, line.end);
     }
+    for (const auto& [key, lines] : patterned)
+        edits.push_back({key->place.line.begin, key->place.line.size(), lines});
     // Without any disk no file is copied: [disks] and [SetUp] stay as they are.
     if (!plan.disks.empty()) {
         std::vector<std::string> keys, labels;
