@@ -110,12 +110,29 @@ bool OneLetterApart(const std::string& a, const std::string& b) {
     return longer[at] != '!' && longer.compare(at + 1, std::string::npos, shorter, at, std::string::npos) == 0;
 }
 
+// FNV-1a of the text with the character at `skip` left out.
+uint64_t HashWithout(const std::string& text, size_t skip) {
+    uint64_t hash = 14695981039346656037ull;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (i != skip) hash = (hash ^ static_cast<unsigned char>(text[i])) * 1099511628211ull;
+    return hash;
+}
+
 }  // namespace
 
-std::string ScriptCheck::ReadNameNear(const std::string& section) const {
+std::string ScriptCheck::ReadNameNear(const std::string& section) {
+    if (nearIndex_.empty())
+        for (const auto& [name, spelt] : read_)
+            for (size_t skip = 0; skip <= name.size(); ++skip) nearIndex_.emplace(HashWithout(name, skip), name);
     std::string lowered = Lowered(VisiblePart(section));
     std::string nearest;
-    for (const auto& [name, spelt] : read_)
-        if (OneLetterApart(lowered, name) && (nearest.empty() || spelt < nearest)) nearest = spelt;
+    // The name whole (skip at its end), then with each letter left out.
+    for (size_t skip = 0; skip <= lowered.size(); ++skip) {
+        auto found = nearIndex_.equal_range(HashWithout(lowered, skip));
+        for (auto at = found.first; at != found.second; ++at) {
+            const std::string& spelt = read_.at(at->second);
+            if (OneLetterApart(lowered, at->second) && (nearest.empty() || spelt < nearest)) nearest = spelt;
+        }
+    }
     return nearest;
 }

@@ -2,6 +2,7 @@
 // report, and the tables the installer would fill (option codes, components,
 // variables, disks), with the line each row came from.
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -62,7 +63,7 @@ public:
     // A section the installer reads whose name is one letter away from this
     // one (a letter changed, added or left out; letter case aside), as the
     // checker spells it; "" when there is none.
-    std::string ReadNameNear(const std::string& section) const;
+    std::string ReadNameNear(const std::string& section);
 
     ProfileFile& file;
     CheckReport& report;
@@ -81,4 +82,8 @@ public:
 
 private:
     std::unordered_map<std::string, std::string> read_;  // by the name with letters of A-Z lowered
+    // The lowered names read, by the hash of the name and of the name with
+    // each letter left out in turn: a name one letter away shares one of
+    // these with the name looked for.
+    std::unordered_multimap<uint64_t, std::string> nearIndex_;
 };
