@@ -32,8 +32,9 @@ std::string WrittenValue(const Script& script, const ProfileKey& key) {
     return Unquoted(script.Written(key.place.value));
 }
 
-// Why a copy entry's file name cannot name a media file, or a pattern
-// files of the product folder; nullptr when it can.
+// Why a copy entry's file name (or, with '*' or '?', its pattern for the
+// names of the product folder's files) cannot name media files; nullptr
+// when it can.
 const char* Unpackable(const std::string& name, bool pattern) {
     if (name.empty()) return "the copy entry names no file";
     if (name.find('%') != std::string::npos) return "a file name that a variable makes cannot be packed";
