@@ -17,6 +17,7 @@
 #include "base/text.h"
 #include "base/whole_files.h"
 #include "actions/records.h"
+#include "actions/split_join.h"
 #include "removal/removal_log.h"
 
 StepResult ReportUnusablePath(int messageId, const char* path) {
@@ -112,6 +113,13 @@ StepResult CarryOut(const CopyStep& step, bool cancelTested) {
     }
     ShowStatus(ProgramText::CopyLabels, step.description, source, step.target);
     if (RecordMissingFolder(step.target) == StepResult::Abort) return StepResult::Abort;
+    // A file split over disks is joined first, and copied from there whole.
+    if (step.disks.count > 1) {
+        JoinedFile joined;
+        if (LandCopyInFlight() == StepResult::Abort) return StepResult::Abort;
+        StepResult result = JoinPieces(step, joined);
+        return result == StepResult::GoOn ? ExpandCopy(joined.path(), step.target) : result;
+    }
     return ExpandCopyInFlight(step.description, source, step.target,
                               gProcess.removeMode ? CopyForm::AsStored : CopyForm::Expanded);
 }

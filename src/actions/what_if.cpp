@@ -94,6 +94,9 @@ StepResult WhatIfWriter::Copy(const CopyStep& step) {
     char source[MAX_PATH];
     CopyText(source, gProcess.mediaDirectory);
     AppendText(source, step.mediaName);
+    // A file split over disks leaves the disk of its last piece in the drive.
+    for (int k = 1; k < step.disks.count; ++k)
+        ChangeDisk({step.source, step.disks.keys[k], step.disks.keys[k - 1], ""});
     if (step.saveExisting && Exists(step.target) && !Exists(step.backup)) {
         Folders(step.backup);
         Line({"copy", step.backup, step.target});

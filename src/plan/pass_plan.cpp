@@ -18,8 +18,8 @@ namespace {
 
 class PassWalk {
 public:
-    PassWalk(ProfileReader& script, const ScriptTables& tables, bool removeMode, PlanSink& sink)
-        : script_(script), tables_(tables), sink_(sink), context_{tables.optionCodes, removeMode} {}
+    PassWalk(ProfileReader& script, const ScriptTables& tables, bool removeMode, bool every, PlanSink& sink)
+        : script_(script), tables_(tables), sink_(sink), context_{tables.optionCodes, removeMode, every} {}
 
     StepResult Run() {
         diskCount_ = script_.ReadInt("SetUp", "disks", 1);
@@ -32,10 +32,8 @@ public:
         for (int k = 0; k < kActionKindCount; ++k) {
             const ActionSection& kind = kActionSections[k];
             for (int j = 0; j < count; ++j) {
-                char section[kSectionNameSize];
-                ComponentSectionName(section, kind, tables_.components[j]);
                 kind_ = kind.kind;
-                if (Walk(section, kind.keySeparator, kind.valueSeparator, ActionEntry) == StepResult::Abort)
+                if (WalkComponent(kind, tables_.components[j], ActionEntry) == StepResult::Abort)
                     return StepResult::Abort;
                 long long step = (static_cast<long long>(k) + diskCount_) * count + j + 1;
                 if (sink_.Done({kind.kind, ProgressPercent(step, diskCount_ + 6, count)}) == StepResult::Abort)
@@ -46,6 +44,20 @@ public:
     }
 
 private:
+    // The component's section of a kind: under the name its choice gives,
+    // or, looking at every entry, under both.
+    StepResult WalkComponent(const ActionSection& kind, const ComponentEntry& component, EntryVisitor visitor) {
+        for (int left = 0; left < (context_.everyEntry ? 2 : 1); ++left) {
+            ComponentEntry named = component;
+            if (context_.everyEntry) named.selected = !left;
+            char section[kSectionNameSize];
+            ComponentSectionName(section, kind, named);
+            if (Walk(section, kind.keySeparator, kind.valueSeparator, visitor) == StepResult::Abort)
+                return StepResult::Abort;
+        }
+        return StepResult::GoOn;
+    }
+
     StepResult Walk(const char* section, char keySeparator, char valueSeparator, EntryVisitor visitor) {
         return WalkSection(script_, section, keySeparator, valueSeparator, visitor, this,
                            WalkReports{Unreadable, OutOfMemory});
@@ -58,14 +70,12 @@ private:
         // disk is put to the user rather than passed over unseen.
         if (!CopyText(walk.current_, entry.keyFields[0])) {
             walk.current_[0] = '\0';
-            return walk.sink_.Refused({SourceOf(entry), ActionKind::Copy, Refusal::TooLong, MSG_CANNOT_CARRY_OUT, ""});
+            return RefuseEntry(walk.sink_, entry, ActionKind::Copy, Refusal::TooLong, MSG_CANNOT_CARRY_OUT,
+                               RefusedPiece::Disk, kDiskKeySize - 1);
         }
         int count = walk.tables_.componentCount;
         for (int i = 0; i < count; ++i) {
-            char section[kSectionNameSize];
-            ComponentSectionName(section, kCopySection, walk.tables_.components[i]);
-            if (walk.Walk(section, kCopySection.keySeparator, kCopySection.valueSeparator, CopyEntry) ==
-                StepResult::Abort)
+            if (walk.WalkComponent(kCopySection, walk.tables_.components[i], CopyEntry) == StepResult::Abort)
                 return StepResult::Abort;
             long long step = static_cast<long long>(walk.diskIndex_) * count + i + 1;
             if (walk.sink_.Done({ActionKind::Copy, ProgressPercent(step, walk.diskCount_ + 6, count)}) ==
@@ -78,9 +88,19 @@ private:
 
     static StepResult CopyEntry(SectionEntry& entry, void* context) {
         PassWalk& walk = *static_cast<PassWalk*>(context);
-        if (!CopyApplies(entry, walk.context_) || entry.keyCount < 2 ||
-            std::strcmp(entry.keyFields[0], walk.current_) != 0)
+        if (!CopyApplies(entry, walk.context_) || entry.keyCount < 2)
             return walk.sink_.Passed(ActionKind::Copy, SourceOf(entry));
+        // A file split over disks is copied in the pass of the disk that holds
+        // its first piece; the disk of its last piece is in the drive after it.
+        const char* field = entry.keyFields[0];
+        CopyDisks disks;
+        bool split = std::strcmp(field, walk.current_) != 0 && std::strchr(field, '+');
+        bool listed = split && ReadCopyDisks(walk.script_, field, disks);
+        if (split ? std::strcmp(disks.keys[0], walk.current_) != 0 : std::strcmp(field, walk.current_) != 0)
+            return walk.sink_.Passed(ActionKind::Copy, SourceOf(entry));
+        if (split && !listed)
+            return RefuseEntry(walk.sink_, entry, ActionKind::Copy, Refusal::UnknownDisk, MSG_CANNOT_CARRY_OUT,
+                               RefusedPiece::Disk);
         if (std::strcmp(walk.current_, walk.inDrive_) != 0) {
             DiskStep step = {SourceOf(entry), walk.current_, walk.inDrive_, ""};
             TextBuffer label;
@@ -89,7 +109,10 @@ private:
             if (walk.sink_.ChangeDisk(step) == StepResult::Abort) return StepResult::Abort;
             CopyText(walk.inDrive_, walk.current_);
         }
-        return PlanCopy(entry, walk.context_, walk.sink_);
+        if (!split) return PlanCopy(entry, walk.context_, walk.sink_);
+        StepResult result = PlanCopy(entry, walk.context_, walk.sink_, &disks);
+        CopyText(walk.inDrive_, disks.keys[disks.count - 1]);
+        return result;
     }
 
     static StepResult ActionEntry(SectionEntry& entry, void* context) {
@@ -100,7 +123,7 @@ private:
     // An entry whose key or value is longer than the profile functions carry.
     static StepResult Unreadable(SectionEntry& entry, void* context) {
         PassWalk& walk = *static_cast<PassWalk*>(context);
-        return walk.sink_.Refused({SourceOf(entry), walk.kind_, Refusal::Unreadable, MSG_CANNOT_CARRY_OUT, ""});
+        return RefuseEntry(walk.sink_, entry, walk.kind_, Refusal::Unreadable, MSG_CANNOT_CARRY_OUT);
     }
 
     static void OutOfMemory(void* context) { static_cast<PassWalk*>(context)->sink_.OutOfMemory(); }
@@ -119,5 +142,9 @@ private:
 }  // namespace
 
 StepResult PlanInstallPass(ProfileReader& script, const ScriptTables& tables, bool removeMode, PlanSink& sink) {
-    return PassWalk(script, tables, removeMode, sink).Run();
+    return PassWalk(script, tables, removeMode, false, sink).Run();
+}
+
+StepResult PlanEveryEntry(ProfileReader& script, const ScriptTables& tables, PlanSink& sink) {
+    return PassWalk(script, tables, false, true, sink).Run();
 }

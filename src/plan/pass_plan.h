@@ -16,6 +16,11 @@
 // otherwise kGoOn.
 StepResult PlanInstallPass(ProfileReader& script, const ScriptTables& tables, bool removeMode, PlanSink& sink);
 
+// The same walk over every entry a pass could meet, for the publisher's
+// tools: each component's sections under both its names (chosen and left
+// out), and each entry whatever its condition.
+StepResult PlanEveryEntry(ProfileReader& script, const ScriptTables& tables, PlanSink& sink);
+
 // Percentage of step `step` (counted from 1) of `stages` stages of `perStage`
 // steps, as the progress bar shows it; never divides by zero.
 int ProgressPercent(long long step, int stages, int perStage);

@@ -18,6 +18,7 @@ struct EntrySource {
     const char* section;
     const char* key;  // as written: the whole key, before it was cut into fields
     int line;         // from 1; 0 when the reader cannot tell
+    int index;        // its place in the section's key list, from 0
 };
 
 // Why an entry cannot be carried out as written.
@@ -29,6 +30,37 @@ enum class Refusal {
     DeviceName,      // a file named like a device (NUL.txt, CON)
     NotAMediaName,   // a copy's file name that holds '\' or '/' once expanded, or is "." or ".."
     DataNotItsType,  // registry data that does not read as its type
+    TooManyParts,    // a file path of more than three '\' pieces
+    UnknownDisk,     // a file split over disks names one [disks] does not list
+};
+
+// The text of the entry a refusal is about: whoever tells of it can say which.
+enum class RefusedPiece {
+    Entry,            // the entry as a whole
+    WrittenTarget,    // a copy's target as written
+    Target,           // a copy's target, expanded
+    FileName,         // a copy's file name, expanded
+    Source,           // a copy's media file, with the media directory
+    MediaName,        // a copy's media file name
+    Disk,             // a copy's disk field
+    FontFile,         // the font resource file
+    FileField,        // an INI or text line entry's file field as written
+    File,             // its file, expanded
+    Section,
+    Key,              // the INI key, or the line key
+    Value,            // the new value, or the new line
+    ShortKeyPath,     // the subkey of the registry's short form
+    KeyField,         // a registry key field as written
+    KeyPath,          // the registry key path, expanded
+    KeyClass,
+    TypeName,
+    ValueName,
+    Data,             // registry data
+    NumberData,       // REG_DWORD data
+    EscapedData,      // data of the binary and multi-string types
+    GroupName,
+    ItemName,
+    Arguments,
 };
 
 // An entry that cannot be carried out. How the user is told depends on the
@@ -40,6 +72,19 @@ struct RefusedStep {
     Refusal reason;
     int messageId;           // the message that tells of it (base/message_ids.h)
     char named[kPathSize];   // the path that message names; empty when it names the entry
+    RefusedPiece piece;      // the text at fault
+    char text[kPathSize];    // its start (expanded, when the entry expands it)
+    size_t length;           // its whole length, however long
+    size_t limit;            // TooLong: the most characters it may hold
+};
+
+// The disks a copy reads its media file from: one, or, for a file split
+// over disks, each disk that holds a piece of it, in order, with its label.
+constexpr int kMaxDiskPieces = 16;
+struct CopyDisks {
+    int count;
+    char keys[kMaxDiskPieces][kDiskKeySize];
+    char labels[kMaxDiskPieces][kDiskKeySize];
 };
 
 // The next entries are for another disk than the one in the drive.
@@ -52,7 +97,8 @@ struct DiskStep {
 
 struct CopyStep {
     EntrySource source;
-    const char* disk;
+    const char* disk;            // the disk field as written
+    CopyDisks disks;             // where the media file lies: more than one for a file split over disks
     const char* description;
     char recorded[kPathSize];    // the target as written, compressed-name suffix taken off: what the log records
     char target[kPathSize];      // the full path installed
@@ -90,13 +136,14 @@ struct RegistryStep {
     bool shortForm;             // one key field: the default value of a subkey of HKEY_CLASSES_ROOT
     bool removeEmptyKeys;       // the removal of the keys an install made (type REG_REMOVE_EMPTY_KEYS)
     char rootName[32];          // HKEY_CLASSES_ROOT when the path names no other root
+    char keyPath[kPathSize];    // the key path expanded, with the piece that names its root
     char subkey[kPathSize];
     char keyClass[kNameSize];
     char keyText[kPathSize];    // the key path as written, without a class: what the log records
     char name[kNameSize];
     char typeName[kTypeNameSize];
     TextBuffer data;            // empty deletes the value
-    bool unrecorded;            // "-", or remove mode
+    bool unrecorded;            // "-", remove mode, the short form, or the removal of empty keys
 };
 
 struct GroupStep {
@@ -111,6 +158,7 @@ struct DeleteStep {
     EntrySource source;
     const char* description;
     char path[kPathSize];
+    size_t pathLength;  // the path's whole length, also when it did not fit
     bool usable;        // false: the path did not fit (a cut path could name another file)
     bool deviceName;    // the path names a device
     bool directory;     // ends in '\': removed when empty, with what is empty in it

@@ -21,7 +21,7 @@ StepResult WalkSection(ProfileReader& reader, const char* section, char keySepar
     char* at = keys.Length() ? keys.Data() : nullptr;
     char* end = at ? at + keys.Length() : nullptr;
     StepResult result = StepResult::GoOn;
-    while (at && at < end && *at && result != StepResult::Abort) {
+    for (int index = 0; at && at < end && *at && result != StepResult::Abort; ++index) {
         // The key is cut in place below: its end is taken first.
         size_t keyLength = std::strlen(at);
         char* next = at + keyLength + 1;
@@ -29,8 +29,8 @@ StepResult WalkSection(ProfileReader& reader, const char* section, char keySepar
         if (visited) ++*visited;
         char* keyFields[kFieldRoom];
         char* valueFields[kFieldRoom];
-        SectionEntry entry = {section, keyText.Text(), reader.Line(section, keyText.Text()), keyFields, 0, valueFields,
-                              0};
+        SectionEntry entry = {section, keyText.Text(), reader.Line(section, keyText.Text()), keyFields, 0,
+                              valueFields, 0, index};
         // The platform would answer a key beyond its limit with the key
         // list, and cut a value beyond it: neither is the entry as written.
         if (keyLength > kProfileTextLimit || !reader.ReadValue(section, at, value) || !value.Reserve(1)) {

@@ -19,6 +19,7 @@ struct SectionEntry {
     int keyCount;
     char** valueFields;
     int valueCount;
+    int index;        // its place in the section's key list, from 0
 };
 
 using EntryVisitor = StepResult (*)(SectionEntry& entry, void* context);

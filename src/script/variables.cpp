@@ -44,6 +44,13 @@ ScriptVariable* AppendVariable(const char* name) {
     return row;
 }
 
+bool IsBuiltInName(const char* name) {
+    static const char* const kBuiltIn[] = {"WinDir", "WinDisk", "SysDir", "SysDisk", "InstDir"};
+    for (const char* builtIn : kBuiltIn)
+        if (SameNameNoCase(name, builtIn)) return true;
+    return false;
+}
+
 namespace {
 
 // Value of a built-in name into out; false when the piece is no built-in name.

@@ -10,6 +10,10 @@ const ScriptVariable* FindVariable(const char* name);
 // Appends a row with the name and an empty value; null when the table is full.
 ScriptVariable* AppendVariable(const char* name);
 
+// One of the built-in names of expansion (WinDir, WinDisk, SysDir, SysDisk,
+// InstDir; any letter case).
+bool IsBuiltInName(const char* name);
+
 // Writes the expansion of text into out (capacity cap; a longer result is cut
 // at the buffer's end). With split the text is cut in place on '%' and every
 // piece looked up; without, the whole text is looked up as one name.

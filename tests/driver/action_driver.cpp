@@ -63,7 +63,8 @@ StepResult RecordingVisitor(SectionEntry& entry, void* context) {
     }
     ULONGLONG started = GetTickCount64();
     PassExecutor executor;
-    StepResult step = PlanAction(visit->kind->kind, entry, {gState->optionCodes, gProcess.removeMode != 0}, executor);
+    PlanContext planned = {gState->optionCodes, gProcess.removeMode != 0, false};
+    StepResult step = PlanAction(visit->kind->kind, entry, planned, executor);
     ULONGLONG elapsed = GetTickCount64() - started;
     HWND conversation = gState->pass.ddeConversation;
     fprintf(visit->results, "{\"section\":");

@@ -101,7 +101,7 @@ TEST(Check, FindsTablesOverTheirCapacity) {
     }
     int again = add("[G1]");  // a second header of the same name is never read
     add("Never=Z");
-    add("[choise]");
+    int choise = add("[choise]");
     int component33 = 0;
     for (int c = 1; c <= 33; ++c) component33 = add("Part " + std::to_string(c) + "=Part" + std::to_string(c) + "|Part.");
     add("[reg]");
@@ -123,13 +123,18 @@ TEST(Check, FindsTablesOverTheirCapacity) {
               std::string::npos);
     EXPECT_NE(findings.find(at(again) + "[G1] stands on line 19 already: the entries of this one are never read"),
               std::string::npos);
-    EXPECT_EQ(errors, 6) << findings;
+    EXPECT_NE(findings.find(at(choise) + "the components of [choise] install nothing: none of their sections holds "
+                                         "an entry the installer carries out"),
+              std::string::npos);
+    EXPECT_EQ(errors, 7) << findings;
 }
 
 // A media directory: a file that is missing, one that two entries read as
 // different files, a compressed file with a damaged header, a second disk
-// in the sibling directory the installer switches to, the licence, and the
-// files' CRC-32 (one changed since, one gone, one not written as a CRC).
+// in the sibling directory the installer switches to, a file split over
+// both disks (and one whose second piece is missing), the licence, and the
+// files' CRC-32 (one changed since, one gone, one not written as a CRC, and
+// the split file's of its pieces joined).
 TEST(Check, FindsTheFilesOfAMediaDirectory) {
     Scratch dir;
     const std::string media = dir / "DISK1";
@@ -149,15 +154,18 @@ TEST(Check, FindsTheFilesOfAMediaDirectory) {
               "1:%AppDir%\\DAMAGED.BIN=Damaged\r\n"                 // 18
               "2:%AppDir%\\SECOND.TXT=From the second disk\r\n"     // 19
               "2:%AppDir%\\THIRD.TXT=Not on the second disk\r\n"    // 20
+              "1+2:%AppDir%\\SPLIT.BIN=Split over both disks\r\n"  // 21
+              "1+2:%AppDir%\\HALF.BIN=Its second piece is missing\r\n"
               "[ini.Main]\r\n"
               "BackUpDir\\SETUP.INF|SetUp|remove=1/,-\r\n"
               "BackUpDir\\SETUP.INF|choise|Remove=step2|Deletes what was installed./,-\r\n"
               "[media.crc]\r\n"
-              "PRESENT.TXT=" + Crc("plain bytes") + "\r\n"  // line 25
-              "HELP.TX_=" + Crc("as packed") + "\r\n"        // 26
-              "second.txt=" + Crc("on disk two") + "\r\n"    // 27
-              "GONE.TXT=0A1B2C3D\r\n"                         // 28
-              "DAMAGED.BIN=0A1B2C3\r\n");                     // 29
+              "PRESENT.TXT=" + Crc("plain bytes") + "\r\n"  // line 27
+              "HELP.TX_=" + Crc("as packed") + "\r\n"        // 28
+              "second.txt=" + Crc("on disk two") + "\r\n"    // 29
+              "GONE.TXT=0A1B2C3D\r\n"                         // 30
+              "DAMAGED.BIN=0A1B2C3\r\n"                       // 31
+              "SPLIT.BIN=" + Crc("first half, second half") + "\r\n");
     for (const char* name : {"setup.exe", "STP.DLL", "present.txt"}) WriteText(media + "/" + name, "plain bytes");
     Bytes packed;
     const std::string help = "Help for the media test, long enough to be worth compressing.";
@@ -168,6 +176,9 @@ TEST(Check, FindsTheFilesOfAMediaDirectory) {
     packed[8] = 'B';  // a method the platform does not know
     Write(media + "/DAMAGED.BIN", packed);
     WriteText(dir / "DISK2/SECOND.TXT", "on disk two");
+    WriteText(media + "/SPLIT.BIN", "first half, ");
+    WriteText(dir / "DISK2/split.bin", "second half");
+    WriteText(media + "/HALF.BIN", "only the first half");
 
     ASSERT_EQ(Shell(kKit + " check " + media + " > " + dir / "out"), 1);
     const std::string script = media + "/SETUP.INF:";
@@ -179,10 +190,11 @@ TEST(Check, FindsTheFilesOfAMediaDirectory) {
                   "18: error: the media file DAMAGED.BIN starts with the compressed-file signature but its header is "
                   "damaged (\"Lempel-Ziv Encoding Error\", message 150)\n" +
                   script + "20: error: the media file 'THIRD.TXT' of disk '2' is missing (\"Cannot open specified file !\")\n" +
-                  script + "26: error: the media file 'HELP.TX_' does not match its CRC-32 (its bytes give " + helpCrc +
+                  script + "22: error: the media file 'HALF.BIN' of disk '2' is missing (\"Cannot open specified file !\")\n" +
+                  script + "28: error: the media file 'HELP.TX_' does not match its CRC-32 (its bytes give " + helpCrc +
                   "): it changed after packing, or was damaged\n" + script +
-                  "28: warning: no media file 'GONE.TXT' to check\n" + script +
-                  "29: error: '0A1B2C3' is no CRC-32 (eight hexadecimal digits): the file cannot be checked\n");
+                  "30: warning: no media file 'GONE.TXT' to check\n" + script +
+                  "31: error: '0A1B2C3' is no CRC-32 (eight hexadecimal digits): the file cannot be checked\n");
 }
 
 // The look a script gives the installer: keys and texts the installer
@@ -232,7 +244,8 @@ TEST(Check, TheSampleProductAndEveryExampleOfTheDocsPass) {
     EXPECT_EQ(Findings(ReadText(kSource + "/samples/demo/SETUP.INF")), "");
     // Packed over two disks, its media hold every file it copies, where the
     // installer looks for it; with its CR LF line ends made CR alone, the
-    // same files, and the same script in those line ends.
+    // same files (the script a little shorter, they may be dealt out
+    // otherwise), and a script in those line ends.
     Scratch dir;
     std::filesystem::create_directories(dir / "product");
     std::filesystem::create_directories(dir / "engine");
@@ -252,22 +265,34 @@ TEST(Check, TheSampleProductAndEveryExampleOfTheDocsPass) {
                         " >/dev/null"),
                   0);
         ASSERT_TRUE(std::filesystem::exists(media + "/DISK2"));
-        EXPECT_EQ(Shell(kKit + " check " + media + "/DISK1 > " + dir / "out"), 0);
-        EXPECT_EQ(ReadText(dir / "out"), "");
+        // Multi-disk media by their first disk, or by the folder that holds it.
+        for (const std::string& at : {media + "/DISK1", media}) {
+            EXPECT_EQ(Shell(kKit + " check " + at + " > " + dir / "out"), 0) << at;
+            EXPECT_EQ(ReadText(dir / "out"), "") << at;
+        }
         for (const auto& file : std::filesystem::recursive_directory_iterator(media))
-            packed[crOnly].push_back(file.path().lexically_relative(media).string());
+            if (file.is_regular_file()) packed[crOnly].push_back(file.path().filename().string());
         std::sort(packed[crOnly].begin(), packed[crOnly].end());
     }
     EXPECT_EQ(packed[1], packed[0]);
-    EXPECT_EQ(ReadText(dir / "media-cr/DISK1/SETUP.INF"),
-              WithLineBreaks(ReadText(dir / "media/DISK1/SETUP.INF"), "\r"));
+    // The product folder itself: its files by their plain names, the
+    // installer's own not needed.
+    EXPECT_EQ(Shell(kKit + " check " + dir / "product > " + dir / "out"), 0);
+    EXPECT_EQ(ReadText(dir / "out"), "");
+    EXPECT_EQ(ReadText(dir / "media-cr/DISK1/SETUP.INF").find('\n'), std::string::npos);
 
+    // The reference shows sections one at a time: there the lack of
+    // components to install is no error. The other pages' scripts are whole.
     int blocks = 0;
     for (const char* doc :
          {"/docs/script-reference.md", "/docs/removal.md", "/docs/publishing.md", "/docs/branding.md"}) {
         for (const std::string& block : IniBlocks(ReadText(kSource + doc))) {
             int errors = 0;
             std::string findings = Findings(block, "", &errors);
+            if (std::string(doc) == "/docs/script-reference.md")
+                for (const char* whole : {"error: there is no [choise] section", "error: the components of [choise] "
+                                                                                  "install nothing"})
+                    errors -= findings.find(whole) != std::string::npos;
             EXPECT_EQ(errors, 0) << doc << ", the example\n" << block << "\nhas errors:\n" << findings;
             ++blocks;
         }
@@ -275,11 +300,24 @@ TEST(Check, TheSampleProductAndEveryExampleOfTheDocsPass) {
     EXPECT_GE(blocks, 20);
 }
 
+// A script that installs something passes; one without components, or
+// with [choise] spelt otherwise, installs nothing; a file that cannot be
+// read, and a directory without a script, fail; bad usage.
 TEST(Check, ExitStatus) {
     Scratch dir;
-    WriteText(dir / "clean.inf", "[SetUp]\r\nname=Clean\r\n");
-    EXPECT_EQ(Shell(kKit + " check " + dir / "clean.inf"), 0);
+    const std::string installs = "[ini.Main]\r\nwin.ini|Clean|Installed=1\r\n";
+    const std::pair<std::string, int> scripts[] = {
+        {"[SetUp]\r\nname=Clean\r\n[choise]\r\nMain=Main|All\r\n" + installs, 0},
+        {"[SetUp]\r\nname=Clean\r\n", 1},
+        {"[SetUp]\r\nname=Clean\r\n[choice]\r\nMain=Main|All\r\n" + installs, 1},
+        {"[choise]\r\nMain=Main|All\r\n[ini.Mian]\r\nwin.ini|Clean|Installed=1\r\n", 1},
+    };
+    for (const auto& [script, status] : scripts) {
+        WriteText(dir / "script.inf", script);
+        EXPECT_EQ(Shell(kKit + " check " + dir / "script.inf >/dev/null"), status) << script;
+    }
     EXPECT_EQ(Shell(kKit + " check " + dir / "missing.inf 2>/dev/null"), 1);
-    EXPECT_EQ(Shell(kKit + " check " + dir.dir + " 2>/dev/null"), 1);  // a directory without SETUP.INF
+    std::filesystem::create_directories(dir / "empty");
+    EXPECT_EQ(Shell(kKit + " check " + dir / "empty 2>/dev/null"), 1);  // a directory without SETUP.INF
     for (const char* args : {"check", "check a b"}) EXPECT_EQ(Shell(kKit + " " + args + " 2>/dev/null"), 2) << args;
 }

@@ -3,6 +3,7 @@
 // The whole command runs under Wine in tests/e2e/scenarios/pack.py.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
 
@@ -108,19 +109,61 @@ TEST(PackNames, CollisionsTakeTheNextFreeCharacter) {
     for (const pack::File& f : files) EXPECT_TRUE(names.insert(FoldedProfileName(f.mediaName)).second) << f.mediaName;
 }
 
+// Disks dealt out best-fit: the largest file first, on the fullest disk it
+// fits; a file is split only when it is larger than a disk, its disk-sized
+// pieces on disks of their own and the rest dealt out like a file.
+TEST(PackDisks, BestFitAndFilesLargerThanADisk) {
+    struct Row {
+        const char* what;
+        uint64_t diskSize, engine;
+        std::vector<uint64_t> sizes;
+        std::vector<std::string> disks;  // each file's disk field
+        int diskCount;
+    };
+    const Row rows[] = {
+        {"in the order they install they would take three disks", 200, 100, {60, 90, 40, 100},
+         {"2", "2", "2", "1"}, 2},
+        {"larger than a disk: two disks of its own, the rest beside the installer", 200, 100, {450},
+         {"1+2+3"}, 3},
+        {"never split when it fits whole, a disk's size too", 200, 150, {100, 200, 20}, {"3", "2", "1"}, 3},
+        {"one medium", 0, 100, {450, 60}, {"1", "1"}, 1},
+    };
+    for (const Row& row : rows) {
+        pack::Plan plan;
+        pack::AddEngineFile(&plan, "setup.exe", row.engine);
+        plan.disks = {"1"};
+        for (size_t i = 0; i < row.sizes.size(); ++i) {
+            pack::File f = Plain(("F" + std::to_string(i)).c_str());
+            f.plainSize = f.mediaSize = row.sizes[i];
+            plan.files.push_back(f);
+        }
+        std::string error;
+        ASSERT_TRUE(pack::AssignDisks(&plan, row.diskSize, &error)) << row.what << ": " << error;
+        std::vector<std::string> disks;
+        for (size_t i = 1; i < plan.files.size(); ++i) disks.push_back(pack::DiskField(plan, plan.files[i]));
+        EXPECT_EQ(disks, row.disks) << row.what;
+        EXPECT_EQ(plan.diskCount, row.diskCount) << row.what;
+        uint64_t pieces = 0;
+        for (const pack::File::Piece& piece : plan.files[1].pieces) pieces += piece.size;
+        if (!plan.files[1].pieces.empty()) EXPECT_EQ(pieces, row.sizes[0]) << row.what;
+    }
+}
+
 // A plan over a script's text, with every product file compressed to a
-// tenth of `size` bytes, dealt out over disks of diskSize bytes.
-std::string Packed(const std::string& script, uint64_t size, uint64_t diskSize, std::string* error) {
-    const pack::Script text(script);
+// tenth of `size` bytes (or of its own size in `sizes`), dealt out over
+// disks of diskSize bytes; folder: the product folder's names.
+std::string Packed(const std::string& script, uint64_t size, uint64_t diskSize, std::string* error,
+                   const std::vector<std::string>& folder = {}, const std::map<std::string, uint64_t>& sizes = {}) {
+    pack::Script text(script);
     pack::Plan plan;
     pack::AddEngineFile(&plan, "setup.exe", 50);
     pack::AddEngineFile(&plan, "SETUP.INF", 50);
-    if (!pack::ReadCopyEntries(text, &plan, error)) return std::string();
+    if (!pack::ReadCopyEntries(text, folder, &plan, error)) return std::string();
     for (pack::File& f : plan.files) {
         if (f.fixed) continue;
         f.compressed = true;
-        f.plainSize = size;
-        f.mediaSize = size / 10;
+        f.plainSize = sizes.count(f.name) ? sizes.at(f.name) : size;
+        f.mediaSize = f.plainSize / 10;
     }
     pack::ChooseMediaNames(plan.files);
     std::string out;
@@ -195,7 +238,8 @@ TEST(PackScript, RewriteKeepsEveryOtherByte) {
         "1:%AppDir%\\TOOLS.HLP=not a copy section\r\n"
         "[Extras]\r\n"
         "1:%AppDir%\\BIG.DAT__=Big";
-    // Disks of 200 bytes: 100 of them go to setup.exe and the script.
+    // Disks of 200 bytes: 100 of them go to setup.exe and the script; the
+    // laid-out HELP.TX_ (no bytes here) goes to the fullest disk.
     const std::string onThreeDisks =
         "; pr\xC3\xB6" "duct\r\n"
         "[SetUp]\r\n"
@@ -212,7 +256,7 @@ TEST(PackScript, RewriteKeepsEveryOtherByte) {
         "1 :%AppDir%\\SPACED.TXT=never copied: its disk is \"1 \"\r\n"
         "2:C::\\Data\\A.TXT__=A\r\n"
         "2:AppDir\\b::c\\a.txa_0=a\r\n"
-        "2:%AppDir%\\HELP.TXT__=ready\r\n"
+        "1:%AppDir%\\HELP.TXT__=ready\r\n"
         "; 1:%AppDir%\\NOT.ME=comment\r\n"
         "9:%AppDir%\\NOT.ME=no such disk\r\n"
         "[!Extras]\r\n"
@@ -226,6 +270,28 @@ TEST(PackScript, RewriteKeepsEveryOtherByte) {
         EXPECT_EQ(Packed(InForm(form, before), 1000, 0, &error), InForm(form, onOneMedium)) << error;
         EXPECT_EQ(Packed(InForm(form, before), 1000, 200, &error), InForm(form, onThreeDisks)) << error;
     }
+}
+
+// A file larger than a disk names the disks of its pieces; an entry whose
+// file name holds '*' or '?' becomes one entry for each file it matches,
+// in the script's line ends; an entry after them keeps its own line.
+TEST(PackScript, SplitFilesAndPatterns) {
+    const std::string script =
+        "[choise]\r\nMain=Main|m\r\n[disks]\r\n1=Disk\r\n[Main]\r\n"
+        "  1:%AppDir%\\tmpl\\*.TPL =Template/,-\r\n1:%AppDir%\\BIG.DAT=Big\r\n1:%AppDir%\\x.txt=X\r\n";
+    const std::string packed =
+        "[choise]\r\nMain=Main|m\r\n[disks]\r\n1=Disk 1\r\n2=Disk 2\r\n3=Disk 3\r\n[Main]\r\n"
+        "  1:%AppDir%\\tmpl\\A.TPL__ =Template/,-\r\n  1:%AppDir%\\tmpl\\b.tpl__ =Template/,-\r\n"
+        "1+2+3:%AppDir%\\BIG.DAT__=Big\r\n1:%AppDir%\\x.txt__=X\r\n[SetUp]\r\ndisks=3\r\n";
+    const std::vector<std::string> folder = {"A.TPL", "BIG.DAT", "b.tpl", "notes.txt", "x.txt"};
+    const std::map<std::string, uint64_t> sizes = {{"BIG.DAT", 4500}, {"A.TPL", 100}, {"b.tpl", 100}, {"x.txt", 100}};
+    for (const Form& form : kForms) {
+        std::string error;
+        EXPECT_EQ(Packed(InForm(form, script), 200, 200, &error, folder, sizes), InForm(form, packed)) << error;
+    }
+    std::string error;
+    EXPECT_EQ(Packed(script, 200, 200, &error, {"notes.txt"}), "");
+    EXPECT_EQ(error, "6: *.TPL: no file of the product folder matches it");
 }
 
 // Entries the installer would not copy as packed are refused: two entries

@@ -23,17 +23,33 @@ public:
         return Add(std::string("passed ") + ActionName(kind) + " " + source.key);
     }
     StepResult Refused(const RefusedStep& step) override {
-        static const char* const kReasons[] = {"unreadable", "too few fields", "too long",      "line break",
-                                               "device name", "not a media name", "not its type"};
+        static const char* const kReasons[] = {"unreadable",   "too few fields", "too long",
+                                               "line break",   "device name",    "not a media name",
+                                               "not its type", "too many parts", "unknown disk"};
+        static const char* const kPieces[] = {
+            "entry",     "target as written", "target",     "file name",  "source",     "media name", "disk",
+            "font file", "file field",        "file",       "section",    "key",        "value",      "short key path",
+            "key field", "key path",          "key class",  "type name",  "value name", "data",       "number data",
+            "escaped data", "group name",     "item name",  "arguments"};
+        // The text at fault: its length against its width when it is too
+        // long, otherwise the text itself.
+        std::string fault = std::string(kPieces[static_cast<int>(step.piece)]) +
+                            (step.reason == Refusal::TooLong
+                                 ? " " + std::to_string(step.length) + "/" + std::to_string(step.limit)
+                                 : " '" + std::string(step.text) + "'");
         return Add(std::string("refused ") + ActionName(step.kind) + " [" + step.source.section + "] " +
                    step.source.key + ": " + kReasons[static_cast<int>(step.reason)] + ", message " +
-                   std::to_string(step.messageId) + (step.named[0] ? std::string(" ") + step.named : ""));
+                   std::to_string(step.messageId) + (step.named[0] ? std::string(" ") + step.named : "") + "; " +
+                   fault);
     }
     StepResult ChangeDisk(const DiskStep& step) override {
         return Add(std::string("disk ") + step.inDrive + " -> " + step.disk + " (" + step.label + ")");
     }
     StepResult Copy(const CopyStep& step) override {
-        return Add(std::string("copy ") + step.target + " <- " + step.mediaName + " [" + step.recorded + "]" +
+        std::string disks;
+        for (int i = 0; step.disks.count > 1 && i < step.disks.count; ++i)
+            disks += std::string(i ? ", " : " from ") + step.disks.keys[i] + " (" + step.disks.labels[i] + ")";
+        return Add(std::string("copy ") + step.target + " <- " + step.mediaName + disks + " [" + step.recorded + "]" +
                    Yes(step.saveExisting, "save to " + std::string(step.backup)) + Yes(step.keepExisting, "keep") +
                    Yes(step.unrecorded, "unrecorded"));
     }
@@ -54,7 +70,8 @@ public:
         return Add(std::string("group ") + step.group + "|" + step.item + " = " + step.arguments);
     }
     StepResult Delete(const DeleteStep& step) override {
-        return Add(std::string("delete ") + step.path + Yes(!step.usable, "unusable") +
+        return Add(std::string("delete ") + step.path +
+                   Yes(!step.usable, "unusable " + std::to_string(step.pathLength)) +
                    Yes(step.deviceName, "device") + Yes(step.directory, "directory") + Yes(step.quiet, "quiet"));
     }
     StepResult Done(const SectionDone& step) override {
@@ -125,28 +142,39 @@ TEST(Plan, StepsFollowTheLanguagesRules) {
           "bar 21", "passed copy 1:%AppDir%\\gone.txt", "bar 28"}},
         {"copies that cannot be carried out: a path over 259 characters, a variable that makes a path, a device",
          "[Main]\r\n1:%Long%\\%Long%=Long\r\n1:%AppDir%\\%AppDir%=Path\r\n1:%AppDir%\\NUL.txt=Null\r\n"
-         "1:%AppDir%\\NUx_L=Null on the media\r\n",
+         "1:%AppDir%\\NUx_L=Null on the media\r\n1:%AppDir%\\=No name\r\n1:%" + std::string(255, 'd') +
+             "%\\x.txt=Written too long\r\n",
          {"refused copy [Main] 1:%Long%\\%Long%: too long, message 103 " + std::string(250, 'l') + "\\" +
-              std::string(8, 'l'),
-          "refused copy [Main] 1:%AppDir%\\%AppDir%: not a media name, message 102 D:\\C:\\App",
-          "refused copy [Main] 1:%AppDir%\\NUL.txt: device name, message 103 C:\\App\\NUL.txt",
-          "refused copy [Main] 1:%AppDir%\\NUx_L: device name, message 103 D:\\NUL", "bar 7", "bar 14",
-          "passed copy 1:%Long%\\%Long%", "passed copy 1:%AppDir%\\%AppDir%", "passed copy 1:%AppDir%\\NUL.txt",
-          "passed copy 1:%AppDir%\\NUx_L", "bar 21", "bar 28"}},
+              std::string(8, 'l') + "; target 501/259",
+          "refused copy [Main] 1:%AppDir%\\%AppDir%: not a media name, message 102 D:\\C:\\App; file name 'C:\\App'",
+          "refused copy [Main] 1:%AppDir%\\NUL.txt: device name, message 103 C:\\App\\NUL.txt; target "
+          "'C:\\App\\NUL.txt'",
+          "refused copy [Main] 1:%AppDir%\\NUx_L: device name, message 103 D:\\NUL; media name 'NUL'",
+          "refused copy [Main] 1:%AppDir%\\: not a media name, message 102 D:\\; file name ''",
+          "refused copy [Main] 1:%" + std::string(255, 'd') + "%\\x.txt: too long, message 102 D:\\x.txt; target "
+          "as written 263/259",
+          "bar 7", "bar 14", "passed copy 1:%Long%\\%Long%", "passed copy 1:%AppDir%\\%AppDir%",
+          "passed copy 1:%AppDir%\\NUL.txt", "passed copy 1:%AppDir%\\NUx_L", "passed copy 1:%AppDir%\\",
+          "passed copy 1:%" + std::string(255, 'd') + "%\\x.txt", "bar 21", "bar 28"}},
         {"fonts: a system place names the font bare; nr, a key without a name",
-         "[fot.Main]\r\nWinDir\\SERIF=Serif\r\nAppDir\\SANS=Sans/,nr\r\nAppDir=No name\r\n",
+         "[fot.Main]\r\nWinDir\\SERIF=Serif\r\nAppDir\\SANS=Sans/,nr\r\nAppDir=No name\r\nAppDir\\" +
+             std::string(250, 'f') + "=Too long\r\n",
          {"bar 7", "bar 14", "bar 21", "bar 28", "font " + windows + "SERIF.fot of SERIF.ttf in '" + windows + "'",
           "font C:\\App\\SANS.fot of C:\\App\\SANS.ttf in '' unrecorded",
-          "refused font [fot.Main] AppDir: too few fields, message 106 C:\\App\\.fot"}},
+          "refused font [fot.Main] AppDir: too few fields, message 106 C:\\App\\.fot; font file 'C:\\App\\.fot'",
+          "refused font [fot.Main] AppDir\\" + std::string(250, 'f') + ": too long, message 106 C:\\App\\" +
+              std::string(250, 'f') + ".f; font file 261/259"}},
         {"INI and text lines: file pieces, expansion, an appending separator, the '-' flag and remove mode",
          "[ini.Main]\r\nwin.ini|windows|load|,=%AppDir%\\app.exe\r\nAppDir\\sub\\a.ini|S|K=v/,-\r\n"
-         "AppDir\\a\\b\\c.ini|S|K=v\r\nAppDir\\a.ini|S=no key\r\n"
+         "AppDir\\a\\b\\c.ini|S|K=v\r\nAppDir\\a.ini|S=no key\r\nAppDir\\a.ini|S|%Long%x%Long%=v\r\n"
          "[str.Main]\r\nSYSTEM.INI|boot|shell=shell=x.exe\r\n",
          {"bar 7", "bar 14", "bar 21", "bar 28",
           "ini " + windows + "win.ini [windows] load = C:\\App\\app.exe after ',' [win.ini] unrecorded",
           "ini C:\\App\\a.ini [S] K = v [AppDir\\sub\\a.ini] unrecorded",
-          "refused ini [ini.Main] AppDir\\a\\b\\c.ini|S|K: too long, message 200",
-          "refused ini [ini.Main] AppDir\\a.ini|S: too few fields, message 200",
+          "refused ini [ini.Main] AppDir\\a\\b\\c.ini|S|K: too many parts, message 200; file field "
+          "'AppDir\\a\\b\\c.ini'",
+          "refused ini [ini.Main] AppDir\\a.ini|S: too few fields, message 200; entry 'AppDir\\a.ini|S'",
+          "refused ini [ini.Main] AppDir\\a.ini|S|%Long%x%Long%: too long, message 200; key 501/259",
           "text " + windows + "SYSTEM.INI [boot] shell = shell=x.exe [SYSTEM.INI] unrecorded"},
          "", true},
         {"registry: roots, a class, types, the short form, data that is not its type",
@@ -158,15 +186,30 @@ TEST(Plan, StepsFollowTheLanguagesRules) {
           "registry HKEY_CLASSES_ROOT\\App (class '') Name:x:REG_SZ = v [Software\\App]",
           "registry HKEY_LOCAL_MACHINE\\Soft (class '') Path:REG_SZ = C:\\App [HKEY_LOCAL_MACHINE\\Soft] unrecorded",
           "registry HKEY_CLASSES_ROOT\\.abc = abcfile",
-          "refused registry [reg.Main] HKEY_CURRENT_USER\\S|N:REG_DWORD: not its type, message 200",
-          "registry HKEY_CURRENT_USER\\S\\Made (class '') :REG_REMOVE_EMPTY_KEYS = Key made [HKEY_CURRENT_USER\\S\\Made] remove empty"}},
+          "refused registry [reg.Main] HKEY_CURRENT_USER\\S|N:REG_DWORD: not its type, message 200; number data 'zz'",
+          "registry HKEY_CURRENT_USER\\S\\Made (class '') :REG_REMOVE_EMPTY_KEYS = Key made [HKEY_CURRENT_USER\\S\\Made] "
+          "remove empty unrecorded"}},
         {"groups and deletions: a group alone, '?', a directory, a one-part path, a condition",
          "[group.Main]\r\nNotes|Read me=%AppDir%\\README.TXT,Read me\r\nOld Notes=the group\r\n"
          "[del.Main]\r\n%AppDir%\\old.txt=Old/,?\r\n%AppDir%\\=Folder\r\nold.ini=Old settings\r\n"
-         "%AppDir%\\nul=Device\r\n%AppDir%\\x.txt=Only with X/X\r\n",
+         "%AppDir%\\nul=Device\r\n%AppDir%\\x.txt=Only with X/X\r\n%Long%\\%Long%=Too long\r\n",
          {"bar 7", "bar 14", "bar 21", "bar 28", "group Notes|Read me = C:\\App\\README.TXT,Read me", "group Old Notes deleted",
           "delete C:\\App\\old.txt quiet", "delete C:\\App\\ directory", "delete " + windows + "old.ini",
-          "delete C:\\App\\nul device", "passed delete %AppDir%\\x.txt"}},
+          "delete C:\\App\\nul device", "passed delete %AppDir%\\x.txt",
+          "delete " + std::string(250, 'l') + "\\" + std::string(8, 'l') + " unusable 501"}},
+        // A file split over disks: copied in the pass of its first piece's
+        // disk, which leaves its last piece's disk in the drive; a piece on a
+        // disk [disks] lacks refuses the copy.
+        {"a file split over two disks, a piece on no disk",
+         "[Main]\r\n1+2:%AppDir%\\big.bin=Big\r\n1:%AppDir%\\after.txt=After\r\n2:%AppDir%\\two.txt=Two\r\n"
+         "1+9:%AppDir%\\lost.bin=Lost\r\n",
+         {"copy C:\\App\\big.bin <- big.bin from 1 (Disk one), 2 (Disk two) [%AppDir%\\big.bin]",
+          "disk 2 -> 1 (Disk one)", "copy C:\\App\\after.txt <- after.txt [%AppDir%\\after.txt]",
+          "passed copy 2:%AppDir%\\two.txt",
+          "refused copy [Main] 1+9:%AppDir%\\lost.bin: unknown disk, message 200; disk '1+9'",
+          "bar 7", "bar 14", "passed copy 1+2:%AppDir%\\big.bin", "passed copy 1:%AppDir%\\after.txt",
+          "disk 1 -> 2 (Disk two)", "copy C:\\App\\two.txt <- two.txt [%AppDir%\\two.txt]",
+          "passed copy 1+9:%AppDir%\\lost.bin", "bar 21", "bar 28"}},
     };
     for (const Row& row : rows) EXPECT_EQ(Plan(row), row.expected) << row.what;
 }

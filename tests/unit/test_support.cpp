@@ -135,7 +135,7 @@ const ActionSection& SectionOf(ActionKind kind) {
 
 StepResult PlanAndCarryOut(ActionKind kind, const SectionEntry& entry) {
     PassExecutor executor;
-    PlanContext context = {gState->optionCodes, gProcess.removeMode != 0};
+    PlanContext context = {gState->optionCodes, gProcess.removeMode != 0, false};
     return kind == ActionKind::Copy ? PlanCopy(entry, context, executor) : PlanAction(kind, entry, context, executor);
 }
 
@@ -152,7 +152,7 @@ StepResult CarryOutEntry(ActionKind kind, std::string key, std::string value) {
     SplitFields(&value[0], valueFields, &valueCount, '/', kFieldRoom);
     SplitFields(&key[0], keyFields, &keyCount, SectionOf(kind).keySeparator, kFieldRoom);
     // Named by no section and no key, as an entry outside any walk.
-    return PlanAndCarryOut(kind, SectionEntry{"", "", 0, keyFields, keyCount, valueFields, valueCount});
+    return PlanAndCarryOut(kind, SectionEntry{"", "", 0, keyFields, keyCount, valueFields, valueCount, 0});
 }
 
 MessageBoxes* MessageBoxes::current_ = nullptr;

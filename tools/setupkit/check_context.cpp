@@ -23,6 +23,7 @@ StepResult Visit(SectionEntry& visited, void* context) {
     if (walk.next >= walk.listed.size()) return StepResult::GoOn;  // the reader lists what the walk visits: never
     const ProfileKey* key = walk.listed[walk.next++];
     ScriptEntry entry;
+    entry.walked = &visited;
     entry.line = key->line;
     entry.keyText = VisiblePart(key->name);
     const ProfileKey* found = walk.check->file.FoundKey(walk.section.c_str(), entry.keyText.c_str());
@@ -90,6 +91,48 @@ void ScriptCheck::Walk(const std::string& section, char keySeparator, char value
     WalkSection(file, section.c_str(), keySeparator, valueSeparator, Visit, &walk, WalkReports{Unreadable, nullptr});
 }
 
-void ScriptCheck::Reads(const std::string& section) { read_.insert(Lowered(section)); }
+void ScriptCheck::Reads(const std::string& section) { read_.emplace(Lowered(section), section); }
 
 bool ScriptCheck::IsRead(const std::string& section) const { return read_.count(Lowered(VisiblePart(section))) != 0; }
+
+namespace {
+
+// One letter changed, added or left out turns a into b; a '!' added or left
+// out does not count, as it names the other section of one component.
+bool OneLetterApart(const std::string& a, const std::string& b) {
+    const std::string& longer = a.size() >= b.size() ? a : b;
+    const std::string& shorter = a.size() >= b.size() ? b : a;
+    if (longer.size() - shorter.size() > 1) return false;
+    size_t at = 0;
+    while (at < shorter.size() && shorter[at] == longer[at]) ++at;
+    if (longer.size() == shorter.size())
+        return at < longer.size() && longer.compare(at + 1, std::string::npos, shorter, at + 1, std::string::npos) == 0;
+    return longer[at] != '!' && longer.compare(at + 1, std::string::npos, shorter, at, std::string::npos) == 0;
+}
+
+// FNV-1a of the text with the character at `skip` left out.
+uint64_t HashWithout(const std::string& text, size_t skip) {
+    uint64_t hash = 14695981039346656037ull;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (i != skip) hash = (hash ^ static_cast<unsigned char>(text[i])) * 1099511628211ull;
+    return hash;
+}
+
+}  // namespace
+
+std::string ScriptCheck::ReadNameNear(const std::string& section) {
+    if (nearIndex_.empty())
+        for (const auto& [name, spelt] : read_)
+            for (size_t skip = 0; skip <= name.size(); ++skip) nearIndex_.emplace(HashWithout(name, skip), name);
+    std::string lowered = Lowered(VisiblePart(section));
+    std::string nearest;
+    // The name whole (skip at its end), then with each letter left out.
+    for (size_t skip = 0; skip <= lowered.size(); ++skip) {
+        auto found = nearIndex_.equal_range(HashWithout(lowered, skip));
+        for (auto at = found.first; at != found.second; ++at) {
+            const std::string& spelt = read_.at(at->second);
+            if (OneLetterApart(lowered, at->second) && (nearest.empty() || spelt < nearest)) nearest = spelt;
+        }
+    }
+    return nearest;
+}

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string>
 
-namespace {
+#include "plan/action_kinds.h"
 
-const char* const kActionPrefixes[] = {"fot.", "ini.", "str.", "reg.", "group.", "del."};
+namespace {
 
 std::string Lowered(std::string text) {
     for (char& c : text) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
@@ -56,23 +56,39 @@ void CheckSections(ScriptCheck& check) {
         if (!check.IsRead(name)) {
             std::string lowered = Lowered(name);
             bool action = false;
-            for (const char* prefix : kActionPrefixes) action = action || lowered.compare(0, std::strlen(prefix), prefix) == 0;
+            for (const ActionSection& kind : kActionSections)
+                action = action || lowered.compare(0, std::strlen(kind.prefix), kind.prefix) == 0;
+            std::string near = check.ReadNameNear(name);
+            std::string meant = near.empty() ? "" : "; did you mean [" + near + "]?";
             if (action)
-                check.report.Warning(section.line, "no component reaches [%s]: it is never read", name.c_str());
+                check.report.Warning(section.line, "no component reaches [%s]: it is never read%s", name.c_str(),
+                                     meant.c_str());
             else
-                check.report.Warning(section.line, "[%s] is never read: no component, option group or setting names it",
-                                     name.c_str());
+                check.report.Warning(section.line, "[%s] is never read: no component, option group or setting names it%s",
+                                     name.c_str(), meant.c_str());
             continue;
         }
         for (const ProfileKey& key : section.keys)
             if (!key.hasValue && key.name.c_str()[0] != ';')
                 check.report.Warning(key.line, "a line without '=' is no entry: the installer passes it over");
     }
+    // A script whose components install nothing is no installation.
+    if (const ProfileSection* choise = check.file.ListedSection("choise")) {
+        if (!check.installing)
+            check.report.Error(choise->line,
+                               "the components of [choise] install nothing: none of their sections holds an entry "
+                               "the installer carries out");
+    } else {
+        check.report.Error(1, "there is no [choise] section: the installer lists no component and installs nothing");
+    }
     for (const ComponentRow& component : check.components) {
         bool any = false;
-        for (const char* prefix : {"", "fot.", "ini.", "str.", "reg.", "group.", "del."})
+        for (int k = -1; k < kActionKindCount; ++k)
             for (const char* left : {"", "!"})
-                any = any || check.file.ListedSection((std::string(prefix) + left + component.section).c_str());
+                any = any || check.file.ListedSection(
+                                 (std::string(k < 0 ? kCopySection.prefix : kActionSections[k].prefix) + left +
+                                  component.section)
+                                     .c_str());
         if (!any)
             check.report.Warning(component.line, "no section of the component %s exists ([%s], [ini.%s] ...)",
                                  component.label.c_str(), component.section.c_str(), component.section.c_str());

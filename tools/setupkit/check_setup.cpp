@@ -6,6 +6,7 @@
 
 #include "base/text.h"
 #include "check_text.h"
+#include "plan/entry_plans.h"
 #include "script/variables.h"
 
 namespace {
@@ -24,9 +25,6 @@ constexpr size_t kPath = Width(ScriptVariable{}.value);
 // Texts the installer keeps in buffers of its own, of 64 characters: the
 // [SetUp] name, the path dialog's prompt, the disks' keys and labels.
 constexpr size_t kName = 63;
-
-const char* const kRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS",
-                              "HKEY_CURRENT_CONFIG"};
 
 char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
@@ -62,12 +60,6 @@ std::string RootOf(const std::string& path) {
 
 }  // namespace
 
-bool IsRootName(const std::string& name) {
-    for (const char* root : kRoots)
-        if (name == root) return true;
-    return false;
-}
-
 void CheckRoot(ScriptCheck& check, int line, const std::string& path) {
     std::string root = RootOf(path);
     if (path.find('\\') == std::string::npos) {
@@ -76,7 +68,7 @@ void CheckRoot(ScriptCheck& check, int line, const std::string& path) {
                                  Quoted(path).c_str());
         return;
     }
-    if (!IsRootName(root))
+    if (!IsRegistryRootName(root.c_str()))
         check.report.Warning(line,
                              "%s is not one of the five root names (HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, "
                              "HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG, letter case counting): the key "

@@ -13,8 +13,6 @@ void ReadComponents(ScriptCheck& check);
 void ReadVariables(ScriptCheck& check);
 void ReadDisks(ScriptCheck& check);
 
-// One of the five root names of registry paths (letter case counts).
-bool IsRootName(const std::string& name);
 // Warns when the text before a path's first '\' is no root name: such a key
 // goes to HKEY_CLASSES_ROOT.
 void CheckRoot(ScriptCheck& check, int line, const std::string& path);

@@ -13,16 +13,6 @@ namespace {
 // Room of the pieces expansion cuts a text into (variables.cpp).
 constexpr int kPieceRoom = 64;
 
-bool SameNoCase(const std::string& a, const char* b) {
-    if (a.size() != std::strlen(b)) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 32) : a[i];
-        char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 32) : b[i];
-        if (x != y) return false;
-    }
-    return true;
-}
-
 bool Contains(const std::string& set, char c) { return set.find(c) != std::string::npos; }
 
 // The flags each use tests, and whether a flag must stand last to count.
@@ -64,13 +54,7 @@ std::string Expanded(const std::string& text, bool split) {
     return std::string(out.Text(), out.Length());
 }
 
-bool IsBuiltInName(const std::string& name) {
-    for (const char* builtIn : {"WinDir", "WinDisk", "SysDir", "SysDisk", "InstDir"})
-        if (SameNoCase(name, builtIn)) return true;
-    return false;
-}
-
-bool IsDefinedName(const std::string& name) { return IsBuiltInName(name) || FindVariable(name.c_str()); }
+bool IsDefinedName(const std::string& name) { return IsBuiltInName(name.c_str()) || FindVariable(name.c_str()); }
 
 void CheckNames(ScriptCheck& check, int line, const std::string& text) {
     std::vector<std::string> pieces = Fields(text, '%', kPieceRoom);

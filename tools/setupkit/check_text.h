@@ -10,8 +10,6 @@
 // them ([path] defaults; [reg] values are empty) and the built-in
 // directories of a typical machine.
 std::string Expanded(const std::string& text, bool split);
-// A built-in name of expansion (any letter case).
-bool IsBuiltInName(const std::string& name);
 // A name expansion replaces: a built-in name or a variable.
 bool IsDefinedName(const std::string& name);
 

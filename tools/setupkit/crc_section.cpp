@@ -28,16 +28,20 @@ bool AddCrcSection(std::string* script, const std::vector<std::pair<std::string,
     return true;
 }
 
-bool FileCrc(const std::string& path, uint32_t* crc) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+bool FileCrc(const std::string& path, uint32_t* crc) { return FilesCrc({path}, crc); }
+
+bool FilesCrc(const std::vector<std::string>& paths, uint32_t* crc) {
     Crc32 sum;
-    char chunk[16384];
-    while (in) {
-        in.read(chunk, sizeof chunk);
-        sum.Add(chunk, static_cast<size_t>(in.gcount()));
+    for (const std::string& path : paths) {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) return false;
+        char chunk[16384];
+        while (in) {
+            in.read(chunk, sizeof chunk);
+            sum.Add(chunk, static_cast<size_t>(in.gcount()));
+        }
+        if (!in.eof()) return false;
     }
-    if (!in.eof()) return false;
     *crc = sum.Value();
     return true;
 }

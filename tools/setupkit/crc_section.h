@@ -18,5 +18,8 @@ bool AddCrcSection(std::string* script, const std::vector<std::pair<std::string,
 // The CRC-32 of a file's bytes, read a chunk at a time; false when it
 // cannot be read.
 bool FileCrc(const std::string& path, uint32_t* crc);
+// The same of files read one after the other: the pieces of a file split
+// over disks, joined.
+bool FilesCrc(const std::vector<std::string>& paths, uint32_t* crc);
 
 }  // namespace pack

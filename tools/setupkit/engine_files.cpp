@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "folder.h"
+#include "script/profile_file.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -39,6 +40,10 @@ bool FindIn(const std::string& dir, std::string* setupExe, std::string* library)
 }
 
 }  // namespace
+
+bool IsEngineFileName(const std::string& name) {
+    return SameProfileName(name, "setup.exe") || SameProfileName(name, "STP.DLL");
+}
 
 bool FindEngine(const char* engineDir, std::string* setupExe, std::string* library, std::string* error) {
     if (engineDir) {

@@ -7,6 +7,10 @@
 
 namespace pack {
 
+// setup.exe or STP.DLL (letter case aside): pack puts them on the media,
+// so a product folder need not hold them.
+bool IsEngineFileName(const std::string& name);
+
 // Fills the paths of setup.exe and STP.DLL; false with a one-line error.
 bool FindEngine(const char* engineDir, std::string* setupExe, std::string* library, std::string* error);
 

@@ -27,4 +27,11 @@ private:
 // The size of a file; false when it cannot be read.
 bool FileSize(const std::string& path, unsigned long long* size);
 
+// Whether a file name in a product's script holds the wildcards '*' (any
+// characters) or '?' (one character).
+bool IsPattern(const std::string& name);
+// Whether name matches pattern, letters compared without regard to case
+// as the platform compares file names.
+bool Matches(const std::string& name, const std::string& pattern);
+
 }  // namespace pack

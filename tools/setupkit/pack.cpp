@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -158,7 +159,10 @@ bool ReadProduct(Run& r, std::string* error) {
         (!licence.empty() && !AddEngine(r, licence, FileName(licence), error)) ||
         (!picture.empty() && !AddEngine(r, picture, FileName(picture), error)))
         return false;
-    if (!ReadCopyEntries(*r.script, &r.plan, error)) {
+    std::vector<std::string> folder;
+    for (const std::string& name : r.product.Names())
+        if (Join(r.o.product, name) != r.scriptPath) folder.push_back(name);
+    if (!ReadCopyEntries(*r.script, folder, &r.plan, error)) {
         *error = r.scriptPath + ":" + *error;
         return false;
     }
@@ -189,6 +193,21 @@ bool MakeMediaDirectory(Run& r, std::string* error) {
 }
 
 std::string Staged(const Run& r, size_t file) { return Join(r.staging, std::to_string(file)); }
+
+// Writes `size` bytes of a file from `offset` on as a file of their own.
+bool CopyPiece(const std::string& from, uint64_t offset, uint64_t size, const std::string& to) {
+    std::ifstream in(from, std::ios::binary);
+    std::ofstream out(to, std::ios::binary | std::ios::trunc);
+    if (!in || !out || !in.seekg(static_cast<std::streamoff>(offset))) return false;
+    std::vector<char> chunk(1 << 16);
+    while (size > 0) {
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(size, chunk.size()));
+        if (!in.read(chunk.data(), static_cast<std::streamsize>(n)) || !out.write(chunk.data(), n)) return false;
+        size -= n;
+    }
+    out.close();
+    return !out.fail();
+}
 
 // Finds each product file and compresses it; the compressed form is kept
 // when it is smaller. One file in memory at a time.
@@ -289,6 +308,21 @@ bool WriteMedia(Run& r, std::string* error) {
         const File& f = r.plan.files[i];
         const std::string target = Join(r.diskDirs[f.disk - 1], f.mediaName);
         bool ok;
+        if (!f.pieces.empty()) {
+            // Each disk holds its piece under the file's media name.
+            const std::string from = f.compressed ? Staged(r, i) : r.sources[i];
+            uint64_t offset = 0;
+            for (const File::Piece& piece : f.pieces) {
+                const std::string to = Join(r.diskDirs[piece.disk - 1], f.mediaName);
+                if (!CopyPiece(from, offset, piece.size, to)) {
+                    *error = to + ": cannot write";
+                    return false;
+                }
+                r.output.Made(to);
+                offset += piece.size;
+            }
+            continue;
+        }
         if (i == r.scriptFile) {
             const std::vector<uint8_t> bytes(r.rewritten.begin(), r.rewritten.end());
             ok = szdd::WriteWholeFile(target.c_str(), bytes) == szdd::Status::Ok;
@@ -313,11 +347,18 @@ void PrintSummary(const Run& r) {
     uint64_t before = 0, after = 0;
     int files = 0, compressed = 0;
     for (const File& f : r.plan.files) {
-        std::string shown = r.o.diskSize ? "DISK" + std::to_string(f.disk) + "/" + f.mediaName : f.mediaName;
-        std::printf("%-24s %12llu", shown.c_str(), static_cast<unsigned long long>(f.mediaSize));
-        if (f.compressed)
-            std::printf("  %s, %llu compressed", f.name.c_str(), static_cast<unsigned long long>(f.plainSize));
-        std::printf("\n");
+        // A file split over disks: a line for each piece.
+        const std::vector<File::Piece> pieces = f.pieces.empty() ? std::vector<File::Piece>{{f.disk, f.mediaSize}}
+                                                                  : f.pieces;
+        for (size_t p = 0; p < pieces.size(); ++p) {
+            std::string shown =
+                r.o.diskSize ? "DISK" + std::to_string(pieces[p].disk) + "/" + f.mediaName : f.mediaName;
+            std::printf("%-24s %12llu", shown.c_str(), static_cast<unsigned long long>(pieces[p].size));
+            if (f.compressed)
+                std::printf("  %s, %llu compressed", f.name.c_str(), static_cast<unsigned long long>(f.plainSize));
+            if (pieces.size() > 1) std::printf("%s piece %d of %d", f.compressed ? ";" : " ", int(p + 1), int(pieces.size()));
+            std::printf("\n");
+        }
         if (f.engine) continue;
         ++files;
         compressed += f.compressed;

@@ -31,7 +31,14 @@ struct File {
     bool compressed = false;
     uint64_t plainSize = 0;  // in the product folder
     uint64_t mediaSize = 0;  // on the media: compressed, when that is smaller
-    int disk = 1;
+    int disk = 1;            // its first disk
+    // A file larger than a disk is split over disks: each piece's disk and
+    // size, in the order of the disks, the pieces joined the media file.
+    struct Piece {
+        int disk;
+        uint64_t size;
+    };
+    std::vector<Piece> pieces;  // empty for a file on one disk
 };
 
 // A copy entry that names a media file.
@@ -41,6 +48,11 @@ struct Entry {
     ProfileSpan diskRaw;    // the disk field as written, in the script's bytes
     size_t nameEnd;         // where the target as written ends, in the script's bytes
     size_t file;            // in Plan::files
+    // An entry whose file name holds '*' or '?' stands for one entry per
+    // file of the product folder it matches: each names its file here, and
+    // its name as written (nameRaw, in the script's bytes) gives way to it.
+    std::string name;       // empty for an entry that names its file itself
+    ProfileSpan nameRaw;
 };
 
 struct Plan {
@@ -55,11 +67,13 @@ struct Plan {
 // Adds a file the engine needs on the first disk (before ReadCopyEntries).
 void AddEngineFile(Plan* plan, const std::string& name, uint64_t size);
 
-// Finds every copy entry of the components' sections that acts on a disk of
-// [disks] and links it to its media file, adding product files in the order
-// the installer copies them. False with error ("LINE: text") when an entry's
-// file cannot be packed.
-bool ReadCopyEntries(const Script& script, Plan* plan, std::string* error);
+// Finds, in the install pass's plan, every copy entry of the components'
+// sections that acts on a disk of [disks] and links it to its media file,
+// adding product files in the order the installer copies them. A file name
+// with '*' or '?' stands for each of `folder` (the product folder's file
+// names but the script's, sorted) that it matches. False with error ("LINE:
+// text") when an entry's file cannot be packed.
+bool ReadCopyEntries(Script& script, const std::vector<std::string>& folder, Plan* plan, std::string* error);
 
 // Media names for the files to be stored compressed, as the compressed-name
 // rule allows: the name with its last character replaced by "_", else by a
@@ -68,9 +82,11 @@ bool ReadCopyEntries(const Script& script, Plan* plan, std::string* error);
 // none is free is laid out plain under its own name.
 void ChooseMediaNames(std::vector<File>& files);
 
-// Deals the files out over disks of diskSize bytes (0: one medium), in the
-// order they install, a disk filled before the next is begun; the engine's
-// files on the first. False with error naming the file that fits nowhere.
+// Deals the files out over disks of diskSize bytes (0: one medium), the
+// engine's files on the first: the largest first, each on the fullest disk
+// it fits whole, or on a new one. A file larger than a disk is split: a
+// new disk for each disk-sized piece, and the rest dealt out like a file.
+// False with error when the engine's files take more than a disk.
 bool AssignDisks(Plan* plan, uint64_t diskSize, std::string* error);
 
 // The script with its copy entries, [disks] and [SetUp] disks matching the
@@ -80,5 +96,8 @@ bool Rewrite(const Script& script, const Plan& plan, std::string* out, std::stri
 
 // The disk key of disk n (1-based) in the rewritten script.
 std::string DiskKey(const Plan& plan, int n);
+// The disk field of the entries that name the file: its disk's key, or the
+// keys of its pieces' disks joined with '+'.
+std::string DiskField(const Plan& plan, const File& file);
 
 }  // namespace pack

@@ -3,8 +3,10 @@ then installed from the first: every file compressed where that saves space,
 two compressed names that would meet kept apart, each media file's CRC-32 in
 the script, the disks switched without a prompt, every installed file as it
 was in the folder, and a removal log that names the targets as the publisher
-wrote them. And media of one disk bundled into one program, alike by the
-Linux tool and by setupkit.exe under Wine."""
+wrote them. A file larger than a disk split over two, joined as it installs
+with the disk prompt answered in the middle of it, and removed again. And
+media of one disk bundled into one program, alike by the Linux tool and by
+setupkit.exe under Wine."""
 import os
 import random
 import shutil
@@ -12,7 +14,8 @@ import struct
 import subprocess
 import zlib
 
-from harness import BUILD, Media, check, expect_done, read_bytes, read_ini, run_setup, scenario
+from harness import (BUILD, Media, check, control_text, differences, expect_done, read_bytes, read_ini, run_setup,
+                     scenario, snapshot)
 
 SCRIPT = r"""; Packed Tools: written with plain file names, as a publisher keeps it.
 [SetUp]
@@ -153,10 +156,96 @@ def packed_over_three_disks(prefix):
                                ("C:\\Packed Tools\\sub\\", made)], "made folders: %s" % log["del.step3"])
     check(log["path"] == [("AppDir", r"C:\Packed Tools"), ("BackUpDir", r"C:\Packed Tools\Uninstall"),
                           ("RemoveInf", r"C:\Packed Tools\Uninstall\REMOVE.INF")], "path records: %s" % log["path"])
-    # The targets as the publisher wrote them, in the order they were copied;
-    # the read-me and the removal program are not recorded.
-    recorded = [(e[0], e[1]) for e in ENTRIES if e[1] != "Read me"]
+    # The targets as the publisher wrote them, in the order they were copied
+    # (disk by disk); the read-me and the removal program are not recorded.
+    copied = sorted(ENTRIES, key=lambda e: (where[e[2]], ENTRIES.index(e)))
+    recorded = [(e[0], e[1]) for e in copied if e[1] != "Read me"]
     check(log["del.step2"] == recorded, "delete records: %s" % log["del.step2"])
+
+
+# A product whose one file is larger than a disk. Its entry comes last of its
+# disk's: the disk of its last piece stays in the drive after it.
+SPLIT = r"""[SetUp]
+silent=1
+reboot=0
+
+[choise]
+Big=Main|The big file
+
+[path]
+AppDir=C:\Big
+BackUpDir=%AppDir%\Uninstall
+RemoveInf=%BackUpDir%\SETUP.INF
+
+[disks]
+1=Big disk
+
+[Main]
+1:%BackUpDir%\setup.exe=Removal program/,-
+1:%BackUpDir%\STP.DLL=Removal resources/,-
+1:%AppDir%\BIG.DAT=Big data
+
+[ini.Main]
+BackUpDir\SETUP.INF|SetUp|remove=1/,-
+BackUpDir\SETUP.INF|SetUp|silent=1/,-
+BackUpDir\SETUP.INF|SetUp|reboot=0/,-
+BackUpDir\SETUP.INF|choise|Remove=step2/,-
+BackUpDir\SETUP.INF|choise|Folders=step3/,-
+BackUpDir\SETUP.INF|disks|1=Backup/,-
+"""
+
+
+@scenario
+def file_larger_than_a_disk_joined_as_it_installs(prefix):
+    """Packed over disks that leave room beside the installer, the file's
+    compressed form is larger than a disk: a disk-sized piece on the second,
+    the rest on the first. With the second disk moved away from the first,
+    the install reads the first piece, asks for the next disk in the middle
+    of the file, installs it byte for byte, and the removal takes it away."""
+    engine = sum(os.path.getsize(os.path.join(BUILD, n)) for n in ("setup.exe", "STP.DLL"))
+    disk_size = engine + 262144
+    # Random halves (literals, an eighth more on the media) and zero halves
+    # (matches, an eighth of them): some 5,093 bytes on the media for each
+    # 8,192, some 100,000 more than a disk in all.
+    rng = random.Random(5)
+    blocks = (disk_size + 100000) // 5093 + 1
+    big = b"".join(rng.randbytes(4096) + bytes(4096) for _ in range(blocks))
+    product = os.path.join(prefix.path, "product")
+    os.makedirs(product)
+    with open(os.path.join(product, "SETUP.INF"), "wb") as f:
+        f.write(SPLIT.replace("\n", "\r\n").encode())
+    with open(os.path.join(product, "BIG.DAT"), "wb") as f:
+        f.write(big)
+    media = os.path.join(prefix.drive_c, "packed")
+    kit = subprocess.run([os.path.join(BUILD, "host", "setupkit"), "pack", product, media, "--disk-size",
+                          str(disk_size)], stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
+    check(kit.returncode == 0, "setupkit pack: %s %s" % (kit.returncode, kit.stderr.decode()))
+    packed_script = read_bytes(os.path.join(media, "DISK1", "SETUP.INF")).decode()
+    check("\r\n1+2:%AppDir%\\BIG.DAT__=Big data\r\n" in packed_script, "packed script:\n%s" % packed_script)
+    pieces = [read_bytes(os.path.join(media, d, "BIG.DA_")) for d in ("DISK1", "DISK2")]
+    check(len(pieces[1]) == disk_size and 0 < len(pieces[0]) < 262144, "pieces: %s" % [len(p) for p in pieces])
+    shutil.move(os.path.join(media, "DISK2"), os.path.join(prefix.drive_c, "second"))
+    before = snapshot(prefix)
+
+    t = run_setup(prefix, Media(prefix, "packed/DISK1", program=False), r"""
+        expect caption=Welcome
+        click 1
+        expect caption=Insert Disk
+        text 200 C:\second
+        click 1
+    """)
+    expect_done(t)
+    prompt = t.find(caption="Insert Disk")
+    check(control_text(prompt, 100) == "Big disk 2", "label: %r" % control_text(prompt, 100))
+    check(read_bytes(prefix.unix(r"C:\Big\BIG.DAT")) == big, "the joined file differs from the product's")
+    check(read_ini(prefix.unix(r"C:\Big\Uninstall\SETUP.INF"))["del.step2"] == [(r"%AppDir%\BIG.DAT", "Big data")],
+          "the removal log does not name the file as written")
+
+    remover = Media(prefix, r"Big/Uninstall", program=False)
+    expect_done(run_setup(prefix, remover, "", args="/quiet", name="remove"))
+    left = [k for k in differences(before[0], snapshot(prefix)[0]) if not k.startswith("Big")]
+    check(not os.path.exists(prefix.unix(r"C:\Big\BIG.DAT")), "the removal left the file")
+    check(not left, "changed besides the product's folder: %s" % left)
 
 
 def read_bundle(data):
