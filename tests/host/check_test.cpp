@@ -281,15 +281,16 @@ TEST(Check, TheSampleProductAndEveryExampleOfTheDocsPass) {
     EXPECT_EQ(ReadText(dir / "out"), "");
     EXPECT_EQ(ReadText(dir / "media-cr/DISK1/SETUP.INF").find('\n'), std::string::npos);
 
-    // The reference shows sections one at a time: there the lack of
-    // components to install is no error. The other pages' scripts are whole.
+    // The reference and the branding page show sections one at a time:
+    // there the lack of components to install is no error. The other pages'
+    // scripts are whole.
     int blocks = 0;
     for (const char* doc :
          {"/docs/script-reference.md", "/docs/removal.md", "/docs/publishing.md", "/docs/branding.md"}) {
         for (const std::string& block : IniBlocks(ReadText(kSource + doc))) {
             int errors = 0;
             std::string findings = Findings(block, "", &errors);
-            if (std::string(doc) == "/docs/script-reference.md")
+            if (std::string(doc) == "/docs/script-reference.md" || std::string(doc) == "/docs/branding.md")
                 for (const char* whole : {"error: there is no [choise] section", "error: the components of [choise] "
                                                                                   "install nothing"})
                     errors -= findings.find(whole) != std::string::npos;
