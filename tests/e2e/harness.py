@@ -46,6 +46,7 @@ def read_bytes(path):
 class Transcript:
     def __init__(self, path):
         self.events = []
+        self.robot = ""  # how the robot ended, for a run that left no transcript
         if os.path.exists(path):
             with open(path, encoding="latin-1") as f:
                 for line in f:
@@ -403,11 +404,20 @@ def run_command(prefix, command, plan, timeout=90, name="run", ignore_progress=T
         def limit():
             signal.signal(signal.SIGXFSZ, signal.SIG_IGN)  # a refused write, not a killed process
             resource.setrlimit(resource.RLIMIT_FSIZE, (file_size_limit, file_size_limit))
-    with open(trace_path if trace else os.devnull, "wb") as trace_file:
-        robot_run = subprocess.Popen(["wine", robot, plan_path, transcript_path, str(timeout), command], env=env,
-                                     stdout=subprocess.DEVNULL, stderr=trace_file, cwd=cwd, preexec_fn=limit)
-        _wait_for_robot(prefix, robot_run, shot_request, timeout, on_shot)
+    errors_path = trace_path if trace else os.path.join(prefix.path, name + ".stderr")
+    for attempt in range(2):
+        with open(errors_path, "wb") as errors:
+            robot_run = subprocess.Popen(["wine", robot, plan_path, transcript_path, str(timeout), command], env=env,
+                                         stdout=subprocess.DEVNULL, stderr=errors, cwd=cwd, preexec_fn=limit)
+            _wait_for_robot(prefix, robot_run, shot_request, timeout, on_shot)
+        # No transcript at all: Wine never got the robot going, and the
+        # program under test did not run. That is the machine, not the
+        # installer: once more.
+        if os.path.exists(transcript_path):
+            break
     t = Transcript(transcript_path)
+    with open(errors_path, "rb") as f:
+        t.robot = "robot exit %s: %s" % (robot_run.returncode, f.read()[-600:].decode("latin-1"))
     t.calls = traced_calls(trace_path) if trace else []
     return t
 
@@ -638,7 +648,8 @@ def lnk_arguments(path):
 
 def expect_done(transcript, exit_code=0):
     end = transcript.end
-    check(end["how"] == "done", "robot ended with %s; dialogs seen: %s" % (end, transcript.captions()))
+    check(end["how"] == "done", "robot ended with %s; dialogs seen: %s%s" % (
+        end, transcript.captions(), "" if transcript.events else "; " + transcript.robot))
     check(end.get("exit") == exit_code, "exit code %s, wanted %s" % (end.get("exit"), exit_code))
 
 
