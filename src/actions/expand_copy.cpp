@@ -4,10 +4,12 @@
 
 #include <utility>
 
+#include "actions/copy_target.h"
 #include "actions/copy_thread.h"
 #include "actions/records.h"
 #include "base/compressed_header.h"
 #include "base/file_system.h"
+#include "base/media_source.h"
 #include "base/resource_ids.h"
 #include "base/run_outcome.h"
 #include "base/setup_state.h"
@@ -25,6 +27,7 @@ namespace {
 struct Flight {
     int transfer = 0;
     char targetPath[MAX_PATH] = "";
+    char besidePath[MAX_PATH] = "";  // where the data go, when not into the target
     char sourcePath[MAX_PATH] = "";
     char description[1024] = "";
 };
@@ -64,9 +67,12 @@ bool RetryTransfer(const Flight& f, const TransferEnd& end, StepResult* result) 
     return answer == Answer::Retry;
 }
 
+const char* WrittenPath(const Flight& f) { return f.besidePath[0] ? f.besidePath : f.targetPath; }
+
 // Ends a transfer: a failure is put to the user, and Retry moves the whole
 // file again into a target emptied (or made anew). Half a file, or one
-// expanded from damaged data, is not installed: its target is deleted.
+// expanded from damaged data, is not installed: its target is deleted (or
+// the file beside it, which never took its place).
 StepResult Settle(const Flight& f, TransferEnd end, CopyHandles& handles) {
     StepResult result = StepResult::GoOn;
     while (end.status != TransferStatus::Whole && RetryTransfer(f, end, &result)) {
@@ -74,8 +80,8 @@ StepResult Settle(const Flight& f, TransferEnd end, CopyHandles& handles) {
             SetFilePointer(handles.target.get(), 0, nullptr, FILE_BEGIN);
             SetEndOfFile(handles.target.get());
         } else {
-            handles.target.Reset(
-                CreateFileA(f.targetPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            handles.target.Reset(CreateFileA(WrittenPath(f), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
         }
         long length = LengthAtStart(handles.source);
         end = FinishTransfer(StartTransfer(std::move(handles), length), &handles);
@@ -83,17 +89,21 @@ StepResult Settle(const Flight& f, TransferEnd end, CopyHandles& handles) {
     }
     if (end.status != TransferStatus::Whole) {
         handles.target.Close();
-        DeleteFileA(f.targetPath);
+        DeleteFileA(WrittenPath(f));
+    } else if (f.besidePath[0]) {
+        result = MoveCopyIntoPlace(f.besidePath, f.targetPath);
     }
     return result;
 }
 
 // Starts moving a copy's data: the copy as its end needs it.
-Flight Start(CopyHandles handles, const char* target, const char* source, const char* description) {
+Flight Start(CopyHandles handles, const char* target, const char* beside, const char* source,
+             const char* description) {
     Flight f;
     long length = LengthAtStart(handles.source);
     f.transfer = StartTransfer(std::move(handles), length);
     CopyText(f.targetPath, target);
+    CopyText(f.besidePath, beside);
     CopyText(f.sourcePath, source);
     CopyText(f.description, description);
     return f;
@@ -164,6 +174,15 @@ bool OpenChecked(const LzCalls* lz, const char* name, OFSTRUCT* of, LzSource* so
 long TryOpenSource(const LzCalls* lz, char* sourceName, OFSTRUCT* of, LzSource* source, CopyForm form) {
     long damage = 0;
     *source = LzSource();
+    // A file the installer checks as it reads it (a saved file is put back
+    // as it was saved).
+    std::unique_ptr<MediaReader> reader;
+    CheckedOpen checked = form == CopyForm::Expanded ? OpenCheckedMedia(sourceName, &reader) : CheckedOpen::Unchecked;
+    if (checked != CheckedOpen::Unchecked) {
+        of->szPathName[0] = '\0';
+        if (reader) *source = LzSource(std::move(reader));
+        return 0;
+    }
     if (!OpenChecked(lz, sourceName, of, source, &damage, form) && form == CopyForm::Expanded) {
         *source = OpenMediaFile(lz, sourceName, of);
         if (source->valid()) damage = DamagedHeader(of->szPathName[0] ? of->szPathName : sourceName);
@@ -198,7 +217,7 @@ StepResult ReadyTarget(const char* target, const char* source, const char* sourc
         // every copy would cost one more open per file. The library tells
         // which file it found, also for a name it searched.
         BY_HANDLE_FILE_INFORMATION sourceInfo = {};
-        GetFileInfo(of.szPathName[0] ? of.szPathName : sourceName, &sourceInfo);
+        MediaFileInfo(of.szPathName[0] ? of.szPathName : sourceName, &sourceInfo);
         OverwriteRequest request = {target, source, &sourceInfo, &targetInfo};
         decision = OverwriteDialog(&request);
     }
@@ -239,7 +258,7 @@ StepResult LandOldest(bool* asked) {
         CopyHandles laterHandles;
         FinishTransfer(later.transfer, &laterHandles);
         laterHandles.target.Close();
-        DeleteFileA(later.targetPath);
+        DeleteFileA(WrittenPath(later));
     }
     return result;
 }
@@ -272,9 +291,9 @@ StepResult Copy(const char* description, const char* source, const char* target,
     TryOpenSource(lz, sourceName, &of, &handles.source, form);
     // Most targets are new and their directory is there: one create tells
     // both. An existing target or a missing directory takes the steps below.
+    char beside[MAX_PATH] = "";
     if (handles.source.valid())
-        handles.target.Reset(
-            CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        handles.target.Reset(CreateCopyTarget(target, handles.source.checked(), true, beside));
     // Copies in flight are settled before this one may ask anything.
     bool ahead = description && handles.target.valid();
     bool asked = false;
@@ -284,12 +303,12 @@ StepResult Copy(const char* description, const char* source, const char* target,
         // Nothing of this entry stays: its target was made new just now.
         if (handles.target.valid()) {
             handles.target.Close();
-            DeleteFileA(target);
+            DeleteFileA(beside[0] ? beside : target);
         }
         return StepResult::Abort;
     }
     if (ahead) {
-        gInFlight.flights[gInFlight.count++] = Start(std::move(handles), target, source, description);
+        gInFlight.flights[gInFlight.count++] = Start(std::move(handles), target, beside, source, description);
         return StepResult::GoOn;
     }
 
@@ -301,13 +320,12 @@ StepResult Copy(const char* description, const char* source, const char* target,
         if (result != StepResult::GoOn) return result;
     }
     while (!handles.target.valid()) {
-        handles.target.Reset(
-            CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        handles.target.Reset(CreateCopyTarget(target, handles.source.checked(), false, beside));
         if (handles.target.valid()) break;
         Answer answer = ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, target);
         if (answer != Answer::Retry) return AfterAnswer(answer);
     }
-    Flight f = Start(std::move(handles), target, source, "");
+    Flight f = Start(std::move(handles), target, beside, source, "");
     TransferEnd end = FinishTransfer(f.transfer, &handles);
     return Settle(f, end, handles);
 }

@@ -1,6 +1,7 @@
 #include "run/run_flow.h"
 
 #include "base/held_file.h"
+#include "base/media_source.h"
 #include "ui/messages.h"
 #include "base/results.h"
 #include "base/run_log.h"
@@ -73,6 +74,7 @@ struct RunResources {
         gProcess.libraryModule = nullptr;
         libraryCopy.Release();
         directory.Remove();
+        CloseMedia();
         ReleaseSetupState();
     }
 };
@@ -168,9 +170,28 @@ int RunSetup(HINSTANCE ownModule, const char* commandText) {
 
 namespace {
 
+// The media the run reads: the container the program's own file carries, or
+// a folder. A container that is not sound ends the run before it makes
+// anything.
+bool OpenRunMedia() {
+    char own[MAX_PATH];
+    DWORD n = GetModuleFileNameA(gProcess.ownModule, own, sizeof own);
+    BundleStatus status = BundleStatus::kUnreadable;
+    MediaKind kind = n > 0 && n < sizeof own ? OpenMedia(own, &status) : MediaKind::Folder;
+    if (kind == MediaKind::Carried) {
+        LogLine("Media: carried in %s, %d files", {TextArgument(own), NumberArgument(long(CarriedFileCount()))});
+        return true;
+    }
+    if (status != BundleStatus::kNone)
+        LogLine("Media: %s: %s", {TextArgument(own), TextArgument(DescribeBundleStatus(status))});
+    if (kind == MediaKind::Folder) return true;
+    ReportMessage(nullptr, kMsgInstallerDamaged, kStyleStop);
+    return false;
+}
+
 bool OpenRun(RunResources& made, const char* scriptName, int& exitCode) {
     exitCode = kExitFailed;
-    if (!made.directory.Create()) return false;
+    if (!OpenRunMedia() || !made.directory.Create()) return false;
     StartupSearch search = FindStartupSearch();
     LogLine("Elevated: %s", {TextArgument(search.elevated ? "yes" : "no")});
     // At start-up Abort and Ignore alike end the run.
@@ -185,6 +206,13 @@ bool OpenRun(RunResources& made, const char* scriptName, int& exitCode) {
                               CompleteRemovalScript))
         return false;
     CopyText(gProcess.scriptPath, made.scriptCopy.path());
+    if (!ReadMediaCrcs(gProcess.scriptPath)) {
+        ReportMessage(nullptr, kMsgNoMemory, kStyleStop);
+        return false;
+    }
+    if (CheckedFileCount() > 0)
+        LogLine("Media: [media.crc] lists %d files, each checked as it is copied",
+                {NumberArgument(long(CheckedFileCount()))});
     // A file that is no script would show an empty component list.
     if (!IsScriptFile(gProcess.scriptPath)) {
         ReportMessage(nullptr, kMsgNotAScript, kStyleStop, scriptName);
