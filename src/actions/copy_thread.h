@@ -23,7 +23,7 @@ enum class TransferStatus {
     Whole,          // the whole file arrived, and its handles are closed
     CannotWrite,    // the target did not take the data
     SourceChanged,  // a plain file's data came to another length than its size at the start, or a
-                    // file checked as it was read is damaged (base/media_reader.h)
+                    // file the installer checks does not match its CRC-32 (base/media_reader.h)
     LzError,        // compressed data did not expand to the length its header gives (see the code)
 };
 struct TransferEnd {

@@ -72,7 +72,7 @@ const char* WrittenPath(const Flight& f) { return f.besidePath[0] ? f.besidePath
 // Ends a transfer: a failure is put to the user, and Retry moves the whole
 // file again into a target emptied (or made anew). Half a file, or one
 // expanded from damaged data, is not installed: its target is deleted (or
-// the file beside it, which never took its place).
+// the file beside it, which never took the target's place).
 StepResult Settle(const Flight& f, TransferEnd end, CopyHandles& handles) {
     StepResult result = StepResult::GoOn;
     while (end.status != TransferStatus::Whole && RetryTransfer(f, end, &result)) {
@@ -97,13 +97,11 @@ StepResult Settle(const Flight& f, TransferEnd end, CopyHandles& handles) {
 }
 
 // Starts moving a copy's data: the copy as its end needs it.
-Flight Start(CopyHandles handles, const char* target, const char* beside, const char* source,
-             const char* description) {
+Flight Start(CopyHandles handles, const char* target, const char* source, const char* description) {
     Flight f;
     long length = LengthAtStart(handles.source);
     f.transfer = StartTransfer(std::move(handles), length);
     CopyText(f.targetPath, target);
-    CopyText(f.besidePath, beside);
     CopyText(f.sourcePath, source);
     CopyText(f.description, description);
     return f;
@@ -174,8 +172,8 @@ bool OpenChecked(const LzCalls* lz, const char* name, OFSTRUCT* of, LzSource* so
 long TryOpenSource(const LzCalls* lz, char* sourceName, OFSTRUCT* of, LzSource* source, CopyForm form) {
     long damage = 0;
     *source = LzSource();
-    // A file the installer checks as it reads it (a saved file is put back
-    // as it was saved).
+    // A file the installer reads and checks itself (a saved file is put
+    // back as it was saved).
     std::unique_ptr<MediaReader> reader;
     CheckedOpen checked = form == CopyForm::Expanded ? OpenCheckedMedia(sourceName, &reader) : CheckedOpen::Unchecked;
     if (checked != CheckedOpen::Unchecked) {
@@ -258,7 +256,7 @@ StepResult LandOldest(bool* asked) {
         CopyHandles laterHandles;
         FinishTransfer(later.transfer, &laterHandles);
         laterHandles.target.Close();
-        DeleteFileA(WrittenPath(later));
+        DeleteFileA(later.targetPath);
     }
     return result;
 }
@@ -291,9 +289,9 @@ StepResult Copy(const char* description, const char* source, const char* target,
     TryOpenSource(lz, sourceName, &of, &handles.source, form);
     // Most targets are new and their directory is there: one create tells
     // both. An existing target or a missing directory takes the steps below.
-    char beside[MAX_PATH] = "";
     if (handles.source.valid())
-        handles.target.Reset(CreateCopyTarget(target, handles.source.checked(), true, beside));
+        handles.target.Reset(
+            CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     // Copies in flight are settled before this one may ask anything.
     bool ahead = description && handles.target.valid();
     bool asked = false;
@@ -303,12 +301,12 @@ StepResult Copy(const char* description, const char* source, const char* target,
         // Nothing of this entry stays: its target was made new just now.
         if (handles.target.valid()) {
             handles.target.Close();
-            DeleteFileA(beside[0] ? beside : target);
+            DeleteFileA(target);
         }
         return StepResult::Abort;
     }
     if (ahead) {
-        gInFlight.flights[gInFlight.count++] = Start(std::move(handles), target, beside, source, description);
+        gInFlight.flights[gInFlight.count++] = Start(std::move(handles), target, source, description);
         return StepResult::GoOn;
     }
 
@@ -319,13 +317,15 @@ StepResult Copy(const char* description, const char* source, const char* target,
         result = ReadyTarget(target, source, sourceName, of);
         if (result != StepResult::GoOn) return result;
     }
+    char beside[MAX_PATH] = "";
     while (!handles.target.valid()) {
-        handles.target.Reset(CreateCopyTarget(target, handles.source.checked(), false, beside));
+        handles.target.Reset(CreateCopyTarget(target, handles.source.checked(), beside));
         if (handles.target.valid()) break;
         Answer answer = ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, target);
         if (answer != Answer::Retry) return AfterAnswer(answer);
     }
-    Flight f = Start(std::move(handles), target, beside, source, "");
+    Flight f = Start(std::move(handles), target, source, "");
+    CopyText(f.besidePath, beside);
     TransferEnd end = FinishTransfer(f.transfer, &handles);
     return Settle(f, end, handles);
 }

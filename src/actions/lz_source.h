@@ -36,7 +36,7 @@ public:
 
     bool valid() const { return handle_ >= 0 || reader_; }
     bool ownHandle() const { return ownHandle_; }
-    // Read and checked by the installer: kMediaDamaged may come from Read.
+    // Read and checked by the installer itself.
     bool checked() const { return reader_ != nullptr; }
     INT Read(char* buffer, INT count) const {
         return reader_ ? reader_->Read(buffer, count) : lz_->read(handle_, buffer, count);

@@ -25,43 +25,52 @@ void LzExpander::Start(uint32_t length) {
     copyLeft_ = 0;
 }
 
+// Bytes go straight to the output, and a reference reads them back from
+// there; only what lies before this call's output is read from the ring,
+// which takes the output's last bytes at the end.
 LzExpansion LzExpander::Expand(const uint8_t** inAt, const uint8_t* inEnd, uint8_t** outAt, uint8_t* outEnd) {
     // The state in locals: every byte written could alias a member as far as
     // the compiler can tell, which would reload it at every step.
     const uint8_t* in = *inAt;
-    uint8_t* out = *outAt;
-    uint8_t* const ring = ring_;
-    unsigned slot = slot_, flags = flags_, flagsLeft = flagsLeft_, copyFrom = copyFrom_, copyLeft = copyLeft_;
+    uint8_t* const start = *outAt;
+    uint8_t* out = start;
+    const uint8_t* const ring = ring_;
+    const unsigned slot = slot_;
+    unsigned flags = flags_, flagsLeft = flagsLeft_, copyFrom = copyFrom_, copyLeft = copyLeft_;
     uint32_t left = left_;
+    // Copies `length` bytes from ring slot `from` (a whole ring back when it
+    // is the slot being written). Byte by byte: a reference that overlaps the
+    // bytes being written repeats them, as the platform's reader does.
+    auto copy = [&](unsigned from, unsigned length) {
+        const size_t made = out - start;
+        size_t distance = (slot + made - from) & kMask;
+        if (distance == 0) distance = kRing;
+        unsigned k = 0;
+        for (; k < length && made + k < distance; ++k) *out++ = ring[(from + k) & kMask];
+        for (; k < length; ++k, ++out) *out = *(out - distance);
+    };
     LzExpansion result = LzExpansion::More;
     for (;;) {
-        // Byte by byte: a reference that overlaps the bytes being written
-        // repeats them, as the platform's reader does.
-        for (; copyLeft > 0 && out < outEnd; --copyLeft) {
-            ring[slot] = *out++ = ring[copyFrom];
-            copyFrom = (copyFrom + 1) & kMask;
-            slot = (slot + 1) & kMask;
+        if (copyLeft > 0) {
+            const unsigned n = outEnd - out < copyLeft ? static_cast<unsigned>(outEnd - out) : copyLeft;
+            copy(copyFrom, n);
+            copyFrom = (copyFrom + n) & kMask;
+            copyLeft -= n;
+            if (copyLeft > 0) break;
         }
-        if (copyLeft > 0) break;
         // Whole groups while there is room for one either way.
         while (flagsLeft == 0 && !haveLow_ && inEnd - in >= kGroupIn && outEnd - out >= kGroupOut &&
                left >= kGroupOut) {
             unsigned group = *in++;
             for (int k = 0; k < 8; ++k, group >>= 1) {
                 if (group & 1) {
-                    ring[slot] = *out++ = *in++;
-                    slot = (slot + 1) & kMask;
+                    *out++ = *in++;
                     --left;
                     continue;
                 }
-                unsigned from = in[0] | ((in[1] & 0xF0u) << 4);
                 const unsigned length = (in[1] & 0x0Fu) + kMinMatch;
+                copy(in[0] | ((in[1] & 0xF0u) << 4), length);
                 in += 2;
-                for (unsigned n = 0; n < length; ++n) {
-                    ring[slot] = *out++ = ring[from];
-                    from = (from + 1) & kMask;
-                    slot = (slot + 1) & kMask;
-                }
                 left -= length;
             }
         }
@@ -77,8 +86,7 @@ LzExpansion LzExpander::Expand(const uint8_t** inAt, const uint8_t* inEnd, uint8
         }
         if (flags & 1) {
             if (in == inEnd) break;
-            ring[slot] = *out++ = *in++;
-            slot = (slot + 1) & kMask;
+            *out++ = *in++;
             --left;
         } else {
             if (!haveLow_) {
@@ -101,7 +109,16 @@ LzExpansion LzExpander::Expand(const uint8_t** inAt, const uint8_t* inEnd, uint8
         flags >>= 1;
         --flagsLeft;
     }
-    slot_ = slot;
+    // The ring takes the last bytes made, at their slots.
+    const size_t made = out - start;
+    const size_t kept = made < kRing ? made : kRing;
+    const unsigned at = static_cast<unsigned>((slot + made - kept) & kMask);
+    const size_t first = kept < kRing - at ? kept : kRing - at;
+    if (kept > 0) {
+        std::memcpy(ring_ + at, out - kept, first);
+        std::memcpy(ring_, out - kept + first, kept - first);
+    }
+    slot_ = static_cast<unsigned>((slot + made) & kMask);
     flags_ = flags;
     flagsLeft_ = flagsLeft;
     copyFrom_ = copyFrom;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/file_system.h"
+#include "base/media_crc.h"
 #include "base/run_log.h"
 #include "base/setup_state.h"
 #include "base/text.h"
@@ -216,8 +217,9 @@ CheckedOpen OpenCheckedMedia(const char* path, std::unique_ptr<MediaReader>* rea
         const char* name = FolderName(path);
         uint32_t crc = 0;
         if (!name || !FindCrc(name, &crc)) return CheckedOpen::Unchecked;
-        own.Reset(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        // No one may write to it between its proof and its copy.
+        own.Reset(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                              nullptr));
         LARGE_INTEGER size = {};
         if (!own || !GetFileSizeEx(own.get(), &size)) return CheckedOpen::Missing;
         stored = StoredFile{own.get(), 0, static_cast<uint64_t>(size.QuadPart), true, crc, 0};
