@@ -152,6 +152,8 @@ void CloseMedia() {
     gMedia.crcCount = 0;
 }
 
+bool MediaCarried() { return gMedia.carried; }
+
 size_t CarriedFileCount() { return gMedia.carried ? gMedia.bundle.Count() : 0; }
 
 bool ReadMediaCrcs(const char* scriptPath) {
@@ -197,12 +199,6 @@ bool ReadMediaCrcs(const char* scriptPath) {
 }
 
 size_t CheckedFileCount() { return gMedia.crcCount; }
-
-bool IsCarriedFile(const char* path) {
-    StoredFile stored;
-    const char* name = gMedia.carried ? NameIn(path, gMedia.programDirectory) : nullptr;
-    return name && FindCarried(name, &stored);
-}
 
 CheckedOpen OpenCheckedMedia(const char* path, std::unique_ptr<MediaReader>* reader) {
     reader->reset();

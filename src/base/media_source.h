@@ -30,7 +30,8 @@ enum class MediaKind {
 MediaKind OpenMedia(const char* programPath, BundleStatus* status);
 // Forgets the media: the container, the program's file, [media.crc].
 void CloseMedia();
-// How many files the container carries (0 for a folder).
+// Whether the program carries its media, and how many files (0 for a folder).
+bool MediaCarried();
 size_t CarriedFileCount();
 
 // Reads the [media.crc] section of a folder's script, whose CRC-32 its files
@@ -39,10 +40,6 @@ size_t CarriedFileCount();
 bool ReadMediaCrcs(const char* scriptPath);
 // How many files it lists.
 size_t CheckedFileCount();
-
-// Whether a path names a file the container carries (or the program alone),
-// as a file of the program's directory.
-bool IsCarriedFile(const char* path);
 
 enum class CheckedOpen {
     Unchecked,  // neither the container nor [media.crc] holds it: read it as before
