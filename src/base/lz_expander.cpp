@@ -52,7 +52,8 @@ LzExpansion LzExpander::Expand(const uint8_t** inAt, const uint8_t* inEnd, uint8
     LzExpansion result = LzExpansion::More;
     for (;;) {
         if (copyLeft > 0) {
-            const unsigned n = outEnd - out < copyLeft ? static_cast<unsigned>(outEnd - out) : copyLeft;
+            const size_t room = static_cast<size_t>(outEnd - out);
+            const unsigned n = room < copyLeft ? static_cast<unsigned>(room) : copyLeft;
             copy(copyFrom, n);
             copyFrom = (copyFrom + n) & kMask;
             copyLeft -= n;
