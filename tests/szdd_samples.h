@@ -1,10 +1,14 @@
 // Inputs for the codec's round trips, shared by the native tests and the
 // tests under Wine: every size up to a few token groups, then sizes around
-// the ring and one far beyond it.
+// the ring and one far beyond it; and the expansion piece by piece.
 #pragma once
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "base/lz_expander.h"
+#include "szdd.h"
 
 namespace samples {
 
@@ -37,6 +41,31 @@ inline std::vector<uint8_t> Make(bool text, size_t size, uint32_t seed) {
     }
     data.resize(size);
     return data;
+}
+
+// Expands a whole file as the installer does as it reads it: at most inStep
+// bytes of it and outStep bytes of room at a time. The codec's status for
+// what the expansion finds.
+inline szdd::Status ExpandInPieces(const std::vector<uint8_t>& file, size_t inStep, size_t outStep,
+                                   std::vector<uint8_t>* out) {
+    szdd::Header header;
+    szdd::Status status = szdd::ReadHeader(file.data(), file.size(), file.size(), &header);
+    if (status != szdd::Status::Ok) return status;
+    out->assign(header.length, 0);
+    LzExpander expander;
+    expander.Start(header.length);
+    const uint8_t *in = file.data() + szdd::kHeaderSize, *end = file.data() + file.size();
+    uint8_t *o = out->data(), *outEnd = out->data() + out->size();
+    for (;;) {
+        const uint8_t* inLimit = in + std::min<size_t>(inStep, end - in);
+        uint8_t* outLimit = o + std::min<size_t>(outStep, outEnd - o);
+        switch (expander.Expand(&in, inLimit, &o, outLimit)) {
+        case LzExpansion::Damaged: return szdd::Status::Damaged;
+        case LzExpansion::Done: return in == end ? szdd::Status::Ok : szdd::Status::Damaged;
+        case LzExpansion::More:  // stopped for want of input, when it had room
+            if (in == end && o < outLimit) return szdd::Status::Truncated;
+        }
+    }
 }
 
 }  // namespace samples

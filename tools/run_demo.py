@@ -3,8 +3,11 @@
 earlier version left its runtime and settings, then removes it again from its
 program group's item, and prints what each run changed. On the user's display
 when one is set (the user answers), otherwise under the UI robot with the
-sample's plans. (A publisher's own media go through try_media.py.)"""
+sample's plans. With --bundle the sample's media are first bundled into one
+program (setupkit bundle), which installs the product from itself. (A
+publisher's own media go through try_media.py.)"""
 import os
+import shutil
 import subprocess
 import sys
 import time
@@ -14,17 +17,33 @@ from prefix_changes import describe, harness, key_name, registry_changes, texts,
 from try_media import report_run  # noqa: E402
 
 
-def run(prefix, media, plan, interactive, name):
+def run(prefix, media, plan, interactive, name, exe="setup.exe"):
     if interactive:
-        subprocess.run(["wine", media.windows_path + "\\setup.exe"], env=prefix.env)
+        subprocess.run(["wine", media.windows_path + "\\" + exe], env=prefix.env)
         return
-    report_run(harness.run_setup(prefix, media, plan, timeout=120, name=name), "installer")
+    report_run(harness.run_setup(prefix, media, plan, timeout=120, name=name, exe=exe), "installer")
 
 
-def main(interactive):
+def bundled(prefix, media):
+    """The media bundled into C:\\Downloads\\Sample Notes Setup.exe, alone
+    there; the media folder goes."""
+    downloads = harness.Media(prefix, "Downloads", program=False)
+    program = "Sample Notes Setup.exe"
+    made = subprocess.run([os.path.join(harness.BUILD, "host", "setupkit"), "bundle", media.path,
+                           os.path.join(downloads.path, program)], stdout=subprocess.DEVNULL)
+    if made.returncode != 0:
+        raise SystemExit("setupkit bundle failed")
+    shutil.rmtree(media.path)
+    return downloads, program
+
+
+def main(interactive, bundle):
     prefix = harness.Prefix("demo")
     harness.sample_earlier_version(prefix)
     media = harness.sample_media(prefix)
+    exe = "setup.exe"
+    if bundle:
+        media, exe = bundled(prefix, media)
     with open(os.path.join(harness.SAMPLE, "robot.plan")) as f:
         install_plan = f.read()
     with open(os.path.join(harness.SAMPLE, "remove.plan")) as f:
@@ -33,10 +52,11 @@ def main(interactive):
     before_texts = texts(prefix, before[0])
     print("Sample Notes 1.0, on a machine where version 0.9 left %s and its registry settings"
           % harness.SAMPLE_RUNTIME)
-    print("media: %s (C:\\media in the prefix)" % media.path)
+    print("media: %s (%s in the prefix)" % (os.path.join(media.path, exe) if bundle else media.path,
+                                             media.windows_path + ("\\" + exe if bundle else "")))
 
     print("\ninstall%s:" % ("" if interactive else ", answered by the robot"))
-    run(prefix, media, install_plan, interactive, "install")
+    run(prefix, media, install_plan, interactive, "install", exe)
     installed = harness.snapshot(prefix)
     print("\nwhat the install changed:")
     print("\n".join(describe(prefix, before, installed, before_texts)) or "  nothing")
@@ -75,4 +95,5 @@ def main(interactive):
 
 
 if __name__ == "__main__":
-    sys.exit(main(bool(os.environ.get("DISPLAY")) and os.environ.get("SETUP_DEMO_ROBOT") != "1"))
+    sys.exit(main(bool(os.environ.get("DISPLAY")) and os.environ.get("SETUP_DEMO_ROBOT") != "1",
+                  "--bundle" in sys.argv[1:]))

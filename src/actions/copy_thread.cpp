@@ -39,6 +39,7 @@ TransferEnd Move(CopyHandles& handles, long length) {
     LONG total = 0;
     for (;;) {
         INT got = handles.source.Read(buffer, sizeof gQueue.buffer);
+        if (got == kMediaDamaged) return {TransferStatus::SourceChanged, 0};
         if (got < 0) return {TransferStatus::LzError, got};
         if (got == 0) break;
         DWORD written = 0;

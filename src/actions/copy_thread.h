@@ -22,7 +22,8 @@ struct CopyHandles {
 enum class TransferStatus {
     Whole,          // the whole file arrived, and its handles are closed
     CannotWrite,    // the target did not take the data
-    SourceChanged,  // a plain file's data came to another length than its size at the start
+    SourceChanged,  // a plain file's data came to another length than its size at the start, or a
+                    // file the installer checks does not match its CRC-32 (base/media_reader.h)
     LzError,        // compressed data did not expand to the length its header gives (see the code)
 };
 struct TransferEnd {

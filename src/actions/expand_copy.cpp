@@ -4,10 +4,12 @@
 
 #include <utility>
 
+#include "actions/copy_target.h"
 #include "actions/copy_thread.h"
 #include "actions/records.h"
 #include "base/compressed_header.h"
 #include "base/file_system.h"
+#include "base/media_source.h"
 #include "base/resource_ids.h"
 #include "base/run_outcome.h"
 #include "base/setup_state.h"
@@ -25,6 +27,7 @@ namespace {
 struct Flight {
     int transfer = 0;
     char targetPath[MAX_PATH] = "";
+    char besidePath[MAX_PATH] = "";  // where the data go, when not into the target
     char sourcePath[MAX_PATH] = "";
     char description[1024] = "";
 };
@@ -64,9 +67,12 @@ bool RetryTransfer(const Flight& f, const TransferEnd& end, StepResult* result) 
     return answer == Answer::Retry;
 }
 
+const char* WrittenPath(const Flight& f) { return f.besidePath[0] ? f.besidePath : f.targetPath; }
+
 // Ends a transfer: a failure is put to the user, and Retry moves the whole
 // file again into a target emptied (or made anew). Half a file, or one
-// expanded from damaged data, is not installed: its target is deleted.
+// expanded from damaged data, is not installed: its target is deleted (or
+// the file beside it, which never took the target's place).
 StepResult Settle(const Flight& f, TransferEnd end, CopyHandles& handles) {
     StepResult result = StepResult::GoOn;
     while (end.status != TransferStatus::Whole && RetryTransfer(f, end, &result)) {
@@ -74,8 +80,8 @@ StepResult Settle(const Flight& f, TransferEnd end, CopyHandles& handles) {
             SetFilePointer(handles.target.get(), 0, nullptr, FILE_BEGIN);
             SetEndOfFile(handles.target.get());
         } else {
-            handles.target.Reset(
-                CreateFileA(f.targetPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            handles.target.Reset(CreateFileA(WrittenPath(f), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
         }
         long length = LengthAtStart(handles.source);
         end = FinishTransfer(StartTransfer(std::move(handles), length), &handles);
@@ -83,7 +89,9 @@ StepResult Settle(const Flight& f, TransferEnd end, CopyHandles& handles) {
     }
     if (end.status != TransferStatus::Whole) {
         handles.target.Close();
-        DeleteFileA(f.targetPath);
+        DeleteFileA(WrittenPath(f));
+    } else if (f.besidePath[0]) {
+        result = MoveCopyIntoPlace(f.besidePath, f.targetPath);
     }
     return result;
 }
@@ -164,6 +172,15 @@ bool OpenChecked(const LzCalls* lz, const char* name, OFSTRUCT* of, LzSource* so
 long TryOpenSource(const LzCalls* lz, char* sourceName, OFSTRUCT* of, LzSource* source, CopyForm form) {
     long damage = 0;
     *source = LzSource();
+    // A file the installer reads and checks itself (a saved file is put
+    // back as it was saved).
+    std::unique_ptr<MediaReader> reader;
+    CheckedOpen checked = form == CopyForm::Expanded ? OpenCheckedMedia(sourceName, &reader) : CheckedOpen::Unchecked;
+    if (checked != CheckedOpen::Unchecked) {
+        of->szPathName[0] = '\0';
+        if (reader) *source = LzSource(std::move(reader));
+        return 0;
+    }
     if (!OpenChecked(lz, sourceName, of, source, &damage, form) && form == CopyForm::Expanded) {
         *source = OpenMediaFile(lz, sourceName, of);
         if (source->valid()) damage = DamagedHeader(of->szPathName[0] ? of->szPathName : sourceName);
@@ -198,7 +215,7 @@ StepResult ReadyTarget(const char* target, const char* source, const char* sourc
         // every copy would cost one more open per file. The library tells
         // which file it found, also for a name it searched.
         BY_HANDLE_FILE_INFORMATION sourceInfo = {};
-        GetFileInfo(of.szPathName[0] ? of.szPathName : sourceName, &sourceInfo);
+        MediaFileInfo(of.szPathName[0] ? of.szPathName : sourceName, &sourceInfo);
         OverwriteRequest request = {target, source, &sourceInfo, &targetInfo};
         decision = OverwriteDialog(&request);
     }
@@ -300,14 +317,15 @@ StepResult Copy(const char* description, const char* source, const char* target,
         result = ReadyTarget(target, source, sourceName, of);
         if (result != StepResult::GoOn) return result;
     }
+    char beside[MAX_PATH] = "";
     while (!handles.target.valid()) {
-        handles.target.Reset(
-            CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        handles.target.Reset(CreateCopyTarget(target, handles.source.checked(), beside));
         if (handles.target.valid()) break;
         Answer answer = ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, target);
         if (answer != Answer::Retry) return AfterAnswer(answer);
     }
     Flight f = Start(std::move(handles), target, source, "");
+    CopyText(f.besidePath, beside);
     TransferEnd end = FinishTransfer(f.transfer, &handles);
     return Settle(f, end, handles);
 }

@@ -18,3 +18,7 @@ constexpr long kLzErrorUnknownMethod = -8;   // a method other than 'A'
 // signature) or its header is sound; otherwise the LZ error code of the
 // damage. The LZ library itself takes a damaged header for a plain file.
 long CheckCompressedHeader(const unsigned char* start, size_t size);
+// Whether a file starts with the whole signature (its header may still be damaged).
+bool IsCompressedFile(const unsigned char* start, size_t size);
+// The expanded length a sound header states.
+unsigned long ReadCompressedLength(const unsigned char* header);

@@ -9,7 +9,8 @@
 #define MSG_ENTER_NAME 4
 #define MSG_WRONG_SYSTEM 10
 #define MSG_ANOTHER_RUN 11
-#define MSG_UNFINISHED_INSTALL 12
+#define MSG_INSTALLER_DAMAGED 12
+#define MSG_UNFINISHED_INSTALL 13
 // One text: a path, or a registry key.
 #define MSG_CANNOT_MODIFY 101
 #define MSG_CANNOT_OPEN 102

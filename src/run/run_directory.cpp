@@ -4,6 +4,7 @@
 
 #include "actions/expand_copy.h"
 #include "base/format_text.h"
+#include "base/media_source.h"
 #include "ui/messages.h"
 #include "base/results.h"
 #include "base/run_log.h"
@@ -42,8 +43,8 @@ void FoundAt(const char* place, char (&source)[MAX_PATH]) {
 // reads it whole again at every call: a script copied a moment ago would be
 // read whole for every section and key during its first two seconds.
 void KeepDate(const char* source, const char* copy) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!source[0] || !GetFileAttributesExA(source, GetFileExInfoStandard, &data)) return;
+    BY_HANDLE_FILE_INFORMATION data;
+    if (!source[0] || !MediaFileInfo(source, &data)) return;
     ScopedHandle file(CreateFileA(copy, FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     if (file) SetFileTime(file.get(), nullptr, nullptr, &data.ftLastWriteTime);
 }

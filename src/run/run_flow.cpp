@@ -2,6 +2,7 @@
 
 #include "base/format_text.h"
 #include "base/held_file.h"
+#include "base/media_source.h"
 #include "ui/messages.h"
 #include "base/results.h"
 #include "base/run_log.h"
@@ -81,6 +82,7 @@ struct RunResources {
         gProcess.libraryModule = nullptr;
         libraryCopy.Release();
         directory.Remove();
+        CloseMedia();
         ReleaseSetupState();
     }
 };
@@ -198,10 +200,30 @@ namespace {
 // for want of a picture.
 void FetchPicture(RunResources& made, const StartupSearch& search, const char* name) {
     char place[MAX_PATH], source[MAX_PATH];
-    if (!StartupFilePlace(search, name, place) || GetFileAttributesA(place) == INVALID_FILE_ATTRIBUTES ||
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!StartupFilePlace(search, name, place) || !MediaFileInfo(place, &info) ||
         !made.directory.Fetch(search, name, "PICTURE.BMP", made.pictureCopy, source) ||
         !UseBrandingPicture(made.pictureCopy.path()))
         LogLine("The picture %s cannot be shown: the library's is", {TextArgument(name)});
+}
+
+// The media the run reads: the container the program's own file carries, or
+// a folder. A container that is not sound ends the run before it makes
+// anything.
+bool OpenRunMedia() {
+    char own[MAX_PATH];
+    DWORD n = GetModuleFileNameA(gProcess.ownModule, own, sizeof own);
+    BundleStatus status = BundleStatus::kUnreadable;
+    MediaKind kind = n > 0 && n < sizeof own ? OpenMedia(own, &status) : MediaKind::Folder;
+    if (kind == MediaKind::Carried) {
+        LogLine("Media: carried in %s, %d files", {TextArgument(own), NumberArgument(long(CarriedFileCount()))});
+        return true;
+    }
+    if (status != BundleStatus::kNone)
+        LogLine("Media: %s: %s", {TextArgument(own), TextArgument(DescribeBundleStatus(status))});
+    if (kind == MediaKind::Folder) return true;
+    ReportMessage(nullptr, kMsgInstallerDamaged, kStyleStop);
+    return false;
 }
 
 bool OpenRun(RunResources& made, const char* scriptName, int& exitCode) {
@@ -210,7 +232,7 @@ bool OpenRun(RunResources& made, const char* scriptName, int& exitCode) {
         ReportMessage(nullptr, kMsgCannotOpen, kStyleStop, gSwitches.answersPath);
         return false;
     }
-    if (!made.directory.Create()) return false;
+    if (!OpenRunMedia() || !made.directory.Create()) return false;
     StartupSearch search = FindStartupSearch();
     LogLine("Elevated: %s", {TextArgument(search.elevated ? "yes" : "no")});
     // At start-up Abort and Ignore alike end the run.
@@ -225,6 +247,13 @@ bool OpenRun(RunResources& made, const char* scriptName, int& exitCode) {
                               CompleteRemovalScript))
         return false;
     CopyText(gProcess.scriptPath, made.scriptCopy.path());
+    if (!ReadMediaCrcs(gProcess.scriptPath)) {
+        ReportMessage(nullptr, kMsgNoMemory, kStyleStop);
+        return false;
+    }
+    if (CheckedFileCount() > 0)
+        LogLine("Media: [media.crc] lists %d files, each checked as it is copied",
+                {NumberArgument(long(CheckedFileCount()))});
     // A file that is no script would show an empty component list.
     if (!IsScriptFile(gProcess.scriptPath)) {
         ReportMessage(nullptr, kMsgNotAScript, kStyleStop, scriptName);

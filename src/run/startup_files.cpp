@@ -1,5 +1,6 @@
 #include "run/startup_files.h"
 
+#include "base/media_source.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "base/scoped_handles.h"
@@ -53,7 +54,9 @@ bool StartupFilePlace(const StartupSearch& search, const char* name, char (&plac
     if (HasDirectoryPart(name)) return CopyText(place, name);
     bool inDirectory = search.installerDirectory[0] && CopyText(place, search.installerDirectory) &&
                        AppendText(place, name);
-    if (inDirectory && (search.elevated || IsFile(place))) return true;
-    if (search.elevated) return false;
+    // A program that carries its media takes them from its own file, and
+    // from nowhere else.
+    if (inDirectory && (search.elevated || MediaCarried() || IsFile(place))) return true;
+    if (search.elevated || MediaCarried()) return false;
     return CopyText(place, name);
 }

@@ -28,7 +28,8 @@ bool RunsElevated();
 
 // The file to open for a start-up file's name: the name as written when it
 // has a directory part; the installer's directory and the name when the file
-// is there, or for an elevated run in any case; otherwise the bare name, for
-// the platform's search. False when nothing may be tried: an elevated run
+// is there, or for an elevated run or one that carries its media in any
+// case; otherwise the bare name, for the platform's search. False when
+// nothing may be tried: an elevated run (or one that carries its media)
 // whose installer directory is unknown or too long for the name.
 bool StartupFilePlace(const StartupSearch& search, const char* name, char (&place)[MAX_PATH]);

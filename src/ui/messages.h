@@ -16,6 +16,7 @@ enum PlainMessage {
     kMsgEnterName = MSG_ENTER_NAME,
     kMsgWrongSystem = MSG_WRONG_SYSTEM,
     kMsgAnotherRun = MSG_ANOTHER_RUN,
+    kMsgInstallerDamaged = MSG_INSTALLER_DAMAGED,
     kMsgUnfinishedInstall = MSG_UNFINISHED_INSTALL,
 };
 // Messages about one file, directory or key, named by one text.

@@ -1,6 +1,7 @@
 // The compressed-file header check of the engine, and the codec of the
 // publisher's tool: the input is taken as a compressed file (checked and
 // expanded) and as a file to compress (which must expand back the same).
+#include "../szdd_samples.h"
 #include "base/compressed_header.h"
 #include "szdd.h"
 
@@ -15,6 +16,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> out;
     szdd::Header h;
     szdd::Status expanded = szdd::Expand(data, size, out, &h);
+    // Expanded a piece at a time, as the installer reads a file, in pieces
+    // the input chooses: the same bytes, or the same refusal.
+    if (size > 2) {
+        std::vector<uint8_t> pieces;
+        const std::vector<uint8_t> file(data, data + size);
+        if (samples::ExpandInPieces(file, 1 + data[size - 1] % 40, 1 + data[size - 2] * 3, &pieces) != expanded ||
+            (expanded == szdd::Status::Ok && pieces != out))
+            __builtin_trap();
+    }
     if (expanded == szdd::Status::Ok) {
         if (check != 0 || out.size() != h.length) __builtin_trap();
         // Compressed again, it expands to the same bytes.

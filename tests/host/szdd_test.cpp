@@ -22,6 +22,29 @@ szdd::Status Expand(const Bytes& file, Bytes* out = nullptr) {
 
 }  // namespace
 
+// Whatever the sizes of the pieces it is read and written in, a file
+// expands to the same bytes, or is refused for the same reason, as whole.
+TEST(Szdd, ExpandsPieceByPiece) {
+    const Bytes data = samples::Make(true, 20000, 17);
+    Bytes packed, back;
+    ASSERT_EQ(szdd::Compress(data.data(), data.size(), 0, packed), szdd::Status::Ok);
+    Bytes cut(packed.begin(), packed.end() - 3), longer = packed, less = packed;
+    longer.push_back(0);
+    --less[10];
+    const std::pair<const Bytes*, szdd::Status> files[] = {{&packed, szdd::Status::Ok},
+                                                          {&cut, szdd::Status::Truncated},
+                                                          {&longer, szdd::Status::Damaged},
+                                                          {&less, szdd::Status::Damaged}};
+    for (const auto& [file, status] : files) {
+        ASSERT_EQ(Expand(*file), status);
+        for (size_t inStep : {1, 2, 3, 17, 4096, 1 << 20})
+            for (size_t outStep : {1, 2, 18, 143, 144, 5000, 1 << 20}) {
+                ASSERT_EQ(samples::ExpandInPieces(*file, inStep, outStep, &back), status) << inStep << " " << outStep;
+                if (status == szdd::Status::Ok) ASSERT_TRUE(back == data) << inStep << " " << outStep;
+            }
+    }
+}
+
 // Every size and kind comes back exactly through our expansion and msexpand;
 // for the large ones mscompress's file expands through ours as well, and
 // ours is no larger than it.

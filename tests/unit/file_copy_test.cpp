@@ -9,6 +9,8 @@
 #include "base/compressed_header.h"
 #include "actions/records.h"
 #include "base/file_system.h"
+#include "base/media_crc.h"
+#include "base/media_source.h"
 #include "base/setup_state.h"
 #include "base/text.h"
 
@@ -35,6 +37,12 @@ std::string Pattern(size_t size) {
 }
 
 using FileCopy = PassFixture;
+
+std::string Crc(const std::string& bytes) {
+    char text[9];
+    FormatCrc(Crc32Of(bytes.data(), bytes.size()), text);
+    return text;
+}
 
 }  // namespace
 
@@ -162,5 +170,67 @@ TEST_F(FileCopy, NamesThatLeaveTheMediaOrNameADeviceAreRefused) {
         EXPECT_EQ(boxes.Texts(), shown) << path;
         EXPECT_FALSE(Exists(Path("out"))) << path;
         EXPECT_EQ(ReadBytes(log), "<missing>") << path;
+    }
+}
+
+// Files of a media folder whose script lists them in [media.crc] are checked
+// against it by the installer itself, before any byte reaches a target: a
+// file that does not match, or whose compressed data do not expand to the
+// length its header states, is refused naming it (Ignore passes it over),
+// and a file it was to replace keeps its bytes. A name is looked up without
+// letter case, the first of two lines counts, and a file the section does
+// not list, or lists without a CRC-32, is copied as before. Files larger
+// than a read are proved in a pass of their own.
+TEST_F(FileCopy, FolderMediaAreCheckedAgainstMediaCrc) {
+    const std::string text = Pattern(70000), big = Pattern(2600000);
+    std::string cut = Compress(text);
+    cut.resize(cut.size() - 100);
+    std::string changed = big;
+    changed[2500000] ^= 0x20;
+    struct Row {
+        const char* entry;   // the copy entry's file name
+        const char* media;   // as it lies on the media
+        std::string stored;
+        std::string listed;  // the line of [media.crc]
+        bool installed;
+    } rows[] = {
+        {"small.txt", "small.txt", text, "small.txt=" + Crc(text), true},
+        {"packed.txt__", "packed.tx_", Compress(text), "PACKED.TX_=" + Crc(Compress(text)), true},
+        {"big.bin", "big.bin", big, "big.bin=" + Crc(big), true},
+        {"huge.dat__", "huge.da_", Compress(big), "huge.da_=" + Crc(Compress(big)), true},
+        {"unlisted.txt", "unlisted.txt", text, "", true},
+        {"typo.txt", "typo.txt", text, "typo.txt=CRC", true},
+        {"first.txt", "first.txt", text, "first.txt=" + Crc(text) + "\r\nfirst.txt=" + Crc(big), true},
+        {"bad.txt", "bad.txt", text, "BAD.TXT=" + Crc(big), false},
+        {"changed.bin", "changed.bin", changed, "changed.bin=" + Crc(big), false},
+        {"cut.txt__", "cut.tx_", cut, "cut.tx_=" + Crc(cut), false},
+    };
+    std::string section = "[media.crc]\r\n";
+    for (const Row& row : rows) {
+        WriteBytes(gProcess.mediaDirectory + std::string(row.media), row.stored);
+        if (!row.listed.empty()) section += row.listed + "\r\n";
+    }
+    Script(section);
+    ASSERT_TRUE(ReadMediaCrcs(gProcess.scriptPath));
+    WriteBytes(Path("bad.txt"), "the file before");
+    gState->pass.yesToAll = 1;
+    std::vector<std::string> asked;
+    for (const Row& row : rows) {
+        const std::string target = std::string(row.entry).substr(0, std::string(row.entry).find("__"));
+        Answer({IDRETRY, IDIGNORE});
+        // Ignore passes a file over: at once, or as its copy in flight lands.
+        EXPECT_NE(CarryOutEntry(ActionKind::Copy, "1:%Dir%\\" + std::string(row.entry), "File"), StepResult::Abort)
+            << row.entry;
+        EXPECT_EQ(LandCopyInFlight(), StepResult::GoOn) << row.entry;
+        const std::string damaged = gProcess.mediaDirectory + std::string(row.media) +
+                                    "\nThe file on the media is damaged or changed while it was read: it is not "
+                                    "installed !";
+        if (!row.installed) asked.insert(asked.end(), {damaged, damaged});  // asked again after Retry
+        EXPECT_EQ(boxes.Texts(), asked) << row.entry;
+        const std::string expanded = row.stored == big || row.stored == Compress(big) ? big : text;
+        EXPECT_EQ(ReadBytes(Path(target)), row.installed                ? expanded
+                                           : target == "bad.txt" ? "the file before"
+                                                                 : "<missing>")
+            << row.entry;
     }
 }

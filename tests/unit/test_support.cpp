@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include "actions/pass_executor.h"
+#include "base/media_source.h"
 #include "plan/entry_plans.h"
 #include "base/resource_ids.h"
 #include "base/run_outcome.h"
@@ -105,6 +106,7 @@ namespace {
 void ClearProcessFlags() {
     gProcess.removeMode = 0;
     ResetRunOutcome();
+    CloseMedia();
 }
 
 }  // namespace

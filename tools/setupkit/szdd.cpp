@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/lz_expander.h"
+
 namespace szdd {
 
 namespace {
@@ -12,7 +14,6 @@ constexpr uint8_t kMode = 'A';
 
 constexpr unsigned kRing = 4096;
 constexpr unsigned kFirstSlot = kRing - 16;  // where the first expanded byte goes
-constexpr uint8_t kRingFill = ' ';
 constexpr unsigned kMinMatch = 3;
 constexpr unsigned kMaxMatch = 18;
 // A source a whole ring behind sits in the very slot being written; readers
@@ -236,44 +237,15 @@ Status Compress(const uint8_t* data, size_t size, uint8_t lastChar, std::vector<
 namespace {
 
 // Expands the data behind a sound header into out, sized to the header's
-// length beforehand.
+// length beforehand, with the installer's own expander.
 Status Decode(const uint8_t* in, const uint8_t* end, std::vector<uint8_t>& out) {
-    uint8_t ring[kRing];
-    std::memset(ring, kRingFill, sizeof ring);
-    unsigned slot = kFirstSlot;
+    LzExpander expander;
+    expander.Start(uint32_t(out.size()));
     uint8_t* o = out.data();
-    size_t left = out.size();
-    unsigned flags = 0;
-    unsigned flagsLeft = 0;
-    while (left > 0) {
-        if (flagsLeft == 0) {
-            if (in == end) return Status::Truncated;
-            flags = *in++;
-            flagsLeft = 8;
-        }
-        const bool literal = flags & 1;
-        flags >>= 1;
-        --flagsLeft;
-        if (literal) {
-            if (in == end) return Status::Truncated;
-            ring[slot] = *o++ = *in++;
-            slot = (slot + 1) % kRing;
-            --left;
-            continue;
-        }
-        if (end - in < 2) return Status::Truncated;
-        unsigned from = in[0] | ((in[1] & 0xF0u) << 4);
-        const unsigned length = (in[1] & 0x0Fu) + kMinMatch;
-        in += 2;
-        if (length > left) return Status::Damaged;
-        // Byte by byte: a source that overlaps the bytes being written
-        // repeats them, as the platform's reader does.
-        for (unsigned k = 0; k < length; ++k) {
-            ring[slot] = *o++ = ring[from];
-            from = (from + 1) % kRing;
-            slot = (slot + 1) % kRing;
-        }
-        left -= length;
+    switch (expander.Expand(&in, end, &o, o + out.size())) {
+    case LzExpansion::Damaged: return Status::Damaged;
+    case LzExpansion::More: return Status::Truncated;  // the output had room: the input ended
+    case LzExpansion::Done: break;
     }
     return in == end ? Status::Ok : Status::Damaged;
 }

@@ -6,7 +6,10 @@ was in the folder, and a removal log that names the targets as the publisher
 wrote them. A file larger than a disk split over two, joined as it installs
 with the disk prompt answered in the middle of it, and removed again. And
 media of one disk bundled into one program, alike by the Linux tool and by
-setupkit.exe under Wine."""
+setupkit.exe under Wine; that program installs the product from itself
+(signed too), and is refused whole when it is damaged or cut short, or
+refuses a damaged file as it copies it; media in a folder refuse a file that
+no longer matches its CRC-32."""
 import os
 import random
 import shutil
@@ -14,8 +17,8 @@ import struct
 import subprocess
 import zlib
 
-from harness import (BUILD, Media, check, control_text, differences, expect_done, read_bytes, read_ini, run_setup,
-                     scenario, snapshot)
+from harness import (BUILD, Media, check, control_text, differences, expect_done, file_listing, log_lines, read_bytes,
+                     read_ini, run_setup, scenario, snapshot)
 
 SCRIPT = r"""; Packed Tools: written with plain file names, as a publisher keeps it.
 [SetUp]
@@ -250,21 +253,23 @@ def file_larger_than_a_disk_joined_as_it_installs(prefix):
 
 def read_bundle(data):
     """The files of a bundle, read by the layout docs/bundle-format.md gives
-    (an unsigned one: the data end at the end of the file)."""
+    (an unsigned one: the data end at the end of the file): where the
+    container starts, each file's bytes and where they lie (offset, size)."""
     check(data[-8:] == b"STPBUNDL", "no trailer")
     container, index_size, index_crc, version = struct.unpack_from("<QIII", data, len(data) - 28)
     index = data[len(data) - 28 - index_size:len(data) - 28]
     check(version == 1 and zlib.crc32(index) == index_crc, "trailer: version %d" % version)
     count, names_size, payload_size = struct.unpack_from("<IIQ", index)
     start = len(data) - container
-    files = {}
+    files, placed = {}, {}
     for i in range(count):
         offset, size, crc, name_at, name_length = struct.unpack_from("<QQIII", index, 16 + 28 * i)
         name = index[16 + 28 * count + name_at:][:name_length].decode()
         files[name] = data[start + offset:start + offset + size]
+        placed[name] = (start + offset, size)
         check(zlib.crc32(files[name]) == crc, "%s: CRC-32" % name)
     check(sum(len(f) for f in files.values()) == payload_size, "payload size")
-    return start, files
+    return start, files, placed
 
 
 @scenario
@@ -288,8 +293,238 @@ def packed_into_one_program_by_both_tools(prefix):
 
     data = read_bytes(os.path.join(prefix.drive_c, "linux.exe"))
     check(read_bytes(os.path.join(prefix.drive_c, "windows.exe")) == data, "the two tools' bundles differ")
-    start, files = read_bundle(data)
+    start, files, _ = read_bundle(data)
     check(data[:start] == read_bytes(os.path.join(media, "setup.exe")), "the engine before the container")
     on_media = sorted(n for n in os.listdir(media) if n != "setup.exe")
     check(sorted(files) == on_media, "files: %s, media: %s" % (sorted(files), on_media))
     check(all(files[n] == read_bytes(os.path.join(media, n)) for n in on_media), "a file differs from the media's")
+
+
+KIT = os.path.join(BUILD, "host", "setupkit")
+DAMAGED_FILE = "%s\nThe file on the media is damaged or changed while it was read: it is not installed !"
+DAMAGED_PROGRAM = "The installer is damaged or incomplete: download it again."
+# Where the one program is downloaded to, beside a script and a library of
+# someone else's that it must not take for its own.
+DOWNLOADS = "Downloads"
+PROGRAM = "Packed Setup.exe"
+PLANTED_SCRIPT = "[SetUp]\r\nsilent=1\r\n[choise]\r\nPlanted=Planted\r\n[disks]\r\n1=Planted\r\n"
+
+
+def kit(*args):
+    r = subprocess.run([KIT, *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
+    check(r.returncode == 0, "setupkit %s: %s" % (args[0], r.stderr.decode()))
+
+
+def single_disk(prefix):
+    """The product packed onto one disk at C:\\single: its files, and the media's path."""
+    product = os.path.join(prefix.path, "product")
+    files = make_product(product, 100000)
+    media = os.path.join(prefix.drive_c, "single")
+    kit("pack", product, media)
+    return files, media
+
+
+def one_program(prefix, media, change=None):
+    """The media bundled into C:\\Downloads\\Packed Setup.exe, its bytes
+    changed by change(data, placed) (placed: {name: (offset, size)}), beside
+    a planted script and library; the directory as Media."""
+    downloads = Media(prefix, DOWNLOADS, program=False)
+    path = os.path.join(downloads.path, PROGRAM)
+    kit("bundle", media, path)
+    downloads.write("SETUP.INF", PLANTED_SCRIPT)
+    downloads.write("STP.DLL", b"not a library")
+    if change:
+        data = read_bytes(path)
+        with open(path, "wb") as f:
+            f.write(change(bytearray(data), read_bundle(data)[2]))
+    return downloads
+
+
+def flipped(name, at=0.5):
+    """A change that flips one bit of a file's bytes in the program."""
+    def change(data, files):
+        offset, size = files[name]
+        data[offset + int(size * at)] ^= 0x10
+        return data
+    return change
+
+
+def check_installed(prefix, files, absent=()):
+    """Every file the entries install is there as in the product folder, but
+    those named in absent, which are not there at all; no file was left
+    beside a target."""
+    for _, _, _, installed in ENTRIES:
+        path = prefix.unix(installed)
+        name = os.path.basename(path)
+        if name in absent:
+            check(not os.path.exists(path), "%s installed" % installed)
+        else:
+            check(os.path.exists(path) and read_bytes(path) == files[name], "%s not installed as it was" % installed)
+    beside = [n for n in file_listing(prefix) if n.endswith(".setup-new")]
+    check(beside == [], "left beside their targets: %s" % beside)
+
+
+@scenario
+def one_program_installs_from_itself(prefix):
+    """The bundle, downloaded beside a script and a library of someone
+    else's, installs from itself with the dialogs of the media in a folder:
+    the licence from inside it, nothing but the library, the script and the
+    licence expanded into the temporary directory, every file as it was in
+    the product folder and setup.exe as the engine alone (try.py removes
+    a product with that copy)."""
+    files, media = single_disk(prefix)
+    downloads = one_program(prefix, media)
+    seen = {}
+
+    def look_at_temp(_):
+        seen["temp"] = {d: sorted(os.listdir(os.path.join(prefix.temp, d))) for d in prefix.temp_files()}
+    temp_before = prefix.temp_files()
+    t = run_setup(prefix, downloads, """
+        expect caption=Welcome
+        click 1
+        expect caption=Licence Agreement
+        shot temp
+        click 1
+    """, exe=PROGRAM, args=r"/log=C:\install.log", on_shot=look_at_temp)
+    expect_done(t)
+    check(t.captions() == ["Welcome", "Licence Agreement"], "dialogs: %s" % t.captions())
+    check(control_text(t.find(caption="Licence Agreement"), 200) == LICENCE.decode(),
+          "licence text: %r" % control_text(t.find(caption="Licence Agreement"), 200))
+    made = [d for d in seen["temp"] if d not in temp_before]
+    check(len(made) == 1 and seen["temp"][made[0]] == ["LICENSE.TXT", "SETUP.INF", "STP.DLL"],
+          "the temporary directory during the run: %s" % seen["temp"])
+    check(prefix.temp_files() == temp_before, "left in the temporary directory: %s" % prefix.temp_files())
+    log = log_lines(prefix, r"C:\install.log")
+    check(r"Media: carried in C:\%s\%s, 10 files" % (DOWNLOADS, PROGRAM) in log, "log: %s" % log[:4])
+    check_installed(prefix, files)
+    check(read_bytes(prefix.unix(r"C:\Packed Tools\Uninstall\setup.exe")) == read_bytes(os.path.join(media, "setup.exe")),
+          "setup.exe is not the engine alone")
+
+
+@scenario
+def damaged_programs_and_files_are_refused(prefix):
+    """A bundle cut short, or changed in its index, is refused with one
+    message before anything is made (1603 when quiet); one whose library is
+    changed is refused as the library is read, before any change too. A
+    changed payload file is refused as it is copied: asked about with
+    Abort, Retry and Ignore, never installed, while the other files are;
+    meanwhile nothing of it is in the temporary directory."""
+    files, media = single_disk(prefix)
+    cut = lambda data, placed: data[:-1000]
+
+    def in_the_index(data, placed):
+        data[max(o + s for o, s in placed.values()) + 20] ^= 0x01
+        return data
+    downloads = Media(prefix, DOWNLOADS, program=False)
+    for what, change, plan, message, code in [
+            ("cut short", cut, "expect message~damaged\nclick 1", DAMAGED_PROGRAM, 1603),
+            ("an index byte changed", in_the_index, "", DAMAGED_PROGRAM, 1603),
+            ("a library byte changed", flipped("STP.DLL"), "", DAMAGED_FILE % (r"C:\%s\STP.DLL" % DOWNLOADS), 1603)]:
+        shutil.rmtree(downloads.path)
+        downloads = one_program(prefix, media, change)
+        before = file_listing(prefix)
+        t = run_setup(prefix, downloads, plan, exe=PROGRAM, args="" if plan else r"/quiet /log=C:\refused.log",
+                      name="refused")
+        expect_done(t, exit_code=code)
+        if plan:
+            check(t.messages() == [message], "%s: messages %s" % (what, t.messages()))
+        else:
+            shown = [line for line in log_lines(prefix, r"C:\refused.log") if line.startswith("Message")]
+            check(len(shown) == 1 and message.replace("\n", " | ") in shown[0],
+                  "%s: %s" % (what, shown))
+            os.remove(prefix.unix(r"C:\refused.log"))
+        changed = differences(before, file_listing(prefix))
+        check(changed == [], "%s: changed %s" % (what, changed))
+
+    shutil.rmtree(downloads.path)
+    downloads = one_program(prefix, media, flipped("DATA.BIN"))
+    seen = {}
+
+    def look(_):
+        seen["temp"] = [sorted(os.listdir(os.path.join(prefix.temp, d))) for d in prefix.temp_files()]
+        app = prefix.unix(r"C:\Packed Tools")
+        seen["app"] = {n: os.path.getsize(os.path.join(app, n)) for n in os.listdir(app)}
+    t = run_setup(prefix, downloads, """
+        expect caption=Welcome
+        click 1
+        expect caption=Licence Agreement
+        click 1
+        expect message~DATA.BIN
+        click 4
+        expect message~DATA.BIN
+        shot asked
+        click 5
+    """, exe=PROGRAM, on_shot=look)
+    expect_done(t)
+    check(t.messages() == [DAMAGED_FILE % (r"C:\%s\DATA.BIN" % DOWNLOADS)] * 2, "messages: %s" % t.messages())
+    check(seen["temp"] == [["LICENSE.TXT", "SETUP.INF", "STP.DLL"]], "temporary directory: %s" % seen["temp"])
+    # None of its bytes reached its target, which was made empty.
+    check(seen["app"].get("DATA.BIN") == 0, "while asked: %s" % seen["app"])
+    check_installed(prefix, files, absent=["DATA.BIN"])
+
+
+@scenario
+def signed_program_installs(prefix):
+    """Signed with osslsigncode and a throwaway certificate, the bundle
+    verifies and installs every file as it was; setup.exe comes out as the
+    engine without the signature (its certificate entry cleared)."""
+    files, media = single_disk(prefix)
+    downloads = one_program(prefix, media)
+    keys = prefix.path
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                    "/CN=Bundle-Test", "-keyout", os.path.join(keys, "key.pem"), "-out", os.path.join(keys, "cert.pem")],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    unsigned = os.path.join(keys, "unsigned.exe")
+    os.rename(os.path.join(downloads.path, PROGRAM), unsigned)
+    program = os.path.join(downloads.path, PROGRAM)
+    subprocess.run(["osslsigncode", "sign", "-certs", os.path.join(keys, "cert.pem"), "-key",
+                    os.path.join(keys, "key.pem"), "-n", "Packed Tools", "-in", unsigned, "-out", program],
+                   check=True, stdout=subprocess.DEVNULL)
+    verify = subprocess.run(["osslsigncode", "verify", "-CAfile", os.path.join(keys, "cert.pem"), "-in", program],
+                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    check(verify.returncode == 0, "verify: %s" % verify.stdout.decode()[-500:])
+
+    expect_done(run_setup(prefix, downloads, "", exe=PROGRAM, args="/quiet"))
+    check_installed(prefix, files)
+    engine, signed = read_bytes(os.path.join(media, "setup.exe")), read_bytes(program)
+    copied = read_bytes(prefix.unix(r"C:\Packed Tools\Uninstall\setup.exe"))
+    pe = struct.unpack_from("<I", engine, 0x3C)[0]
+    entry = pe + 24 + 144  # the optional header's data directory 4 (PE32+)
+    check(struct.unpack_from("<II", signed, entry)[1] > 0, "the bundle carries no signature")
+    check(len(copied) == len(engine) and struct.unpack_from("<II", copied, entry) == (0, 0),
+          "setup.exe kept its signature's entry")
+    checksum = pe + 24 + 64
+    check(copied[:checksum] + copied[checksum + 4:] == engine[:checksum] + engine[checksum + 4:],
+          "setup.exe differs from the engine beyond the header's checksum")
+
+
+@scenario
+def folder_media_refuse_a_changed_file(prefix):
+    """Media in a folder with [media.crc], one compressed file changed by a
+    byte: asked about as it is copied, it never takes the place of the file
+    it was to replace, and Abort ends the pass there (1603)."""
+    files, media = single_disk(prefix)
+    notes = os.path.join(media, "NOTES.TX_")
+    data = bytearray(read_bytes(notes))
+    data[len(data) // 2] ^= 0x10
+    with open(notes, "wb") as f:
+        f.write(data)
+    old = prefix.unix(r"C:\Packed Data\NOTES.TXT")
+    os.makedirs(os.path.dirname(old))
+    with open(old, "wb") as f:
+        f.write(b"the notes before")
+    t = run_setup(prefix, Media(prefix, "single", program=False), """
+        expect caption=Welcome
+        click 1
+        expect caption=Licence Agreement
+        click 1
+        expect caption=Confirm File Replace
+        click 6
+        expect message~NOTES
+        click 3
+    """)
+    expect_done(t, exit_code=1603)
+    check(t.messages() == [DAMAGED_FILE % r"C:\single\NOTES.TX_"], "messages: %s" % t.messages())
+    check(read_bytes(old) == b"the notes before", "the file it was to replace changed")
+    check_installed(prefix, {**files, "NOTES.TXT": b"the notes before"},
+                    absent=["MORE.BIN", "README.TXT"])

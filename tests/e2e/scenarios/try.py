@@ -1,7 +1,8 @@
 """setupkit try, the publisher's whole loop under Wine, in a fresh prefix of
 its own: the sample product installed quietly, every change listed (the text
 line it adds to system.ini, its program group's items, its registry values),
-removed by its Apps & Features entry's quiet command, nothing left. And a
+removed by its Apps & Features entry's quiet command, nothing left; the
+same from the sample bundled into one program. And a
 product packed over two disks that copies a file it does not record,
 installed as the robot answers a plan, with a picture of each dialog, removed
 through its removal log (it has no entry): that file is reported left with
@@ -60,7 +61,8 @@ def section(lines, title):
 
 @scenario
 def sample_tried_quietly_leaves_nothing(prefix):
-    status, out, _ = kit_try(sample_media(prefix).path, "--quiet")
+    media = sample_media(prefix).path
+    status, out, _ = kit_try(media, "--quiet")
     check(status == 0, "status %d:\n%s" % (status, "\n".join(out)))
     changed = section(out, "what the install changed:")
     app = r"C:\Program Files\Sample Notes"
@@ -77,6 +79,16 @@ def sample_tried_quietly_leaves_nothing(prefix):
     check(removal == r'removal: the Apps & Features entry "Sample Notes" runs "%s\Uninstall\setup.exe" /quiet' % app,
           removal)
     check(section(out, "what is left behind") == ["  nothing"], "\n".join(out))
+
+    # Bundled into one program, the same: installed from itself and removed
+    # by the copy of the engine it left for its entry.
+    program = os.path.join(prefix.path, "Sample Setup.exe")
+    check(kit("bundle", media, program).returncode == 0, "bundle")
+    status, bundled, _ = kit_try(program, "--quiet")
+    check(status == 0, "status %d:\n%s" % (status, "\n".join(bundled)))
+    check(section(bundled, "what the install changed:") == changed, "\n".join(bundled))
+    check(next(line for line in bundled if line.startswith("removal: ")) == removal, "\n".join(bundled))
+    check(section(bundled, "what is left behind") == ["  nothing"], "\n".join(bundled))
 
     # setupkit.exe knows the command but cannot carry it out.
     shutil.copy(os.path.join(BUILD, "setupkit.exe"), prefix.drive_c)
