@@ -17,6 +17,7 @@
 #include "base/text.h"
 #include "base/whole_files.h"
 #include "actions/records.h"
+#include "actions/undo_journal.h"
 #include "actions/split_join.h"
 #include "removal/removal_log.h"
 
@@ -77,7 +78,8 @@ StepResult SaveReplacedFile(const CopyStep& step) {
         Record(RemoveFile, savedText, step.description) == StepResult::Abort)
         return StepResult::Abort;
     if (GetFileInfo(step.backup, nullptr)) return StepResult::GoOn;
-    if (RecordMissingFolder(step.backup) == StepResult::Abort || EnsureDirectory(step.backup) == StepResult::Abort)
+    if (RecordMissingFolder(step.backup) == StepResult::Abort || EnsureDirectory(step.backup) == StepResult::Abort ||
+        JournalNewFile(step.backup) == StepResult::Abort)
         return StepResult::Abort;
     while (!SaveWholeCopy(step.target, step.backup)) {
         Answer answer = ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, step.backup);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "actions/undo_journal.h"
 #include "ui/progress_dialog.h"
 #include "base/file_system.h"
 #include "ui/messages.h"
@@ -35,6 +36,10 @@ StepResult CarryOut(const DeleteStep& step) {
             LogLine("Not there, passed over: %s", {TextArgument(step.path)});
             return StepResult::GoOn;
         }
+        // With rollback the file goes aside, to come back if the pass does
+        // not run to its end.
+        StepResult aside = JournalSetAside(step.path);
+        if (aside != StepResult::Skipped) return aside;
         // Read-only, hidden and system files are deletable once made normal.
         if (GetFileAttributesA(step.path) != INVALID_FILE_ATTRIBUTES)
             SetFileAttributesA(step.path, FILE_ATTRIBUTE_NORMAL);

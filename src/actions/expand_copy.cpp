@@ -7,6 +7,7 @@
 #include "actions/copy_target.h"
 #include "actions/copy_thread.h"
 #include "actions/records.h"
+#include "actions/undo_journal.h"
 #include "base/compressed_header.h"
 #include "base/file_system.h"
 #include "base/media_source.h"
@@ -225,8 +226,12 @@ StepResult ReadyTarget(const char* target, const char* source, const char* sourc
     }
     if (decision == Replace::Skip) return StepResult::Skipped;
     if (decision == Replace::YesToAll) gState->pass.yesToAll = 1;
+    // With rollback the file replaced goes aside, to come back if the pass
+    // does not run to its end.
+    StepResult aside = JournalSetAside(target);
+    if (aside == StepResult::Abort) return aside;
     // A read-only target is replaced like any other.
-    SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+    if (aside != StepResult::GoOn) SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
     return StepResult::GoOn;
 }
 
@@ -269,6 +274,22 @@ StepResult Land(bool* asked) {
     return StepResult::GoOn;
 }
 
+// Copies an opened source to its target, made (or emptied) now, and
+// settles the copy here.
+StepResult CopyOpened(CopyHandles handles, const char* source, const char* target) {
+    char beside[MAX_PATH] = "";
+    while (!handles.target.valid()) {
+        handles.target.Reset(CreateCopyTarget(target, handles.source.checked(), beside));
+        if (handles.target.valid()) break;
+        Answer answer = ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, target);
+        if (answer != Answer::Retry) return AfterAnswer(answer);
+    }
+    Flight f = Start(std::move(handles), target, source, "");
+    CopyText(f.besidePath, beside);
+    TransferEnd end = FinishTransfer(f.transfer, &handles);
+    return Settle(f, end, handles);
+}
+
 // Copies source to target. With a description (the entry's status), a file
 // that opened and whose target was made new is left moving on the copy
 // thread when this returns, after the oldest copy in flight when there is no
@@ -289,6 +310,10 @@ StepResult Copy(const char* description, const char* source, const char* target,
     TryOpenSource(lz, sourceName, &of, &handles.source, form);
     // Most targets are new and their directory is there: one create tells
     // both. An existing target or a missing directory takes the steps below.
+    // With rollback a new target is named in the journal before it is made.
+    if (handles.source.valid() && UndoJournalActive() && !GetFileInfo(target, nullptr) &&
+        JournalNewFile(target) == StepResult::Abort)
+        return StepResult::Abort;
     if (handles.source.valid())
         handles.target.Reset(
             CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -317,17 +342,10 @@ StepResult Copy(const char* description, const char* source, const char* target,
         result = ReadyTarget(target, source, sourceName, of);
         if (result != StepResult::GoOn) return result;
     }
-    char beside[MAX_PATH] = "";
-    while (!handles.target.valid()) {
-        handles.target.Reset(CreateCopyTarget(target, handles.source.checked(), beside));
-        if (handles.target.valid()) break;
-        Answer answer = ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, target);
-        if (answer != Answer::Retry) return AfterAnswer(answer);
-    }
-    Flight f = Start(std::move(handles), target, source, "");
-    CopyText(f.besidePath, beside);
-    TransferEnd end = FinishTransfer(f.transfer, &handles);
-    return Settle(f, end, handles);
+    // A file set aside for this copy comes back when the copy is not made.
+    result = CopyOpened(std::move(handles), source, target);
+    if (result != StepResult::GoOn) JournalPutBack(target);
+    return result;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "base/profile_text.h"
 #include "base/setup_state.h"
 #include "actions/records.h"
+#include "actions/undo_journal.h"
 #include "removal/removal_log.h"
 
 StepResult ReportStepEntry(const EntrySource& source, int messageId) {
@@ -26,7 +27,8 @@ StepResult Open(const FileStep& step) {
     ShowStatus(ProgramText::FileLabels, step.path, step.section, step.key);
     if (RecordMissingFolder(step.path) == StepResult::Abort || EnsureDirectory(step.path) == StepResult::Abort)
         return StepResult::Abort;
-    return StepResult::GoOn;
+    // With rollback the file as it was is kept aside before its first change.
+    return JournalKeepFile(step.path) == StepResult::Abort ? StepResult::Abort : StepResult::GoOn;
 }
 
 // Asks about a file that could not be written: Retry (true) writes again.

@@ -11,6 +11,7 @@
 #include "base/resource_ids.h"
 #include "base/setup_state.h"
 #include "actions/records.h"
+#include "actions/undo_journal.h"
 #include "removal/removal_log.h"
 
 namespace {
@@ -29,6 +30,11 @@ bool ClearOldResource(const char* resource) {
     }
     if (decision == Replace::YesToAll) gState->pass.yesToAll = 1;
     if (decision != Replace::Yes && decision != Replace::YesToAll) return false;
+    // With rollback the old file goes aside, to come back if the pass does
+    // not run to its end.
+    StepResult aside = JournalSetAside(resource);
+    if (aside == StepResult::Abort) return false;
+    if (aside == StepResult::GoOn) return true;
     SetFileAttributesA(resource, FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(resource);
     return true;
@@ -43,6 +49,7 @@ StepResult CarryOut(const FontStep& step) {
         return StepResult::Abort;
     // Cancel in the overwrite question passes over this one font.
     if (!ClearOldResource(step.resource)) return StepResult::Skipped;
+    if (JournalNewFile(step.resource) == StepResult::Abort) return StepResult::Abort;
     if (!CreateScalableFontResourceA(0, step.resource, step.font, step.currentPath))
         return AfterAnswer(
             ReportMessage(gState->pass.ownerWindow, kMsgCannotCreateFont, kStyleOkCancel, step.resource));

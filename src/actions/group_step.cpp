@@ -9,6 +9,7 @@
 #include "actions/dde_client.h"
 #include "actions/file_steps.h"
 #include "actions/group_windows.h"
+#include "actions/undo_journal.h"
 #include "ui/progress_dialog.h"
 #include "actions/shell_links.h"
 #include "base/run_log.h"
@@ -74,6 +75,7 @@ StepResult CarryOut(const GroupStep& step) {
         if (!FormatDdeCommand(command, sizeof command, kDeleteGroup, step.group))
             return ReportStepEntry(step.source, MSG_CANNOT_CARRY_OUT);
         ShowStatus(ProgramText::DeleteGroupLabels, step.group, "", "");
+        JournalCannotUndo("the deleted program group", step.group);
         if (dde && Send(conversation, command)) return StepResult::GoOn;
         return Carry(step, [&](LinkFailure* failure) { return DeleteShellGroup(step.group, failure); });
     }
@@ -83,6 +85,8 @@ StepResult CarryOut(const GroupStep& step) {
         !FormatDdeCommand(addCommand, sizeof addCommand, kAddItem, step.group, step.group, step.arguments))
         return ReportStepEntry(step.source, MSG_CANNOT_CARRY_OUT);
     ShowStatus(ProgramText::GroupLabels, step.group, step.item, step.arguments);
+    // The shell keeps no old state of an item: a rollback leaves it as made.
+    JournalCannotUndo("the program item", step.item);
     // Both commands show the group.
     if (dde) WatchForGroupWindows(step.group);
     // An item is always removed before it is added, so a repeated install

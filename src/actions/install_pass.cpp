@@ -3,6 +3,7 @@
 #include "actions/dde_client.h"
 #include "actions/expand_copy.h"
 #include "actions/pass_executor.h"
+#include "actions/undo_journal.h"
 #include "ui/library_dialog.h"
 #include "ui/progress_dialog.h"
 #include "actions/what_if.h"
@@ -51,22 +52,36 @@ StepResult RunPass(HWND startingWindow) {
     SectionProfileReader script(gProcess.scriptPath);
     if (WhatIfRun()) return WriteWhatIf(script);
 
+    // What an unfinished pass of this log left is undone first; with
+    // rollback on, this pass keeps the way back from here on.
+    if (!gProcess.removeMode && BeginPassUndo() == StepResult::Abort) return StepResult::Abort;
+
     // The first records of the pass: a log that cannot be written shows here,
     // before anything has been changed.
+    StepResult result = StepResult::GoOn;
     if (!gProcess.removeMode)
-        for (int i = 0; i < gState->variableCount && i < kMaxVariables; ++i)
-            if (Record(PathVariable, gState->variables[i].name, gState->variables[i].value) == StepResult::Abort)
-                return StepResult::Abort;
+        for (int i = 0; i < gState->variableCount && i < kMaxVariables && result != StepResult::Abort; ++i)
+            result = Record(PathVariable, gState->variables[i].name, gState->variables[i].value);
 
     pass.yesToAll = script.ReadInt("SetUp", "Y2AOverwrite", 0) != 0;
-    HWND progress = QuietRun() ? nullptr
-                               : CreateLibraryDialog(IDD_PROGRESS, startingWindow, ProgressDialog, 0);
+    HWND progress = QuietRun() || result == StepResult::Abort
+                        ? nullptr
+                        : CreateLibraryDialog(IDD_PROGRESS, startingWindow, ProgressDialog, 0);
     pass.ownerWindow = progress;
 
-    PassExecutor executor;
-    StepResult result = PlanInstallPass(script, *gState, gProcess.removeMode != 0, executor);
+    if (result != StepResult::Abort) {
+        PassExecutor executor;
+        result = PlanInstallPass(script, *gState, gProcess.removeMode != 0, executor);
+    }
     // Every copy still moving is settled (after an abort: undone).
     if (LandCopyInFlight() == StepResult::Abort) result = StepResult::Abort;
+    // A pass that did not run to its end is undone, on the progress
+    // dialog's status lines.
+    if (result == StepResult::Abort) {
+        RollBackUndoJournal();
+    } else {
+        CommitUndoJournal();
+    }
 
     // The last entry's status stays on the screen until the window goes.
     PaintPendingStatus();

@@ -1,5 +1,6 @@
 #include "actions/records.h"
 
+#include "actions/undo_journal.h"
 #include "base/file_system.h"
 #include "base/setup_state.h"
 
@@ -20,6 +21,7 @@ StepResult RecordMissingFolder(const char* filePath) {
 }
 
 StepResult EnsureDirectory(const char* filePath) {
+    if (JournalMissingFolders(filePath) == StepResult::Abort) return StepResult::Abort;
     for (;;) {
         char failed[MAX_PATH];
         Directories made = MakeDirectories(filePath, failed);

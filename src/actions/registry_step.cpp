@@ -18,6 +18,7 @@
 #include "base/text.h"
 #include "base/text_buffer.h"
 #include "actions/records.h"
+#include "actions/undo_journal.h"
 
 namespace {
 
@@ -161,6 +162,11 @@ StepResult RecordMadeKey(HKEY root, const char* rootName, const char* subkey) {
 // The default value of a subkey of HKEY_CLASSES_ROOT: never recorded.
 StepResult ShortForm(const RegistryStep& step) {
     LogLine("Default value of HKEY_CLASSES_ROOT\\%s: %s", {TextArgument(step.subkey), TextArgument(step.data.Text())});
+    char full[kPathSize + 24];
+    FormatText(full, sizeof full, "HKEY_CLASSES_ROOT\\%s", {TextArgument(step.subkey)});
+    if (JournalMissingKeys(HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", step.subkey) == StepResult::Abort ||
+        JournalValue(HKEY_CLASSES_ROOT, full, step.subkey, "") == StepResult::Abort)
+        return StepResult::Abort;
     ScopedKey key;
     if (RegCreateKeyA(HKEY_CLASSES_ROOT, step.subkey, key.Receive()) != ERROR_SUCCESS)
         return CannotCreateKey(step.subkey);
@@ -194,7 +200,9 @@ StepResult CarryOut(const RegistryStep& step) {
     }
     // The outermost key this entry makes is recorded first, so that a removal
     // takes it away again once it is empty.
-    if (RecordMadeKey(root, step.rootName, step.subkey) == StepResult::Abort) return StepResult::Abort;
+    if (RecordMadeKey(root, step.rootName, step.subkey) == StepResult::Abort ||
+        JournalMissingKeys(root, step.rootName, step.subkey) == StepResult::Abort)
+        return StepResult::Abort;
 
     ScopedKey key;
     if (RegCreateKeyExA(root, step.subkey, 0, const_cast<char*>(step.keyClass), REG_OPTION_NON_VOLATILE,
@@ -207,7 +215,9 @@ StepResult CarryOut(const RegistryStep& step) {
     StepResult recorded = StepResult::GoOn;
     if (!step.unrecorded && !RecordPresentValue(key.get(), step.keyText, step.name, &recorded))
         return ReportStepEntry(step.source, MSG_CANNOT_KEEP_OLD_VALUE);
-    if (recorded == StepResult::Abort) return StepResult::Abort;
+    if (recorded == StepResult::Abort ||
+        JournalValue(root, full.text, step.subkey, step.name) == StepResult::Abort)
+        return StepResult::Abort;
     TextBuffer entryText;
     entryText.Append(step.rootName);
     entryText.Append("\\");

@@ -4,8 +4,11 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
+#include "base/file_system.h"
 #include "base/format_text.h"
 #include "base/registry_roots.h"
 #include "base/run_log.h"
@@ -33,6 +36,7 @@ struct UndoJournalState {
     char journal[MAX_PATH] = "";
     int lines = 0;
     std::unordered_set<std::string> recorded;  // files, values and keys, lower case
+    std::unordered_map<std::string, std::string> asides;  // a file set aside: where it is now
 };
 UndoJournalState gUndo;
 
@@ -48,8 +52,12 @@ std::string Lowered(const char* kind, const char* text, const char* more = "") {
 
 bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
-// Writes the line through to the disk; a line that does not go is put to
-// the user: Retry writes it again, Ignore makes the change without it.
+// Writes the line; a line that does not go is put to the user: Retry
+// writes it again, Ignore makes the change without it. A line that keeps
+// something of before the pass (the log, a file set aside, a value) is
+// flushed to the disk before the change; one that only names what the pass
+// makes is left to the system, which keeps it through a kill, if not
+// through a power loss: a flush a file would double the cost of a copy.
 StepResult WriteLine(UndoKind kind, std::initializer_list<const char*> fields) {
     TextBuffer line;
     if (!ComposeUndoLine(kind, fields, line)) {
@@ -59,12 +67,27 @@ StepResult WriteLine(UndoKind kind, std::initializer_list<const char*> fields) {
     for (;;) {
         DWORD put = 0;
         if (WriteFile(gUndo.file.get(), line.Text(), static_cast<DWORD>(line.Length()), &put, nullptr) &&
-            put == line.Length() && FlushFileBuffers(gUndo.file.get())) {
+            put == line.Length() &&
+            (kind == UndoKind::NewFile || kind == UndoKind::Folder || kind == UndoKind::Key ||
+             FlushFileBuffers(gUndo.file.get()))) {
             ++gUndo.lines;
             return StepResult::GoOn;
         }
         Answer answer = ReportMessage(OwnerWindow(), kMsgCannotWriteUndo, kStyleAbortRetryIgnore, gUndo.journal);
         if (answer != Answer::Retry) return AfterAnswer(answer);
+    }
+}
+
+// The folders of a file's path that are not there, outermost first.
+void MissingFolders(const char* filePath, std::vector<std::string>& missing) {
+    char folder[MAX_PATH];
+    if (!CopyText(folder, filePath)) return;
+    // Each backslash after the root ends a folder of the path.
+    for (char* at = folder + 3; *at; ++at) {
+        if (*at != '\\') continue;
+        *at = '\0';
+        if (!Exists(folder)) missing.push_back(folder);
+        *at = '\\';
     }
 }
 
@@ -186,15 +209,32 @@ void FinishJournal(const char* journal, const char* log) {
     if (!ReadWholeFile(journal, text, &exists) || !exists) return;
     std::unique_ptr<UndoLine[]> lines;
     int count = ParseJournal(text, lines);
-    if (count && lines[count - 1].kind == UndoKind::Commit) {
+    bool committed = count && lines[count - 1].kind == UndoKind::Commit;
+    if (committed) {
         for (int i = 0; i < count; ++i)
-            if (lines[i].kind == UndoKind::Aside) DeleteFileA(lines[i].fields[1]);
+            if (lines[i].kind == UndoKind::Aside) {
+                SetFileAttributesA(lines[i].fields[1], FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(lines[i].fields[1]);
+            }
     } else {
         for (int i = count; i-- > 0;) UndoOne(lines[i], log, savedLog);
         LogLine("Install pass rolled back: %d changes undone", {NumberArgument(count > 2 ? count - 2 : 0)});
     }
     DeleteFileA(savedLog);
     DeleteFileA(journal);
+    // The log's own folder held the journal until now.
+    if (!committed)
+        for (int i = count; i-- > 0;)
+            if (lines[i].kind == UndoKind::Folder) RemoveDirectoryA(lines[i].fields[0]);
+}
+
+// A journal that could not start goes: the pass runs without (Ignore) or
+// not at all (Abort).
+StepResult Forget(StepResult result) {
+    gUndo.file.Close();
+    DeleteFileA(gUndo.journal);
+    LogLine("Rollback: off, the undo journal cannot be written");
+    return result == StepResult::Abort ? StepResult::Abort : StepResult::GoOn;
 }
 
 }  // namespace
@@ -205,39 +245,52 @@ bool RollbackWanted() {
 
 bool UndoJournalActive() { return gUndo.file.valid(); }
 
-StepResult BeginUndoJournal() {
+StepResult BeginPassUndo() {
     gUndo.file.Close();
     gUndo.recorded.clear();
+    gUndo.asides.clear();
     gUndo.lines = 0;
     char savedLog[MAX_PATH];
     if (!RemovalLogFile(gUndo.log) || !WithSuffix(gUndo.log, kJournalSuffix, gUndo.journal) ||
         !WithSuffix(gUndo.log, kSavedLogSuffix, savedLog)) {
+        if (!RollbackWanted()) return StepResult::GoOn;
         ReportMessage(OwnerWindow(), kMsgCannotWriteUndo, kStyleStop, gUndo.log);
         return StepResult::Abort;
     }
     if (Exists(gUndo.journal)) {
+        ReleaseRemovalLog();
         if (!QuietRun()) ReportMessage(OwnerWindow(), kMsgUnfinishedInstall, kStyleNote);
         FinishJournal(gUndo.journal, gUndo.log);
     }
+    if (!RollbackWanted() || gProcess.removeMode) return StepResult::GoOn;
     ReleaseRemovalLog();
+    // The log's folder is made for the journal; the pass would make it for
+    // the log anyway. Named in the journal as soon as it is there.
+    std::vector<std::string> madeFolders;
+    MissingFolders(gUndo.journal, madeFolders);
+    char failed[MAX_PATH];
+    MakeDirectories(gUndo.journal, failed);
     for (;;) {
         gUndo.file.Reset(CreateFileA(gUndo.journal, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
         if (gUndo.file) break;
         Answer answer = ReportMessage(OwnerWindow(), kMsgCannotWriteUndo, kStyleAbortRetryIgnore, gUndo.journal);
-        if (answer != Answer::Retry) return AfterAnswer(answer);
+        if (answer != Answer::Retry) return AfterAnswer(answer) == StepResult::Abort ? StepResult::Abort
+                                                                                    : StepResult::GoOn;
     }
+    LogLine("Rollback: every change of the pass is undone unless it runs to its end");
     StepResult started = WriteLine(UndoKind::Start, {"1"});
-    if (started != StepResult::GoOn) return started;
+    if (started != StepResult::GoOn) return Forget(started);
     // The removal log as the pass found it: a copy, or none.
     bool logged = Exists(gUndo.log);
     if (logged && !SaveWholeCopy(gUndo.log, savedLog)) {
         ReportMessage(OwnerWindow(), kMsgCannotWriteUndo, kStyleStop, savedLog);
-        gUndo.file.Close();
-        DeleteFileA(gUndo.journal);
-        return StepResult::Abort;
+        return Forget(StepResult::Abort);
     }
-    return WriteLine(UndoKind::Log, {logged ? "saved" : "absent"});
+    StepResult noted = WriteLine(UndoKind::Log, {logged ? "saved" : "absent"});
+    for (const std::string& folder : madeFolders)
+        if (noted == StepResult::GoOn) noted = JournalFolder(folder.c_str());
+    return noted == StepResult::GoOn ? noted : Forget(noted);
 }
 
 StepResult JournalNewFile(const char* path) {
@@ -246,17 +299,65 @@ StepResult JournalNewFile(const char* path) {
 }
 
 StepResult JournalSetAside(const char* path) {
-    if (!UndoJournalActive()) return StepResult::GoOn;
-    if (!Exists(path)) return StepResult::Skipped;
-    if (!FirstTime(Lowered("file", path))) return StepResult::GoOn;
+    if (!UndoJournalActive() || !Exists(path)) return StepResult::Skipped;
+    std::string key = Lowered("file", path);
+    if (!FirstTime(key)) return StepResult::Skipped;
     char aside[MAX_PATH], number[16];
     FormatText(number, sizeof number, "%d", {NumberArgument(gUndo.lines)});
-    if (!WithSuffix(path, kAsideSuffix, aside) || !AppendText(aside, number)) return StepResult::Skipped;
+    if (!WithSuffix(path, kAsideSuffix, aside) || !AppendText(aside, number)) {
+        JournalCannotUndo("the file", path);
+        return StepResult::Skipped;
+    }
     StepResult written = WriteLine(UndoKind::Aside, {path, aside});
     if (written != StepResult::GoOn) return written;
-    // A rename, not a copy: the file's bytes stay where they are.
-    if (!MoveFileExA(path, aside, MOVEFILE_WRITE_THROUGH))
-        LogLine("Cannot be set aside, so not undone: %s", {TextArgument(path)});
+    // A rename, not a copy: the file's bytes, attributes and date stay as
+    // they are.
+    if (!MoveFileExA(path, aside, MOVEFILE_WRITE_THROUGH)) {
+        JournalCannotUndo("the file", path);
+        return StepResult::Skipped;
+    }
+    gUndo.asides[key] = aside;
+    return StepResult::GoOn;
+}
+
+void JournalPutBack(const char* path) {
+    std::string key = Lowered("file", path);
+    auto found = gUndo.asides.find(key);
+    if (found == gUndo.asides.end() || Exists(path)) return;
+    if (MoveFileExA(found->second.c_str(), path, MOVEFILE_WRITE_THROUGH)) {
+        gUndo.asides.erase(found);
+        gUndo.recorded.erase(key);  // a later change of it sets it aside anew
+    }
+}
+
+StepResult JournalKeepFile(const char* path) {
+    if (!UndoJournalActive() || !lstrcmpiA(path, gUndo.log)) return StepResult::GoOn;
+    if (!Exists(path)) return JournalNewFile(path);
+    std::string key = Lowered("file", path);
+    if (!FirstTime(key)) return StepResult::GoOn;
+    char aside[MAX_PATH], number[16];
+    FormatText(number, sizeof number, "%d", {NumberArgument(gUndo.lines)});
+    if (!WithSuffix(path, kAsideSuffix, aside) || !AppendText(aside, number)) {
+        JournalCannotUndo("the file", path);
+        return StepResult::GoOn;
+    }
+    StepResult written = WriteLine(UndoKind::Aside, {path, aside});
+    if (written != StepResult::GoOn) return written;
+    // The copy keeps the file's date and attributes.
+    DeleteFileA(aside);
+    while (!SaveWholeCopy(path, aside)) {
+        Answer answer = ReportMessage(OwnerWindow(), kMsgCannotWriteUndo, kStyleAbortRetryIgnore, aside);
+        if (answer != Answer::Retry) return AfterAnswer(answer);
+    }
+    return StepResult::GoOn;
+}
+
+StepResult JournalMissingFolders(const char* filePath) {
+    if (!UndoJournalActive()) return StepResult::GoOn;
+    std::vector<std::string> missing;
+    MissingFolders(filePath, missing);
+    for (const std::string& folder : missing)
+        if (JournalFolder(folder.c_str()) == StepResult::Abort) return StepResult::Abort;
     return StepResult::GoOn;
 }
 
@@ -285,9 +386,30 @@ StepResult JournalValue(HKEY root, const char* keyPath, const char* subkey, cons
     return WriteLine(UndoKind::Value, {keyPath, valueName, typeText, hex.Text()});
 }
 
-StepResult JournalKey(const char* keyPath) {
-    if (!UndoJournalActive() || !FirstTime(Lowered("key", keyPath))) return StepResult::GoOn;
-    return WriteLine(UndoKind::Key, {keyPath});
+StepResult JournalMissingKeys(HKEY root, const char* rootName, const char* subkey) {
+    if (!UndoJournalActive()) return StepResult::GoOn;
+    char path[MAX_PATH + 40];
+    FormatText(path, sizeof path, "%s\\%s", {TextArgument(rootName), TextArgument(subkey)});
+    size_t rootLength = lstrlenA(rootName) + 1;
+    // Each key of the path, outermost first, from the first that is missing.
+    bool missing = false;
+    for (size_t at = rootLength;; ++at) {
+        char c = path[at];
+        if (c != '\\' && c != '\0') continue;
+        path[at] = '\0';
+        if (!missing) {
+            ScopedKey key;
+            missing = RegOpenKeyExA(root, path + rootLength, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS;
+        }
+        StepResult written = StepResult::GoOn;
+        if (missing && FirstTime(Lowered("key", path))) written = WriteLine(UndoKind::Key, {path});
+        path[at] = c;
+        if (written == StepResult::Abort || c == '\0') return written == StepResult::Abort ? written : StepResult::GoOn;
+    }
+}
+
+void JournalCannotUndo(const char* what, const char* name) {
+    if (UndoJournalActive()) LogLine("Cannot be undone: %s %s", {TextArgument(what), TextArgument(name)});
 }
 
 void CommitUndoJournal() {

@@ -20,12 +20,13 @@
 // Whether this run rolls back its passes.
 bool RollbackWanted();
 
-// Starts the journal of a pass beside the removal log (the variable
-// RemoveInf). A journal left by an unfinished pass of that log is finished
-// first: undone (after a message, unless the run is quiet), or, when that
-// pass had committed, its files set aside deleted. Abort when no journal
-// can be started (after the user was asked).
-StepResult BeginUndoJournal();
+// At the start of an install pass, before its first change: a journal
+// left by an unfinished pass of the same removal log (the variable
+// RemoveInf) is finished first, whether or not this run rolls back: undone
+// (after a message, unless the run is quiet), or, when that pass had
+// committed, its files set aside deleted. Then, with rollback on, this
+// pass's journal starts. Abort when it cannot (after the user was asked).
+StepResult BeginPassUndo();
 // Whether a journal is being written.
 bool UndoJournalActive();
 
@@ -34,13 +35,29 @@ bool UndoJournalActive();
 // when no journal is active), otherwise as the user answered (Abort, or
 // Skipped after Ignore: the change is made without a way back).
 StepResult JournalNewFile(const char* path);
-// Records the file and moves it aside, out of the caller's way: a file the
-// pass made or set aside already is left where it is, for the caller to
-// replace or delete. Skipped when there is no such file.
+// Before the caller replaces or deletes an existing file: the file is
+// recorded and moved aside (renamed beside itself, never copied). GoOn when
+// it is out of the way now; Skipped when it is still there for the caller
+// to replace or delete as without a journal (no journal, no such file, a
+// file this pass made, or one that would not move); Abort.
 StepResult JournalSetAside(const char* path);
+// A file the caller set aside and then did not replace after all (the copy
+// failed, or was passed over) goes back where it was at once.
+void JournalPutBack(const char* path);
+// Before the caller rewrites a file in place (an INI file, a text file): a
+// copy of it is kept aside, or, when there is none, the file is recorded as
+// new. The removal log itself is left to its own line.
+StepResult JournalKeepFile(const char* path);
+// Every folder of the path (a file's) that is not there yet, outermost first.
+StepResult JournalMissingFolders(const char* filePath);
 StepResult JournalFolder(const char* path);
+// The value as it is now (or that it is absent), under its key's full name.
 StepResult JournalValue(HKEY root, const char* keyPath, const char* subkey, const char* valueName);
-StepResult JournalKey(const char* keyPath);
+// Every key of the subkey path under root that is not there yet, outermost
+// first; rootName begins each key's full name.
+StepResult JournalMissingKeys(HKEY root, const char* rootName, const char* subkey);
+// A change the undo cannot take back, said in the run's log.
+void JournalCannotUndo(const char* what, const char* name);
 
 // The pass ran to its end: the journal commits and goes, with the files set
 // aside and the copy of the removal log.

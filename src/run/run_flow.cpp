@@ -2,6 +2,7 @@
 
 #include "base/format_text.h"
 #include "base/held_file.h"
+#include "actions/undo_journal.h"
 #include "base/media_source.h"
 #include "ui/messages.h"
 #include "base/results.h"
@@ -243,6 +244,10 @@ bool OpenRun(RunResources& made, const char* scriptName, int& exitCode) {
         LogLine("STP.DLL is no resource library");
         return false;
     }
+    // A removal log whose last install pass did not finish is put back as
+    // it was before that pass (and the pass undone) before it is read.
+    char scriptPlace[MAX_PATH];
+    if (StartupFilePlace(search, scriptName, scriptPlace)) UndoUnfinishedPassOf(scriptPlace);
     if (!made.directory.Fetch(search, scriptName, "SETUP.INF", made.scriptCopy, made.scriptSource,
                               CompleteRemovalScript))
         return false;

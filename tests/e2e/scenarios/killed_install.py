@@ -13,8 +13,8 @@ import signal
 import threading
 import time
 
-from harness import (Media, check, differences, expect_done, import_registry, read_bytes, registry_differences,
-                     run_setup, scenario, snapshot)
+from harness import (Media, check, differences, expect_done, import_registry, log_lines, read_bytes,
+                     registry_differences, run_setup, scenario, snapshot)
 
 KEY = r"HKEY_CURRENT_USER\Software\Killed"
 LOG = r"C:\Logs\remove.inf"
@@ -165,3 +165,125 @@ def install_killed_anywhere_is_removed_whole(prefix):
         # Each install starts from the same machine, the log's folder not there yet.
         os.remove(os.path.join(prefix.drive_c, logs))
         os.rmdir(os.path.join(prefix.drive_c, "Logs"))
+
+
+# With rollback on, an install that does not run to its end puts back what
+# it changed. Disk 2 holds a file that the "missing" case leaves off the
+# media; the deletion of a file that is not there stops the pass at its very
+# end, after every kind of change.
+ROLLBACK = r"""[SetUp]
+name=Product
+rollback=1
+reboot=0
+Y2AOverwrite=1
+
+[choise]
+Main=Main|The program
+
+[path]
+AppDir=C:\App
+RemoveInf=C:\App\Uninstall\remove.inf
+BackUpDir=C:\App\Backup
+
+[disks]
+1=Disk one
+2=Disk two
+
+[Main]
+1:%%AppDir%%\one.txt=One
+1:%%WinDir%%\shared.dll=Shared library/,!
+1:%%WinDir%%\plain.dll=Plain library
+2:%%AppDir%%\Deep\two.txt=Two
+
+[ini.Main]
+WinDir\prod.ini|s|k=%(version)s
+AppDir\app.ini|s|k=%(version)s
+
+[str.Main]
+WinDir\lines.txt|none|KEY=KEY=%(version)s
+
+[reg.Main]
+HKEY_CURRENT_USER\Software\RbOld|V=%(version)s
+HKEY_CURRENT_USER\Software\RbNew\Deeper|V=%(version)s
+
+[del.Main]
+WinDir\gone.txt=Gone
+%(stop)s
+"""
+RB_KEY = r"HKEY_CURRENT_USER\Software\RbOld"
+TO_THE_PASS = "expect caption=Welcome\nclick 1\nexpect caption=Product\nclick 1\n"
+LEAVE = "ready 2 caption=Product\npress 2 caption=Product\n"
+
+
+def rollback_media(prefix, version, stop="", missing=False):
+    media = Media(prefix)
+    media.script(ROLLBACK % {"version": version, "stop": stop})
+    for name in ("one.txt", "shared.dll", "plain.dll", "two.txt"):
+        media.write(name, "%s %s\r\n" % (name, version))
+    if missing:
+        os.remove(os.path.join(media.path, "two.txt"))
+    return media
+
+
+@scenario
+def install_that_does_not_finish_is_rolled_back(prefix):
+    windows = prefix.windows
+    old = {"shared.dll": b"shared, there before\r\n", "plain.dll": b"plain, there before\r\n",
+           "gone.txt": b"deleted by the pass\r\n", "prod.ini": b"[s]\r\nk=old\r\n",
+           "lines.txt": b"first\r\nKEY=old\r\nlast\r\n"}
+    for name, data in old.items():
+        with open(os.path.join(windows, name), "wb") as f:
+            f.write(data)
+    os.utime(os.path.join(windows, "shared.dll"), (1e9, 1e9))
+    os.chmod(os.path.join(windows, "shared.dll"), 0o444)  # read-only
+    import_registry(prefix, 'REGEDIT4\n\n[%s]\n"V"="old"\n' % RB_KEY)
+    before = snapshot(prefix)
+    stat = os.stat(os.path.join(windows, "shared.dll"))
+
+    def as_before(state, what):
+        files, registry = snapshot(prefix)
+        left = [k for k in differences(state[0], files) if not k.startswith(("media", "rb.log"))]
+        check(not left, "%s: files not as before: %s" % (what, left))
+        changed = registry_differences(state[1], registry)
+        check(not changed, "%s: registry not as before: %s" % (what, changed))
+
+    cases = [
+        # Cancel on the progress dialog while disk 2 is asked for: the next
+        # copy ends the pass, after one.txt and the replaced libraries.
+        ("cancel", dict(), TO_THE_PASS + "expect caption=Insert Disk\npress 2 control=300\nclick 1\n" + LEAVE,
+         "", 1602),
+        # Abort at a media file that is not there.
+        ("missing", dict(missing=True), "", "/quiet", 1603),
+        # Abort at the pass's last entry: every kind of change made by then.
+        ("deletion", dict(stop=r"WinDir\not-there.txt=Not there"), "", "/quiet", 1603),
+    ]
+    for name, layout, plan, args, code in cases:
+        media = rollback_media(prefix, "v1", **layout)
+        t = run_setup(prefix, media, plan, args=(args + r" /log=C:\rb.log").strip(), name=name)
+        expect_done(t, exit_code=code)
+        lines = log_lines(prefix, r"C:\rb.log")
+        check(any(line.startswith("Install pass rolled back") for line in lines), "%s: %s" % (name, lines))
+        as_before(before, name)
+        now = os.stat(os.path.join(windows, "shared.dll"))
+        check((now.st_mtime, now.st_mode) == (stat.st_mtime, stat.st_mode), "%s: date or attributes changed" % name)
+
+    # Version 1 installed whole; version 2 over it fails at its end and
+    # leaves version 1 as it was, its removal log too, from which a removal
+    # puts back the machine from before version 1.
+    expect_done(run_setup(prefix, rollback_media(prefix, "v1"), "", args="/quiet", name="v1"))
+    installed = snapshot(prefix)
+    check(read_bytes(os.path.join(windows, "plain.dll")) == b"plain.dll v1\r\n", "version 1 not installed")
+    media = rollback_media(prefix, "v2", stop=r"WinDir\not-there.txt=Not there")
+    expect_done(run_setup(prefix, media, "", args="/quiet", name="v2"), exit_code=1603)
+    as_before(installed, "version 2 over version 1")
+    # The removal runs from the backup directory, where the saved file is.
+    remover = Media(prefix, "App/Backup")
+    expect_done(run_setup(prefix, remover, "", args=r"/quiet C:\App\Uninstall\remove.inf", name="remove"))
+    files, registry = snapshot(prefix)
+    left = [k for k in differences(before[0], files) if not k.startswith(("App", "media", "rb.log"))]
+    # What the script does not keep stays changed: the deletion, and the
+    # library replaced without "!".
+    check(left == [os.path.join("windows", "gone.txt"), os.path.join("windows", "plain.dll")],
+          "after the removal: %s" % left)
+    changed = registry_differences(before[1], registry)
+    check(not changed, "after the removal, registry not as before: %s" % changed)
