@@ -157,9 +157,16 @@ void RemoveKeyIfEmpty(const char* keyPath) {
     if (subkeys == 0 && values == 0) RegDeleteKeyA(root, slash + 1);
 }
 
+// What a kill left half written beside a file the pass wrote goes with it.
+void DeleteBeside(const char* path) {
+    char beside[MAX_PATH];
+    if (BesidePath(path, beside)) DeleteFileA(beside);
+}
+
 // Puts one change back. Each is safe to do twice: an undo that was itself
 // cut short is done again from the start.
 void UndoOne(const UndoLine& line, const char* log, const char* savedLog) {
+    if (line.kind == UndoKind::NewFile || line.kind == UndoKind::Aside) DeleteBeside(line.fields[0]);
     switch (line.kind) {
         case UndoKind::NewFile:
             ShowStatus(ProgramText::UndoLabels, line.fields[0], "", "");
@@ -187,6 +194,7 @@ void UndoOne(const UndoLine& line, const char* log, const char* savedLog) {
         case UndoKind::Log:
             // The log as it was before the pass: the writer lets it go first.
             ReleaseRemovalLog();
+            DeleteBeside(log);
             if (std::strcmp(line.fields[0], "saved") == 0) {
                 if (Exists(savedLog)) MoveFileExA(savedLog, log, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
             } else {
@@ -425,9 +433,10 @@ void RollBackUndoJournal() {
     FinishJournal(gUndo.journal, gUndo.log);
 }
 
-void UndoUnfinishedPassOf(const char* logPath) {
+bool UndoUnfinishedPassOf(const char* logPath) {
     char journal[MAX_PATH];
-    if (!WithSuffix(logPath, kJournalSuffix, journal) || !Exists(journal)) return;
+    if (!WithSuffix(logPath, kJournalSuffix, journal) || !Exists(journal)) return false;
     if (!QuietRun()) ReportMessage(OwnerWindow(), kMsgUnfinishedInstall, kStyleNote);
     FinishJournal(journal, logPath);
+    return true;
 }

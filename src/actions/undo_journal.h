@@ -67,5 +67,6 @@ void CommitUndoJournal();
 void RollBackUndoJournal();
 
 // For a removal run, before it starts: an unfinished install pass of its log
-// (the run's script) is undone first, as the next install would.
-void UndoUnfinishedPassOf(const char* logPath);
+// (the run's script) is undone first, as the next install would. True when
+// there was one.
+bool UndoUnfinishedPassOf(const char* logPath);

@@ -247,7 +247,13 @@ bool OpenRun(RunResources& made, const char* scriptName, int& exitCode) {
     // A removal log whose last install pass did not finish is put back as
     // it was before that pass (and the pass undone) before it is read.
     char scriptPlace[MAX_PATH];
-    if (StartupFilePlace(search, scriptName, scriptPlace)) UndoUnfinishedPassOf(scriptPlace);
+    if (StartupFilePlace(search, scriptName, scriptPlace) && UndoUnfinishedPassOf(scriptPlace) &&
+        GetFileAttributesA(scriptPlace) == INVALID_FILE_ATTRIBUTES) {
+        // That pass made the log: with it undone nothing is left to remove.
+        LogLine("The removal log came with the unfinished install: nothing is left to remove");
+        exitCode = kExitCompleted;
+        return false;
+    }
     if (!made.directory.Fetch(search, scriptName, "SETUP.INF", made.scriptCopy, made.scriptSource,
                               CompleteRemovalScript))
         return false;

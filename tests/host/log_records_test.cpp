@@ -1,3 +1,6 @@
+// The undo journal's lines likewise: any text in a field reads back, and a
+// line a kill cut short is never taken for another.
+//
 // Every kind of removal-log record, written with texts that hold the
 // format's own characters, reads back through the engine's walk to the
 // fields the install handed over; a record the format cannot carry is
@@ -10,6 +13,7 @@
 #include <vector>
 
 #include "removal/log_records.h"
+#include "removal/undo_records.h"
 #include "script/profile_file.h"
 #include "script/section_walk.h"
 #include "script/variables.h"
@@ -134,6 +138,62 @@ TEST(LogRecords, EveryKindReadsBackToItsFields) {
         ASSERT_TRUE(composed) << row.what;
         EXPECT_EQ(ReadBack(record), row.expected) << row.what << ": " << record.key.Text() << "=" << record.value.Text();
     }
+}
+
+TEST(UndoRecords, LinesReadBackAndCutOnesAreRefused) {
+    const std::string odd = "C:\\a\tb\\\\c\r\nd\\t";
+    struct UndoRow {
+        UndoKind kind;
+        Fields fields;
+    } rows[] = {
+        {UndoKind::Start, {"1"}},
+        {UndoKind::Log, {"saved"}},
+        {UndoKind::NewFile, {odd}},
+        {UndoKind::Aside, {odd, odd + ".setup-aside7"}},
+        {UndoKind::Value, {"HKEY_CURRENT_USER\\Software\\X", "", "absent", ""}},
+        {UndoKind::Value, {"HKEY_CURRENT_USER\\S", odd, "1", "6f6c6400"}},
+        {UndoKind::Key, {"HKEY_CURRENT_USER\\S\\New"}},
+        {UndoKind::Commit, {}},
+    };
+    for (const UndoRow& row : rows) {
+        std::vector<const char*> pointers;
+        for (const std::string& f : row.fields) pointers.push_back(f.c_str());
+        TextBuffer line;
+        bool composed = false;
+        switch (pointers.size()) {
+            case 0: composed = ComposeUndoLine(row.kind, {}, line); break;
+            case 1: composed = ComposeUndoLine(row.kind, {pointers[0]}, line); break;
+            case 2: composed = ComposeUndoLine(row.kind, {pointers[0], pointers[1]}, line); break;
+            default: composed = ComposeUndoLine(row.kind, {pointers[0], pointers[1], pointers[2], pointers[3]}, line);
+        }
+        ASSERT_TRUE(composed);
+        std::string text(line.Text(), line.Length());
+        ASSERT_EQ(text.substr(text.size() - 2), "\r\n");
+        // One line: the fields' own line ends are escaped.
+        EXPECT_EQ(text.find_first_of("\r\n"), text.size() - 2) << text;
+        std::string whole = text.substr(0, text.size() - 2);
+        UndoLine parsed;
+        ASSERT_TRUE(ParseUndoLine(&whole[0], parsed)) << text;
+        EXPECT_EQ(parsed.kind, row.kind);
+        EXPECT_EQ(Fields(parsed.fields, parsed.fields + parsed.count), row.fields) << text;
+        // Cut anywhere before its last field, a line is no line: a field
+        // too few, or a broken escape. (A cut inside the last field is kept
+        // from being read by the missing line end.)
+        size_t lastTab = text.rfind('\t');
+        for (size_t cut = 1; lastTab != std::string::npos && cut <= lastTab; ++cut) {
+            std::string part = text.substr(0, cut);
+            UndoLine partial;
+            EXPECT_FALSE(ParseUndoLine(&part[0], partial)) << "cut at " << cut << ": " << part;
+        }
+    }
+    TextBuffer hex, bytes;
+    const unsigned char data[] = {0, 1, 0x7f, 0x80, 0xff};
+    ASSERT_TRUE(HexOfBytes(data, sizeof data, hex));
+    EXPECT_STREQ(hex.Text(), "00017f80ff");
+    ASSERT_TRUE(BytesOfHex(hex.Text(), bytes));
+    EXPECT_EQ(std::string(bytes.Text(), bytes.Length()), std::string(reinterpret_cast<const char*>(data), sizeof data));
+    EXPECT_FALSE(BytesOfHex("0g", bytes));
+    EXPECT_FALSE(BytesOfHex("123", bytes));
 }
 
 }  // namespace

@@ -31,22 +31,24 @@ START = """
 """
 
 
-def files():
-    return [("d%d" % d, "d%df%03d.txt" % (d, i)) for d in range(FOLDERS) for i in range(PER_FOLDER)]
+def files(folders=FOLDERS):
+    return [("d%d" % d, "d%df%03d.txt" % (d, i)) for d in range(folders) for i in range(PER_FOLDER)]
 
 
-def big_data(tag):
-    return (tag * 64 + b"\r\n") * (24 << 14)  # 24 MB
+def big_data(tag, megabytes=24):
+    return (tag * 64 + b"\r\n") * (megabytes << 14)
 
 
-def lay_out(prefix):
+def lay_out(prefix, rollback=False):
+    """The product; with rollback on, a smaller one that rolls back."""
     media = Media(prefix)
-    media.write("big.dll", big_data(b"n"))
-    lines = ["[SetUp]", "silent=1", "reboot=0", "Y2AOverwrite=1", "", "[choise]", "Main=Main|The program", "",
+    media.write("big.dll", big_data(b"n", 1 if rollback else 24))
+    lines = ["[SetUp]", "silent=1", "reboot=0", "Y2AOverwrite=1", "rollback=%d" % rollback, "",
+             "[choise]", "Main=Main|The program", "",
              "[path]", r"AppDir=C:\App", r"LogDir=C:\Logs", "RemoveInf=" + LOG, "BackUpDir=" + BACKUP, "",
              "[disks]", "1=Disk one", "", "[Main]"]
     # A copy takes the file of the target's name from the media.
-    for folder, name in files():
+    for folder, name in files(2 if rollback else FOLDERS):
         media.write(name, ("%s\r\n" % name) * 4)
         lines.append(r"1:%%AppDir%%\%s\%s=File %s" % (folder, name, name))
     lines.append(r"1:%WinDir%\big.dll=Big library/,!")
@@ -123,25 +125,47 @@ def remove(prefix):
 
 
 @scenario
-def install_killed_anywhere_is_removed_whole(prefix):
+def prepare(prefix, rollback=False):
+    """The machine before the install (with the removal's installer in the
+    backup directory, there from before), the media, and the seeded random
+    numbers of the kills."""
     with open(os.path.join(prefix.windows, "killed.ini"), "wb") as f:
         f.write(b"[s]\r\n" + b"".join(b"k%d=old%d\r\n" % (i, i) for i in range(0, VALUES, 2)))
     with open(prefix.unix(SHARED), "wb") as f:
         f.write(b"".join(b"[s%05d]\r\nk=%05d\r\n" % (i, i) for i in range(40001)))
     with open(prefix.unix(BIG), "wb") as f:
-        f.write(big_data(b"o"))
+        f.write(big_data(b"o", 1 if rollback else 24))
     import_registry(prefix, "REGEDIT4\n\n[%s]\n" % KEY + "".join('"V%d"="old%d"\n' % (i, i)
                                                                   for i in range(0, VALUES, 3)))
-    media = lay_out(prefix)
-    Media(prefix, "Backup")  # the removal's installer, there from before
-    before = snapshot(prefix)
-    # What a removal leaves: the log it ran on, in the folder it made.
-    logs = os.path.join("Logs", "remove.inf")
-    allowed = {"Logs", logs}
-
+    media = lay_out(prefix, rollback)
+    Media(prefix, "Backup")
     seed = int(os.environ.get("SETUP_SEED", "0")) or random.randrange(1, 1 << 30)
     print("seed %d" % seed, flush=True)
-    rng = random.Random(seed)
+    return media, snapshot(prefix), seed, random.Random(seed)
+
+
+def check_as_before(prefix, before, where, log=b"", killed=True):
+    """The machine as before the install, but for the log a removal leaves
+    (the one it ran on, in the folder it made) and a killed run's own working
+    copy in Temp, which it cannot take away: that is no installed file."""
+    files, registry = snapshot(prefix)
+    temp = os.path.relpath(prefix.temp, prefix.drive_c)
+    left = [k for k in differences(before[0], files)
+            if k not in ("Logs", os.path.join("Logs", "remove.inf")) and not (killed and k.startswith(
+                os.path.join(temp, "setup")))]
+    check(not left, "%s: left after the removal: %s\nlog:\n%s" % (where, left[:10], log.decode("latin-1")))
+    changed = registry_differences(before[1], registry)
+    check(not changed, "%s: registry not as before: %s" % (where, changed))
+    # Each install starts from the same machine, the log's folder not there yet.
+    if os.path.exists(prefix.unix(LOG)):
+        os.remove(prefix.unix(LOG))
+    if os.path.isdir(prefix.unix(r"C:\Logs")):
+        os.rmdir(prefix.unix(r"C:\Logs"))
+
+
+@scenario
+def install_killed_anywhere_is_removed_whole(prefix):
+    media, before, seed, rng = prepare(prefix)
     install_killed_at(prefix, media)
     whole = os.path.getsize(prefix.unix(LOG))
     # Short of the end, so that the kill always comes while the install runs.
@@ -154,18 +178,27 @@ def install_killed_anywhere_is_removed_whole(prefix):
             check(install_killed_at(prefix, media, **kill), "%s: the install ended before the kill" % where)
         log = read_bytes(prefix.unix(LOG))
         remove(prefix)
-        files, registry = snapshot(prefix)
-        # A killed run cannot take away its own working copy in Temp: that is no installed file.
-        temp = os.path.relpath(prefix.temp, prefix.drive_c)
-        left = [k for k in differences(before[0], files)
-                if k not in allowed and not (kill and k.startswith(os.path.join(temp, "setup")))]
-        check(not left, "%s: left after the removal: %s\nlog:\n%s" % (where, left[:10], log.decode("latin-1")))
-        changed = registry_differences(before[1], registry)
-        check(not changed, "%s: registry not as before: %s" % (where, changed))
-        # Each install starts from the same machine, the log's folder not there yet.
-        os.remove(os.path.join(prefix.drive_c, logs))
-        os.rmdir(os.path.join(prefix.drive_c, "Logs"))
+        check_as_before(prefix, before, where, log, killed=bool(kill))
 
+
+@scenario
+def killed_install_is_undone_by_the_next_run(prefix):
+    """With rollback on, a kill anywhere leaves a pass that the next run
+    undoes before anything else: an install, which then completes (and is
+    removed), or the removal, which then finds nothing left to remove."""
+    media, before, seed, rng = prepare(prefix, rollback=True)
+    install_killed_at(prefix, media)
+    whole = os.path.getsize(prefix.unix(LOG))
+    remove(prefix)
+    check_as_before(prefix, before, "seed %d, not killed" % seed, killed=False)
+    for i, log_bytes in enumerate(sorted(rng.randrange(1, whole * 9 // 10) for _ in range(20))):
+        where = "seed %d, kill at %d log bytes of %d, then %s" % (seed, log_bytes, whole,
+                                                                 "an install" if i % 2 else "the removal")
+        check(install_killed_at(prefix, media, log_bytes=log_bytes), "%s: the install ended before the kill" % where)
+        if i % 2:
+            expect_done(run_setup(prefix, media, "", args="/quiet", name="again"))
+        remove(prefix)
+        check_as_before(prefix, before, where)
 
 # With rollback on, an install that does not run to its end puts back what
 # it changed. Disk 2 holds a file that the "missing" case leaves off the
