@@ -81,7 +81,7 @@ void CheckSetUp(ScriptCheck& check) {
     const ProfileSection* section = check.file.ListedSection("SetUp");
     if (!section) return;
     static const char* const kKeys[] = {"license", "silent",       "reboot",  "name",  "Y2AOverwrite",
-                                        "disks",   "remove",       "cleanup", "rebootprompt",
+                                        "disks",   "remove",       "cleanup", "rebootprompt", "rollback",
                                         "caption", "title",        "gradient", "picture", "picturepos"};
     for (const ProfileKey& key : section->keys) {
         std::string name = VisiblePart(key.name);
