@@ -18,6 +18,7 @@
 #include "base/text.h"
 #include "base/text_buffer.h"
 #include "base/whole_files.h"
+#include "actions/records.h"
 #include "removal/removal_log.h"
 #include "removal/undo_records.h"
 #include "ui/messages.h"
@@ -298,7 +299,12 @@ StepResult BeginPassUndo() {
     StepResult noted = WriteLine(UndoKind::Log, {logged ? "saved" : "absent"});
     for (const std::string& folder : madeFolders)
         if (noted == StepResult::GoOn) noted = JournalFolder(folder.c_str());
-    return noted == StepResult::GoOn ? noted : Forget(noted);
+    if (noted != StepResult::GoOn) return Forget(noted);
+    // The removal log records the folders as made by the install, as it
+    // would have had the log made them.
+    if (madeFolders.empty()) return StepResult::GoOn;
+    std::string outermost = madeFolders.front() + "\\";
+    return Record(MadeDirectory, outermost.c_str()) == StepResult::Abort ? StepResult::Abort : StepResult::GoOn;
 }
 
 StepResult JournalNewFile(const char* path) {
