@@ -33,5 +33,6 @@
 // Two texts: a section and the key of one of its entries.
 #define MSG_CANNOT_CARRY_OUT 200
 #define MSG_CANNOT_KEEP_OLD_VALUE 201
+#define MSG_CANNOT_ENCODE_VALUE 202
 // Three texts.
 #define MSG_CANNOT_COPY_TEMP 300

@@ -42,6 +42,7 @@ enum TextMessage {
 enum EntryMessage {
     kMsgCannotCarryOut = MSG_CANNOT_CARRY_OUT,
     kMsgCannotKeepOldValue = MSG_CANNOT_KEEP_OLD_VALUE,
+    kMsgCannotEncodeValue = MSG_CANNOT_ENCODE_VALUE,
 };
 // The LZ library's error, with its code.
 enum NumberMessage { kMsgLzError = MSG_LZ_ERROR };
