@@ -1,6 +1,7 @@
 #include "base/held_file.h"
 
 #include "base/text.h"
+#include "base/wide_text.h"
 
 bool HeldFile::Hold(const char* path) {
     Release();
@@ -8,7 +9,8 @@ bool HeldFile::Hold(const char* path) {
         path_[0] = '\0';
         return false;
     }
-    handle_ = CreateFileA(path_, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle_ = CreateFileW(Wide(path_).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
     return held();
 }
 
@@ -16,7 +18,7 @@ void HeldFile::Release() {
     if (held()) {
         CloseHandle(handle_);
         handle_ = INVALID_HANDLE_VALUE;
-        DeleteFileA(path_);
+        DeleteFileW(Wide(path_).c_str());
     }
     path_[0] = '\0';
 }

@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include "base/wide_text.h"
+
 class HeldFile {
 public:
     HeldFile() = default;
@@ -20,6 +22,6 @@ public:
     const char* path() const { return path_; }
 
 private:
-    char path_[MAX_PATH] = "";
+    char path_[kPathBytes] = "";
     HANDLE handle_ = INVALID_HANDLE_VALUE;
 };

@@ -1,6 +1,7 @@
 #include "base/media_source.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -10,6 +11,7 @@
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "base/text_buffer.h"
+#include "base/wide_text.h"
 
 namespace {
 
@@ -38,7 +40,7 @@ struct CrcRow {
 
 // The run's media.
 struct MediaSource {
-    char programDirectory[MAX_PATH] = "";  // with its trailing backslash
+    char programDirectory[kPathBytes] = "";  // with its trailing backslash
     ScopedHandle program;                  // held while the container is read
     BY_HANDLE_FILE_INFORMATION programInfo = {};
     Bundle bundle;
@@ -59,9 +61,9 @@ int CompareRows(const void* a, const void* b) {
 // The file name of a path in `directory` (which ends in a backslash); null
 // when the path lies elsewhere.
 const char* NameIn(const char* path, const char* directory) {
-    const size_t length = lstrlenA(directory);
-    if (length == 0 || static_cast<size_t>(lstrlenA(path)) <= length) return nullptr;
-    char head[MAX_PATH];
+    const size_t length = std::strlen(directory);
+    if (length == 0 || std::strlen(path) <= length) return nullptr;
+    char head[kPathBytes];
     if (!CopyTextN(head, sizeof head, path, length) || CompareNoCase(head, directory) != 0) return nullptr;
     const char* name = path + length;
     return FindText(name, "\\") || FindText(name, "/") ? nullptr : name;
@@ -80,14 +82,14 @@ bool FindCarried(const char* name, StoredFile* stored) {
     }
     // The program alone: the bytes before the container, where a signature
     // no longer holds (the certificate table's entry reads as none).
-    if (CompareBundleNames(name, lstrlenA(name), kProgramName, sizeof kProgramName - 1) != 0) return false;
+    if (CompareBundleNames(name, std::strlen(name), kProgramName, sizeof kProgramName - 1) != 0) return false;
     stored->size = gMedia.bundle.ProgramSize();
     if (gMedia.bundle.Layout().Signed()) stored->blankAt = gMedia.bundle.Layout().certificateEntry;
     return true;
 }
 
 bool FindCrc(const char* name, uint32_t* crc) {
-    CrcRow wanted = {name, static_cast<size_t>(lstrlenA(name)), 0, 0};
+    CrcRow wanted = {name, std::strlen(name), 0, 0};
     size_t low = 0, high = gMedia.crcCount;
     while (low < high) {
         const size_t middle = low + (high - low) / 2;
@@ -116,17 +118,16 @@ const char* FolderName(const char* path) {
 MediaKind OpenMedia(const char* programPath, BundleStatus* status) {
     CloseMedia();
     *status = BundleStatus::kNone;
-    char* filePart = nullptr;
-    DWORD n = GetFullPathNameA(programPath, sizeof gMedia.programDirectory, gMedia.programDirectory, &filePart);
-    if (n == 0 || n >= sizeof gMedia.programDirectory || !filePart) {
+    size_t filePart = 0;
+    if (!FullPathName(programPath, gMedia.programDirectory, &filePart) || !gMedia.programDirectory[filePart]) {
         gMedia.programDirectory[0] = '\0';
         *status = BundleStatus::kUnreadable;
         return MediaKind::Folder;
     }
-    *filePart = '\0';
+    gMedia.programDirectory[filePart] = '\0';
     // Deleting is shared: a removal run by a copy of the program deletes it.
-    ScopedHandle file(CreateFileA(programPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
+    ScopedHandle file(CreateFileW(Wide(programPath).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
     LARGE_INTEGER size = {};
     if (!file || !GetFileSizeEx(file.get(), &size) || !GetFileInformationByHandle(file.get(), &gMedia.programInfo)) {
         // A program that cannot read itself reads its media as a folder, as
@@ -163,24 +164,31 @@ bool ReadMediaCrcs(const char* scriptPath) {
     gMedia.crcText.Clear();
     if (gMedia.carried) return true;
     // The whole section in one call; the platform says it did not fit by
-    // filling the buffer to two characters short of its end.
+    // filling the buffer to two characters short of its end. Its entries
+    // (zero-ended, a zero behind the last) become UTF-8 at once.
+    std::wstring section = Wide(kMediaCrcSection), script = Wide(scriptPath), entries;
     for (DWORD size = 1 << 16;; size *= 2) {
-        if (size > (1u << 28) || !gMedia.crcText.Reserve(size)) return false;
-        DWORD got = GetPrivateProfileSectionA(kMediaCrcSection, gMedia.crcText.Data(), size, scriptPath);
+        if (size > (1u << 26)) return false;
+        entries.resize(size);
+        DWORD got = GetPrivateProfileSectionW(section.c_str(), &entries[0], size, script.c_str());
         if (got < size - 2) {
-            gMedia.crcText.SetLength(got);
+            entries.resize(got);
             break;
         }
     }
+    std::string text = Narrow(entries.c_str(), static_cast<int>(entries.size()));
+    if (!gMedia.crcText.Reserve(text.size() + 2) || !gMedia.crcText.Append(text.data(), text.size()) ||
+        !gMedia.crcText.Append("", 1))
+        return false;
     size_t lines = 0;
-    for (const char* at = gMedia.crcText.Text(); *at; at += lstrlenA(at) + 1) ++lines;
+    for (const char* at = gMedia.crcText.Text(); *at; at += std::strlen(at) + 1) ++lines;
     if (lines == 0) return true;
     gMedia.crcRows = static_cast<CrcRow*>(std::malloc(lines * sizeof(CrcRow)));
     if (!gMedia.crcRows) return false;
     // Each entry is cut at its '=': the name stays in place, zero-ended.
     size_t order = 0;
     for (char* at = gMedia.crcText.Data(); *at; ++order) {
-        char* next = at + lstrlenA(at) + 1;
+        char* next = at + std::strlen(at) + 1;
         char* equals = FindText(at, "=");
         CrcRow row = {at, 0, 0, order};
         if (equals) {
@@ -214,8 +222,8 @@ CheckedOpen OpenCheckedMedia(const char* path, std::unique_ptr<MediaReader>* rea
         uint32_t crc = 0;
         if (!name || !FindCrc(name, &crc)) return CheckedOpen::Unchecked;
         // No one may write to it between its proof and its copy.
-        own.Reset(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
-                              nullptr));
+        own.Reset(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         LARGE_INTEGER size = {};
         if (!own || !GetFileSizeEx(own.get(), &size)) return CheckedOpen::Missing;
         stored = StoredFile{own.get(), 0, static_cast<uint64_t>(size.QuadPart), true, crc, 0};

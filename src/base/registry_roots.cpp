@@ -1,5 +1,7 @@
 #include "base/registry_roots.h"
 
+#include <cstring>
+
 HKEY RootKeyFromName(const char* name) {
     static const struct {
         const char* name;
@@ -10,6 +12,6 @@ HKEY RootKeyFromName(const char* name) {
         {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
     };
     for (const auto& root : roots)
-        if (lstrcmpA(name, root.name) == 0) return root.key;
+        if (std::strcmp(name, root.name) == 0) return root.key;
     return HKEY_CLASSES_ROOT;
 }

@@ -3,6 +3,9 @@
 #include "base/file_system.h"
 #include "base/run_outcome.h"
 #include "base/text.h"
+#include "base/wide_text.h"
+
+#include <cstring>
 
 namespace {
 
@@ -18,11 +21,16 @@ RunLogState gRunLog;
 
 constexpr size_t kLineSize = 2048;
 
-// Copies text into out (capacity cap) with every run of line breaks made one " | ".
+// Whether a byte continues a UTF-8 character begun before it.
+bool Continues(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// Copies text into out (capacity cap) with every run of line breaks made one
+// " | ". A text cut at the end of out is cut before a whole character.
 void Flatten(char* out, size_t cap, const char* text) {
     size_t used = 0;
     bool inBreak = false;
-    for (const char* at = text; *at && used + 4 < cap; ++at) {
+    const char* at = text;
+    for (; *at && used + 4 < cap; ++at) {
         if (*at == '\r' || *at == '\n') {
             if (!inBreak) {
                 for (const char* s = " | "; *s; ++s) out[used++] = *s;
@@ -32,6 +40,10 @@ void Flatten(char* out, size_t cap, const char* text) {
         }
         inBreak = false;
         out[used++] = *at;
+    }
+    if (*at && Continues(*at)) {
+        while (used > 0 && Continues(out[used - 1])) --used;
+        if (used > 0) --used;  // the lead byte of the character cut
     }
     out[used] = '\0';
 }
@@ -43,11 +55,13 @@ bool RunLogFile::Open(const char* path) {
     if (!CopyText(path_, path)) return false;
     // Made one at a time from the outermost; one that cannot be made leaves
     // the file to fail below.
-    char missing[MAX_PATH];
-    while (FirstMissingDirectory(path, missing) && CreateDirectoryA(missing, nullptr)) {
+    char missing[kPathBytes];
+    while (FirstMissingDirectory(path, missing) && CreateDirectoryW(Wide(missing).c_str(), nullptr)) {
     }
-    file_.Reset(
-        CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // The lines are UTF-8 as the engine's text is, without a byte order mark:
+    // the file is plain lines from its first byte, for any tool that reads it.
+    file_.Reset(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file_.valid()) return false;
     gRunLog.open = this;
     return true;
@@ -81,9 +95,9 @@ void LogLine(const char* format, std::initializer_list<FormatArgument> arguments
     char line[kLineSize + 16];
     FormatText(line, sizeof line, "%02d:%02d:%02d ",
                {NumberArgument(now.wHour), NumberArgument(now.wMinute), NumberArgument(now.wSecond)});
-    size_t stamp = lstrlenA(line);
+    size_t stamp = std::strlen(line);
     Flatten(line + stamp, sizeof line - stamp - 2, text);
-    size_t length = lstrlenA(line);
+    size_t length = std::strlen(line);
     line[length++] = '\r';
     line[length++] = '\n';
     while (!open->Write(line, static_cast<DWORD>(length))) {

@@ -9,6 +9,7 @@
 
 #include "base/format_text.h"
 #include "base/scoped_handles.h"
+#include "base/wide_text.h"
 
 // The log file while the run has it open; at most one at a time.
 class RunLogFile {
@@ -29,7 +30,7 @@ public:
 
 private:
     ScopedHandle file_;
-    char path_[MAX_PATH] = "";
+    char path_[kPathBytes] = "";
 };
 
 // What a run does when a line does not reach its log.

@@ -1,5 +1,7 @@
 #include "base/run_switches.h"
 
+#include <cstring>
+
 #include "base/text.h"
 #include "base/text_compare.h"
 
@@ -8,7 +10,7 @@ RunSwitches gSwitches = {};
 const char* PathAnswerFor(const char* name) {
     const RunAnswers& answers = gSwitches.answers;
     for (int i = 0; i < answers.pathCount; ++i)
-        if (lstrcmpA(answers.paths[i].name, name) == 0) return answers.paths[i].value;
+        if (std::strcmp(answers.paths[i].name, name) == 0) return answers.paths[i].value;
     return nullptr;
 }
 

@@ -4,13 +4,15 @@
 #pragma once
 #include <windows.h>
 
+#include "base/wide_text.h"
+
 constexpr int kMaxPathAnswers = 16;
 constexpr int kAnswerTextSize = 1024;
 
 // One [path] variable's value given for the run (/path:NAME=VALUE).
 struct PathAnswer {
     char name[64];
-    char value[MAX_PATH];
+    char value[kPathBytes];
 };
 
 // Answers given before the run asks: from the command line, or an answers
@@ -29,10 +31,10 @@ struct RunSwitches {
     bool quiet;      // /quiet: no window at all, every default taken
     bool noRestart;  // /norestart: never restart; a restart that is due becomes exit code 3010
     bool rollback;   // /rollback: a pass that does not run to its end is undone
-    char logPath[MAX_PATH];  // /log=FILE: the run's own log, or empty
-    char planPath[MAX_PATH]; // /plan=FILE: a what-if run writes what it would change there, and changes nothing
-    char recordPath[MAX_PATH];   // /record=FILE: the run's answers are written there
-    char answersPath[MAX_PATH];  // /answers=FILE: a quiet run with the answers recorded there
+    char logPath[kPathBytes];  // /log=FILE: the run's own log, or empty
+    char planPath[kPathBytes]; // /plan=FILE: a what-if run writes what it would change there, and changes nothing
+    char recordPath[kPathBytes];   // /record=FILE: the run's answers are written there
+    char answersPath[kPathBytes];  // /answers=FILE: a quiet run with the answers recorded there
     RunAnswers answers;
 };
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "base/script_tables.h"
+#include "base/wide_text.h"
 
 // What one install pass works with: reset as a whole when a pass starts.
 struct PassState {
@@ -25,8 +26,8 @@ struct SetupState : ScriptTables {
 struct ProcessValues {
     HINSTANCE ownModule;
     HINSTANCE libraryModule;
-    char scriptPath[MAX_PATH];       // temporary copy of the script
-    char mediaDirectory[MAX_PATH];   // always ends with a backslash once set
+    char scriptPath[kPathBytes];      // temporary copy of the script
+    char mediaDirectory[kPathBytes];  // always ends with a backslash once set
     int removeMode;
 };
 

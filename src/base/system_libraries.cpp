@@ -1,6 +1,7 @@
 #include "base/system_libraries.h"
 
 #include "base/text.h"
+#include "base/wide_text.h"
 
 namespace {
 
@@ -15,21 +16,23 @@ template <typename Call> Call Find(HMODULE library, const char* name) {
 }  // namespace
 
 void RestrictLibrarySearch() {
-    SetDllDirectoryA("");
+    SetDllDirectoryW(L"");
     // Looked up rather than imported, so that the program still starts on a
     // system that lacks it.
-    auto setDefault = Find<decltype(&SetDefaultDllDirectories)>(GetModuleHandleA("kernel32.dll"),
+    auto setDefault = Find<decltype(&SetDefaultDllDirectories)>(GetModuleHandleW(L"kernel32.dll"),
                                                                  "SetDefaultDllDirectories");
     searchRestricted = setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 HMODULE SystemLibrary(const char* fileName) {
-    char path[MAX_PATH];
-    UINT n = GetSystemDirectoryA(path, sizeof path);
-    if (n == 0 || n >= sizeof path || !AddBackslash(path) || !AppendText(path, fileName)) return nullptr;
+    wchar_t directory[MAX_PATH];
+    UINT n = GetSystemDirectoryW(directory, MAX_PATH);
+    char path[kPathBytes];
+    if (n == 0 || n >= MAX_PATH || !FromWide(directory, path) || !AddBackslash(path) || !AppendText(path, fileName))
+        return nullptr;
     // Without the restricted default, the altered search looks for the
     // library's imports in its own directory, the system directory, first.
-    return LoadLibraryExA(path, nullptr, searchRestricted ? 0 : LOAD_WITH_ALTERED_SEARCH_PATH);
+    return LoadLibraryExW(Wide(path).c_str(), nullptr, searchRestricted ? 0 : LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 const LzCalls* LzLibrary() {

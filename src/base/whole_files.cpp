@@ -2,12 +2,13 @@
 
 #include "base/scoped_handles.h"
 #include "base/text.h"
+#include "base/wide_text.h"
 
 namespace {
 
 // Flushes a file's data to the disk; the file is opened only for that.
 bool Flush(const char* path) {
-    ScopedHandle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ScopedHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     return file && FlushFileBuffers(file.get()) && file.Close();
 }
 
@@ -33,7 +34,7 @@ bool CopyBytes(HANDLE source, HANDLE target) {
 
 bool ReadWholeFile(const char* path, TextBuffer& text, bool* exists) {
     text.Clear();
-    ScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ScopedHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     *exists = file.valid();
     if (!*exists) return GetLastError() == ERROR_FILE_NOT_FOUND;
     LARGE_INTEGER size = {};
@@ -48,7 +49,7 @@ bool ReadWholeFile(const char* path, TextBuffer& text, bool* exists) {
 }
 
 bool WriteWholeFile(const char* path, const TextBuffer& text) {
-    ScopedHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ScopedHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     DWORD put = 0;
     bool written =
@@ -57,33 +58,34 @@ bool WriteWholeFile(const char* path, const TextBuffer& text) {
     return file.Close() && written;
 }
 
-bool BesidePath(const char* path, char (&beside)[MAX_PATH]) {
-    return CopyText(beside, path) && AppendText(beside, kBesideSuffix);
+bool BesidePath(const char* path, char* beside, size_t cap) {
+    // The platform's limit is in characters: a path it cannot open is no path beside.
+    return CopyText(beside, cap, path) && AppendText(beside, cap, kBesideSuffix) && Wide(beside).size() < MAX_PATH;
 }
 
 bool MoveIntoPlace(const char* beside, const char* path) {
-    if (Flush(beside) && MoveFileExA(beside, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    DeleteFileA(beside);
+    if (Flush(beside) && MoveFileExW(Wide(beside).c_str(), Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    DeleteFileW(Wide(beside).c_str());
     return false;
 }
 
 bool SaveWholeCopy(const char* source, const char* destination) {
-    char beside[MAX_PATH];
+    char beside[kPathBytes];
     if (!BesidePath(destination, beside)) return false;
     ScopedHandle in(
-        CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        CreateFileW(Wide(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in) return false;
     BY_HANDLE_FILE_INFORMATION info;
     ScopedHandle out;
     if (GetFileInformationByHandle(in.get(), &info))
-        out.Reset(CreateFileA(beside, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        out.Reset(CreateFileW(Wide(beside).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     bool copied = out && CopyBytes(in.get(), out.get()) &&
                   SetFileTime(out.get(), &info.ftCreationTime, nullptr, &info.ftLastWriteTime) && out.Close();
     in.Close();
     out.Close();
     // Moved with the attributes of the file it saves: a read-only file stays read-only.
-    if (copied && MoveFileExA(beside, destination, MOVEFILE_WRITE_THROUGH))
-        return SetFileAttributesA(destination, info.dwFileAttributes & ~FILE_ATTRIBUTE_DIRECTORY) != 0;
-    DeleteFileA(beside);
+    if (copied && MoveFileExW(Wide(beside).c_str(), Wide(destination).c_str(), MOVEFILE_WRITE_THROUGH))
+        return SetFileAttributesW(Wide(destination).c_str(), info.dwFileAttributes & ~FILE_ATTRIBUTE_DIRECTORY) != 0;
+    DeleteFileW(Wide(beside).c_str());
     return false;
 }

@@ -6,12 +6,15 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
+
 #include "base/text_buffer.h"
 
 constexpr char kBesideSuffix[] = ".setup-new";
 
 // The path of the file written beside `path`; false when it does not fit.
-bool BesidePath(const char* path, char (&beside)[MAX_PATH]);
+bool BesidePath(const char* path, char* beside, size_t cap);
+template <size_t N> inline bool BesidePath(const char* path, char (&beside)[N]) { return BesidePath(path, beside, N); }
 // The whole file into text; false when it cannot be read whole. A file that
 // is not there reads as empty (*exists false).
 bool ReadWholeFile(const char* path, TextBuffer& text, bool* exists);

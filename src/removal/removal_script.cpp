@@ -6,6 +6,7 @@
 
 #include "base/profile_text.h"
 #include "base/text_buffer.h"
+#include "base/wide_text.h"
 
 namespace {
 
@@ -20,8 +21,15 @@ constexpr RecordSection kRecordSections[] = {
 };
 
 bool HasKeys(const char* path, const char* section) {
-    char first[4] = "";
-    return GetPrivateProfileStringA(section, nullptr, "", first, sizeof first, path) > 0;
+    wchar_t first[4] = L"";
+    return GetPrivateProfileStringW(Wide(section).c_str(), nullptr, L"", first, 4, Wide(path).c_str()) > 0;
+}
+
+// The log may be UTF-16 text: the wide writer keeps it so, and writes an
+// ANSI log's texts through the code page (these are ASCII).
+bool WriteKey(const char* path, const char* section, const char* key, const char* value) {
+    return WritePrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), Wide(value).c_str(),
+                                      Wide(path).c_str()) != 0;
 }
 
 bool HasKey(const char* path, const char* section, const char* key) {
@@ -43,7 +51,7 @@ bool Lists(const char* path, const char* component) {
 }
 
 bool WriteIfMissing(const char* path, const char* section, const char* key, const char* value) {
-    return HasKey(path, section, key) || WritePrivateProfileStringA(section, key, value, path);
+    return HasKey(path, section, key) || WriteKey(path, section, key, value);
 }
 
 }  // namespace
@@ -55,13 +63,12 @@ bool CompleteRemovalScript(const char* path) {
     if (!records[0] && !records[1] && !records[2]) return true;
     if (Lists(path, "step1") || Lists(path, "step2")) return true;
 
-    bool written = WritePrivateProfileStringA("SetUp", "remove", "1", path) &&
-                   WritePrivateProfileStringA("SetUp", "silent", "1", path) &&
+    bool written = WriteKey(path, "SetUp", "remove", "1") && WriteKey(path, "SetUp", "silent", "1") &&
                    WriteIfMissing(path, "SetUp", "reboot", "0") && WriteIfMissing(path, "SetUp", "Y2AOverwrite", "1") &&
-                   (HasKeys(path, "disks") || WritePrivateProfileStringA("disks", "1", "Removal", path));
+                   (HasKeys(path, "disks") || WriteKey(path, "disks", "1", "Removal"));
     // A component without a description is carried out and never listed.
     const char* const components[] = {"step1", "step2", "step3"};
     for (int i = 0; i < 3 && written; ++i)
-        if (records[i]) written = WritePrivateProfileStringA("choise", components[i], components[i], path);
+        if (records[i]) written = WriteKey(path, "choise", components[i], components[i]);
     return written;
 }

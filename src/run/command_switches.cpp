@@ -1,6 +1,9 @@
 #include "run/command_switches.h"
 
+#include <cstring>
+
 #include "base/text.h"
+#include "base/wide_text.h"
 
 namespace {
 
@@ -23,8 +26,9 @@ const char* AfterWord(const char* text, const char* word) {
 
 // Reads the value of a switch at `start` (/log=FILE: what follows "="),
 // quoted or up to the next blank, into out; the end of the switch, or null
-// when it is none (empty, unterminated, or longer than out holds).
-const char* ReadValue(const char* start, char* out, size_t cap) {
+// when it is none (empty, unterminated, longer than out holds, or, for a
+// path, as long as MAX_PATH characters or longer).
+const char* ReadValue(const char* start, char* out, size_t cap, bool path = false) {
     if (!start) return nullptr;
     const char* end = start;
     bool quoted = *start == '"';
@@ -40,14 +44,17 @@ const char* ReadValue(const char* start, char* out, size_t cap) {
     if (end == start || (*after && !Blank(*after))) return nullptr;
     // A value longer than its room (a path longer than the platform takes)
     // is no switch: the run then reports the whole text as the script's name.
+    // The platform's limit counts characters: the text is UTF-8, so a path
+    // of MAX_PATH characters may take more bytes than that.
     if (static_cast<size_t>(end - start) >= cap) return nullptr;
+    if (path && Wide(start, end - start).size() >= MAX_PATH) return nullptr;
     CopyTextN(out, cap, start, end - start);
     return after;
 }
 
 // Reads a switch that names a file (/log=FILE).
-const char* ReadFileSwitch(const char* text, const char* name, char (&path)[MAX_PATH]) {
-    return ReadValue(After(text, name), path, sizeof path);
+const char* ReadFileSwitch(const char* text, const char* name, char (&path)[kPathBytes]) {
+    return ReadValue(After(text, name), path, sizeof path, true);
 }
 
 // Reads /path:NAME=VALUE into the next free answer; a name given again takes
@@ -60,10 +67,10 @@ const char* ReadPathSwitch(const char* text, RunAnswers* answers) {
     if (*equals != '=' || equals == name) return nullptr;
     PathAnswer given;
     if (!CopyTextN(given.name, sizeof given.name, name, equals - name)) return nullptr;
-    const char* end = ReadValue(equals + 1, given.value, sizeof given.value);
+    const char* end = ReadValue(equals + 1, given.value, sizeof given.value, true);
     if (!end) return nullptr;
     int at = 0;
-    while (at < answers->pathCount && lstrcmpA(answers->paths[at].name, given.name) != 0) ++at;
+    while (at < answers->pathCount && std::strcmp(answers->paths[at].name, given.name) != 0) ++at;
     if (at == kMaxPathAnswers) return nullptr;
     answers->paths[at] = given;
     if (at == answers->pathCount) ++answers->pathCount;

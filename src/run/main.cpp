@@ -4,5 +4,7 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Before any call that may load a library.
     RestrictLibrarySearch();
-    return RunSetup(instance, CommandLineText(GetCommandLineA()));
+    // The command line in UTF-16, as typed: names in any script survive.
+    std::string commandLine = ProgramCommandLine();
+    return RunSetup(instance, CommandLineText(commandLine.c_str()));
 }

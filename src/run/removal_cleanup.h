@@ -13,11 +13,13 @@
 #pragma once
 #include <windows.h>
 
+#include "base/wide_text.h"
+
 struct CleanupPlan {
     bool wanted;
-    char installer[MAX_PATH];   // the running setup.exe
-    char script[MAX_PATH];      // the script, which lies beside it
-    char outermost[MAX_PATH];   // the outermost directory to remove when empty
+    char installer[kPathBytes];  // the running setup.exe
+    char script[kPathBytes];     // the script, which lies beside it
+    char outermost[kPathBytes];  // the outermost directory to remove when empty
 };
 
 // What a completed removal run will clean up, given the script file it read

@@ -3,6 +3,7 @@
 #include <ntsecapi.h>
 
 #include "actions/expand_copy.h"
+#include "base/file_system.h"
 #include "base/format_text.h"
 #include "base/media_source.h"
 #include "ui/messages.h"
@@ -10,6 +11,7 @@
 #include "base/run_log.h"
 #include "base/text.h"
 #include "base/scoped_handles.h"
+#include "base/wide_text.h"
 
 namespace {
 
@@ -25,16 +27,19 @@ unsigned long long RandomBits() {
 }
 
 // The full path of the file a copy came from: a path as it is, a bare name
-// found the way the LZ library finds it. Empty when it cannot be told.
-void FoundAt(const char* place, char (&source)[MAX_PATH]) {
+// found the way the LZ library finds it (the current directory, then the
+// system's; the installer's own directory, which the library also searches,
+// has been looked at before a bare name gets here). Empty when it cannot be
+// told.
+void FoundAt(const char* place, char (&source)[kPathBytes]) {
     source[0] = '\0';
     if (HasDirectoryPart(place)) {
-        DWORD n = GetFullPathNameA(place, sizeof source, source, nullptr);
-        if (n == 0 || n >= sizeof source) source[0] = '\0';
+        FullPathName(place, source);
         return;
     }
-    OFSTRUCT found = {};
-    if (OpenFile(place, &found, OF_EXIST) != HFILE_ERROR) CopyText(source, found.szPathName);
+    wchar_t found[MAX_PATH];
+    DWORD n = SearchPathW(nullptr, Wide(place).c_str(), nullptr, MAX_PATH, found, nullptr);
+    if (n == 0 || n >= MAX_PATH || !FromWide(found, source)) source[0] = '\0';
 }
 
 // Gives the copy the last write time of the media file it came from, as a
@@ -45,25 +50,29 @@ void FoundAt(const char* place, char (&source)[MAX_PATH]) {
 void KeepDate(const char* source, const char* copy) {
     BY_HANDLE_FILE_INFORMATION data;
     if (!source[0] || !MediaFileInfo(source, &data)) return;
-    ScopedHandle file(CreateFileA(copy, FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ScopedHandle file(CreateFileW(Wide(copy).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     if (file) SetFileTime(file.get(), nullptr, nullptr, &data.ftLastWriteTime);
 }
 
 }  // namespace
 
 bool RunDirectory::Create() {
-    char temp[MAX_PATH];
-    DWORD n = GetTempPathA(sizeof temp, temp);
-    if (n > 0 && n < sizeof temp) {
+    char temp[kPathBytes];
+    wchar_t wideTemp[MAX_PATH + 1];
+    DWORD n = GetTempPathW(MAX_PATH + 1, wideTemp);
+    if (n > 0 && n < MAX_PATH && FromWide(wideTemp, temp)) {
         // A name that exists already is never used: the directory must be new.
         for (int attempt = 0; attempt < 16; ++attempt) {
             unsigned long long bits = RandomBits();
-            char name[MAX_PATH];
+            char name[kPathBytes];
             FormatText(name, sizeof name, "%ssetup%08lX%08lX",
                        {TextArgument(temp), NumberArgument(static_cast<long>(bits >> 32)),
                         NumberArgument(static_cast<long>(bits & 0xFFFFFFFF))});
-            if (lstrlenA(name) + 16 >= MAX_PATH) break;
-            if (CreateDirectoryA(name, nullptr)) {
+            // Room left for the names of the files fetched into it, in the
+            // platform's characters.
+            std::wstring wide = Wide(name);
+            if (wide.size() + 16 >= MAX_PATH) break;
+            if (CreateDirectoryW(wide.c_str(), nullptr)) {
                 CopyText(path_, name);
                 return true;
             }
@@ -77,14 +86,14 @@ bool RunDirectory::Create() {
 }
 
 bool RunDirectory::Fetch(const StartupSearch& search, const char* mediaFile, const char* name, HeldFile& copy,
-                         char (&source)[MAX_PATH], bool (*complete)(const char*)) const {
+                         char (&source)[kPathBytes], bool (*complete)(const char*)) const {
     source[0] = '\0';
-    char place[MAX_PATH];
+    char place[kPathBytes];
     if (!StartupFilePlace(search, mediaFile, place)) {
         ReportMessage(nullptr, kMsgCannotOpen, kStyleStop, mediaFile);
         return false;
     }
-    char path[MAX_PATH];
+    char path[kPathBytes];
     CopyText(path, path_);
     AddBackslash(path);
     if (!AppendText(path, name)) return false;
@@ -94,14 +103,14 @@ bool RunDirectory::Fetch(const StartupSearch& search, const char* mediaFile, con
         fetched = false;
     }
     if (!fetched) {
-        DeleteFileA(path);
+        DeleteFileW(Wide(path).c_str());
         return false;
     }
     FoundAt(place, source);
     LogLine("%s read from %s", {TextArgument(mediaFile), TextArgument(source[0] ? source : place)});
     KeepDate(source, path);
     if (!copy.Hold(path)) {
-        DeleteFileA(path);
+        DeleteFileW(Wide(path).c_str());
         ReportMessage(nullptr, kMsgCannotOpen, kStyleStop, path);
         return false;
     }
@@ -109,6 +118,6 @@ bool RunDirectory::Fetch(const StartupSearch& search, const char* mediaFile, con
 }
 
 void RunDirectory::Remove() {
-    if (path_[0]) RemoveDirectoryA(path_);
+    if (path_[0]) RemoveDirectoryW(Wide(path_).c_str());
     path_[0] = '\0';
 }

@@ -23,7 +23,7 @@ public:
     // of the file it came from (empty when that cannot be told). False when
     // the file was not fetched: at start-up Abort and Ignore alike end the run.
     bool Fetch(const StartupSearch& search, const char* mediaFile, const char* name, HeldFile& copy,
-               char (&source)[MAX_PATH], bool (*complete)(const char*) = nullptr) const;
+               char (&source)[kPathBytes], bool (*complete)(const char*) = nullptr) const;
     // Removes the directory; every file fetched into it must be released first.
     void Remove();
     // Lets the directory outlive this owner (something in it still runs).
@@ -31,5 +31,5 @@ public:
     const char* path() const { return path_; }
 
 private:
-    char path_[MAX_PATH] = "";
+    char path_[kPathBytes] = "";
 };

@@ -32,6 +32,9 @@
 #include "ui/resource_library.h"
 #include "ui/run_dialogs.h"
 #include "base/scoped_handles.h"
+#include "base/file_system.h"
+#include "base/wide_text.h"
+#include "run/script_encoding.h"
 
 const char* CommandLineText(const char* line) {
     if (!line) return "";
@@ -47,11 +50,13 @@ const char* CommandLineText(const char* line) {
     return reinterpret_cast<const char*>(at);
 }
 
+std::string ProgramCommandLine() { return Narrow(GetCommandLineW()); }
+
 void RestartWindows() {
     ScopedHandle token;
     TOKEN_PRIVILEGES privileges = {};
     if (OpenProcessToken(GetCurrentProcess(), TOKEN_WRITE | TOKEN_QUERY, token.Receive()) &&
-        LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid)) {
+        LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid)) {
         privileges.PrivilegeCount = 1;
         privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
         AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
@@ -68,7 +73,7 @@ struct RunResources {
     HeldFile scriptCopy;
     HeldFile licenceCopy;
     HeldFile pictureCopy;
-    char scriptSource[MAX_PATH] = "";  // the script the copy came from
+    char scriptSource[kPathBytes] = "";  // the script the copy came from
     HWND background = nullptr;
 
     ~RunResources() {
@@ -89,15 +94,15 @@ struct RunResources {
 };
 
 int SetUpKey(const char* key, int fallback) {
-    return GetPrivateProfileIntA("SetUp", key, fallback, gProcess.scriptPath);
+    return GetPrivateProfileIntW(L"SetUp", Wide(key).c_str(), fallback, Wide(gProcess.scriptPath).c_str());
 }
 
 // [SetUp] rebootprompt=needed: the restart question only when `reboot` says
 // the product needs a restart. Anything else asks as ever.
 bool ScriptSaysRestartWhenNeeded() {
-    char value[16] = "";
-    GetPrivateProfileStringA("SetUp", "rebootprompt", "", value, sizeof value, gProcess.scriptPath);
-    return CompareNoCase(value, "needed") == 0;
+    wchar_t value[16] = L"";
+    GetPrivateProfileStringW(L"SetUp", L"rebootprompt", L"", value, 16, Wide(gProcess.scriptPath).c_str());
+    return CompareNoCase(Narrow(value).c_str(), "needed") == 0;
 }
 
 // The log the command line asked for, its missing directories made. A log
@@ -133,6 +138,10 @@ RunEnd RefuseAnswer(const char* given, const char* value) {
     return Ended(IncompleteExitCode(EndReason::Failed));
 }
 
+// The run's copy of its script, made readable for the profile functions
+// (script_encoding.h), and a removal log made whole for its removal run.
+bool CompleteScriptCopy(const char* path) { return ScriptReadableByProfile(path) && CompleteRemovalScript(path); }
+
 // The opening: the temporary copies, the background, welcome and licence.
 // True when the run goes on; otherwise false with the run's exit code.
 bool OpenRun(RunResources& made, const char* scriptName, int& exitCode);
@@ -145,8 +154,8 @@ RunEnd Run(const char* scriptText) {
         ReportMessage(nullptr, kMsgNoMemory, kStyleStop);
         return Ended(kExitFailed);
     }
-    char scriptName[MAX_PATH] = "SETUP.INF";
-    if (scriptText && *scriptText && !CopyText(scriptName, scriptText)) {
+    char scriptName[kPathBytes] = "SETUP.INF";
+    if (scriptText && *scriptText && (!CopyText(scriptName, scriptText) || Wide(scriptName).size() >= MAX_PATH)) {
         // A name that long cannot be a file the platform opens: refuse it whole.
         ReportMessage(nullptr, kMsgCannotOpen, kStyleStop, scriptName);
         ReleaseSetupState();
@@ -182,7 +191,7 @@ int RunSetup(HINSTANCE ownModule, const char* commandText) {
     RunLogFile log;
     SetLogRefusalHandler(AskAboutTheLog);
     if (!OpenRunLog(log)) return kExitLogUnavailable;
-    LogLine("SetUp started: %s", {TextArgument(GetCommandLineA())});
+    LogLine("SetUp started: %s", {TextArgument(ProgramCommandLine().c_str())});
     RunEnd end = Run(scriptText);
     // The cleanup, a restart or the next run may delete or replace the log.
     ReleaseRemovalLog();
@@ -200,7 +209,7 @@ namespace {
 // background. Without it the library's picture is shown: a run does not end
 // for want of a picture.
 void FetchPicture(RunResources& made, const StartupSearch& search, const char* name) {
-    char place[MAX_PATH], source[MAX_PATH];
+    char place[kPathBytes], source[kPathBytes];
     BY_HANDLE_FILE_INFORMATION info;
     if (!StartupFilePlace(search, name, place) || !MediaFileInfo(place, &info) ||
         !made.directory.Fetch(search, name, "PICTURE.BMP", made.pictureCopy, source) ||
@@ -212,10 +221,9 @@ void FetchPicture(RunResources& made, const StartupSearch& search, const char* n
 // a folder. A container that is not sound ends the run before it makes
 // anything.
 bool OpenRunMedia() {
-    char own[MAX_PATH];
-    DWORD n = GetModuleFileNameA(gProcess.ownModule, own, sizeof own);
+    char own[kPathBytes];
     BundleStatus status = BundleStatus::kUnreadable;
-    MediaKind kind = n > 0 && n < sizeof own ? OpenMedia(own, &status) : MediaKind::Folder;
+    MediaKind kind = ModuleFileName(gProcess.ownModule, own) ? OpenMedia(own, &status) : MediaKind::Folder;
     if (kind == MediaKind::Carried) {
         LogLine("Media: carried in %s, %d files", {TextArgument(own), NumberArgument(long(CarriedFileCount()))});
         return true;
@@ -237,7 +245,7 @@ bool OpenRun(RunResources& made, const char* scriptName, int& exitCode) {
     StartupSearch search = FindStartupSearch();
     LogLine("Elevated: %s", {TextArgument(search.elevated ? "yes" : "no")});
     // At start-up Abort and Ignore alike end the run.
-    char source[MAX_PATH];
+    char source[kPathBytes];
     if (!made.directory.Fetch(search, "STP.DLL", "STP.DLL", made.libraryCopy, source)) return false;
     gProcess.libraryModule = LoadResourceLibrary(made.libraryCopy.path());
     if (!gProcess.libraryModule) {
@@ -246,16 +254,15 @@ bool OpenRun(RunResources& made, const char* scriptName, int& exitCode) {
     }
     // A removal log whose last install pass did not finish is put back as
     // it was before that pass (and the pass undone) before it is read.
-    char scriptPlace[MAX_PATH];
+    char scriptPlace[kPathBytes];
     if (StartupFilePlace(search, scriptName, scriptPlace) && UndoUnfinishedPassOf(scriptPlace) &&
-        GetFileAttributesA(scriptPlace) == INVALID_FILE_ATTRIBUTES) {
+        FileAttributes(scriptPlace) == INVALID_FILE_ATTRIBUTES) {
         // That pass made the log: with it undone nothing is left to remove.
         LogLine("The removal log came with the unfinished install: nothing is left to remove");
         exitCode = kExitCompleted;
         return false;
     }
-    if (!made.directory.Fetch(search, scriptName, "SETUP.INF", made.scriptCopy, made.scriptSource,
-                              CompleteRemovalScript))
+    if (!made.directory.Fetch(search, scriptName, "SETUP.INF", made.scriptCopy, made.scriptSource, CompleteScriptCopy))
         return false;
     CopyText(gProcess.scriptPath, made.scriptCopy.path());
     if (!ReadMediaCrcs(gProcess.scriptPath)) {
@@ -307,9 +314,9 @@ bool OpenRun(RunResources& made, const char* scriptName, int& exitCode) {
                                       TextArgument(gProcess.removeMode ? " (remove mode)" : "")});
     // A removal runs on the log: the log written anew beside itself by an
     // install that was killed before it moved it in is not whole, and goes.
-    char beside[MAX_PATH];
+    char beside[kPathBytes];
     if (gProcess.removeMode && !WhatIfRun() && made.scriptSource[0] && BesidePath(made.scriptSource, beside))
-        DeleteFileA(beside);
+        DeleteFileW(Wide(beside).c_str());
     return true;
 }
 

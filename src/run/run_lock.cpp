@@ -5,7 +5,7 @@
 namespace {
 
 // In the global namespace, so that runs in other sessions count too.
-constexpr char kLockName[] = "Global\\SetUpInstallerRun";
+constexpr wchar_t kLockName[] = L"Global\\SetUpInstallerRun";
 
 }  // namespace
 
@@ -15,7 +15,7 @@ RunLock::~RunLock() {
 
 bool RunLock::Take() {
     for (;;) {
-        if (!mutex_) mutex_.Reset(CreateMutexA(nullptr, FALSE, kLockName));
+        if (!mutex_) mutex_.Reset(CreateMutexW(nullptr, FALSE, kLockName));
         if (mutex_) {
             // A run that ended without letting go (it crashed) leaves the lock abandoned: free to take.
             DWORD waited = WaitForSingleObject(mutex_.get(), 0);

@@ -1,5 +1,6 @@
 #include "run/startup_files.h"
 
+#include "base/file_system.h"
 #include "base/media_source.h"
 #include "base/setup_state.h"
 #include "base/text.h"
@@ -8,8 +9,20 @@
 namespace {
 
 bool IsFile(const char* path) {
-    DWORD attributes = GetFileAttributesA(path);
+    DWORD attributes = FileAttributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The place before its length is checked against the platform's limit.
+bool PlaceFor(const StartupSearch& search, const char* name, char (&place)[kPathBytes]) {
+    if (HasDirectoryPart(name)) return CopyText(place, name);
+    bool inDirectory = search.installerDirectory[0] && CopyText(place, search.installerDirectory) &&
+                       AppendText(place, name);
+    // A program that carries its media takes them from its own file, and
+    // from nowhere else.
+    if (inDirectory && (search.elevated || MediaCarried() || IsFile(place))) return true;
+    if (search.elevated || MediaCarried()) return false;
+    return CopyText(place, name);
 }
 
 }  // namespace
@@ -39,24 +52,16 @@ bool RunsElevated() {
 StartupSearch FindStartupSearch() {
     StartupSearch search = {};
     search.elevated = RunsElevated();
-    char own[MAX_PATH];
-    DWORD n = GetModuleFileNameA(gProcess.ownModule, own, sizeof own);
-    char* filePart = nullptr;
-    DWORD full = n > 0 && n < sizeof own
-                     ? GetFullPathNameA(own, sizeof search.installerDirectory, search.installerDirectory, &filePart)
-                     : 0;
-    if (full == 0 || full >= sizeof search.installerDirectory || !filePart) search.installerDirectory[0] = '\0';
-    else *filePart = '\0';
+    char own[kPathBytes];
+    size_t filePart = 0;
+    if (!ModuleFileName(gProcess.ownModule, own) || !FullPathName(own, search.installerDirectory, &filePart) ||
+        !search.installerDirectory[filePart])
+        search.installerDirectory[0] = '\0';
+    else
+        search.installerDirectory[filePart] = '\0';
     return search;
 }
 
-bool StartupFilePlace(const StartupSearch& search, const char* name, char (&place)[MAX_PATH]) {
-    if (HasDirectoryPart(name)) return CopyText(place, name);
-    bool inDirectory = search.installerDirectory[0] && CopyText(place, search.installerDirectory) &&
-                       AppendText(place, name);
-    // A program that carries its media takes them from its own file, and
-    // from nowhere else.
-    if (inDirectory && (search.elevated || MediaCarried() || IsFile(place))) return true;
-    if (search.elevated || MediaCarried()) return false;
-    return CopyText(place, name);
+bool StartupFilePlace(const StartupSearch& search, const char* name, char (&place)[kPathBytes]) {
+    return PlaceFor(search, name, place) && Wide(place).size() < MAX_PATH;
 }

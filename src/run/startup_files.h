@@ -10,8 +10,10 @@
 #pragma once
 #include <windows.h>
 
+#include "base/wide_text.h"
+
 struct StartupSearch {
-    char installerDirectory[MAX_PATH];  // ends in a backslash; empty when it cannot be told
+    char installerDirectory[kPathBytes];  // ends in a backslash; empty when it cannot be told
     bool elevated;
 };
 
@@ -32,4 +34,4 @@ bool RunsElevated();
 // case; otherwise the bare name, for the platform's search. False when
 // nothing may be tried: an elevated run (or one that carries its media)
 // whose installer directory is unknown or too long for the name.
-bool StartupFilePlace(const StartupSearch& search, const char* name, char (&place)[MAX_PATH]);
+bool StartupFilePlace(const StartupSearch& search, const char* name, char (&place)[kPathBytes]);

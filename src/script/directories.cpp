@@ -4,13 +4,19 @@
 
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "base/wide_text.h"
 
 void GetBuiltInDirectory(BuiltInDirectory which, char* out, size_t cap) {
     if (cap == 0) return;
     out[0] = '\0';
-    char directory[MAX_PATH] = "";
-    if (which == BuiltInDirectory::Windows) GetWindowsDirectoryA(directory, sizeof directory);
-    else if (which == BuiltInDirectory::System) GetSystemDirectoryA(directory, sizeof directory);
-    else CopyText(directory, gProcess.mediaDirectory);
-    CopyText(out, cap, directory);
+    if (which == BuiltInDirectory::Media) {
+        CopyText(out, cap, gProcess.mediaDirectory);
+        return;
+    }
+    // A directory the platform cannot give reads as empty.
+    wchar_t directory[MAX_PATH] = L"";
+    UINT n = which == BuiltInDirectory::Windows ? GetWindowsDirectoryW(directory, MAX_PATH)
+                                                : GetSystemDirectoryW(directory, MAX_PATH);
+    char text[kPathBytes];
+    if (n > 0 && n < MAX_PATH && FromWide(directory, text)) CopyText(out, cap, text);
 }

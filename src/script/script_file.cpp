@@ -5,12 +5,14 @@
 #include <cstring>
 
 #include "base/scoped_handles.h"
+#include "base/wide_text.h"
 
 namespace {
 
 // No zero byte in the whole file (UTF-16 text aside); false also when it cannot be read.
 bool HoldsNoZeroByte(const char* path) {
-    ScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ScopedHandle file(
+        CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) return false;
     static char chunk[65536];
     bool first = true, clean = true;
@@ -28,7 +30,9 @@ bool HoldsNoZeroByte(const char* path) {
 }  // namespace
 
 bool IsScriptFile(const char* path) {
-    char names[64] = "";
-    GetPrivateProfileSectionNamesA(names, sizeof names, path);
-    return names[0] != '\0' && HoldsNoZeroByte(path);
+    // The wide reader takes a UTF-16 script by its byte order mark and an
+    // ANSI one through the code page: either has a first section name.
+    wchar_t names[64] = L"";
+    GetPrivateProfileSectionNamesW(names, 64, Wide(path).c_str());
+    return names[0] != L'\0' && HoldsNoZeroByte(path);
 }

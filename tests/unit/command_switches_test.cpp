@@ -46,6 +46,18 @@ TEST(CommandSwitches, AnythingElseIsTheScriptName) {
     Read overlong(longLog.c_str());
     EXPECT_EQ(overlong.switches.logPath[0], '\0');
     EXPECT_STREQ(overlong.rest, longLog.c_str());
+    // The platform's limit counts characters, not the bytes of their UTF-8:
+    // 200 characters of three bytes each are a path, 260 of two bytes are not.
+    std::string wide = "/log=C:\\";
+    for (int i = 0; i < 200; ++i) wide += "\xE4\xB8\xAD";
+    Read threeBytes((wide + " X.INF").c_str());
+    EXPECT_STREQ(threeBytes.switches.logPath, wide.c_str() + 5);
+    EXPECT_STREQ(threeBytes.rest, "X.INF");
+    std::string omegas = "/log=";
+    for (int i = 0; i < 260; ++i) omegas += "\xCE\xA9";
+    Read tooMany(omegas.c_str());
+    EXPECT_EQ(tooMany.switches.logPath[0], '\0');
+    EXPECT_STREQ(tooMany.rest, omegas.c_str());
 }
 
 // The answers an unattended run takes: quoted values, a name given twice
@@ -66,6 +78,14 @@ TEST(CommandSwitches, AnswersForTheRun) {
     EXPECT_STREQ(read.switches.recordPath, "C:\\a.ini");
     EXPECT_FALSE(read.switches.quiet);
     EXPECT_STREQ(read.rest, "SETUP.INF");
+
+    // Names and paths beyond ASCII come through as the UTF-8 they are.
+    Read named("/path:AppDir=\"C:\\Caf\xC3\xA9 \xCE\xA9mega \xE4\xB8\xAD\xE6\x96\x87\" "
+               "/answers=\"C:\\\xCE\xA9\\a.ini\" \xCE\xA9.INF");
+    ASSERT_EQ(named.switches.answers.pathCount, 1);
+    EXPECT_STREQ(named.switches.answers.paths[0].value, "C:\\Caf\xC3\xA9 \xCE\xA9mega \xE4\xB8\xAD\xE6\x96\x87");
+    EXPECT_STREQ(named.switches.answersPath, "C:\\\xCE\xA9\\a.ini");
+    EXPECT_STREQ(named.rest, "\xCE\xA9.INF");
 
     Read replay("/answers=C:\\a.ini");
     EXPECT_TRUE(replay.switches.quiet);

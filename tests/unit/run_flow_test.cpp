@@ -10,14 +10,19 @@
 #include "base/run_log.h"
 #include "base/run_outcome.h"
 #include "base/text.h"
+#include "base/wide_text.h"
+#include "run/answers_file.h"
 #include "run/run_directory.h"
 #include "run/run_flow.h"
+#include "run/script_encoding.h"
 
 TEST(CommandLine, ProgramNameIsSkipped) {
     EXPECT_STREQ(CommandLineText("setup.exe"), "");
     EXPECT_STREQ(CommandLineText("setup.exe   "), "");
     EXPECT_STREQ(CommandLineText("A:\\SETUP.EXE OTHER.INF"), "OTHER.INF");
     EXPECT_STREQ(CommandLineText("setup.exe\t \x01 my script.inf  "), "my script.inf  ");
+    // Bytes of UTF-8 text are no blanks: a name beyond ASCII is skipped whole.
+    EXPECT_STREQ(CommandLineText("C:\\\xCE\xA9\\setup.exe \xE4\xB8\xAD.INF"), "\xE4\xB8\xAD.INF");
 }
 
 TEST(CommandLine, QuotedProgramNameAndQuotesKeptInTheScriptName) {
@@ -92,13 +97,84 @@ TEST(RunDirectory, CopyIsDatedLikeItsMediaFile) {
     StartupSearch search = {};
     CopyText(search.installerDirectory, (media.path() + "\\").c_str());
     HeldFile copy;
-    char source[MAX_PATH];
+    char source[kPathBytes];
     ASSERT_TRUE(directory.Fetch(search, "SETUP.INF", "SETUP.INF", copy, source));
     WIN32_FILE_ATTRIBUTE_DATA data;
     ASSERT_TRUE(GetFileAttributesExA(copy.path(), GetFileExInfoStandard, &data));
     EXPECT_EQ(CompareFileTime(&data.ftLastWriteTime, &date), 0);
     EXPECT_EQ(ReadBytes(copy.path()), "[SetUp]\r\nsilent=1\r\n");
     copy.Release();
+}
+
+namespace {
+
+std::string Utf16Bytes(const std::wstring& text) {
+    return std::string("\xFF\xFE") + std::string(reinterpret_cast<const char*>(text.data()), 2 * text.size());
+}
+
+}  // namespace
+
+// The run's copy of a script saved as UTF-8 with its byte order mark is
+// UTF-16LE, which every version of the profile functions reads; a UTF-16 or
+// ANSI script, and a file with a zero byte (no text), are copied as they are.
+TEST(RunDirectory, Utf8ScriptIsFetchedAsUtf16) {
+    StateScope state;
+    ScratchDirectory media;
+    const std::wstring text = L"[SetUp]\r\nname=Caf\u00E9 \u03A9mega \u4E2D\u6587\r\n";
+    const std::string utf8 = "[SetUp]\r\nname=Caf\xC3\xA9 \xCE\xA9mega \xE4\xB8\xAD\xE6\x96\x87\r\n";
+    const std::string ansi = "[SetUp]\r\nname=Caf\xE9\r\n";
+    const std::string zero = std::string("\xEF\xBB\xBF[SetUp]\r\nname=a\0b\r\n", 22);
+    struct Row {
+        std::string bytes, fetched;
+        std::wstring name;  // as the wide profile reader reads it from the copy; empty: not text
+    } rows[] = {
+        {"\xEF\xBB\xBF" + utf8, Utf16Bytes(text), L"Caf\u00E9 \u03A9mega \u4E2D\u6587"},
+        {Utf16Bytes(text), Utf16Bytes(text), L"Caf\u00E9 \u03A9mega \u4E2D\u6587"},
+        {ansi, ansi, L"Caf\u00E9"},
+        {zero, zero, L""},
+    };
+    for (const Row& row : rows) {
+        ASSERT_TRUE(WriteBytes(media / "SETUP.INF", row.bytes));
+        RunDirectory directory;
+        ASSERT_TRUE(directory.Create());
+        StartupSearch search = {};
+        CopyText(search.installerDirectory, (media.path() + "\\").c_str());
+        HeldFile copy;
+        char source[kPathBytes];
+        ASSERT_TRUE(directory.Fetch(search, "SETUP.INF", "SETUP.INF", copy, source, ScriptReadableByProfile));
+        EXPECT_EQ(ReadBytes(copy.path()), row.fetched) << row.bytes;
+        wchar_t name[64] = L"";
+        GetPrivateProfileStringW(L"SetUp", L"name", L"", name, 64, Wide(copy.path()).c_str());
+        if (!row.name.empty()) {
+            EXPECT_EQ(std::wstring(name), row.name) << row.bytes;
+        }
+        copy.Release();
+    }
+}
+
+// An answers file is read as UTF-8 with or without its byte order mark (as
+// the run records it), and as ANSI when its bytes are no UTF-8.
+TEST(AnswersFile, ReadInEveryEncodingAsUtf8) {
+    StateScope state;
+    ScratchDirectory place;
+    const std::string body = "[answers]\r\ncomponents=Program\r\n[path]\r\nAppDir=C:\\";
+    const std::string named = "Caf\xC3\xA9 \xCE\xA9mega \xE4\xB8\xAD\xE6\x96\x87";
+    struct Row {
+        std::string bytes, value;
+    } rows[] = {
+        {"\xEF\xBB\xBF" + body + named + "\r\n", "C:\\" + named},
+        {body + named + "\r\n", "C:\\" + named},
+        {body + "Caf\xE9\r\n", "C:\\Caf\xC3\xA9"},
+    };
+    for (const Row& row : rows) {
+        ASSERT_TRUE(WriteBytes(place / "answers.ini", row.bytes));
+        RunAnswers answers = {};
+        ASSERT_TRUE(ReadAnswersFile((place / "answers.ini").c_str(), &answers));
+        EXPECT_STREQ(answers.components, "Program");
+        ASSERT_EQ(answers.pathCount, 1) << row.bytes;
+        EXPECT_STREQ(answers.paths[0].name, "AppDir");
+        EXPECT_EQ(std::string(answers.paths[0].value), row.value);
+    }
 }
 
 // A bare name comes from the installer's directory first; an elevated run
@@ -136,7 +212,7 @@ TEST(RunDirectory, StartupFilesComeFromTheInstallersDirectoryFirst) {
         CopyText(search.installerDirectory, (own.path() + "\\").c_str());
         search.elevated = row.elevated;
         HeldFile copy;
-        char source[MAX_PATH];
+        char source[kPathBytes];
         MessageBoxes answered({row.content.empty() ? IDABORT : IDIGNORE});
         bool fetched = directory.Fetch(search, row.name, "SETUP.INF", copy, source);
         EXPECT_EQ(fetched, !row.content.empty()) << row.name << row.elevated;
