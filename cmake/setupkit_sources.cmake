@@ -5,6 +5,7 @@
 set(SETUPKIT_SOURCES
     tools/setupkit/szdd.cpp tools/setupkit/szdd_file.cpp tools/setupkit/pack.cpp tools/setupkit/pack_plan.cpp
     tools/setupkit/folder.cpp tools/setupkit/engine_files.cpp tools/setupkit/bundle.cpp tools/setupkit/crc_section.cpp
+    tools/setupkit/script_encoding.cpp
     tools/setupkit/typical_directories.cpp tools/setupkit/check_report.cpp tools/setupkit/check_context.cpp
     tools/setupkit/check_text.cpp tools/setupkit/check_setup.cpp tools/setupkit/check_media.cpp
     tools/setupkit/check_actions.cpp tools/setupkit/check_branding.cpp tools/setupkit/check_removal.cpp tools/setupkit/check_sections.cpp

@@ -1,8 +1,9 @@
-// Keys and values of profile (INI) files read whole. The platform's ANSI
-// profile functions turn every text into a counted wide string of at most
-// 32,766 characters: a longer key is read as no key at all (the reader then
-// answers with the section's key list), and a longer value makes the writer
-// fail. That is the longest text a profile file can carry through them.
+// Keys and values of profile (INI) files read whole, through the platform's
+// UTF-16 profile functions, in UTF-8. The profile functions carry every text
+// as a counted wide string of at most 32,766 characters (UTF-16 units): a
+// longer key is read as no key at all (the reader then answers with the
+// section's key list), and a longer value makes the writer fail. That is the
+// longest text a profile file can carry through them.
 #pragma once
 #include <cstddef>
 
@@ -11,8 +12,8 @@
 
 constexpr size_t kProfileTextLimit = 32766;
 
-// Reads the value of key into out, growing it, whole up to kProfileTextLimit
-// characters. False when the value is longer (out then holds the start of
+// Reads the value of key into out (UTF-8), growing it, whole up to
+// kProfileTextLimit characters. False when the value is longer (out then holds the start of
 // it), the key itself is too long to be looked up, or memory ran short.
 bool ReadProfileText(const char* section, const char* key, const char* fallback, const char* file, TextBuffer& out);
 

@@ -10,8 +10,16 @@ constexpr int kMaxChoices = 16;
 constexpr int kMaxComponents = 32;
 constexpr int kMaxVariables = 64;
 
-// Paths and variable values, terminator included.
-constexpr size_t kPathSize = 260;
+// The room a text of `width` characters takes in the engine's UTF-8
+// buffers: a character counts as one UTF-16 unit, as the platform counts it,
+// and takes up to three bytes (one beyond 16 bits counts two and takes four).
+constexpr size_t TextRoom(size_t width) { return 3 * width + 1; }
+// The width a buffer of that room carries.
+constexpr size_t TextWidth(size_t room) { return (room - 1) / 3; }
+
+// Paths and variable values: kPathWidth characters at most, terminator aside.
+constexpr size_t kPathWidth = 259;
+constexpr size_t kPathSize = TextRoom(kPathWidth);
 
 // Preselection of a group that has no choice to show.
 constexpr unsigned char kNoPreselection = 255;

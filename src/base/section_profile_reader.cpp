@@ -4,14 +4,17 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "base/text.h"
+#include "base/wide_text.h"
 
 namespace {
 
 constexpr DWORD kFirstSectionSize = 16384;
 constexpr DWORD kLastSectionSize = 0x40000000;
-// A value this long could come out of the two reads at different lengths
-// once a double-byte code page counts it in bytes, and a quoted one near the
-// limit is cut by rules of its own: such values are read per key.
+// A quoted value near the limit is cut by rules of its own: values this long
+// (in UTF-16 units, as the platform counts them) are read per key.
 constexpr size_t kLongValue = kProfileTextLimit / 2;
 
 char Folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
@@ -30,7 +33,7 @@ bool SameName(const char* a, const char* b, size_t length) {
 
 // A name of printable ASCII characters with no blank at either end, and no
 // comment: the platform finds it by comparing the bytes, the letter case of
-// A-Z aside, whatever the code page.
+// A-Z aside.
 bool Plain(const char* name, size_t length) {
     if (length == 0 || name[0] == ' ' || name[length - 1] == ' ' || name[0] == ';') return false;
     for (size_t i = 0; i < length; ++i) {
@@ -46,19 +49,26 @@ bool Plain(const char* name, size_t length) {
 bool Stamp(const char* path, uint64_t stamp[2]) {
     if (!std::strpbrk(path, "\\/:")) return false;
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return false;
+    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return false;
     stamp[0] = static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
     stamp[1] = static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
     return true;
 }
 
-WCHAR* Wide(TextBuffer& text) { return reinterpret_cast<WCHAR*>(text.Data()); }
+WCHAR* WideOf(TextBuffer& text) { return reinterpret_cast<WCHAR*>(text.Data()); }
 
-// The text in UTF-16, as the ANSI profile functions pass names on.
-bool Widened(const char* text, TextBuffer& out) {
-    int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    return length > 0 && out.Reserve(static_cast<size_t>(length) * sizeof(WCHAR)) &&
-           MultiByteToWideChar(CP_ACP, 0, text, -1, Wide(out), length) == length;
+// Whether a name the file holds could be found by a lookup of another,
+// plain ASCII, name: a character beyond ASCII whose other letter case is an
+// ASCII letter (the Kelvin sign for 'k'), as the platform folds case.
+bool Ambiguous(const WCHAR* name, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        if (name[i] < 0x80) continue;
+        WCHAR lower = name[i], upper = name[i];
+        CharLowerBuffW(&lower, 1);
+        CharUpperBuffW(&upper, 1);
+        if (lower < 0x80 || upper < 0x80) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -74,40 +84,24 @@ void SectionProfileReader::Drop() {
     entryCount_ = firstDoubtful_ = slotMask_ = 0;
 }
 
-// The section is read in UTF-16 and put into the code page here, as the
-// ANSI functions put every text they give: its names can then be checked
-// against what the file holds. The entries come back as "name=value" texts,
-// each ended by a zero, and one more zero after the last; a list cut for want
-// of room leaves two characters of it free at most, so it is read again into
-// twice the room.
+// The section is read in UTF-16 and put into UTF-8 here, as every text the
+// engine holds. The entries come back as "name=value" texts, each ended by a
+// zero, and one more zero after the last; a list cut for want of room leaves
+// two characters of it free at most, so it is read again into twice the room.
 bool SectionProfileReader::ReadSection(const char* section) {
-    TextBuffer sectionName, path;
-    if (!Widened(section, sectionName) || !Widened(path_, path)) return false;
+    std::wstring sectionName = Wide(section), path = Wide(path_);
     DWORD length = 0;
     for (DWORD size = kFirstSectionSize;; size *= 2) {
         if (!wide_.Reserve(size * sizeof(WCHAR))) return false;
-        length = GetPrivateProfileSectionW(Wide(sectionName), Wide(wide_), size, Wide(path));
+        length = GetPrivateProfileSectionW(sectionName.c_str(), WideOf(wide_), size, path.c_str());
         if (length + 2 < size) break;
         if (size >= kLastSectionSize) return false;
     }
     if (length == 0) return false;
-    int bytes = WideCharToMultiByte(CP_ACP, 0, Wide(wide_), static_cast<int>(length + 1), nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0 || !text_.Reserve(static_cast<size_t>(bytes) + 1)) return false;
-    WideCharToMultiByte(CP_ACP, 0, Wide(wide_), static_cast<int>(length + 1), text_.Data(), bytes, nullptr, nullptr);
-    text_.SetLength(static_cast<size_t>(bytes) - 1);
+    std::string text = Narrow(WideOf(wide_), static_cast<int>(length + 1));
+    if (text.empty() || !text_.Assign("") || !text_.Append(text.data(), text.size())) return false;
+    text_.SetLength(text.size() - 1);
     return true;
-}
-
-// Whether the code page carries the name as the file holds it: a character
-// it lacks becomes '?' or a look-alike ('K' for the Kelvin sign), which a
-// lookup then does not find, or finds elsewhere.
-bool SectionProfileReader::Carried(const wchar_t* wide, size_t wideLength, const char* name, size_t length) {
-    bool ascii = true;
-    for (size_t i = 0; i < wideLength && ascii; ++i) ascii = wide[i] < 0x80;
-    if (ascii) return true;
-    if (!scratch_.Reserve((length + 1) * sizeof(WCHAR))) return false;
-    int back = length ? MultiByteToWideChar(CP_ACP, 0, name, static_cast<int>(length), Wide(scratch_), static_cast<int>(length)) : 0;
-    return static_cast<size_t>(back) == wideLength && std::memcmp(Wide(scratch_), wide, wideLength * sizeof(WCHAR)) == 0;
 }
 
 bool SectionProfileReader::Index() {
@@ -125,7 +119,7 @@ bool SectionProfileReader::Index() {
     entryCount_ = static_cast<uint32_t>(count);
     firstDoubtful_ = entryCount_;
     size_t at = 0;
-    const WCHAR* wide = Wide(wide_);
+    const WCHAR* wide = WideOf(wide_);
     for (uint32_t i = 0; i < entryCount_; ++i) {
         const char* name = text + at;
         size_t entryLength = std::strlen(name);
@@ -133,10 +127,10 @@ bool SectionProfileReader::Index() {
         size_t nameLength = equals ? static_cast<size_t>(equals - name) : entryLength;
         size_t wideLength = wcslen(wide), wideNameLength = 0;
         while (wideNameLength < wideLength && wide[wideNameLength] != L'=') ++wideNameLength;
-        if (firstDoubtful_ == entryCount_ && !Carried(wide, wideNameLength, name, nameLength)) firstDoubtful_ = i;
+        if (firstDoubtful_ == entryCount_ && Ambiguous(wide, wideNameLength)) firstDoubtful_ = i;
         wide += wideLength + 1;
         bool plain = nameLength <= kProfileTextLimit && Plain(name, nameLength);
-        bool shortValue = !equals || entryLength - nameLength - 1 < kLongValue;
+        bool shortValue = !equals || WideLength(equals + 1, entryLength - nameLength - 1) < kLongValue;
         entries_[i] = Entry{static_cast<uint32_t>(at), static_cast<uint32_t>(nameLength), equals != nullptr,
                             plain && shortValue && i < firstDoubtful_};
         // Of two entries of one name the first is found.
@@ -192,8 +186,8 @@ bool SectionProfileReader::ReadValue(const char* section, const char* key, TextB
     if (held_ && !StillTheSameFile()) Drop();
     if (held_ && std::strcmp(section, name_.Text()) == 0 && length <= kProfileTextLimit && Plain(key, length)) {
         const Entry* entry = Find(key, length);
-        // A name the section does not hold has no value, unless it might be
-        // one the code page could not carry.
+        // A name the section does not hold has no value, unless a name
+        // beyond ASCII might fold to it.
         if (entry ? entry->answerable : firstDoubtful_ == entryCount_) {
             value.Clear();
             if (!entry || !entry->hasValue) return true;

@@ -5,8 +5,10 @@
 // the lookups that follow from memory, with the values the per-key reads
 // give. A lookup it cannot answer the same way goes to the per-key reader:
 // another section, a name that is not plain ASCII or has blanks around it, a
-// name from the first one the code page cannot carry on, a value long enough
-// to near the limit, a file changed since the section was read.
+// name from the first one whose letter case might fold to ASCII on, a value
+// long enough to near the limit, a file changed since the section was read.
+// Every text goes through the UTF-16 profile functions and comes back in
+// UTF-8.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -39,7 +41,6 @@ private:
     };
 
     bool ReadSection(const char* section);
-    bool Carried(const wchar_t* wide, size_t wideLength, const char* name, size_t length);
     bool Index();
     void Drop();
     const Entry* Find(const char* key, size_t length) const;
@@ -50,8 +51,7 @@ private:
     bool held_ = false;
     TextBuffer name_;     // the section held
     TextBuffer wide_;     // its entries as the platform gave them, in UTF-16
-    TextBuffer text_;     // and in the code page, as the ANSI functions give them
-    TextBuffer scratch_;
+    TextBuffer text_;     // and in UTF-8, as the engine reads them
     Entry* entries_ = nullptr;
     uint32_t entryCount_ = 0;
     uint32_t firstDoubtful_ = 0;  // entries from this one on are read per key

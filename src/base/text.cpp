@@ -7,8 +7,12 @@ bool CopyTextN(char* dst, size_t cap, const char* src, size_t n) {
     size_t i = 0;
     if (src)
         for (; i < n && src[i] && i + 1 < cap; ++i) dst[i] = src[i];
+    bool whole = !src || i == n || src[i] == '\0';
+    // A text cut short is cut before the character that did not fit whole:
+    // half a UTF-8 sequence would read as a character of its own.
+    if (!whole) i = CharacterStart(src, i);
     dst[i] = '\0';
-    return !src || i == n || src[i] == '\0';
+    return whole;
 }
 
 bool CopyText(char* dst, size_t cap, const char* src) {
@@ -53,4 +57,36 @@ char* AddBackslash(char* path, size_t cap) {
         path[n + 1] = '\0';
     }
     return path;
+}
+
+size_t CharacterStart(const char* text, size_t at) {
+    while (at > 0 && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) --at;
+    return at;
+}
+
+size_t WideLength(const char* text, size_t length) {
+    size_t units = 0;
+    for (size_t i = 0; i < length; ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        // Every character counts at its first byte; one beyond the 16-bit
+        // range takes two units (a surrogate pair).
+        if ((c & 0xC0) != 0x80) units += c >= 0xF0 ? 2 : 1;
+    }
+    return units;
+}
+
+size_t WideLength(const char* text) { return text ? WideLength(text, std::strlen(text)) : 0; }
+
+bool CopyTextWidth(char* dst, size_t cap, const char* src, size_t width) {
+    const char* text = src ? src : "";
+    size_t end = 0, units = 0;
+    while (text[end]) {
+        size_t next = end + 1;
+        while ((static_cast<unsigned char>(text[next]) & 0xC0) == 0x80) ++next;
+        size_t add = WideLength(text + end, next - end);
+        if (units + add > width) break;
+        units += add;
+        end = next;
+    }
+    return CopyTextN(dst, cap, text, end) && !text[end];
 }

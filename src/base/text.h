@@ -15,6 +15,9 @@ bool CopyTextN(char* dst, size_t cap, const char* src, size_t n);
 bool AppendText(char* dst, size_t cap, const char* src);
 
 template <size_t N> inline bool CopyText(char (&dst)[N], const char* src) { return CopyText(dst, N, src); }
+// Copies at most `width` characters (UTF-16 units) of src, whole characters
+// only; false when src was cut.
+bool CopyTextWidth(char* dst, size_t cap, const char* src, size_t width);
 template <size_t N> inline bool AppendText(char (&dst)[N], const char* src) { return AppendText(dst, N, src); }
 
 // First occurrence of needle in text, or nullptr.
@@ -24,6 +27,15 @@ char* FindText(char* text, const char* needle);
 // Appends a backslash unless the path already ends with one; keeps within cap.
 char* AddBackslash(char* path, size_t cap);
 template <size_t N> inline char* AddBackslash(char (&path)[N]) { return AddBackslash(path, N); }
+
+// Where the UTF-8 character that byte `at` of text belongs to starts (at
+// itself unless it is a continuation byte): where a cut must go.
+size_t CharacterStart(const char* text, size_t at);
+
+// The length of a UTF-8 text in the platform's UTF-16 units: how the
+// platform counts characters (a profile value's limit, a field's width).
+size_t WideLength(const char* text, size_t length);
+size_t WideLength(const char* text);
 
 // True when text holds a carriage return or a line feed. Line-based files
 // (INI files, the removal log) cannot hold such a text as one value.

@@ -34,13 +34,16 @@ constexpr size_t kSectionNameSize = 72;
 // section when it is not selected.
 void ComponentSectionName(char (&out)[kSectionNameSize], const ActionSection& kind, const ComponentEntry& component);
 
-// Widths, terminator included. Paths, INI sections and keys, and registry key
-// paths are as long as the platform takes a path; registry value names, key
-// classes, group and item names as long as a file name; a program item's
-// arguments hold a command line and a name.
-constexpr size_t kNameSize = 256;
+// Widths in characters, and the buffers' room for them in UTF-8 (TextRoom).
+// Paths, INI sections and keys, and registry key paths are as long as the
+// platform takes a path; registry value names, key classes, group and item
+// names as long as a file name; a program item's arguments hold a command
+// line and a name. A type name is plain ASCII, its size terminator included.
+constexpr size_t kNameWidth = 255;
+constexpr size_t kNameSize = TextRoom(kNameWidth);
 constexpr size_t kTypeNameSize = 64;
-constexpr size_t kArgumentsSize = 1024;
+constexpr size_t kArgumentsWidth = 1023;
+constexpr size_t kArgumentsSize = TextRoom(kArgumentsWidth);
 constexpr size_t kDiskKeySize = 64;
 // A deletion, INI or text file path holds at most a directory, a middle
 // piece and the file name; more backslashes stay in the last part.

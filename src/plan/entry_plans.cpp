@@ -41,16 +41,17 @@ bool Flag(const SectionEntry& entry, const char* flag) {
 // Texts are expanded whole, however long, and measured against their width
 // after: a refusal can then tell how long the text is.
 constexpr size_t kWhole = static_cast<size_t>(-1) / 2;
-constexpr size_t kPathWidth = kPathSize - 1;
-constexpr size_t kNameWidth = kNameSize - 1;
 
 void ExpandWhole(char* text, TextBuffer& out, bool split) { ExpandText(text, out, kWhole, split); }
 
-// A text into a buffer of the step: false, the start kept, when it is longer.
+// A text into a buffer of the step: false, the start kept, when it is
+// longer than the buffer's width in characters.
 template <size_t N> bool Fits(char (&out)[N], const TextBuffer& text) {
-    CopyText(out, text.Text());
-    return text.Length() < N;
+    return CopyTextWidth(out, N, text.Text(), TextWidth(N));
 }
+
+// A text's width in characters, as the width rules count it.
+size_t Width(const TextBuffer& text) { return WideLength(text.Text(), text.Length()); }
 
 void AddBackslash(TextBuffer& path) {
     if (!path.Length() || path.Text()[path.Length() - 1] != '\\') path.Append("\\");
@@ -72,9 +73,9 @@ struct Fault {
     size_t limit;
 };
 Fault Of(RefusedPiece piece, const TextBuffer& text, size_t limit = 0) {
-    return {piece, text.Text(), text.Length(), limit};
+    return {piece, text.Text(), Width(text), limit};
 }
-Fault Of(RefusedPiece piece, const char* text, size_t limit = 0) { return {piece, text, std::strlen(text), limit}; }
+Fault Of(RefusedPiece piece, const char* text, size_t limit = 0) { return {piece, text, WideLength(text), limit}; }
 
 StepResult Refuse(PlanSink& sink, const SectionEntry& entry, ActionKind kind, Refusal reason, int messageId,
                   const Fault& fault, const char* named = "") {
@@ -83,9 +84,9 @@ StepResult Refuse(PlanSink& sink, const SectionEntry& entry, ActionKind kind, Re
     step.kind = kind;
     step.reason = reason;
     step.messageId = messageId;
-    CopyText(step.named, named);
+    CopyTextWidth(step.named, sizeof step.named, named, kPathWidth);
     step.piece = fault.piece;
-    CopyText(step.text, fault.text);
+    CopyTextWidth(step.text, sizeof step.text, fault.text, kPathWidth);
     step.length = fault.length;
     step.limit = fault.limit;
     return sink.Refused(step);
@@ -154,13 +155,13 @@ StepResult PlanCopy(const SectionEntry& entry, const PlanContext& context, PlanS
     step.description = entry.valueFields[0];
     TextBuffer written;
     written.Assign(entry.keyFields[1]);
-    bool recordedFits = CopyText(step.recorded, entry.keyFields[1]);
+    bool recordedFits = CopyTextWidth(step.recorded, sizeof step.recorded, entry.keyFields[1], kPathWidth);
     char* parts[kFieldRoom];
     int partCount = 0;
     SplitFields(entry.keyFields[1], parts, &partCount, '\\', kFieldRoom);
     TextBuffer fileName;
     ExpandWhole(parts[partCount - 1], fileName, true);
-    bool nameFits = fileName.Length() <= kPathWidth;
+    bool nameFits = Width(fileName) <= kPathWidth;
     if (SplitMediaName(fileName.Text(), step.targetName, step.mediaName)) {
         size_t n = std::strlen(step.recorded);
         step.recorded[n >= 2 ? n - 2 : 0] = '\0';
@@ -188,9 +189,9 @@ StepResult PlanCopy(const SectionEntry& entry, const PlanContext& context, PlanS
     }
     target.Append(step.targetName);
     bool targetFits = Fits(step.target, target);
-    if (!recordedFits || !nameFits || !plainName || source.Length() > kPathWidth) {
+    if (!recordedFits || !nameFits || !plainName || Width(source) > kPathWidth) {
         Fault fault = !plainName                      ? Of(RefusedPiece::FileName, fileName)
-                      : source.Length() > kPathWidth ? Of(RefusedPiece::Source, source, kPathWidth)
+                      : Width(source) > kPathWidth   ? Of(RefusedPiece::Source, source, kPathWidth)
                       : !nameFits                    ? Of(RefusedPiece::FileName, fileName, kPathWidth)
                                                      : Of(RefusedPiece::WrittenTarget, written, kPathWidth);
         return Refuse(sink, entry, ActionKind::Copy, plainName ? Refusal::TooLong : Refusal::NotAMediaName,
@@ -210,7 +211,7 @@ StepResult PlanCopy(const SectionEntry& entry, const PlanContext& context, PlanS
     bool backupFits = ExpandText(backUpDir, step.backup, false);
     size_t n = std::strlen(step.backup);
     if (n == 0 || step.backup[n - 1] != '\\') backupFits = AppendText(step.backup, "\\") && backupFits;
-    backupFits = AppendText(step.backup, step.targetName) && backupFits;
+    backupFits = AppendText(step.backup, step.targetName) && WideLength(step.backup) <= kPathWidth && backupFits;
     step.backupUsable = backupFits && !FindDeviceName(step.backup);
     // A copy that saves what it replaces records in any mode, whatever else it says.
     step.saveExisting = Flag(entry, "!");
@@ -248,7 +249,7 @@ StepResult PlanFont(const SectionEntry& entry, const PlanContext& context, PlanS
     ExpandWhole(entry.keyCount >= 2 ? entry.keyFields[1] : noName, name, true);
     resource.Assign(directory.Text());
     resource.Append(name.Text());
-    bool fits = directory.Length() <= kPathWidth;
+    bool fits = Width(directory) <= kPathWidth;
     if (IsSystemPlace(directory.Text())) {
         font.Assign(name.Text());
         fits = Fits(step.currentPath, directory) && fits;
@@ -472,7 +473,7 @@ StepResult PlanGroup(const SectionEntry& entry, const PlanContext& context, Plan
     ExpandWhole(entry.keyFields[1], item, true);
     if (!Fits(step.item, item)) return tooLong(RefusedPiece::ItemName, item, kNameWidth);
     ExpandWhole(entry.valueFields[0], arguments, true);
-    if (!Fits(step.arguments, arguments)) return tooLong(RefusedPiece::Arguments, arguments, kArgumentsSize - 1);
+    if (!Fits(step.arguments, arguments)) return tooLong(RefusedPiece::Arguments, arguments, kArgumentsWidth);
     return sink.Group(step);
 }
 
@@ -498,7 +499,7 @@ StepResult PlanDelete(const SectionEntry& entry, const PlanContext& context, Pla
     TextBuffer name;
     ExpandWhole(parts[count - 1], name, true);
     path.Append(name.Text());
-    step.pathLength = path.Length();
+    step.pathLength = Width(path);
     step.usable = Fits(step.path, path);
     size_t n = std::strlen(step.path);
     step.directory = step.usable && n && step.path[n - 1] == '\\';

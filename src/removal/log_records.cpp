@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/profile_text.h"
+#include "base/text.h"
 
 namespace {
 
@@ -22,6 +23,9 @@ bool DoubleSeparators(char* destination, size_t cap, const char* source, const c
         size_t need = std::strchr(separators, *at) ? 2 : 1;
         if (used + need >= cap) {
             whole = false;
+            // Half a UTF-8 sequence is taken back off: the text is cut
+            // before the character that did not fit whole.
+            for (; used && (static_cast<unsigned char>(*at) & 0xC0) == 0x80; --at) --used;
             break;
         }
         for (size_t i = 0; i < need; ++i) destination[used++] = *at;
@@ -31,20 +35,31 @@ bool DoubleSeparators(char* destination, size_t cap, const char* source, const c
 }
 
 // Appends source with every character of `separators` doubled, up to the
-// longest text a profile file carries; false when it would be longer (with
-// `cut`, as much as fits is appended).
+// longest text a profile file carries (counted in UTF-16 units, as the
+// platform counts it); false when it would be longer (with `cut`, as much
+// as fits is appended, whole characters and whole pairs only).
 bool AppendDoubled(TextBuffer& out, const char* source, const char* separators, bool cut = false) {
-    size_t length = 0;
-    for (const char* at = Text(source); *at; ++at) length += std::strchr(separators, *at) ? 2 : 1;
-    size_t room = kProfileTextLimit > out.Length() ? kProfileTextLimit - out.Length() : 0;
-    bool whole = length <= room;
+    size_t used = WideLength(out.Text(), out.Length());
+    size_t room = kProfileTextLimit > used ? kProfileTextLimit - used : 0;
+    TextBuffer doubled;
+    size_t units = 0;
+    bool whole = true;
+    const char* text = Text(source);
+    for (size_t at = 0; text[at];) {
+        size_t next = at + 1;
+        while ((static_cast<unsigned char>(text[next]) & 0xC0) == 0x80) ++next;
+        bool pair = next == at + 1 && std::strchr(separators, text[at]);
+        size_t need = WideLength(text + at, next - at) * (pair ? 2 : 1);
+        if (units + need > room) {
+            whole = false;
+            break;
+        }
+        units += need;
+        if (!doubled.Append(text + at, next - at) || (pair && !doubled.Append(text + at, 1))) return false;
+        at = next;
+    }
     if (!whole && !cut) return false;
-    size_t take = whole ? length : room;
-    size_t used = out.Length();
-    if (!out.Reserve(used + take + 1)) return false;
-    DoubleSeparators(out.Data() + used, take + 1, source, separators);
-    out.SetLength(used + std::strlen(out.Data() + used));
-    return whole;
+    return out.Append(doubled.Text(), doubled.Length()) && whole;
 }
 
 // The fields of a key joined on a separator, each with the separator
@@ -73,7 +88,7 @@ bool AppendFields(TextBuffer& out, const char* const* fields, int count, char se
 bool CarriedKey(const TextBuffer& key) {
     const char* text = key.Text();
     size_t length = key.Length();
-    return length > 0 && length <= kProfileTextLimit && std::strlen(text) == length &&
+    return length > 0 && WideLength(text, length) <= kProfileTextLimit && std::strlen(text) == length &&
            !std::strpbrk(text, "=\r\n") && text[0] != ';' && text[0] != '[' && !Blank(text[0]) &&
            !Blank(text[length - 1]);
 }
@@ -94,7 +109,7 @@ bool SetValue(TextBuffer& value, const char* text, const char* separators, bool 
     if (std::strpbrk(text, "\r\n")) return false;
     if (!NeedsQuotes(text, std::strlen(text))) return AppendDoubled(value, text, separators, cut);
     return value.Append("\"") && AppendDoubled(value, text, separators) && value.Append("\"") &&
-           value.Length() <= kProfileTextLimit;
+           WideLength(value.Text(), value.Length()) <= kProfileTextLimit;
 }
 
 bool Finish(LogRecord& out, const char* section) {
@@ -153,7 +168,7 @@ bool RegistryRecordKey(const char* keyPath, const char* valueName, const char* s
     // An empty name is the key's default value: the last field may be empty.
     const char* fields[] = {keyPath, valueName};
     return AppendFields(key, fields, 2, '|', 1) && (!suffix || key.Append(suffix)) &&
-           key.Length() <= kProfileTextLimit;
+           WideLength(key.Text(), key.Length()) <= kProfileTextLimit;
 }
 
 namespace {

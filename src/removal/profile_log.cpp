@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/text.h"
+#include "base/wide_text.h"
 #include "base/whole_files.h"
 #include "script/profile_lines.h"
 
@@ -38,35 +39,37 @@ void Trim(const char*& start, size_t& length) {
     while (length && IsProfileBlank(start[length - 1])) --length;
 }
 
-// Letter case folded as the profile functions fold it: on the characters the
-// bytes stand for in the ANSI code page.
-const WCHAR* FoldTable() {
-    static WCHAR table[256];
-    static bool made = false;
-    if (!made) {
-        for (int i = 0; i < 256; ++i) {
-            char c = static_cast<char>(i);
-            WCHAR w = static_cast<WCHAR>(i);
-            MultiByteToWideChar(CP_ACP, 0, &c, 1, &w, 1);
-            CharLowerBuffW(&w, 1);
-            table[i] = w;
-        }
-        made = true;
-    }
-    return table;
+// The next character of a UTF-8 text, as a code point.
+unsigned NextCode(const char* text, size_t length, size_t& at) {
+    unsigned char c = static_cast<unsigned char>(text[at++]);
+    if (c < 0x80) return c;
+    int more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    unsigned code = c & (0x3Fu >> more);
+    for (; more && at < length && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; --more)
+        code = code << 6 | (static_cast<unsigned char>(text[at++]) & 0x3F);
+    return code;
 }
 
-bool SameFolded(const char* a, const char* b, size_t length) {
-    const WCHAR* fold = FoldTable();
-    for (size_t i = 0; i < length; ++i)
-        if (fold[static_cast<unsigned char>(a[i])] != fold[static_cast<unsigned char>(b[i])]) return false;
-    return true;
+// A character with its letter case folded as the profile functions fold
+// names: over UTF-16, the user's language's rules.
+unsigned Folded(unsigned code) {
+    if (code < 0x80) return code >= 'A' && code <= 'Z' ? code + 32 : code;
+    if (code >= 0x10000) return code;
+    WCHAR unit = static_cast<WCHAR>(code);
+    CharLowerBuffW(&unit, 1);
+    return unit;
+}
+
+bool SameFolded(const char* a, size_t aLength, const char* b, size_t bLength) {
+    size_t i = 0, j = 0;
+    while (i < aLength && j < bLength)
+        if (Folded(NextCode(a, aLength, i)) != Folded(NextCode(b, bLength, j))) return false;
+    return i == aLength && j == bLength;
 }
 
 unsigned HashFolded(size_t section, const char* name, size_t length) {
-    const WCHAR* fold = FoldTable();
     unsigned hash = 2166136261u ^ static_cast<unsigned>(section * 0x9E3779B1u);
-    for (size_t i = 0; i < length; ++i) hash = (hash ^ fold[static_cast<unsigned char>(name[i])]) * 16777619u;
+    for (size_t i = 0; i < length;) hash = (hash ^ Folded(NextCode(name, length, i))) * 16777619u;
     return hash;
 }
 
@@ -90,6 +93,43 @@ bool WriteAll(HANDLE file, const char* bytes, size_t length) {
         length -= chunk;
     }
     return true;
+}
+
+// The file is UTF-16LE behind a byte order mark, so that every character
+// survives and every version of the platform's profile functions reads it.
+constexpr char kByteOrderMark[] = "\xFF\xFE";
+
+// The UTF-8 text as the file holds it: UTF-16LE, behind a byte order mark
+// when it starts the file.
+bool Encoded(const char* text, size_t length, bool startsFile, TextBuffer& out) {
+    std::wstring wide = Wide(text, length);
+    if (length && wide.empty()) return false;
+    size_t bytes = wide.size() * sizeof(wchar_t);
+    out.Clear();
+    return out.Reserve(bytes + 3) && (!startsFile || out.Append(kByteOrderMark, 2)) &&
+           out.Append(reinterpret_cast<const char*>(wide.data()), bytes);
+}
+
+// The size a text takes in the file written anew.
+unsigned long long EncodedSize(const TextBuffer& text) { return 2 + 2ull * WideLength(text.Text(), text.Length()); }
+
+// The file's bytes as the engine's UTF-8 text: UTF-16LE behind its byte
+// order mark as this writer writes it, UTF-8 behind its own, and anything
+// else in the machine's code page, as a log written by an earlier version
+// (or by the platform's profile writer, which never makes a Unicode file)
+// holds it. Whether the file is UTF-16LE already goes into `unicode`.
+bool Decoded(const char* bytes, size_t size, TextBuffer& text, bool& unicode) {
+    const unsigned char* data = reinterpret_cast<const unsigned char*>(bytes);
+    unicode = size >= 2 && data[0] == 0xFF && data[1] == 0xFE;
+    std::string decoded;
+    if (unicode)
+        decoded = Narrow(reinterpret_cast<const wchar_t*>(bytes + 2), static_cast<int>((size - 2) / 2));
+    else if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF)
+        decoded.assign(bytes + 3, size - 3);
+    else
+        decoded = FromAnsi(bytes, size);
+    text.Clear();
+    return text.Append(decoded.data(), decoded.size());
 }
 
 bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
@@ -124,13 +164,13 @@ bool ProfileLog::Open(const char* path) {
     // (the handle shares reading only), and the index is the file's.
     if (file_.valid() && known_) return true;
     if (!file_.valid()) {
-        file_.Reset(CreateFileA(path_, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        file_.Reset(CreateFileW(Wide(path_).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file_.valid()) return false;
         // A file written anew beside the log by a run that was killed before
         // it moved it in: the log itself is whole, the file beside is not.
         char beside[MAX_PATH];
-        if (BesidePath(path_, beside)) DeleteFileA(beside);
+        if (BesidePath(path_, beside)) DeleteFileW(Wide(beside).c_str());
     }
     BY_HANDLE_FILE_INFORMATION now;
     if (!GetFileInformationByHandle(file_.get(), &now)) {
@@ -148,18 +188,21 @@ bool ProfileLog::Open(const char* path) {
 bool ProfileLog::Load() {
     Forget();
     text_.Clear();
+    fileSize_ = 0;
+    TextBuffer bytes;
     LARGE_INTEGER size = {};
     if (!GetFileSizeEx(file_.get(), &size) || size.QuadPart >= static_cast<LONGLONG>(kLargestLog) ||
-        !text_.Reserve(static_cast<size_t>(size.QuadPart) + 1))
+        !bytes.Reserve(static_cast<size_t>(size.QuadPart) + 1))
         return false;
     // The size bounds the read: a device (a full disk stood in for by one) reads without end.
     DWORD got = 0;
     LARGE_INTEGER start = {};
     if (!SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN)) return false;
-    if (size.QuadPart && !ReadFile(file_.get(), text_.Data(), static_cast<DWORD>(size.QuadPart), &got, nullptr))
+    if (size.QuadPart && !ReadFile(file_.get(), bytes.Data(), static_cast<DWORD>(size.QuadPart), &got, nullptr))
         return false;
-    text_.SetLength(got);
-    return Index(0);
+    bytes.SetLength(got);
+    fileSize_ = got;
+    return Decoded(bytes.Text(), bytes.Length(), text_, unicode_) && Index(0);
 }
 
 void ProfileLog::Forget() {
@@ -230,7 +273,7 @@ long ProfileLog::FindSection(const char* name, size_t length) const {
     const char* text = text_.Text();
     // The nameless section before the first header has no name to be asked by.
     for (size_t i = 1; i < sectionCount_; ++i)
-        if (sections_[i].nameLength == length && SameFolded(text + sections_[i].nameStart, name, length))
+        if (SameFolded(text + sections_[i].nameStart, sections_[i].nameLength, name, length))
             return static_cast<long>(i);
     return -1;
 }
@@ -241,8 +284,7 @@ long ProfileLog::FindKey(size_t section, const char* name, size_t length) const 
     const char* text = text_.Text();
     for (size_t slot = hash & (tableCap_ - 1); table_[slot]; slot = (slot + 1) & (tableCap_ - 1)) {
         const Key& key = keys_[table_[slot] - 1];
-        if (key.hash == hash && key.section == section && key.nameLength == length &&
-            SameFolded(text + key.nameStart, name, length))
+        if (key.hash == hash && key.section == section && SameFolded(text + key.nameStart, key.nameLength, name, length))
             return static_cast<long>(table_[slot] - 1);
     }
     return -1;
@@ -279,7 +321,7 @@ bool ProfileLog::Write(const char* section, const char* key, const char* value,
         bool built = next.Reserve(size + valueLength + 2) && next.Append(text, old.lineStart) &&
                      next.Append(text + old.nameStart, old.nameLength) && next.Append("=", 1) &&
                      next.Append(value, valueLength) && next.Append(text + old.lineEnd, size - old.lineEnd);
-        return built && hasRoom(path_, 0, next.Length()) && Rewrite(next);
+        return built && hasRoom(path_, 0, EncodedSize(next)) && Rewrite(next);
     }
     bool broken = size && text[size - 1] != '\n' && text[size - 1] != '\r';
     bool last = found >= 0 && static_cast<size_t>(found) == sectionCount_ - 1;
@@ -289,22 +331,28 @@ bool ProfileLog::Write(const char* section, const char* key, const char* value,
     built = built && next.Append(key, keyLength) && next.Append("=", 1) && next.Append(value, valueLength) &&
             next.Append("\r\n", 2);
     if (!built) return false;
-    // An append needs no asking: one the disk cannot take is cut back.
-    if (found < 0 || last) return Append(next.Text(), next.Length());
+    // An append needs no asking: one the disk cannot take is cut back. A
+    // log in the code page (an earlier version's) cannot take UTF-16 lines:
+    // it is written anew, whole, in UTF-16.
+    bool appendable = unicode_ || fileSize_ == 0;
+    if ((found < 0 || last) && appendable) return Append(next.Text(), next.Length());
 
     // A key for an earlier section: the file is written anew.
     TextBuffer whole;
-    size_t at = sections_[found].end;
+    size_t at = found < 0 || last ? size : sections_[found].end;
     built = whole.Reserve(size + next.Length() + 1) && whole.Append(text, at) &&
             whole.Append(next.Text(), next.Length()) && whole.Append(text + at, size - at);
-    return built && hasRoom(path_, 0, whole.Length()) && Rewrite(whole);
+    return built && hasRoom(path_, 0, EncodedSize(whole)) && Rewrite(whole);
 }
 
 bool ProfileLog::Append(const char* bytes, size_t length) {
     size_t size = text_.Length();
+    TextBuffer encoded;
+    if (!Encoded(bytes, length, fileSize_ == 0, encoded)) return false;
     LARGE_INTEGER end;
-    end.QuadPart = static_cast<LONGLONG>(size);
-    if (!SetFilePointerEx(file_.get(), end, nullptr, FILE_BEGIN) || !WriteAll(file_.get(), bytes, length)) {
+    end.QuadPart = static_cast<LONGLONG>(fileSize_);
+    if (!SetFilePointerEx(file_.get(), end, nullptr, FILE_BEGIN) ||
+        !WriteAll(file_.get(), encoded.Text(), encoded.Length())) {
         // A short write (a full disk) leaves part of a line: cut it off
         // again, so that no earlier record is followed by a broken one and
         // the next record does not run on from it. The file is let go: the
@@ -315,8 +363,10 @@ bool ProfileLog::Append(const char* bytes, size_t length) {
         return false;
     }
     bool indexed = text_.Append(bytes, length) && Index(size);
+    fileSize_ += encoded.Length();
+    unicode_ = true;
     ULARGE_INTEGER grown;
-    grown.QuadPart = text_.Length();
+    grown.QuadPart = fileSize_;
     seen_.nFileSizeLow = grown.LowPart;
     seen_.nFileSizeHigh = grown.HighPart;
     // The record is on disk either way; an index that could not follow is
@@ -329,22 +379,27 @@ bool ProfileLog::Append(const char* bytes, size_t length) {
 // any moment leaves the old file or the new one, never a part of either.
 bool ProfileLog::Rewrite(TextBuffer& next) {
     char temporary[MAX_PATH];
-    if (!BesidePath(path_, temporary)) return false;
-    HANDLE file = CreateFileA(temporary, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    TextBuffer encoded;
+    if (!BesidePath(path_, temporary) || !Encoded(next.Text(), next.Length(), true, encoded)) return false;
+    std::wstring wideTemporary = Wide(temporary), widePath = Wide(path_);
+    HANDLE file = CreateFileW(wideTemporary.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    bool written = WriteAll(file, next.Text(), next.Length()) && Stamp(file) && FlushFileBuffers(file);
+    bool written = WriteAll(file, encoded.Text(), encoded.Length()) && Stamp(file) && FlushFileBuffers(file);
     CloseHandle(file);
     Close();
-    if (!written || !MoveFileExA(temporary, path_, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(temporary);
+    if (!written ||
+        !MoveFileExW(wideTemporary.c_str(), widePath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(wideTemporary.c_str());
         known_ = false;
         return false;
     }
     // The new file is the log now: the index follows it.
     text_.Clear();
     Forget();
-    file_.Reset(CreateFileA(path_, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    fileSize_ = encoded.Length();
+    unicode_ = true;
+    file_.Reset(CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     known_ = text_.Append(next.Text(), next.Length()) && Index(0) && file_.valid() &&
              GetFileInformationByHandle(file_.get(), &seen_);

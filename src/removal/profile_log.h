@@ -6,6 +6,12 @@
 // line per section, "key=value" lines, CR LF, no blank lines), so the profile
 // reader, and a removal run, read it as if the platform had written it.
 //
+// The file is written in UTF-16LE behind a byte order mark, so that any text
+// survives and every version of the platform's profile functions reads it
+// back. A log in the machine's code page (as earlier versions wrote it) is
+// read through the code page and written anew in UTF-16LE at its first
+// record. Sections, keys and values are UTF-8 here, as in the whole engine.
+//
 // Durability: a record is written through to the operating system (WriteFile
 // returned all its bytes) before Write returns true; a file written anew is
 // written beside the log and then moved over it, so that a process killed at
@@ -28,6 +34,7 @@
 
 #include "base/text_buffer.h"
 #include "base/scoped_handles.h"
+#include "base/wide_text.h"
 
 class ProfileLog {
 public:
@@ -81,9 +88,11 @@ private:
     bool Rewrite(TextBuffer& next);
     bool Stamp(HANDLE file);
 
-    char path_[MAX_PATH] = "";
+    char path_[kPathBytes] = "";
     ScopedHandle file_;
     bool known_ = false;
+    bool unicode_ = false;           // the file is UTF-16LE behind its byte order mark
+    unsigned long long fileSize_ = 0;  // its bytes (two a UTF-16 unit): where an append goes
     BY_HANDLE_FILE_INFORMATION seen_ = {};
     TextBuffer text_;
     // Sections and keys in file order, and a hash table of keys: slots hold

@@ -9,6 +9,7 @@
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "base/text_buffer.h"
+#include "base/wide_text.h"
 #include "removal/disk_room.h"
 #include "removal/log_records.h"
 #include "removal/profile_log.h"
@@ -16,15 +17,19 @@
 
 namespace {
 
+// A log's path in UTF-8: MAX_PATH characters, three bytes each at most.
+typedef char LogPathText[kPathBytes];
+
 // Where the profile functions keep a file: a bare name in the Windows directory.
-bool LogPath(const char* name, char (&path)[MAX_PATH]) {
+bool LogPath(const char* name, LogPathText& path) {
     bool bare = !std::strchr(name, '\\') && !std::strchr(name, '/') && !(name[0] && name[1] == ':');
+    wchar_t wide[MAX_PATH];
     if (!bare) {
-        DWORD n = GetFullPathNameA(name, sizeof path, path, nullptr);
-        return n > 0 && n < sizeof path;
+        DWORD n = GetFullPathNameW(Wide(name).c_str(), MAX_PATH, wide, nullptr);
+        return n > 0 && n < MAX_PATH && FromWide(wide, path);
     }
-    UINT n = GetWindowsDirectoryA(path, sizeof path);
-    return n > 0 && n < sizeof path && AppendText(path, "\\") && AppendText(path, name);
+    UINT n = GetWindowsDirectoryW(wide, MAX_PATH);
+    return n > 0 && n < MAX_PATH && FromWide(wide, path) && AppendText(path, "\\") && AppendText(path, name);
 }
 
 // The log's writer, which keeps its index and the file open from record to
@@ -32,7 +37,7 @@ bool LogPath(const char* name, char (&path)[MAX_PATH]) {
 // did not reach the file is about.
 struct RemovalLogWriter {
     ProfileLog file;
-    char failedPath[MAX_PATH] = "";
+    LogPathText failedPath = "";
 };
 RemovalLogWriter gWriter;
 
@@ -44,7 +49,7 @@ Recorded Failed(Recorded why, const char* path) {
 }
 
 bool OpenLogFile(const char* log) {
-    char path[MAX_PATH];
+    LogPathText path;
     return LogPath(log, path) && gWriter.file.Open(path);
 }
 
@@ -90,11 +95,11 @@ Recorded RecordMadeDirectory(const char* directory, const char* log) {
 
 // The log's file, with its directory made (and recorded: the log's own
 // directory is most often the first the install makes).
-Recorded OpenLog(char (&log)[MAX_PATH]) {
+Recorded OpenLog(LogPathText& log) {
     char name[] = "RemoveInf";
     ExpandText(name, log, false);
     // A log held open lies in a directory that is there.
-    char path[MAX_PATH];
+    LogPathText path;
     if (LogPath(log, path) && gWriter.file.Holding(path)) return Recorded::Yes;
     char missing[MAX_PATH], failed[MAX_PATH];
     bool making = !gProcess.removeMode && FirstMissingDirectory(log, missing);
@@ -105,7 +110,7 @@ Recorded OpenLog(char (&log)[MAX_PATH]) {
 }  // namespace
 
 Recorded LogRemoval(FileRecord kind, const char* path, const char* description) {
-    char log[MAX_PATH];
+    LogPathText log;
     Recorded opened = OpenLog(log);
     if (opened != Recorded::Yes) return opened;
     LogRecord record;
@@ -113,7 +118,7 @@ Recorded LogRemoval(FileRecord kind, const char* path, const char* description) 
 }
 
 Recorded LogRemoval(VariableRecord kind, const char* name, const char* value) {
-    char log[MAX_PATH];
+    LogPathText log;
     Recorded opened = OpenLog(log);
     if (opened != Recorded::Yes) return opened;
     LogRecord record;
@@ -121,7 +126,7 @@ Recorded LogRemoval(VariableRecord kind, const char* name, const char* value) {
 }
 
 Recorded LogRemoval(OldTextRecord kind, const char* file, const char* section, const char* key, const char* old) {
-    char log[MAX_PATH];
+    LogPathText log;
     Recorded opened = OpenLog(log);
     if (opened != Recorded::Yes) return opened;
     LogRecord record;
@@ -129,7 +134,7 @@ Recorded LogRemoval(OldTextRecord kind, const char* file, const char* section, c
 }
 
 Recorded LogRemoval(RegistryTextRecord kind, const char* keyPath, const char* valueName, const char* old) {
-    char log[MAX_PATH];
+    LogPathText log;
     Recorded opened = OpenLog(log);
     if (opened != Recorded::Yes) return opened;
     LogRecord record;
@@ -138,7 +143,7 @@ Recorded LogRemoval(RegistryTextRecord kind, const char* keyPath, const char* va
 }
 
 Recorded LogRemoval(RegistryNumberRecord kind, const char* keyPath, const char* valueName, unsigned long old) {
-    char log[MAX_PATH];
+    LogPathText log;
     Recorded opened = OpenLog(log);
     if (opened != Recorded::Yes) return opened;
     LogRecord record;
@@ -147,7 +152,7 @@ Recorded LogRemoval(RegistryNumberRecord kind, const char* keyPath, const char* 
 }
 
 Recorded LogRemoval(MadeRecord kind, const char* path) {
-    char log[MAX_PATH];
+    LogPathText log;
     Recorded opened = OpenLog(log);
     if (opened != Recorded::Yes) return opened;
     if (kind == MadeDirectory) return RecordMadeDirectory(path, log);
@@ -163,10 +168,11 @@ Recorded LogMissingDirectory(const char* filePath) {
 
 const char* RecordFailurePath() { return gWriter.failedPath; }
 
+// The caller's buffer holds MAX_PATH bytes: a path beyond it is no path.
 bool RemovalLogFile(char (&path)[MAX_PATH]) {
     char name[] = "RemoveInf";
-    char log[MAX_PATH];
-    return ExpandText(name, log, false) && LogPath(log, path);
+    LogPathText log, full;
+    return ExpandText(name, log, false) && LogPath(log, full) && CopyText(path, full);
 }
 
 void ReleaseRemovalLog() { gWriter.file.Close(); }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/profile_text.h"
+#include "base/text.h"
 
 namespace {
 
@@ -14,27 +15,38 @@ const unsigned short kHighControls[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-// Decoded text: one byte of the code page per character, where a character
-// the code page lacks became '?', and, for UTF-8, where each character's
-// bytes start in the file (one more for the file's end).
+constexpr unsigned kReplacement = 0xFFFD;
+
+// Decoded text: UTF-8, as the engine holds every text, and for each of its
+// bytes where the character it belongs to starts in the file (one more for
+// the file's end).
 struct Decoded {
     std::string text;
-    std::vector<bool> lost;
     std::vector<size_t> from;
-    void Add(unsigned unit) {
-        int byte = -1;
-        if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) byte = static_cast<int>(unit);
-        for (int i = 0; i < 32 && byte < 0; ++i)
-            if (kHighControls[i] == unit) byte = 0x80 + i;
-        text.push_back(static_cast<char>(byte < 0 ? '?' : byte));
-        lost.push_back(byte < 0);
+    void Add(unsigned code, size_t at) {
+        if (code < 0x80) {
+            text.push_back(static_cast<char>(code));
+        } else if (code < 0x800) {
+            text.push_back(static_cast<char>(0xC0 | code >> 6));
+            text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else if (code < 0x10000) {
+            text.push_back(static_cast<char>(0xE0 | code >> 12));
+            text.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
+            text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else {
+            text.push_back(static_cast<char>(0xF0 | code >> 18));
+            text.push_back(static_cast<char>(0x80 | (code >> 12 & 0x3F)));
+            text.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
+            text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        }
+        from.resize(text.size(), at);
     }
 };
 
-// UTF-8 into UTF-16 units, each malformed byte one replacement character.
+// UTF-8, each malformed byte one replacement character.
 void DecodeUtf8(const unsigned char* start, const unsigned char* at, const unsigned char* end, Decoded& out) {
     while (at < end) {
-        out.from.push_back(static_cast<size_t>(at - start));
+        size_t offset = static_cast<size_t>(at - start);
         unsigned c = *at;
         int more = c < 0x80 ? 0 : c >= 0xC2 && c < 0xE0 ? 1 : c >= 0xE0 && c < 0xF0 ? 2 : c >= 0xF0 && c < 0xF5 ? 3 : -1;
         unsigned code = more == 1 ? c & 0x1F : more == 2 ? c & 0x0F : more == 3 ? c & 0x07 : c;
@@ -45,21 +57,60 @@ void DecodeUtf8(const unsigned char* start, const unsigned char* at, const unsig
         }
         good = good && !(more == 2 && (code < 0x800 || (code >= 0xD800 && code < 0xE000))) &&
                !(more == 3 && (code < 0x10000 || code > 0x10FFFF));
-        if (!good) {
-            out.Add(0xFFFD);
-            ++at;
-            continue;
+        out.Add(good ? code : kReplacement, offset);
+        at += good ? more + 1 : 1;
+    }
+}
+
+// UTF-16 in either byte order; a surrogate without its pair is one
+// replacement character.
+void DecodeUtf16(const unsigned char* data, size_t size, bool little, Decoded& out) {
+    auto unit = [&](size_t i) -> unsigned { return little ? data[i] | data[i + 1] << 8 : data[i] << 8 | data[i + 1]; };
+    for (size_t i = 2; i + 1 < size;) {
+        unsigned code = unit(i);
+        size_t at = i;
+        i += 2;
+        if (code >= 0xD800 && code < 0xDC00 && i + 1 < size && unit(i) >= 0xDC00 && unit(i) < 0xE000) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (unit(i) - 0xDC00);
+            i += 2;
+        } else if (code >= 0xD800 && code < 0xE000) {
+            code = kReplacement;
         }
-        at += more + 1;
-        if (code >= 0x10000) {
-            out.Add(0xD800 + ((code - 0x10000) >> 10));
-            out.from.push_back(out.from.back());
-            out.Add(0xDC00 + ((code - 0x10000) & 0x3FF));
-        } else {
-            out.Add(code);
+        out.Add(code, at);
+    }
+}
+
+// The machine's legacy code page, taken to be the Western one (1252) here:
+// the tools run where the script is written, not where it is installed.
+void DecodeAnsi(const unsigned char* data, size_t size, Decoded& out) {
+    for (size_t i = 0; i < size; ++i) {
+        unsigned c = data[i];
+        out.Add(c >= 0x80 && c < 0xA0 ? kHighControls[c - 0x80] : c, i);
+    }
+}
+
+// The first place in an ANSI script where its bytes cannot mean what the
+// author wrote: a UTF-8 sequence of two bytes or more (a file saved as UTF-8
+// without a byte order mark, read as garbage), or a byte code page 1252
+// leaves undefined.
+size_t FirstDoubtfulByte(const unsigned char* data, size_t size, AnsiDoubt& doubt) {
+    for (size_t i = 0; i < size; ++i) {
+        unsigned c = data[i];
+        if (c < 0x80) continue;
+        int more = c >= 0xC2 && c < 0xE0 ? 1 : c >= 0xE0 && c < 0xF0 ? 2 : c >= 0xF0 && c < 0xF5 ? 3 : 0;
+        bool sequence = more > 0 && size - i > static_cast<size_t>(more);
+        for (int k = 1; sequence && k <= more; ++k) sequence = (data[i + k] & 0xC0) == 0x80;
+        if (sequence) {
+            doubt = AnsiDoubt::Utf8Sequence;
+            return i;
+        }
+        if (c < 0xA0 && kHighControls[c - 0x80] == c) {
+            doubt = AnsiDoubt::UndefinedByte;
+            return i;
         }
     }
-    out.from.push_back(static_cast<size_t>(end - start));
+    doubt = AnsiDoubt::None;
+    return size;
 }
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
@@ -86,19 +137,9 @@ std::string Trimmed(const char* name) {
     return std::string(name + start, end - start);
 }
 
-// No lost character before the first zero byte.
-bool Reachable(const Decoded& decoded, ProfileSpan name) {
-    for (size_t i = name.begin; i < name.end && decoded.text[i]; ++i)
-        if (decoded.lost[i]) return false;
-    return true;
-}
-
 // A line of the decoded text placed in the file's bytes.
-ProfileLine Placed(ProfileLine line, ProfileEncoding encoding, const Decoded& decoded) {
-    auto place = [&](size_t& at) {
-        if (encoding == ProfileEncoding::Utf8) at = decoded.from[at];
-        else if (encoding != ProfileEncoding::Ansi) at = 2 + 2 * at;
-    };
+ProfileLine Placed(ProfileLine line, const Decoded& decoded) {
+    auto place = [&](size_t& at) { at = decoded.from[at]; };
     for (ProfileSpan* span : {&line.line, &line.text, &line.name, &line.value}) {
         place(span->begin);
         place(span->end);
@@ -124,22 +165,23 @@ std::string Unquoted(const std::string& value) {
 ProfileFile::ProfileFile(const char* bytes, size_t size) {
     const unsigned char* data = reinterpret_cast<const unsigned char*>(bytes);
     Decoded decoded;
+    decoded.text.reserve(size + size / 2);
     if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
         encoding_ = ProfileEncoding::Utf8;
         DecodeUtf8(data, data + 3, data + size, decoded);
     } else if (size >= 2 && ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF))) {
         bool little = data[0] == 0xFF;
         encoding_ = little ? ProfileEncoding::Utf16LittleEndian : ProfileEncoding::Utf16BigEndian;
-        for (size_t i = 2; i + 1 < size; i += 2) decoded.Add(little ? data[i] | data[i + 1] << 8 : data[i] << 8 | data[i + 1]);
+        DecodeUtf16(data, size, little, decoded);
     } else {
-        decoded.text.assign(bytes, size);
-        decoded.lost.assign(size, false);
+        DecodeAnsi(data, size, decoded);
         zeroByte_ = std::memchr(bytes, 0, size) != nullptr;
+        doubtfulByte_ = FirstDoubtfulByte(data, size, doubt_);
     }
-    for (bool l : decoded.lost) lost_ = lost_ || l;
+    decoded.from.push_back(size);
 
     const std::string& text = decoded.text;
-    sections_.push_back(ProfileSection{"", true, 0, {}, {}});
+    sections_.push_back(ProfileSection{"", 0, {}, {}});
     bool previous = false;          // a key was kept in this section
     bool previousNamed = false;     // and its name is not empty
     int number = 0;
@@ -147,10 +189,12 @@ ProfileFile::ProfileFile(const char* bytes, size_t size) {
         const ProfileLine line = ReadProfileLine(text.data(), text.size(), at);
         at = line.next;
         ++number;
+        if (doubtfulLine_ == 0 && doubt_ != AnsiDoubt::None && decoded.from[line.next] > doubtfulByte_)
+            doubtfulLine_ = number;
         const ProfileSpan& name = line.name;
         if (line.kind == ProfileLineKind::Header) {
-            sections_.push_back(ProfileSection{text.substr(name.begin, name.size()), Reachable(decoded, name), number,
-                                               Placed(line, encoding_, decoded), {}});
+            sections_.push_back(
+                ProfileSection{text.substr(name.begin, name.size()), number, Placed(line, decoded), {}});
             previous = previousNamed = false;
             continue;
         }
@@ -159,16 +203,15 @@ ProfileFile::ProfileFile(const char* bytes, size_t size) {
         if (!name.size() && previous && !previousNamed) continue;
         const ProfileSpan& value = line.value;
         sections_.back().keys.push_back(ProfileKey{text.substr(name.begin, name.size()),
-                                                   text.substr(value.begin, value.size()), line.hasEquals,
-                                                   Reachable(decoded, name), number, Placed(line, encoding_, decoded)});
+                                                   text.substr(value.begin, value.size()), line.hasEquals, number,
+                                                   Placed(line, decoded)});
         previous = true;
         previousNamed = name.size() && text[name.begin] != '\0';
     }
     for (const ProfileSection& section : sections_) {
-        if (section.reachable) listedSections_.emplace(LoweredName(section.name), &section - sections_.data());
+        listedSections_.emplace(LoweredName(section.name), &section - sections_.data());
         firstKeys_.emplace_back();
-        for (const ProfileKey& key : section.keys)
-            if (key.reachable) firstKeys_.back().emplace(LoweredName(key.name), &key);
+        for (const ProfileKey& key : section.keys) firstKeys_.back().emplace(LoweredName(key.name), &key);
     }
 }
 
@@ -210,11 +253,22 @@ bool ProfileFile::ReadKeys(const char* section, TextBuffer& keys) {
 
 bool ProfileFile::ReadValue(const char* section, const char* key, TextBuffer& value) {
     value.Clear();
-    if (std::strlen(key) > kProfileTextLimit) return false;
+    if (WideLength(key) > kProfileTextLimit) return false;
     const ProfileKey* found = FoundKey(section, key);
     std::string text = found && found->hasValue ? ValueOf(*found) : std::string();
-    if (text.size() > kProfileTextLimit) {
-        value.Append(text.c_str(), kProfileTextLimit + 1);
+    // The limit counts UTF-16 units, as the platform's functions do.
+    if (WideLength(text.c_str(), text.size()) > kProfileTextLimit) {
+        // The start of it, as the platform hands it over: one unit past the limit.
+        size_t cut = 0, units = 0;
+        while (cut < text.size()) {
+            size_t next = cut + 1;
+            while (next < text.size() && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80) ++next;
+            size_t width = WideLength(text.c_str() + cut, next - cut);
+            if (units + width > kProfileTextLimit + 1) break;
+            units += width;
+            cut = next;
+        }
+        value.Append(text.c_str(), cut);
         return false;
     }
     return value.Append(text.c_str(), text.size());

@@ -11,9 +11,11 @@
 //   name, in file order, and ends early at a key with an empty name.
 // - A value enclosed in a pair of the same quotation marks (" or ') loses
 //   them.
-// - A file starting with a UTF-8 or UTF-16 byte order mark is decoded; a
-//   character the Western code page (1252) lacks reads as '?', and no name
-//   holding one can be found.
+// - A file starting with a UTF-16 or UTF-8 byte order mark is decoded as
+//   such; any other file is read in the legacy code page, taken to be the
+//   Western one (1252). Every text is held in UTF-8, as the engine, which
+//   reads its script through the platform's UTF-16 profile functions, holds
+//   it.
 //
 // The reader keeps the line of every section and key, for messages that
 // point into the file, and where each lies in the file's bytes, for tools
@@ -31,20 +33,23 @@ struct ProfileKey {
     std::string name;   // as the file holds it: may go on past a zero byte
     std::string value;  // quotation marks still on
     bool hasValue;      // the line held an '='
-    bool reachable;     // no lookup can find a name holding a character the code page lacks
     int line;           // from 1
-    ProfileLine place;  // in the file's bytes (behind a byte order mark, two bytes a character in UTF-16)
+    ProfileLine place;  // in the file's bytes (behind a byte order mark; two or four bytes a character in UTF-16)
 };
 
 struct ProfileSection {
     std::string name;
-    bool reachable;
     int line;  // 0 for the nameless section of the keys before the first header
     ProfileLine place;  // the header's, in the file's bytes; nothing for the nameless section
     std::vector<ProfileKey> keys;
 };
 
 enum class ProfileEncoding { Ansi, Utf8, Utf16LittleEndian, Utf16BigEndian };
+
+// Why an ANSI file's bytes may not be what its author wrote: a UTF-8
+// sequence (the file was saved as UTF-8 without a byte order mark), or a
+// byte the Western code page leaves undefined.
+enum class AnsiDoubt { None, Utf8Sequence, UndefinedByte };
 
 class ProfileFile : public ProfileReader {
 public:
@@ -72,8 +77,11 @@ public:
     static std::string ValueOf(const ProfileKey& key);
 
     ProfileEncoding Encoding() const { return encoding_; }
-    // Characters the code page lacks were read as '?'.
-    bool LostCharacters() const { return lost_; }
+    // In an ANSI file, the first byte that is part of a UTF-8 sequence or is
+    // undefined in the Western code page, and the line it stands on (0 when
+    // there is none).
+    AnsiDoubt Doubt() const { return doubt_; }
+    int DoubtfulLine() const { return doubtfulLine_; }
     // The file holds a zero byte (outside UTF-16 text).
     bool HoldsZeroByte() const { return zeroByte_; }
 
@@ -84,7 +92,9 @@ private:
     // Per section, the first reachable key of each name (letters of A-Z lowered).
     std::vector<std::unordered_map<std::string, const ProfileKey*>> firstKeys_;
     ProfileEncoding encoding_ = ProfileEncoding::Ansi;
-    bool lost_ = false;
+    AnsiDoubt doubt_ = AnsiDoubt::None;
+    size_t doubtfulByte_ = 0;
+    int doubtfulLine_ = 0;
     bool zeroByte_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/profile_text.h"
+#include "base/text.h"
 #include "base/text_buffer.h"
 
 StepResult WalkSection(ProfileReader& reader, const char* section, char keySeparator, char valueSeparator,
@@ -33,7 +34,7 @@ StepResult WalkSection(ProfileReader& reader, const char* section, char keySepar
                               valueFields, 0, index};
         // The platform would answer a key beyond its limit with the key
         // list, and cut a value beyond it: neither is the entry as written.
-        if (keyLength > kProfileTextLimit || !reader.ReadValue(section, at, value) || !value.Reserve(1)) {
+        if (WideLength(at, keyLength) > kProfileTextLimit || !reader.ReadValue(section, at, value) || !value.Reserve(1)) {
             keyFields[0] = valueFields[0] = nullptr;
             result = reports.unreadable ? reports.unreadable(entry, context) : StepResult::Skipped;
         } else {

@@ -103,5 +103,10 @@ bool ExpandText(char* text, char* out, size_t cap, bool split) {
 
 bool ExpandText(char* text, TextBuffer& out, size_t limit, bool split) {
     out.Clear();
-    return ExpandPieces(text, split, [&](const char* add) { return out.Append(add) && out.Length() <= limit; });
+    // The limit counts characters (UTF-16 units), as the platform does.
+    return ExpandPieces(text, split,
+                        [&](const char* add) {
+                            return out.Append(add) &&
+                                   (out.Length() <= limit || WideLength(out.Text(), out.Length()) <= limit);
+                        });
 }

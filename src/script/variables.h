@@ -24,5 +24,5 @@ template <size_t N> inline bool ExpandText(char* text, char (&out)[N], bool spli
     return ExpandText(text, out, N, split);
 }
 // The same into a buffer that grows; false when the result would be longer
-// than limit characters (out then holds its start) or memory ran short.
+// than limit characters (UTF-16 units) (out then holds its start) or memory ran short.
 bool ExpandText(char* text, TextBuffer& out, size_t limit, bool split);

@@ -172,23 +172,33 @@ std::string Packed(const std::string& script, uint64_t size, uint64_t diskSize, 
 }
 
 // The text with its CR LF line ends made the form's, behind the form's byte
-// order mark.
+// order mark; in UTF-16LE for a form that says so (the text's characters
+// here take at most two bytes of UTF-8).
 struct Form {
     const char* mark;
     const char* lineBreak;
+    bool utf16 = false;
 };
-const Form kForms[] = {{"", "\r\n"}, {"", "\n"}, {"", "\r"}, {"\xEF\xBB\xBF", "\r"}};
+const Form kForms[] = {{"", "\r\n"}, {"", "\n"}, {"", "\r"}, {"\xEF\xBB\xBF", "\r"}, {"\xFF\xFE", "\r\n", true}};
 std::string InForm(const Form& form, std::string text) {
     for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 1))
         text.replace(at, 2, form.lineBreak);
-    return form.mark + text;
+    if (!form.utf16) return form.mark + text;
+    std::string wide = form.mark;
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned c = static_cast<unsigned char>(text[i]);
+        if (c >= 0xC0) c = (c & 0x1F) << 6 | (static_cast<unsigned char>(text[++i]) & 0x3F);
+        wide += static_cast<char>(c & 0xFF);
+        wide += static_cast<char>(c >> 8);
+    }
+    return wide;
 }
 
 // Only the disk fields and file names of copy entries, [disks] and the
 // [SetUp] disks change; comments, blanks, quotes, separators written twice,
 // other sections and entries that do not act keep every byte; the same with
-// any line ends, and in UTF-8 (its first character, in the comment, is two
-// bytes long).
+// any line ends, in UTF-8 (its first character, in the comment, is two
+// bytes long) and in UTF-16LE, which stay so.
 TEST(PackScript, RewriteKeepsEveryOtherByte) {
     const std::string before =
         "; pr\xC3\xB6" "duct\r\n"
@@ -334,6 +344,12 @@ TEST(PackScript, CrcSectionAtTheEndInTheScriptsLineEnds) {
         std::string text = script, error;
         EXPECT_TRUE(pack::AddCrcSection(&text, files, &error)) << error;
         EXPECT_EQ(text, packed);
+        // A script in UTF-8 or UTF-16LE gets the section in its encoding.
+        for (const Form& form : {Form{"\xEF\xBB\xBF", "\r\n"}, kForms[4]}) {
+            text = InForm(form, script);
+            EXPECT_TRUE(pack::AddCrcSection(&text, files, &error)) << error;
+            EXPECT_EQ(text, InForm(form, packed)) << form.mark;
+        }
     }
     std::string text = "[SetUp]\r\n; written by hand\r\n [Media.CRC] \r\nA=00000000\r\n", error;
     EXPECT_FALSE(pack::AddCrcSection(&text, files, &error));

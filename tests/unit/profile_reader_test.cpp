@@ -187,6 +187,17 @@ std::vector<std::string> TrickyFiles() {
     const char zeros[] = "[s]\r\nk=a\0b\r\nz\0ero=1\r\nkey \0=2\r\n\"q\"\0x=3\r\n[t\0u]\r\nv=1\r\n";
     std::vector<std::string> files(std::begin(kTricky), std::end(kTricky));
     files.push_back(std::string(zeros, sizeof zeros - 1));
+    // UTF-16LE behind its byte order mark: characters beyond the code page
+    // and beyond 16 bits, in names and values, quoted; and the longest
+    // value counted in UTF-16
+    // units (a character beyond 16 bits takes two).
+    auto utf16 = [](const std::wstring& text) {
+        return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    };
+    files.push_back(utf16(L"[s]\r\nk=\x03A9mega \x20AC\r\n\x03A9=omega\r\nx\xD83D\xDE00=emoji\r\n"
+                          L"[\x00C4]\r\nk=\"\x00E4\"\r\n"));
+    files.push_back(utf16(L"[s]\r\nk=" + std::wstring(kProfileTextLimit - 2, L'v') + L"\xD83D\xDE00\r\n"));
+    files.push_back(utf16(L"[s]\r\nk=" + std::wstring(kProfileTextLimit - 1, L'v') + L"\xD83D\xDE00\r\n"));
     for (size_t length : {size_t(255), size_t(256), size_t(511), size_t(16383), kProfileTextLimit - 1,
                           kProfileTextLimit, kProfileTextLimit + 1, kProfileTextLimit + 2}) {
         files.push_back("[s]\r\nk=" + std::string(length, 'v') + "\r\n");

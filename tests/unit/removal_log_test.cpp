@@ -8,12 +8,19 @@
 #include "base/profile_text.h"
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "base/wide_text.h"
 #include "actions/records.h"
 #include "removal/removal_log.h"
 #include "ui/sections.h"
 #include "ui/path_variables.h"
 
 namespace {
+
+// A UTF-8 text as the log's file holds it: UTF-16LE behind a byte order mark.
+std::string Utf16File(const std::string& text) {
+    std::wstring wide = Wide(text.c_str(), text.size());
+    return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+}
 
 class RemovalLog : public testing::Test {
 protected:
@@ -116,8 +123,8 @@ TEST_F(RemovalLog, NameIsLookedUpAfreshOnEveryCall) {
     CopyText(gState->variables[0].value, log.c_str());
     LogRemoval(RemoveFile, "AppDir\\B.EXE", "B");
     // The log's own directories are the first the install makes: recorded, outermost.
-    EXPECT_EQ(ReadBytes(deep), "[del.step3]\r\n" + scratch / "one\\" + "=Folder made by the install\r\n"
-                               "[del.step2]\r\nAppDir\\A.EXE=A\r\n");
+    EXPECT_EQ(ReadBytes(deep), Utf16File("[del.step3]\r\n" + scratch / "one\\" + "=Folder made by the install\r\n"
+                                         "[del.step2]\r\nAppDir\\A.EXE=A\r\n"));
     EXPECT_EQ(Keys("del.step2"), std::vector<std::string>{"AppDir\\B.EXE"});
 }
 
@@ -128,7 +135,7 @@ TEST_F(RemovalLog, WithoutTheVariableTheLogIsRemoveInfInTheWindowsDirectory) {
     LogRemoval(PathVariable, "AppDir", "C:\\APP");
     std::string text = ReadBytes(bare);
     DeleteFileA(bare.c_str());
-    EXPECT_EQ(text, "[path]\r\nAppDir=C:\\APP\r\n");
+    EXPECT_EQ(text, Utf16File("[path]\r\nAppDir=C:\\APP\r\n"));
     EXPECT_EQ(GetFileAttributesA(log.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -161,7 +168,7 @@ TEST_F(RemovalLog, RecordsThatDoNotReachTheDiskAreReported) {
     MessageBoxes retried({IDRETRY}, [&](size_t) { RemoveDirectoryA(log.c_str()); });
     EXPECT_EQ(Record(PathVariable, "AppDir", "C:\\APP"), StepResult::GoOn);
     EXPECT_EQ(retried.Texts().size(), 1u);
-    EXPECT_EQ(ReadBytes(log), "[path]\r\nAppDir=C:\\APP\r\n");
+    EXPECT_EQ(ReadBytes(log), Utf16File("[path]\r\nAppDir=C:\\APP\r\n"));
 }
 
 // Texts are recorded whole up to the longest text a profile file carries
@@ -183,6 +190,20 @@ TEST_F(RemovalLog, WholeTextsUpToTheFormatsLimit) {
     EXPECT_TRUE(CanRecordOldText((" " + std::string(kProfileTextLimit - 3, 'q')).c_str(), kProfileTextLimit - 2));
     EXPECT_FALSE(CanRecordOldText((" " + std::string(kProfileTextLimit - 2, 'q')).c_str(), kProfileTextLimit - 1));
     EXPECT_FALSE(CanRecordOldText(std::string(kProfileTextLimit / 2 + 1, '/').c_str(), kProfileTextLimit / 2 + 1));
+    // The limit counts characters as the platform does (UTF-16 units), not
+    // the bytes of their UTF-8: 16,383 euro signs are 49,149 bytes, and fit;
+    // 32,767 e-acutes do not, nor do 16,384 characters beyond 16 bits.
+    std::string euros, acutes, beyond;
+    for (size_t i = 0; i < 16383; ++i) euros += "\xE2\x82\xAC";
+    for (size_t i = 0; i < kProfileTextLimit + 1; ++i) acutes += "\xC3\xA9";
+    for (size_t i = 0; i < 16384; ++i) beyond += "\xF0\x9F\x98\x80";
+    EXPECT_TRUE(CanRecordOldText(euros.c_str(), euros.size()));
+    EXPECT_FALSE(CanRecordOldText(acutes.c_str(), acutes.size()));
+    EXPECT_FALSE(CanRecordOldText(beyond.c_str(), beyond.size()));
+    EXPECT_EQ(Record(IniValue, "app.ini", "s", "euros", euros.c_str()), StepResult::GoOn);
+    TextBuffer recorded;
+    EXPECT_TRUE(FileProfileReader(log.c_str()).ReadValue("ini.step1", "app.ini|s|euros", recorded));
+    EXPECT_EQ(std::string(recorded.Text()), euros);
     EXPECT_FALSE(CanRecordOldText("a\0b", 3));
     EXPECT_FALSE(CanRecordOldText("a\rb", 3));
     EXPECT_FALSE(CanRecordOldText("a\nb", 3));

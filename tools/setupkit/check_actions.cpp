@@ -446,7 +446,7 @@ void ActionCheck::VisitDeletion(const ScriptEntry& entry) {
 StepResult ActionCheck::Delete(const DeleteStep& step) {
     const char* outcome = Outcome(ActionKind::Delete, false);
     if (!step.usable)
-        ReportTooLong(check_, entry_->line, step.path, step.pathLength, kPathSize - 1, "the path", outcome);
+        ReportTooLong(check_, entry_->line, step.path, step.pathLength, kPathWidth, "the path", outcome);
     else if (step.deviceName)
         ReportDeviceName(check_, entry_->line, step.path, "the path", outcome);
     return Carried(step.usable && !step.deviceName);

@@ -26,10 +26,17 @@ void CheckFile(ScriptCheck& check) {
         check.report.Error(1, "the file holds a zero byte: the installer takes it for no script (message 109)");
     if (file.Sections().size() < 2)
         check.report.Error(1, "no section header: the installer takes the file for no script (message 109)");
-    if (file.LostCharacters())
-        check.report.Warning(1,
-                             "the file holds characters the Western code page lacks: the installer reads them as "
-                             "'?', and no section or key holding one can be found");
+    // An ANSI script is read in the machine's code page: bytes that are no
+    // character of it, or that spell a character in UTF-8, read as garbage.
+    if (file.Doubt() == AnsiDoubt::Utf8Sequence)
+        check.report.Warning(file.DoubtfulLine(),
+                             "the script has no byte order mark but holds UTF-8 text: the installer reads it in the "
+                             "ANSI code page, as garbage; save the script as UTF-16LE or as UTF-8 with a byte order "
+                             "mark");
+    else if (file.Doubt() == AnsiDoubt::UndefinedByte)
+        check.report.Warning(file.DoubtfulLine(),
+                             "the script holds a byte the ANSI code page (1252) does not define: save the script as "
+                             "UTF-16LE or as UTF-8 with a byte order mark");
 }
 
 void CheckSections(ScriptCheck& check) {
@@ -40,10 +47,6 @@ void CheckSections(ScriptCheck& check) {
         if (i == 0) {
             if (HasEntries(section))
                 check.report.Warning(section.keys.front().line, "entries before the first section header are never read");
-            continue;
-        }
-        if (!section.reachable) {
-            check.report.Warning(section.line, "the section's name holds a character the code page lacks: it is never found");
             continue;
         }
         const ProfileSection* found = check.file.ListedSection(name.c_str());

@@ -21,7 +21,7 @@ constexpr size_t kComponentLabel = Width(ComponentEntry{}.label);
 constexpr size_t kSection = Width(ComponentEntry{}.section);
 constexpr size_t kDescription = Width(ComponentEntry{}.description);
 constexpr size_t kVariableName = Width(ScriptVariable{}.name);
-constexpr size_t kPath = Width(ScriptVariable{}.value);
+constexpr size_t kPath = kPathWidth;  // counted in characters, its buffer in UTF-8
 // Texts the installer keeps in buffers of its own, of 64 characters: the
 // [SetUp] name, the path dialog's prompt, the disks' keys and labels.
 constexpr size_t kName = 63;
@@ -241,7 +241,7 @@ void ReadVariables(ScriptCheck& check) {
         if (entry.key.size() > 3) check.report.Warning(entry.line, "a fourth key field is not used");
         CheckNames(check, entry.line, entry.Value(0));
         std::string value = Expanded(entry.Value(0), true);
-        CheckWidth(check, entry.line, value, kPath, "the expanded default", "the entry is reported");
+        CheckWidth(check, entry.line, value, kPath, "the expanded default", "the entry is reported", true);
         if (entry.value.size() >= 2) CheckWidth(check, entry.line, entry.Value(1), kName, "the prompt", "it is cut");
         for (size_t i = 0; i < check.rows.size(); ++i) {
             if (check.rows[i].name != name) continue;

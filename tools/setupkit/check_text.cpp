@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/text.h"
 #include "base/text_buffer.h"
 #include "script/conditions.h"
 #include "script/fields.h"
@@ -125,10 +126,11 @@ void CheckCondition(ScriptCheck& check, int line, const std::string& condition, 
 }
 
 bool CheckWidth(ScriptCheck& check, int line, const std::string& text, size_t limit, const char* what,
-                const char* beyond) {
-    if (text.size() <= limit) return true;
+                const char* beyond, bool inCharacters) {
+    size_t length = inCharacters ? WideLength(text.data(), text.size()) : text.size();
+    if (length <= limit) return true;
     check.report.Error(line, "%s %s is %d characters, over the %d it may hold: %s", what, Quoted(text).c_str(),
-                       static_cast<int>(text.size()), static_cast<int>(limit), beyond);
+                       static_cast<int>(length), static_cast<int>(limit), beyond);
     return false;
 }
 

@@ -23,9 +23,11 @@ enum class ConditionUse { Listing, Selection, Copy, Recorded, Font, Deletion };
 // flags out of place and conditions longer than the installer tests.
 void CheckCondition(ScriptCheck& check, int line, const std::string& condition, ConditionUse use);
 
-// Reports a text longer than the field it goes into (limit characters).
+// Reports a text longer than the field it goes into: limit characters
+// (UTF-16 units) for a width the installer counts in characters, limit
+// bytes of UTF-8 for one of its fixed buffers (inCharacters false).
 bool CheckWidth(ScriptCheck& check, int line, const std::string& text, size_t limit, const char* what,
-                const char* beyond);
+                const char* beyond, bool inCharacters = false);
 
 // A text cut into fields as the installer cuts it (at most room of them).
 std::vector<std::string> Fields(const std::string& text, char separator, int room);

@@ -5,9 +5,11 @@
 #include "base/media_crc.h"
 #include "script/profile_file.h"
 #include "script/profile_lines.h"
+#include "script_encoding.h"
 
 namespace pack {
 
+// The section is added in the script's own encoding.
 bool AddCrcSection(std::string* script, const std::vector<std::pair<std::string, uint32_t>>& files,
                    std::string* error) {
     ProfileFile file(script->data(), script->size());
@@ -16,15 +18,17 @@ bool AddCrcSection(std::string* script, const std::vector<std::pair<std::string,
                  "] is written by pack itself: take it out of the product's script";
         return false;
     }
-    const ProfileSpan first = FirstLineBreak(script->data(), script->size());
-    const std::string lineEnd = first.size() ? script->substr(first.begin, first.size()) : "\r\n";
-    if (!script->empty() && script->back() != '\n' && script->back() != '\r') *script += lineEnd;
-    *script += lineEnd + "[" + kMediaCrcSection + "]" + lineEnd;
+    std::string text = EditableScript(*script, file.Encoding());
+    const ProfileSpan first = FirstLineBreak(text.data(), text.size());
+    const std::string lineEnd = first.size() ? text.substr(first.begin, first.size()) : "\r\n";
+    if (!text.empty() && text.back() != '\n' && text.back() != '\r') text += lineEnd;
+    text += lineEnd + "[" + kMediaCrcSection + "]" + lineEnd;
     for (const auto& [name, crc] : files) {
-        char text[9];
-        FormatCrc(crc, text);
-        *script += name + "=" + text + lineEnd;
+        char hex[9];
+        FormatCrc(crc, hex);
+        text += name + "=" + hex + lineEnd;
     }
+    *script = ScriptInEncoding(text, file.Encoding());
     return true;
 }
 

@@ -137,11 +137,6 @@ bool ReadProduct(Run& r, std::string* error) {
         return false;
     }
     r.script = std::make_unique<Script>(std::string(raw.begin(), raw.end()));
-    const ProfileEncoding encoding = r.script->file.Encoding();
-    if (encoding == ProfileEncoding::Utf16LittleEndian || encoding == ProfileEncoding::Utf16BigEndian) {
-        *error = r.scriptPath + ": a script in UTF-16 cannot be packed";
-        return false;
-    }
     std::string setupExe, library;
     if (!FindEngine(r.o.engine, &setupExe, &library, error)) return false;
     // A product may bring a resource library of its own.

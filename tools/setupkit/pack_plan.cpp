@@ -10,6 +10,7 @@
 #include "base/media_name.h"
 #include "base/text.h"
 #include "folder.h"
+#include "script_encoding.h"
 #include "plan/pass_plan.h"
 #include "script/fields.h"
 #include "script/section_walk.h"
@@ -124,7 +125,10 @@ bool KeysStayApart(const Script& script, const Plan& plan, std::string* error) {
 
 }  // namespace
 
-Script::Script(std::string text) : bytes(std::move(text)), file(bytes.data(), bytes.size()) {
+Script::Script(const std::string& text)
+    : encoding(ProfileFile(text.data(), text.size()).Encoding()),
+      bytes(EditableScript(text, encoding)),
+      file(bytes.data(), bytes.size()) {
     const ProfileSpan first = FirstLineBreak(bytes.data(), bytes.size());
     lineBreak = first.size() ? bytes.substr(first.begin, first.size()) : "\r\n";
 }
@@ -480,7 +484,7 @@ bool Rewrite(const Script& script, const Plan& plan, std::string* out, std::stri
             }
         }
     }
-    *out = Apply(script.bytes, edits, 0, script.bytes.size());
+    *out = ScriptInEncoding(Apply(script.bytes, edits, 0, script.bytes.size()), script.encoding);
     return true;
 }
 

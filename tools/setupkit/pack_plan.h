@@ -11,9 +11,12 @@
 namespace pack {
 
 // A script as the packer reads it: its bytes, which the rewritten script
-// keeps but where it must differ, and the reader's view of them.
+// keeps but where it must differ, and the reader's view of them. A script in
+// UTF-16 is held in UTF-8 here (script_encoding.h); the rewritten one goes
+// back into the encoding the script came in.
 struct Script {
-    explicit Script(std::string text);
+    explicit Script(const std::string& text);
+    ProfileEncoding encoding;
     std::string bytes;
     ProfileFile file;
     std::string lineBreak;  // the first line's: CR LF, LF or CR (CR LF when no line ends)
