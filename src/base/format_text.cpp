@@ -3,10 +3,29 @@
 namespace {
 
 struct Output {
+    char* start;
     char* at;
     char* end;  // the place of the terminator
+    bool cut = false;
     void Put(char c) {
         if (at < end) *at++ = c;
+        else cut = true;
+    }
+    // After a cut, the bytes of a character that did not fit whole go too:
+    // the text ends between characters.
+    void DropCutCharacter() {
+        if (!cut) return;
+        char* lead = at;
+        while (lead > start && IsContinuation(lead[-1])) --lead;
+        if (lead == start) return;
+        --lead;
+        if (static_cast<unsigned char>(*lead) < 0xC0) return;  // no character was begun
+        if (at - lead < SequenceLength(*lead)) at = lead;
+    }
+    static bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+    static long SequenceLength(char lead) {
+        unsigned char c = static_cast<unsigned char>(lead);
+        return c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
     }
     void Repeat(char c, long times) {
         for (; times > 0; --times) Put(c);
@@ -52,14 +71,44 @@ Conversion Parse(const char*& at) {
     return c;
 }
 
+// Texts are UTF-8: width and precision count characters, and a precision
+// never ends a text inside one.
 void PutText(Output& out, const Conversion& c, const char* text) {
     if (!text) text = "(null)";
-    long length = 0;
-    while (text[length] && (c.precision < 0 || length < c.precision)) ++length;
+    long bytes = 0, characters = 0;
+    while (text[bytes] && (c.precision < 0 || characters < c.precision)) {
+        bytes += 1;
+        while (Output::IsContinuation(text[bytes])) ++bytes;
+        ++characters;
+    }
     // Texts are padded with blanks only, whatever the flags say.
-    if (!c.left) out.Repeat(' ', c.width - length);
-    for (long i = 0; i < length; ++i) out.Put(text[i]);
-    if (c.left) out.Repeat(' ', c.width - length);
+    if (!c.left) out.Repeat(' ', c.width - characters);
+    for (long i = 0; i < bytes; ++i) out.Put(text[i]);
+    if (c.left) out.Repeat(' ', c.width - characters);
+}
+
+// A character by its code, in UTF-8 (a code beyond Unicode, or a surrogate,
+// as U+FFFD).
+void EncodeCharacter(long code, char (&out)[5]) {
+    unsigned long u = static_cast<unsigned long>(code);
+    if (u > 0x10FFFF || (u >= 0xD800 && u <= 0xDFFF)) u = 0xFFFD;
+    int n = 0;
+    if (u < 0x80) {
+        out[n++] = static_cast<char>(u);
+    } else if (u < 0x800) {
+        out[n++] = static_cast<char>(0xC0 | (u >> 6));
+        out[n++] = static_cast<char>(0x80 | (u & 0x3F));
+    } else if (u < 0x10000) {
+        out[n++] = static_cast<char>(0xE0 | (u >> 12));
+        out[n++] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        out[n++] = static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+        out[n++] = static_cast<char>(0xF0 | (u >> 18));
+        out[n++] = static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+        out[n++] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        out[n++] = static_cast<char>(0x80 | (u & 0x3F));
+    }
+    out[n] = '\0';
 }
 
 void PutNumber(Output& out, const Conversion& c, long number) {
@@ -93,7 +142,7 @@ void PutNumber(Output& out, const Conversion& c, long number) {
 
 size_t FormatText(char* out, size_t cap, const char* format, const FormatArgument* arguments, size_t count) {
     if (cap == 0) return 0;
-    Output o = {out, out + cap - 1};
+    Output o = {out, out, out + cap - 1};
     size_t next = 0;
     for (const char* at = format ? format : ""; *at;) {
         if (*at != '%') {
@@ -114,12 +163,14 @@ size_t FormatText(char* out, size_t cap, const char* format, const FormatArgumen
         if (wantsText) {
             PutText(o, c, argument.text);
         } else if (c.type == 'c') {
-            char one[2] = {static_cast<char>(argument.number), '\0'};
+            char one[5];
+            EncodeCharacter(argument.number, one);
             PutText(o, c, one);
         } else {
             PutNumber(o, c, argument.number);
         }
     }
+    o.DropCutCharacter();
     *o.at = '\0';
     return static_cast<size_t>(o.at - out);
 }

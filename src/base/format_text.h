@@ -1,8 +1,10 @@
 // Bounded formatting of the program's message and dialog texts, with the
 // conversions of the platform's wsprintfA: %s, %c, %d, %i, %u, %x and %X, the
 // flags "-", "#" and "0" in that order, a width, a precision and the size
-// letters l and h; "%%" is one percent sign. At most cap - 1 characters are
-// written, and always a terminator.
+// letters l and h; "%%" is one percent sign. Texts are UTF-8: a width or
+// precision of %s counts characters, %c writes its number as a character's
+// code in UTF-8. At most cap - 1 bytes are written, and always a terminator;
+// a text cut at cap ends between characters, never inside one.
 //
 // The arguments are typed and counted, because some formats come from files
 // (the resource library's templates): a conversion with no argument left, or

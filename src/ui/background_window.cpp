@@ -3,6 +3,7 @@
 #include "base/resource_ids.h"
 #include "base/setup_state.h"
 #include "base/system_libraries.h"
+#include "base/wide_text.h"
 #include "ui/branding.h"
 
 namespace {
@@ -41,7 +42,7 @@ void DrawInCorner(HDC dc, const RECT& client, HBITMAP bitmap, DWORD rop) {
     HDC memory = CreateCompatibleDC(dc);
     HGDIOBJ old = SelectObject(memory, bitmap);
     BITMAP info;
-    GetObjectA(bitmap, sizeof info, &info);
+    GetObjectW(bitmap, sizeof info, &info);
     BitBlt(dc, client.right - info.bmWidth, client.bottom - info.bmHeight, info.bmWidth, info.bmHeight, memory, 0,
            0, rop);
     SelectObject(memory, old);
@@ -52,7 +53,7 @@ void DrawInCorner(HDC dc, const RECT& client, HBITMAP bitmap, DWORD rop) {
 // transparent, so a logo needs no rectangle of its own colour around it.
 void DrawProductPicture(HDC dc, const RECT& client, HBITMAP picture, PicturePlace place) {
     BITMAP info;
-    if (!GetObjectA(picture, sizeof info, &info)) return;
+    if (!GetObjectW(picture, sizeof info, &info)) return;
     LONG width = info.bmWidth, height = info.bmHeight;
     LONG x = place == PicturePlace::TopLeft || place == PicturePlace::BottomLeft ? 0
              : place == PicturePlace::Center                                      ? (client.right - width) / 2
@@ -72,22 +73,23 @@ void DrawProductPicture(HDC dc, const RECT& client, HBITMAP picture, PicturePlac
 // The product's title, large, in the top-left corner, white on a shadow.
 void DrawTitle(HDC dc, const RECT& client, const char* title) {
     int height = client.bottom / 14 > 24 ? client.bottom / 14 : 24;
-    HFONT font = CreateFontA(-height, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS, "Arial");
+    HFONT font = CreateFontW(-height, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS, L"Arial");
     HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
     SetBkMode(dc, TRANSPARENT);
     RECT place = {height / 2, height / 3, client.right - height / 2, client.bottom / 2};
     RECT shadow = {place.left + 3, place.top + 3, place.right + 3, place.bottom + 3};
+    std::wstring text = Wide(title);
     SetTextColor(dc, RGB(0, 0, 0));
-    DrawTextA(dc, title, -1, &shadow, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+    DrawTextW(dc, text.c_str(), -1, &shadow, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
     SetTextColor(dc, RGB(255, 255, 255));
-    DrawTextA(dc, title, -1, &place, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+    DrawTextW(dc, text.c_str(), -1, &place, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
     if (old) SelectObject(dc, old);
     if (font) DeleteObject(font);
 }
 
 LRESULT CALLBACK BackgroundProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != WM_PAINT) return DefWindowProcA(window, message, wParam, lParam);
+    if (message != WM_PAINT) return DefWindowProcW(window, message, wParam, lParam);
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
     RECT client;
@@ -99,8 +101,8 @@ LRESULT CALLBACK BackgroundProc(HWND window, UINT message, WPARAM wParam, LPARAM
         DrawProductPicture(dc, client, product, place);
     } else {
         HBITMAP picture =
-            LoadBitmapA(gProcess.libraryModule, MAKEINTRESOURCEA(deep ? IDB_PICTURE_256 : IDB_PICTURE_16));
-        if (HBITMAP mask = LoadBitmapA(gProcess.libraryModule, MAKEINTRESOURCEA(IDB_MASK))) {
+            LoadBitmapW(gProcess.libraryModule, MAKEINTRESOURCEW(deep ? IDB_PICTURE_256 : IDB_PICTURE_16));
+        if (HBITMAP mask = LoadBitmapW(gProcess.libraryModule, MAKEINTRESOURCEW(IDB_MASK))) {
             DrawInCorner(dc, client, mask, SRCAND);
             DeleteObject(mask);
         }
@@ -117,16 +119,19 @@ LRESULT CALLBACK BackgroundProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }  // namespace
 
 HWND CreateBackgroundWindow() {
-    WNDCLASSA wc = {};
+    // A class registered wide makes a Unicode window: its caption and
+    // messages carry UTF-16.
+    WNDCLASSW wc = {};
     wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_BYTEALIGNCLIENT;
     wc.lpfnWndProc = BackgroundProc;
     wc.hInstance = gProcess.ownModule;
-    wc.hIcon = LoadIconA(gProcess.ownModule, SETUP_ICON_NAME);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconW(gProcess.ownModule, L"" SETUP_ICON_NAME);
+    // IDC_ARROW is a resource number, spelt the same for both character sets.
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    wc.lpszClassName = "SetUp";
-    if (!RegisterClassA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
-    HWND window = CreateWindowExA(0, "SetUp", ProductCaption(), WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
+    wc.lpszClassName = L"SetUp";
+    if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+    HWND window = CreateWindowExW(0, L"SetUp", Wide(ProductCaption()).c_str(), WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
                                   WS_MAXIMIZE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
                                   nullptr, gProcess.ownModule, nullptr);
     if (!window) return nullptr;
@@ -136,5 +141,6 @@ HWND CreateBackgroundWindow() {
 }
 
 HWND CreateQuietWindow() {
-    return CreateWindowExA(0, "STATIC", ProductCaption(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, gProcess.ownModule, nullptr);
+    return CreateWindowExW(0, L"STATIC", Wide(ProductCaption()).c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                           gProcess.ownModule, nullptr);
 }

@@ -4,8 +4,10 @@
 
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "base/wide_text.h"
 #include "base/text_compare.h"
 #include "ui/sections.h"
+#include "ui/window_text.h"
 
 namespace {
 
@@ -30,14 +32,20 @@ const NamedText kNamedTexts[] = {
 };
 constexpr int kNamedTextCount = sizeof kNamedTexts / sizeof kNamedTexts[0];
 
+// The texts keep the lengths in characters they always had (63, 127 and 255);
+// their buffers have room for those characters in UTF-8.
+constexpr size_t kCaptionCharacters = 63;
+constexpr size_t kTitleCharacters = 127;
+constexpr size_t kNamedCharacters = 255;
+
 struct Branding {
-    char caption[64] = "SetUp";
-    char title[128] = "";
+    char caption[Utf8Room(kCaptionCharacters)] = "SetUp";
+    char title[Utf8Room(kTitleCharacters)] = "";
     bool gradient = false;
     COLORREF left = 0, right = 0;
     HBITMAP picture = nullptr;
     PicturePlace place = PicturePlace::BottomRight;
-    char named[kNamedTextCount][256] = {};  // the script's, or empty
+    char named[kNamedTextCount][Utf8Room(kNamedCharacters)] = {};  // the script's, or empty
 };
 Branding gBranding;
 
@@ -53,8 +61,8 @@ bool ReadColour(const char* text, COLORREF* colour) {
     return true;
 }
 
-void ReadKey(const char* scriptPath, const char* key, char* out, DWORD cap) {
-    GetPrivateProfileStringA("SetUp", key, "", out, cap, scriptPath);
+void ReadKey(const char* scriptPath, const char* key, size_t characters, char* out, size_t cap) {
+    ReadScriptKey("SetUp", key, "", scriptPath, characters, out, cap);
 }
 
 // The text with each "\n" made a line break.
@@ -94,26 +102,27 @@ StepResult ApplyText(SectionEntry& entry, void* context) {
     if (*end || dialog != texts->templateId) return StepResult::GoOn;
     long control = std::strtol(entry.keyFields[1], &end, 10);
     if (*end || control < 0 || control > 0xFFFF) return StepResult::GoOn;
-    if (control == 0) SetWindowTextA(texts->dialog, entry.valueFields[0]);
-    else SetDlgItemTextA(texts->dialog, static_cast<int>(control), entry.valueFields[0]);
+    if (control == 0) SetWindowTextUtf8(texts->dialog, entry.valueFields[0]);
+    else SetControlTextUtf8(texts->dialog, static_cast<int>(control), entry.valueFields[0]);
     return StepResult::GoOn;
 }
 
 }  // namespace
 
 void ReadBranding(const char* scriptPath, char (&pictureName)[MAX_PATH]) {
-    char text[128];
-    ReadKey(scriptPath, "caption", text, sizeof text);
+    char text[Utf8Room(127)];
+    ReadKey(scriptPath, "caption", kCaptionCharacters, text, sizeof text);
     if (text[0]) CopyText(gBranding.caption, text);
-    ReadKey(scriptPath, "title", gBranding.title, sizeof gBranding.title);
-    ReadKey(scriptPath, "gradient", text, sizeof text);
+    ReadKey(scriptPath, "title", kTitleCharacters, gBranding.title, sizeof gBranding.title);
+    ReadKey(scriptPath, "gradient", 127, text, sizeof text);
     char* comma = FindText(text, ",");
     if (comma) {
         *comma = '\0';
         gBranding.gradient = ReadColour(text, &gBranding.left) && ReadColour(comma + 1, &gBranding.right);
     }
-    ReadKey(scriptPath, "picture", pictureName, sizeof pictureName);
-    ReadKey(scriptPath, "picturepos", text, sizeof text);
+    // The name goes to the run in UTF-8; one longer than its buffer is no name.
+    ReadKey(scriptPath, "picture", sizeof pictureName - 1, pictureName, sizeof pictureName);
+    ReadKey(scriptPath, "picturepos", 127, text, sizeof text);
     static const struct {
         const char* name;
         PicturePlace place;
@@ -126,7 +135,7 @@ void ReadBranding(const char* scriptPath, char (&pictureName)[MAX_PATH]) {
         if (CompareNoCase(text, known.name) == 0) gBranding.place = known.place;
     for (int i = 0; i < kNamedTextCount; ++i) {
         char* named = gBranding.named[i];
-        GetPrivateProfileStringA("texts", kNamedTexts[i].name, "", named, sizeof gBranding.named[i], scriptPath);
+        ReadScriptKey("texts", kNamedTexts[i].name, "", scriptPath, kNamedCharacters, named, sizeof gBranding.named[i]);
         BreakLines(named);
         bool counter = i == static_cast<int>(ProgramText::Counter) || i == static_cast<int>(ProgramText::RemoveCounter);
         if (counter && !OneNumber(named)) named[0] = '\0';
@@ -143,7 +152,7 @@ const char* ShownText(ProgramText which) {
 bool UseBrandingPicture(const char* path) {
     ReleaseBranding();
     gBranding.picture =
-        static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+        static_cast<HBITMAP>(LoadImageW(nullptr, Wide(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     return gBranding.picture != nullptr;
 }
 

@@ -8,6 +8,7 @@
 #include "base/text_compare.h"
 #include "script/conditions.h"
 #include "ui/sections.h"
+#include "ui/window_text.h"
 
 namespace {
 
@@ -44,9 +45,9 @@ StepResult ChoiseEntry(SectionEntry& entry, void* context) {
         CopyText(row.description, valueFields[1]);
         if (dialog) {
             HWND list = GetDlgItem(dialog, IDC_COMPONENT_LIST);
-            LRESULT item = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.label));
-            SendMessageA(list, LB_SETITEMDATA, item, index);
-            SendMessageA(list, LB_SETSEL, Preselected(entry, row), item);
+            LRESULT item = AddItemUtf8(list, LB_ADDSTRING, row.label);
+            SendMessageW(list, LB_SETITEMDATA, item, index);
+            SendMessageW(list, LB_SETSEL, Preselected(entry, row), item);
         }
         if (gSwitches.answers.hasComponents) row.selected = Preselected(entry, row);
     }

@@ -9,10 +9,11 @@
 #include "base/setup_state.h"
 #include "ui/sections.h"
 #include "ui/choise_entry.h"
+#include "ui/window_text.h"
 
 namespace {
 
-ComponentDialog* Owner(HWND dialog) { return reinterpret_cast<ComponentDialog*>(GetWindowLongPtrA(dialog, DWLP_USER)); }
+ComponentDialog* Owner(HWND dialog) { return reinterpret_cast<ComponentDialog*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
 
 HWND List(HWND dialog) { return GetDlgItem(dialog, IDC_COMPONENT_LIST); }
 
@@ -21,39 +22,39 @@ HWND List(HWND dialog) { return GetDlgItem(dialog, IDC_COMPONENT_LIST); }
 void ShowSelection(HWND dialog) {
     HWND list = List(dialog);
     // A multiple-selection list answers LB_GETCURSEL with its focus item.
-    LRESULT focus = SendMessageA(list, LB_GETCURSEL, 0, 0);
-    LRESULT row = focus == LB_ERR ? LB_ERR : SendMessageA(list, LB_GETITEMDATA, focus, 0);
+    LRESULT focus = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    LRESULT row = focus == LB_ERR ? LB_ERR : SendMessageW(list, LB_GETITEMDATA, focus, 0);
     bool known = row >= 0 && row < gState->componentCount;
-    SetDlgItemTextA(dialog, IDC_COMPONENT_DESCRIPTION, known ? gState->components[row].description : "");
+    SetControlTextUtf8(dialog, IDC_COMPONENT_DESCRIPTION, known ? gState->components[row].description : "");
 
-    int count = static_cast<int>(SendMessageA(list, LB_GETSELCOUNT, 0, 0));
+    int count = static_cast<int>(SendMessageW(list, LB_GETSELCOUNT, 0, 0));
     if (count < 0) count = 0;
-    char counter[300];
+    char counter[Utf8Room(300)];
     FormatText(counter, sizeof counter,
                ShownText(gProcess.removeMode ? ProgramText::RemoveCounter : ProgramText::Counter),
                {NumberArgument(count)});
-    SetDlgItemTextA(dialog, IDC_COMPONENT_COUNTER, counter);
+    SetControlTextUtf8(dialog, IDC_COMPONENT_COUNTER, counter);
     EnableWindow(GetDlgItem(dialog, IDOK), count != 0);
 }
 
 void SelectAll(HWND dialog, BOOL select) {
     HWND list = List(dialog);
-    int last = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)) - 1;
-    SendMessageA(list, LB_SELITEMRANGE, select, MAKELPARAM(0, last));
+    int last = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)) - 1;
+    SendMessageW(list, LB_SELITEMRANGE, select, MAKELPARAM(0, last));
     ShowSelection(dialog);
 }
 
 void InitComponentDialog(HWND dialog) {
-    char caption[64];
-    GetPrivateProfileStringA("SetUp", "name", "SetUp", caption, sizeof caption, gProcess.scriptPath);
-    SetWindowTextA(dialog, caption);
+    char caption[Utf8Room(63)];
+    ReadScriptKey("SetUp", "name", "SetUp", gProcess.scriptPath, 63, caption, sizeof caption);
+    SetWindowTextUtf8(dialog, caption);
     gState->componentCount = 0;
     // Cancel on an entry that does not fit ends the run; an enumeration
     // without memory leaves the list empty.
     if (ForEachEntry("choise", gProcess.scriptPath, '/', '|', ChoiseEntry, dialog) == StepResult::Abort &&
         NotedEndReason() != EndReason::None)
         Owner(dialog)->Choose(ComponentChoice::Cancel);
-    SendMessageA(List(dialog), LB_SETCARETINDEX, 0, FALSE);
+    SendMessageW(List(dialog), LB_SETCARETINDEX, 0, FALSE);
     ShowSelection(dialog);
 }
 
@@ -62,11 +63,11 @@ void Install(HWND dialog) {
     HWND ok = GetDlgItem(dialog, IDOK);
     if (!IsWindowEnabled(ok)) return;  // a command posted while the pass runs, or with nothing selected
     HWND list = List(dialog);
-    int items = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    int items = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < items; ++i) {
-        LRESULT row = SendMessageA(list, LB_GETITEMDATA, i, 0);
+        LRESULT row = SendMessageW(list, LB_GETITEMDATA, i, 0);
         if (row >= 0 && row < gState->componentCount)
-            gState->components[row].selected = SendMessageA(list, LB_GETSEL, i, 0) > 0;
+            gState->components[row].selected = SendMessageW(list, LB_GETSEL, i, 0) > 0;
     }
     EnableWindow(ok, FALSE);  // the pass runs while the dialog shows: no second start
     Owner(dialog)->Choose(ComponentChoice::Install);
@@ -76,7 +77,7 @@ void Cancel(HWND dialog) { Owner(dialog)->Choose(ComponentChoice::Cancel); }
 
 INT_PTR CALLBACK ComponentDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         InitComponentDialog(dialog);
         return TRUE;
     }
@@ -125,7 +126,7 @@ void ComponentDialog::Choose(ComponentChoice choice) {
     choice_ = choice;
     // A command sent to the dialog is handled inside the wait's GetMessage,
     // which returns only for a posted message: wake it.
-    if (window_) PostMessageA(window_, WM_NULL, 0, 0);
+    if (window_) PostMessageW(window_, WM_NULL, 0, 0);
 }
 
 ComponentChoice ComponentDialog::WaitForChoice() {
@@ -136,14 +137,14 @@ ComponentChoice ComponentDialog::WaitForChoice() {
     ShowWindow(window_, SW_SHOW);
     MSG message;
     while (!chosen_) {
-        BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got <= 0) {
             if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));  // for the loop that ends the program
             return ComponentChoice::Cancel;
         }
-        if (IsDialogMessageA(window_, &message)) continue;
+        if (IsDialogMessageW(window_, &message)) continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return choice_;
 }

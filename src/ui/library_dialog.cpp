@@ -20,7 +20,7 @@ INT_PTR CALLBACK StartDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     if (message != WM_INITDIALOG) return FALSE;
     const DialogStart* start = reinterpret_cast<const DialogStart*>(lParam);
     ApplyScriptTexts(dialog, start->templateId);
-    SetWindowLongPtrA(dialog, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(start->proc));
+    SetWindowLongPtrW(dialog, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(start->proc));
     return start->proc(dialog, message, wParam, start->param);
 }
 
@@ -29,13 +29,13 @@ INT_PTR CALLBACK StartDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
 INT_PTR ShowLibraryDialog(int id, HWND parent, DLGPROC proc, LPARAM param) {
     PaintPendingStatus();
     DialogStart start = {proc, param, id};
-    return DialogBoxParamA(gProcess.libraryModule, MAKEINTRESOURCEA(id), parent, StartDialog,
+    return DialogBoxParamW(gProcess.libraryModule, MAKEINTRESOURCEW(id), parent, StartDialog,
                            reinterpret_cast<LPARAM>(&start));
 }
 
 HWND CreateLibraryDialog(int id, HWND parent, DLGPROC proc, LPARAM param) {
     PaintPendingStatus();
     DialogStart start = {proc, param, id};
-    return CreateDialogParamA(gProcess.libraryModule, MAKEINTRESOURCEA(id), parent, StartDialog,
+    return CreateDialogParamW(gProcess.libraryModule, MAKEINTRESOURCEW(id), parent, StartDialog,
                               reinterpret_cast<LPARAM>(&start));
 }

@@ -1,5 +1,7 @@
 #include "ui/messages.h"
 
+#include <cstring>
+
 #include "ui/branding.h"
 
 #include "base/format_text.h"
@@ -9,6 +11,7 @@
 #include "base/setup_state.h"
 #include "ui/status_lines.h"
 #include "base/text.h"
+#include "base/wide_text.h"
 
 Answer AnswerOf(int platformAnswer) {
     switch (platformAnswer) {
@@ -42,34 +45,57 @@ void Format(char* out, int cap, const char* text, const MessageArguments& argume
         FormatText(out, cap, text, {TextArgument(texts[0]), TextArgument(texts[1]), TextArgument(texts[2])});
 }
 
+// The first byte of the UTF-8 character at or after `at` in text.
+const char* CharacterStart(const char* at) {
+    while ((static_cast<unsigned char>(*at) & 0xC0) == 0x80) ++at;
+    return at;
+}
+
+// Drops the bytes of a character that a cut at the buffer's end left
+// incomplete at the end of text.
+void DropCutCharacter(char* text) {
+    size_t length = std::strlen(text);
+    size_t start = length;
+    while (start > 0 && (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80) --start;
+    if (start == 0) return;
+    unsigned char lead = static_cast<unsigned char>(text[start - 1]);
+    if (lead < 0xC0) return;  // ASCII before the continuation bytes: nothing was cut
+    size_t needed = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    if (length - (start - 1) < needed) text[start - 1] = '\0';
+}
+
 }  // namespace
 
 void ComposeMessage(char* out, int cap, int id, const MessageArguments& arguments) {
-    char text[256] = "";
-    LoadStringA(gProcess.ownModule, id, text, sizeof text);
+    // The string table holds up to 255 characters a text; in UTF-8 each may take three bytes.
+    wchar_t wideText[256] = L"";
+    LoadStringW(gProcess.ownModule, id, wideText, 256);
+    char text[3 * 255 + 1];
+    FromWide(wideText, text);
     const char* texts[3] = {"", "", ""};
     int count = arguments.textCount < 3 ? arguments.textCount : 3;
     for (int i = 0; i < count; ++i) texts[i] = arguments.texts[i] ? arguments.texts[i] : "";
     char wide[1024];
     Format(wide, sizeof wide, text, arguments, texts);
-    if (lstrlenA(wide) < cap - 1 || count == 0) {
+    if (static_cast<int>(std::strlen(wide)) < cap - 1 || count == 0) {
         Format(out, cap, text, arguments, texts);
         return;
     }
     // Too long for the box: shorten the texts handed in, keeping their ends
-    // (a path's file name), so the message's own words stay readable.
-    int budget = (cap - 1 - lstrlenA(text)) / count;
+    // (a path's file name), so the message's own words stay readable. The cut
+    // falls between characters, never inside one.
+    int budget = (cap - 1 - static_cast<int>(std::strlen(text))) / count;
     if (budget < 8) budget = 8;
     char shortened[3][256];
     const char* shortTexts[3] = {"", "", ""};
     for (int i = 0; i < count; ++i) {
-        int len = lstrlenA(texts[i]);
+        int len = static_cast<int>(std::strlen(texts[i]));
         if (len <= budget) {
             shortTexts[i] = texts[i];
             continue;
         }
         CopyText(shortened[i], "...");
-        AppendText(shortened[i], texts[i] + len - (budget - 3));
+        if (!AppendText(shortened[i], CharacterStart(texts[i] + len - (budget - 3)))) DropCutCharacter(shortened[i]);
         shortTexts[i] = shortened[i];
     }
     Format(out, cap, text, arguments, shortTexts);
@@ -132,11 +158,11 @@ Answer Show(HWND owner, int id, UINT style, const MessageArguments& arguments) {
     char composed[256];
     ComposeMessage(composed, sizeof composed, id, arguments);
     if (style & kAppendSystemText) {
-        char system[256] = "";
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, lastError,
-                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), system, sizeof system, nullptr);
+        wchar_t system[256] = L"";
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, lastError,
+                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), system, 256, nullptr);
         AppendText(composed, "\n\n");
-        AppendText(composed, system);
+        AppendText(composed, Narrow(system).c_str());
         style &= ~kAppendSystemText;
     }
     int answer;
@@ -146,7 +172,7 @@ Answer Show(HWND owner, int id, UINT style, const MessageArguments& arguments) {
         PaintPendingStatus();
         MessageBeep(style);
         if (!owner) style |= MB_TASKMODAL;
-        answer = MessageBoxA(owner, composed, ProductCaption(), style);
+        answer = MessageBoxW(owner, Wide(composed).c_str(), Wide(ProductCaption()).c_str(), style);
     }
     // The log names the file or entry whole, however long: the box may have
     // had to shorten it.
@@ -182,5 +208,5 @@ void ShowOutOfMemory() {
     LogLine("Out of memory!");
     if (QuietRun()) return;
     PaintPendingStatus();
-    MessageBoxA(nullptr, "Out of memory!", "SetUp", MB_OK | MB_TASKMODAL);
+    MessageBoxW(nullptr, L"Out of memory!", L"SetUp", MB_OK | MB_TASKMODAL);
 }

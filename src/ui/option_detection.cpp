@@ -13,35 +13,44 @@
 #include "base/text.h"
 #include "ui/option_groups.h"
 #include "base/scoped_handles.h"
+#include "base/wide_text.h"
 
 namespace {
 
-OSVERSIONINFOA SystemVersion() {
-    OSVERSIONINFOA version = {};
+OSVERSIONINFOW SystemVersion() {
+    OSVERSIONINFOW version = {};
     version.dwOSVersionInfoSize = sizeof version;
-    GetVersionExA(&version);
+    GetVersionExW(&version);
     return version;
 }
 
 long Decimal(const char* text) { return std::strtol(text, nullptr, 10); }
 
-// Reads a text value into out (room for cap - 1 bytes of data and a
-// terminator). A value whose data does not fit counts as unreadable.
+// Reads a text value into out in UTF-8 (room for cap - 1 characters of data
+// and a terminator, as the platform counts them). A value whose data does
+// not fit counts as unreadable.
 bool ReadTextValue(HKEY root, const char* path, const char* name, char* out, DWORD cap) {
+    out[0] = '\0';
     ScopedKey key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return false;
-    DWORD size = cap - 1;
-    bool ok = RegQueryValueExA(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(out), &size) == ERROR_SUCCESS;
-    if (ok) out[size < cap ? size : cap - 1] = '\0';
-    return ok;
+    if (RegOpenKeyExW(root, Wide(path).c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return false;
+    wchar_t data[256] = {};
+    DWORD characters = cap - 1 < 255 ? cap - 1 : 255;
+    DWORD size = characters * sizeof(wchar_t);
+    if (RegQueryValueExW(key.get(), Wide(name).c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size) !=
+        ERROR_SUCCESS)
+        return false;
+    // The data need not be terminated.
+    data[size / sizeof(wchar_t) < characters ? size / sizeof(wchar_t) : characters] = L'\0';
+    return FromWide(data, out, cap);
 }
 
 bool ReadNumberValue(HKEY root, const char* path, const char* name, DWORD* out) {
     ScopedKey key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(root, Wide(path).c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return false;
     DWORD size = sizeof *out;
     *out = 0;
-    return RegQueryValueExA(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(out), &size) == ERROR_SUCCESS;
+    return RegQueryValueExW(key.get(), Wide(name).c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(out), &size) ==
+           ERROR_SUCCESS;
 }
 
 // The label and code of a detection entry: GoOn with *index, or with -1 when
@@ -61,7 +70,7 @@ StepResult PlatformChoiceEntry(SectionEntry& entry, void* context) {
     int index;
     StepResult added = AddDetectedChoice(group, entry, &index);
     if (index < 0) return added;
-    OSVERSIONINFOA system = SystemVersion();
+    OSVERSIONINFOW system = SystemVersion();
     // Without a platform id and a major version there is nothing to compare.
     if (keyCount < 3) return StepResult::GoOn;
     long platform = Decimal(keyFields[1]);
@@ -76,11 +85,12 @@ StepResult PlatformChoiceEntry(SectionEntry& entry, void* context) {
                     NumberArgument(static_cast<int>(minor)), NumberArgument(static_cast<long>(system.dwPlatformId)),
                     NumberArgument(static_cast<long>(system.dwMajorVersion)),
                     NumberArgument(static_cast<long>(system.dwMinorVersion)),
-                    NumberArgument(static_cast<long>(system.dwBuildNumber)), TextArgument(system.szCSDVersion)});
+                    NumberArgument(static_cast<long>(system.dwBuildNumber)),
+                    TextArgument(Narrow(system.szCSDVersion).c_str())});
         LogLine("%s", {TextArgument(text)});
         if (!QuietRun()) {
             PaintPendingStatus();
-            MessageBoxA(gState->pass.ownerWindow, text, "SetUp", MB_OK);
+            MessageBoxW(gState->pass.ownerWindow, Wide(text).c_str(), L"SetUp", MB_OK);
         }
     }
 
@@ -111,7 +121,7 @@ StepResult FontSizeChoiceEntry(SectionEntry& entry, void* context) {
     int index;
     StepResult added = AddDetectedChoice(group, entry, &index);
     if (index < 0 || entry.keyCount < 2 || group->preselection != kNoPreselection) return added;
-    OSVERSIONINFOA system = SystemVersion();
+    OSVERSIONINFOW system = SystemVersion();
 
     bool match = false;
     if (system.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {

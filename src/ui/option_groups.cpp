@@ -10,6 +10,7 @@
 #include "base/text.h"
 #include "ui/sections.h"
 #include "ui/option_detection.h"
+#include "ui/window_text.h"
 
 namespace {
 
@@ -72,8 +73,8 @@ void JoinOptionCodes(const int* chosen, int groupCount) {
         const OptionGroup& group = gState->optionGroups[i];
         if (chosen[i] < 0 || chosen[i] >= group.count) continue;
         // A cut code could satisfy conditions its whole text would not: drop it instead.
-        size_t used = lstrlenA(joined);
-        if (used + lstrlenA(group.codes[chosen[i]]) < sizeof joined) AppendText(joined, group.codes[chosen[i]]);
+        size_t used = std::strlen(joined);
+        if (used + std::strlen(group.codes[chosen[i]]) < sizeof joined) AppendText(joined, group.codes[chosen[i]]);
     }
     CopyText(gState->optionCodes, joined);
 }
@@ -98,7 +99,7 @@ bool SpellCodes(int group, const char* codes, size_t at, unsigned char* picks, b
     if (failed[group][at]) return false;
     const OptionGroup& g = gState->optionGroups[group];
     for (int c = 0; c < g.count; ++c) {
-        size_t n = lstrlenA(g.codes[c]);
+        size_t n = std::strlen(g.codes[c]);
         if (n && std::strncmp(codes + at, g.codes[c], n) == 0 && SpellCodes(group + 1, codes, at + n, picks, failed)) {
             picks[group] = static_cast<unsigned char>(c);
             return true;
@@ -116,7 +117,7 @@ bool SpellCodes(int group, const char* codes, size_t at, unsigned char* picks, b
 
 bool PreselectAnsweredCodes(const char* codes) {
     static_assert(sizeof RunAnswers::optionCodes <= 64, "the search notes offsets up to 64");
-    if (lstrlenA(codes) >= 64) return false;
+    if (std::strlen(codes) >= 64) return false;
     unsigned char picks[kMaxOptionGroups] = {};
     bool failed[kMaxOptionGroups][64] = {};
     if (!SpellCodes(0, codes, 0, picks, failed)) return false;
@@ -129,12 +130,12 @@ namespace {
 void InitOptionDialog(HWND dialog) {
     for (int i = 0; i < gState->optionGroupCount; ++i) {
         const OptionGroup& group = gState->optionGroups[i];
-        SetDlgItemTextA(dialog, IDC_OPTION_TITLE + i, group.title);
+        SetControlTextUtf8(dialog, IDC_OPTION_TITLE + i, group.title);
         HWND combo = GetDlgItem(dialog, IDC_OPTION_COMBO + i);
         for (int c = 0; c < group.count; ++c)
-            SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(group.labels[c]));
+            AddItemUtf8(combo, CB_ADDSTRING, group.labels[c]);
         unsigned char preselected = group.preselection;
-        SendMessageA(combo, CB_SETCURSEL, preselected == kNoPreselection ? -1 : preselected, 0);
+        SendMessageW(combo, CB_SETCURSEL, preselected == kNoPreselection ? -1 : preselected, 0);
         // Our library hides the combo boxes, so that groups a script does not use leave no empty boxes.
         ShowWindow(combo, SW_SHOW);
     }
@@ -147,7 +148,7 @@ void FitOptionDialog(HWND dialog) {
     HWND firstUnused = used < kMaxOptionGroups ? GetDlgItem(dialog, IDC_OPTION_COMBO + used) : nullptr;
     HWND ok = GetDlgItem(dialog, IDOK);
     HWND cancel = GetDlgItem(dialog, IDCANCEL);
-    if (!firstUnused || (GetWindowLongA(firstUnused, GWL_STYLE) & WS_VISIBLE) || !ok || !cancel) return;
+    if (!firstUnused || (GetWindowLongW(firstUnused, GWL_STYLE) & WS_VISIBLE) || !ok || !cancel) return;
     LONG lowest = 0;
     for (int i = 0; i < used; ++i) {
         RECT r;
@@ -182,7 +183,7 @@ void FitOptionDialog(HWND dialog) {
 void AcceptOptions(HWND dialog) {
     int chosen[kMaxOptionGroups];
     for (int i = 0; i < gState->optionGroupCount; ++i)
-        chosen[i] = static_cast<int>(SendDlgItemMessageA(dialog, IDC_OPTION_COMBO + i, CB_GETCURSEL, 0, 0));
+        chosen[i] = static_cast<int>(SendDlgItemMessageW(dialog, IDC_OPTION_COMBO + i, CB_GETCURSEL, 0, 0));
     JoinOptionCodes(chosen, gState->optionGroupCount);
 }
 

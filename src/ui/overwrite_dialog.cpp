@@ -6,24 +6,34 @@
 #include "base/run_log.h"
 #include "base/run_switches.h"
 #include "base/setup_state.h"
+#include "base/wide_text.h"
+#include "ui/window_text.h"
 
 namespace {
 
-void FormatStamp(const BY_HANDLE_FILE_INFORMATION* info, char (&date)[64], char (&time)[64]) {
+constexpr int kStampCharacters = 63;
+constexpr size_t kStampBytes = Utf8Room(kStampCharacters);
+
+// The date and time as the system's locale writes them (its month names
+// may need more than the code page), in UTF-8.
+void FormatStamp(const BY_HANDLE_FILE_INFORMATION* info, char (&date)[kStampBytes], char (&time)[kStampBytes]) {
     FILETIME local;
     SYSTEMTIME st;
     FileTimeToLocalFileTime(&info->ftLastWriteTime, &local);
     FileTimeToSystemTime(&local, &st);
-    GetDateFormatA(LOCALE_SYSTEM_DEFAULT, DATE_LONGDATE, &st, nullptr, date, sizeof date);
-    GetTimeFormatA(LOCALE_SYSTEM_DEFAULT, TIME_NOSECONDS, &st, nullptr, time, sizeof time);
+    wchar_t wide[kStampCharacters + 1] = L"";
+    if (GetDateFormatW(LOCALE_SYSTEM_DEFAULT, DATE_LONGDATE, &st, nullptr, wide, kStampCharacters + 1))
+        FromWide(wide, date);
+    if (GetTimeFormatW(LOCALE_SYSTEM_DEFAULT, TIME_NOSECONDS, &st, nullptr, wide, kStampCharacters + 1))
+        FromWide(wide, time);
 }
 
 INT_PTR CALLBACK OverwriteProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: {
-            char text[1024];
+            char text[4096];
             FormatOverwriteText(text, sizeof text, reinterpret_cast<const OverwriteRequest*>(lParam));
-            SetDlgItemTextA(dialog, IDC_OVERWRITE_TEXT, text);
+            SetControlTextUtf8(dialog, IDC_OVERWRITE_TEXT, text);
             MessageBeep(MB_ICONQUESTION);
             return TRUE;
         }
@@ -45,11 +55,11 @@ INT_PTR CALLBACK OverwriteProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 }  // namespace
 
 void FormatOverwriteText(char* out, int cap, const OverwriteRequest* request) {
-    char targetDate[64] = "", targetTime[64] = "";
+    char targetDate[kStampBytes] = "", targetTime[kStampBytes] = "";
     FormatStamp(request->targetInfo, targetDate, targetTime);
     long targetKb = static_cast<long>(request->targetInfo->nFileSizeLow >> 10);
     if (request->sourceInfo) {
-        char sourceDate[64] = "", sourceTime[64] = "";
+        char sourceDate[kStampBytes] = "", sourceTime[kStampBytes] = "";
         FormatStamp(request->sourceInfo, sourceDate, sourceTime);
         long sourceKb = static_cast<long>(request->sourceInfo->nFileSizeLow >> 10);
         FormatText(out, cap, "%s\n%ldKB\nmodified  on %s, %s\n%s\n%ldKB\nmodified  on %s, %s",

@@ -35,7 +35,7 @@ StepResult PathVariableEntry(SectionEntry& entry, void*) {
     // A name that is empty or does not fit could never be looked up as written.
     const char* name = keyFields[0];
     if (!*name) return StepResult::GoOn;
-    if (lstrlenA(name) >= static_cast<int>(sizeof(ScriptVariable::name))) return ReportEntry(entry, kMsgCannotCarryOut);
+    if (std::strlen(name) >= sizeof(ScriptVariable::name)) return ReportEntry(entry, kMsgCannotCarryOut);
     if (gState->variableCount >= kMaxVariables) {
         // Going on would install into a directory that was never defined.
         ReportMessage(gState->pass.ownerWindow, kMsgNoMemory, kStyleStop);
@@ -73,7 +73,7 @@ struct NameSearch {
 
 StepResult FindPathName(SectionEntry& entry, void* context) {
     auto* search = static_cast<NameSearch*>(context);
-    if (entry.keyCount >= 1 && lstrcmpA(entry.keyFields[0], search->name) == 0) search->found = true;
+    if (entry.keyCount >= 1 && std::strcmp(entry.keyFields[0], search->name) == 0) search->found = true;
     return StepResult::GoOn;
 }
 

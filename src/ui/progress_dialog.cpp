@@ -7,12 +7,13 @@
 #include "base/setup_state.h"
 #include "ui/status_lines.h"
 #include "base/text.h"
+#include "ui/window_text.h"
 
 void DrainMessageQueue() {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
 }
 
@@ -79,8 +80,8 @@ void SetBar(HWND dialog, unsigned percent) {
     ScreenToClient(dialog, &corner);
     MoveWindow(bar, corner.x, corner.y, ProgressBarWidth(r.right - r.left, percent), r.bottom - r.top, TRUE);
     char text[16];
-    wsprintfA(text, "%d %%", static_cast<int>(percent));
-    SetWindowTextA(bar, text);
+    FormatText(text, sizeof text, "%d %%", {NumberArgument(static_cast<long>(percent))});
+    SetWindowTextUtf8(bar, text);
 }
 
 }  // namespace
@@ -91,9 +92,9 @@ INT_PTR CALLBACK ProgressDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM
             // The bar lies over its frame: keep it on top, and keep the frame
             // from painting over it.
             HWND frame = GetDlgItem(dialog, IDC_PROGRESS_FRAME);
-            SetWindowLongA(frame, GWL_STYLE, GetWindowLongA(frame, GWL_STYLE) | WS_CLIPSIBLINGS);
+            SetWindowLongW(frame, GWL_STYLE, GetWindowLongW(frame, GWL_STYLE) | WS_CLIPSIBLINGS);
             SetWindowPos(GetDlgItem(dialog, IDC_PROGRESS_BAR), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_BAR, 0), 0);
+            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_BAR, 0), 0);
             return TRUE;
         }
         case WM_CTLCOLORSTATIC:

@@ -1,8 +1,8 @@
 // The product's resource library holds dialog templates and pictures only,
 // and the installer never runs code from it: it is mapped as an image of
 // resources, so the loader calls none of its entry points and resolves none
-// of its imports. Dialogs (DialogBoxParamA, CreateDialogParamA) and bitmaps
-// (LoadBitmapA) come from the handle this returns.
+// of its imports. Dialogs (DialogBoxParamW, CreateDialogParamW) and bitmaps
+// (LoadBitmapW) come from the handle this returns.
 #pragma once
 #include <windows.h>
 

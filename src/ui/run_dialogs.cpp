@@ -5,6 +5,7 @@
 #include "base/setup_state.h"
 #include "base/text_buffer.h"
 #include "base/whole_files.h"
+#include "base/wide_text.h"
 
 namespace {
 
@@ -29,14 +30,34 @@ INT_PTR CALLBACK WelcomeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     return TwoButtonCommand(dialog, message, wParam, IDYES, IDNO);
 }
 
-// Puts the whole licence file, byte for byte, into the text control.
+// The licence file's text: UTF-16LE after its byte order mark, UTF-8 after
+// its mark, and any other file in the machine's code page, as licences were
+// always written.
+std::wstring LicenceText(const TextBuffer& file) {
+    const char* bytes = file.Text();
+    size_t length = file.Length();
+    if (length >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        std::wstring wide((length - 2) / 2, L'\0');
+        for (size_t i = 0; i < wide.size(); ++i)
+            wide[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
+                                           static_cast<unsigned char>(bytes[3 + 2 * i]) << 8);
+        return wide;
+    }
+    if (length >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF && static_cast<unsigned char>(bytes[1]) == 0xBB &&
+        static_cast<unsigned char>(bytes[2]) == 0xBF)
+        return Wide(bytes + 3, length - 3);
+    std::string text = FromAnsi(bytes, length);
+    return Wide(text.c_str(), text.size());
+}
+
+// Puts the whole licence file into the text control.
 void LoadLicenceText(HWND dialog, const char* path) {
-    TextBuffer text;
+    TextBuffer file;
     bool exists = false;
-    if (!ReadWholeFile(path, text, &exists) || !exists) return;
+    if (!ReadWholeFile(path, file, &exists) || !exists) return;
     // Let the edit control hold any licence length, not only its default 32K.
-    SendDlgItemMessageA(dialog, IDC_LICENCE_TEXT, EM_LIMITTEXT, 0, 0);
-    SetDlgItemTextA(dialog, IDC_LICENCE_TEXT, text.Text());
+    SendDlgItemMessageW(dialog, IDC_LICENCE_TEXT, EM_LIMITTEXT, 0, 0);
+    SetDlgItemTextW(dialog, IDC_LICENCE_TEXT, LicenceText(file).c_str());
 }
 
 INT_PTR CALLBACK LicenceProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -2,6 +2,7 @@
 
 #include "base/resource_ids.h"
 #include "base/text.h"
+#include "base/wide_text.h"
 
 namespace {
 
@@ -33,10 +34,11 @@ bool FrameHasPassed() { return !gStatus.paintedOnce || GetTickCount() - gStatus.
 // A text that is shown already (the labels, most of the time) is left alone:
 // setting it again would repaint it.
 void SetStatusText(HWND owner, int id, const char* text) {
-    char shown[kLineSize + 2];
-    UINT length = GetDlgItemTextA(owner, id, shown, sizeof shown);
-    if (length < sizeof shown - 1 && lstrcmpA(shown, text ? text : "") == 0) return;
-    SetDlgItemTextA(owner, id, text);
+    std::wstring wide = Wide(text);
+    wchar_t shown[kLineSize + 2];
+    UINT length = GetDlgItemTextW(owner, id, shown, kLineSize + 2);
+    if (length < kLineSize + 1 && wide == shown) return;
+    SetDlgItemTextW(owner, id, wide.c_str());
 }
 
 void PaintLines(HWND owner, const char* labels, const char* first, const char* second, const char* third) {
@@ -51,7 +53,7 @@ void Paint() {
         PaintLines(gStatus.pending.owner, gStatus.pending.labels, gStatus.pending.texts[0], gStatus.pending.texts[1],
                    gStatus.pending.texts[2]);
     if (gStatus.pending.bar)
-        SendMessageA(gStatus.pending.owner, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_BAR, gStatus.pending.percent & 0xFFFF),
+        SendMessageW(gStatus.pending.owner, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_BAR, gStatus.pending.percent & 0xFFFF),
                      0);
     gStatus.pending.lines = gStatus.pending.bar = false;
     gStatus.lastPaint = GetTickCount();

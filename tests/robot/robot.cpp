@@ -32,6 +32,11 @@
 // MATCH is one of: any | caption=TEXT | caption~TEXT | control=ID | message~TEXT
 // (message~ looks in the message box text; ~ means "contains").
 //
+// The plan is UTF-8 (a plan that is not valid UTF-8 is read in the machine's
+// code page, as plans were once written). Window texts are read wide and
+// compared in UTF-8, so a plan matches any text a window shows; the
+// transcript writes every character beyond ASCII as a JSON \u escape.
+//
 // Every transcript line carries "t", the milliseconds since the robot started;
 // each click, close and press is recorded as an "act" line.
 //
@@ -61,14 +66,38 @@ struct Step {
 };
 
 FILE* transcript = nullptr;
-std::string shotRequest;  // the transcript's path with ".shot" added
+std::wstring shotRequest;  // the transcript's path with ".shot" added
 DWORD runDeadline = 0;    // the tick count at which the run's time is up
 DWORD childPid = 0;
 bool shotEach = false;    // the plan's "shots"
 
+// UTF-8 to UTF-16 and back, for the wide window functions.
+std::wstring Widen(const std::string& s, UINT codePage = CP_UTF8) {
+    if (s.empty()) return std::wstring();
+    int n = MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring wide(n > 0 ? n : 0, L'\0');
+    if (n > 0) MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), &wide[0], n);
+    return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+    if (wide.empty()) return std::string();
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(n > 0 ? n : 0, '\0');
+    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &s[0], n, nullptr, nullptr);
+    return s;
+}
+
+bool IsUtf8(const std::string& s) {
+    return s.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, s.data(), static_cast<int>(s.size()),
+                                            nullptr, 0) > 0;
+}
+
+// A JSON string of a UTF-8 text, in ASCII: every other character as \uXXXX
+// (UTF-16 units), so the transcript reads the same in any encoding.
 std::string Json(const std::string& s) {
     std::string out = "\"";
-    for (unsigned char c : s) {
+    for (wchar_t c : Widen(s)) {
         switch (c) {
             case '"': out += "\\\""; break;
             case '\\': out += "\\\\"; break;
@@ -76,9 +105,9 @@ std::string Json(const std::string& s) {
             case '\r': out += "\\r"; break;
             case '\t': out += "\\t"; break;
             default:
-                if (c < 0x20) {
+                if (c < 0x20 || c > 0x7E) {
                     char buf[8];
-                    snprintf(buf, sizeof buf, "\\u%04x", c);
+                    snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
                     out += buf;
                 } else {
                     out += static_cast<char>(c);
@@ -98,20 +127,22 @@ void Emit(const std::string& line) {
     fflush(transcript);
 }
 
+// The window's text in UTF-8, read wide: an ANSI read would see only what
+// the code page can spell.
 std::string WindowText(HWND w) {
     DWORD_PTR len = 0;
-    if (!SendMessageTimeoutA(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &len)) return "";
-    std::string s(len + 1, '\0');
+    if (!SendMessageTimeoutW(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &len)) return "";
+    std::wstring s(len + 1, L'\0');
     DWORD_PTR got = 0;
-    SendMessageTimeoutA(w, WM_GETTEXT, len + 1, reinterpret_cast<LPARAM>(&s[0]), SMTO_ABORTIFHUNG, 2000, &got);
-    s.resize(strlen(s.c_str()));
-    return s;
+    SendMessageTimeoutW(w, WM_GETTEXT, len + 1, reinterpret_cast<LPARAM>(&s[0]), SMTO_ABORTIFHUNG, 2000, &got);
+    s.resize(wcslen(s.c_str()));
+    return Utf8(s);
 }
 
 std::string ClassOf(HWND w) {
-    char name[64] = "";
-    GetClassNameA(w, name, sizeof name);
-    return name;
+    wchar_t name[64] = L"";
+    GetClassNameW(w, name, 64);
+    return Utf8(name);
 }
 
 HWND Control(HWND dialog, int id) { return GetDlgItem(dialog, id); }
@@ -120,19 +151,16 @@ std::string ListItems(HWND w, bool combo) {
     UINT countMsg = combo ? CB_GETCOUNT : LB_GETCOUNT;
     UINT lenMsg = combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN;
     UINT textMsg = combo ? CB_GETLBTEXT : LB_GETTEXT;
-    LRESULT count = SendMessageA(w, countMsg, 0, 0);
-    LRESULT current = combo ? SendMessageA(w, CB_GETCURSEL, 0, 0) : -1;
+    LRESULT count = SendMessageW(w, countMsg, 0, 0);
+    LRESULT current = combo ? SendMessageW(w, CB_GETCURSEL, 0, 0) : -1;
     std::string out = "[";
     for (LRESULT i = 0; i < count; ++i) {
-        // Item texts are fetched wide: Wine hands the wide text to an ANSI
-        // caller of another process, which then sees only its first letter.
         LRESULT len = SendMessageW(w, lenMsg, i, 0);
         std::wstring wide(len > 0 ? len + 1 : 1, L'\0');
         SendMessageW(w, textMsg, i, reinterpret_cast<LPARAM>(&wide[0]));
-        char narrow[1024] = "";
-        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, narrow, sizeof narrow - 1, nullptr, nullptr);
-        std::string s(narrow);
-        bool selected = combo ? (i == current) : SendMessageA(w, LB_GETSEL, i, 0) > 0;
+        wide.resize(wcslen(wide.c_str()));
+        std::string s = Utf8(wide);
+        bool selected = combo ? (i == current) : SendMessageW(w, LB_GETSEL, i, 0) > 0;
         if (i) out += ",";
         out += "{\"text\":" + Json(s) + ",\"selected\":" + (selected ? "true" : "false") + "}";
     }
@@ -196,16 +224,17 @@ Match ParseMatch(const std::string& s) {
     exit(2);
 }
 
-std::vector<Step> ReadPlan(const char* path, std::vector<Match>& ignores) {
+std::vector<Step> ReadPlan(const wchar_t* path, std::vector<Match>& ignores) {
     std::vector<Step> steps;
-    FILE* f = fopen(path, "rb");
+    FILE* f = _wfopen(path, L"rb");
     if (!f) {
-        fprintf(stderr, "robot: cannot read plan %s\n", path);
+        fprintf(stderr, "robot: cannot read plan %s\n", Utf8(path).c_str());
         exit(2);
     }
     char line[4096];
     while (fgets(line, sizeof line, f)) {
         std::string s(line);
+        if (!IsUtf8(s)) s = Utf8(Widen(s, CP_ACP));
         while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
         size_t start = s.find_first_not_of(" \t");
         if (start == std::string::npos || s[start] == '#') continue;
@@ -281,20 +310,20 @@ HWND Seek(const Match& match) {
 // work (an install pass) whose dialogs this robot must answer meanwhile.
 void SendBriefly(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     DWORD_PTR result;
-    SendMessageTimeoutA(w, msg, wp, lp, SMTO_NORMAL, 700, &result);
+    SendMessageTimeoutW(w, msg, wp, lp, SMTO_NORMAL, 700, &result);
 }
 
 // Asks the driver for a screenshot and waits until it has been taken.
 void RequestShot(const std::string& name) {
     // Written aside and renamed, so the driver never reads a request that
     // exists but does not hold its name yet.
-    std::string pending = shotRequest + ".new";
-    if (FILE* f = fopen(pending.c_str(), "wb")) {
+    std::wstring pending = shotRequest + L".new";
+    if (FILE* f = _wfopen(pending.c_str(), L"wb")) {
         fputs(name.c_str(), f);
         fclose(f);
-        MoveFileExA(pending.c_str(), shotRequest.c_str(), MOVEFILE_REPLACE_EXISTING);
+        MoveFileExW(pending.c_str(), shotRequest.c_str(), MOVEFILE_REPLACE_EXISTING);
         while (static_cast<int>(runDeadline - GetTickCount()) > 0 &&
-               GetFileAttributesA(shotRequest.c_str()) != INVALID_FILE_ATTRIBUTES)
+               GetFileAttributesW(shotRequest.c_str()) != INVALID_FILE_ATTRIBUTES)
             Sleep(50);
     }
 }
@@ -320,18 +349,19 @@ void Act(HWND dialog, const Step& step) {
     } else if (step.verb == "close") {
         SendBriefly(dialog, WM_CLOSE, 0, 0);
     } else if (step.verb == "text") {
-        SendMessageA(Control(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(step.arg2.c_str()));
+        std::wstring text = Widen(step.arg2);
+        SendMessageW(Control(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     } else if (step.verb == "item") {
         HWND list = Control(dialog, id);
         int n = atoi(step.arg2.c_str());
         RECT r = {};
-        SendMessageA(list, LB_GETITEMRECT, n, reinterpret_cast<LPARAM>(&r));
+        SendMessageW(list, LB_GETITEMRECT, n, reinterpret_cast<LPARAM>(&r));
         LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         SendBriefly(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
         SendBriefly(list, WM_LBUTTONUP, 0, at);
     } else if (step.verb == "choose") {
         HWND combo = Control(dialog, id);
-        SendMessageA(combo, CB_SETCURSEL, atoi(step.arg2.c_str()), 0);
+        SendMessageW(combo, CB_SETCURSEL, atoi(step.arg2.c_str()), 0);
         SendBriefly(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
     } else if (step.verb == "snap") {
         Sleep(300);
@@ -366,22 +396,52 @@ void Act(HWND dialog, const Step& step) {
     }
 }
 
+// The program's arguments, wide, split by the C runtime's rules (argv would
+// hold them in the code page, and a path beyond it would be lost).
+std::vector<std::wstring> WideArguments() {
+    std::vector<std::wstring> arguments;
+    const wchar_t* at = GetCommandLineW();
+    while (*at) {
+        while (*at == L' ' || *at == L'\t') ++at;
+        if (!*at) break;
+        std::wstring argument;
+        bool quoted = false;
+        for (; *at && (quoted || (*at != L' ' && *at != L'\t')); ++at) {
+            size_t backslashes = 0;
+            while (at[backslashes] == L'\\') ++backslashes;
+            if (at[backslashes] != L'"') {
+                argument.append(backslashes ? backslashes : 1, *at);
+                at += backslashes ? backslashes - 1 : 0;
+                continue;
+            }
+            argument.append(backslashes / 2, L'\\');
+            at += backslashes;
+            if (backslashes % 2) argument += L'"';
+            else if (quoted && at[1] == L'"') argument += L'"', ++at;
+            else quoted = !quoted;
+        }
+        arguments.push_back(argument);
+    }
+    return arguments;
+}
+
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc < 5) {
+int main(int argc, char**) {
+    std::vector<std::wstring> argv = WideArguments();
+    if (argc < 5 || argv.size() < 5) {
         fprintf(stderr, "usage: robot PLAN TRANSCRIPT SECONDS COMMAND-LINE\n");
         return 2;
     }
     std::vector<Match> ignores;
-    std::vector<Step> steps = ReadPlan(argv[1], ignores);
-    transcript = fopen(argv[2], "wb");
-    shotRequest = std::string(argv[2]) + ".shot";
+    std::vector<Step> steps = ReadPlan(argv[1].c_str(), ignores);
+    transcript = _wfopen(argv[2].c_str(), L"wb");
+    shotRequest = argv[2] + L".shot";
     if (!transcript) return 2;
-    DWORD deadline = GetTickCount() + static_cast<DWORD>(atoi(argv[3])) * 1000;
+    DWORD deadline = GetTickCount() + static_cast<DWORD>(_wtoi(argv[3].c_str())) * 1000;
     runDeadline = deadline;
 
-    STARTUPINFOA si = {};
+    STARTUPINFOW si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
     // Wine on a heavily loaded machine now and then fails to start a process
@@ -389,8 +449,8 @@ int main(int argc, char** argv) {
     // again hides nothing of it. Each failed try is in the transcript.
     bool started = false;
     for (int attempt = 0; attempt < 3 && !started; ++attempt) {
-        std::string command = argv[4];
-        started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+        std::wstring command = argv[4];
+        started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
         if (!started) {
             Emit("{\"event\":\"start-failed\",\"error\":" + std::to_string(GetLastError()) + "}");
             Sleep(1000);
