@@ -2,13 +2,18 @@
 
 #include <dde.h>
 
+#include <cstring>
 #include <ctime>
+#include <string>
 
 #include "base/text.h"
+#include "base/wide_text.h"
 
 namespace {
 
-constexpr char kClientClass[] = "ddeclient";
+// A Unicode window: the server reads the execute commands of its
+// conversation as UTF-16 text.
+constexpr wchar_t kClientClass[] = L"ddeclient";
 
 // The client's side of the conversation.
 struct DdeClientState {
@@ -28,8 +33,8 @@ DdeClientState gDde;
 
 // The partner (the server window that acknowledged the initiate) lives in the
 // client's window extra bytes; a window handle needs the full pointer width.
-HWND Partner(HWND client) { return reinterpret_cast<HWND>(GetWindowLongPtrA(client, 0)); }
-void SetPartner(HWND client, HWND partner) { SetWindowLongPtrA(client, 0, reinterpret_cast<LONG_PTR>(partner)); }
+HWND Partner(HWND client) { return reinterpret_cast<HWND>(GetWindowLongPtrW(client, 0)); }
+void SetPartner(HWND client, HWND partner) { SetWindowLongPtrW(client, 0, reinterpret_cast<LONG_PTR>(partner)); }
 
 void OnAcknowledge(HWND client, WPARAM wParam, LPARAM lParam) {
     if (gDde.lastDdeMessage == WM_DDE_INITIATE) {
@@ -58,9 +63,9 @@ void OnTerminate(HWND client, WPARAM wParam) {
     HWND former = Partner(client);
     if (reinterpret_cast<HWND>(wParam) != former) return;
     SetPartner(client, nullptr);
-    SendMessageA(GetParent(client), kDdeConversationEnded, reinterpret_cast<WPARAM>(client), 0);
+    SendMessageW(GetParent(client), kDdeConversationEnded, reinterpret_cast<WPARAM>(client), 0);
     if (gDde.lastDdeMessage != WM_DDE_TERMINATE && IsWindow(former))
-        PostMessageA(former, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(client), 0);
+        PostMessageW(former, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(client), 0);
     DestroyWindow(client);
 }
 
@@ -73,26 +78,26 @@ LRESULT CALLBACK DdeClientProc(HWND client, UINT message, WPARAM wParam, LPARAM 
         case WM_DDE_TERMINATE: OnTerminate(client, wParam); return 0;
         case WM_DESTROY: EndDdeConversation(client); return 0;
     }
-    return DefWindowProcA(client, message, wParam, lParam);
+    return DefWindowProcW(client, message, wParam, lParam);
 }
 
 HWND OpenDdeConversation(HWND parent, HINSTANCE instance, const char* service, const char* topic) {
     if (!instance) return nullptr;
     if (!gDde.classRegistered) {
-        WNDCLASSA wc = {};
+        WNDCLASSW wc = {};
         wc.style = CS_HREDRAW | CS_VREDRAW;
         wc.lpfnWndProc = DdeClientProc;
         wc.cbWndExtra = sizeof(LONG_PTR);
         wc.hInstance = instance;
         wc.lpszClassName = kClientClass;
-        gDde.classRegistered = RegisterClassA(&wc) != 0;
+        gDde.classRegistered = RegisterClassW(&wc) != 0;
     }
-    HWND client = CreateWindowA(kClientClass, "", WS_CHILD, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+    HWND client = CreateWindowW(kClientClass, L"", WS_CHILD, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                 CW_USEDEFAULT, parent, nullptr, instance, nullptr);
     if (!client) return nullptr;
 
-    ATOM serviceAtom = GlobalAddAtomA(service);
-    ATOM topicAtom = serviceAtom ? GlobalAddAtomA(topic) : 0;
+    ATOM serviceAtom = GlobalAddAtomW(Wide(service).c_str());
+    ATOM topicAtom = serviceAtom ? GlobalAddAtomW(Wide(topic).c_str()) : 0;
     if (!topicAtom) {
         if (serviceAtom) GlobalDeleteAtom(serviceAtom);
         DestroyWindow(client);
@@ -100,7 +105,7 @@ HWND OpenDdeConversation(HWND parent, HINSTANCE instance, const char* service, c
     }
     gDde.lastDdeMessage = WM_DDE_INITIATE;
     // Servers acknowledge inside this call.
-    SendMessageA(HWND_BROADCAST, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(client), MAKELPARAM(serviceAtom, topicAtom));
+    SendMessageW(HWND_BROADCAST, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(client), MAKELPARAM(serviceAtom, topicAtom));
     GlobalDeleteAtom(serviceAtom);
     GlobalDeleteAtom(topicAtom);
 
@@ -116,22 +121,24 @@ int SendDdeExecute(HWND client, const char* command, int waitSeconds) {
     HWND partner = client && IsWindow(client) ? Partner(client) : nullptr;
     if (!partner || !IsWindow(partner)) return 0;
 
-    size_t size = lstrlenA(command) + 1;
+    // The command goes as UTF-16 text, as a Unicode client's commands do.
+    std::wstring wide = Wide(command);
+    size_t size = (wide.size() + 1) * sizeof(wchar_t);
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, size);
-    char* text = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
+    wchar_t* text = block ? static_cast<wchar_t*>(GlobalLock(block)) : nullptr;
     if (!text) {
         if (block) GlobalFree(block);
         gDde.ddeAnswered = false;
         return 0;
     }
-    CopyMemory(text, command, size);
+    CopyMemory(text, wide.c_str(), size);
     GlobalUnlock(block);
 
     gDde.lastDdeMessage = WM_DDE_EXECUTE;
     gDde.pendingCommand = block;
     gDde.executeAnswered = gDde.executeAccepted = false;
     // Once posted, the block belongs to the conversation until it is acknowledged.
-    if (!PostMessageA(partner, WM_DDE_EXECUTE, reinterpret_cast<WPARAM>(client),
+    if (!PostMessageW(partner, WM_DDE_EXECUTE, reinterpret_cast<WPARAM>(client),
                       PackDDElParam(WM_DDE_EXECUTE, 0, reinterpret_cast<UINT_PTR>(block)))) {
         gDde.pendingCommand = nullptr;
         GlobalFree(block);
@@ -155,8 +162,8 @@ int WaitDdeReply(HWND client, int seconds) {
     time_t start = time(nullptr);
     for (;;) {
         MSG msg;
-        if (PeekMessageA(&msg, client, WM_DDE_FIRST, WM_DDE_LAST, PM_REMOVE)) {
-            DispatchMessageA(&msg);
+        if (PeekMessageW(&msg, client, WM_DDE_FIRST, WM_DDE_LAST, PM_REMOVE)) {
+            DispatchMessageW(&msg);
             return 1;
         }
         if (time(nullptr) - start >= seconds) return 0;
@@ -170,15 +177,15 @@ void EndDdeConversation(HWND client) {
     if (!IsWindow(client)) return;
     gDde.lastDdeMessage = WM_DDE_TERMINATE;
     HWND partner = Partner(client);
-    if (partner && IsWindow(partner)) SendMessageA(partner, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(client), 0);
+    if (partner && IsWindow(partner)) SendMessageW(partner, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(client), 0);
 }
 
 namespace {
 
 bool IsClientWindow(HWND client) {
-    char name[sizeof kClientClass + 1] = "";
+    wchar_t name[sizeof kClientClass / sizeof kClientClass[0] + 1] = L"";
     return client && IsWindow(client) && GetWindowThreadProcessId(client, nullptr) == GetCurrentThreadId() &&
-           GetClassNameA(client, name, sizeof name) && lstrcmpA(name, kClientClass) == 0;
+           GetClassNameW(client, name, sizeof name / sizeof name[0]) && lstrcmpW(name, kClientClass) == 0;
 }
 
 }  // namespace
@@ -186,7 +193,7 @@ bool IsClientWindow(HWND client) {
 bool DdeConversationAlive(HWND client) {
     if (!IsClientWindow(client)) return false;
     MSG msg;
-    while (IsWindow(client) && PeekMessageA(&msg, client, WM_DDE_FIRST, WM_DDE_LAST, PM_REMOVE)) DispatchMessageA(&msg);
+    while (IsWindow(client) && PeekMessageW(&msg, client, WM_DDE_FIRST, WM_DDE_LAST, PM_REMOVE)) DispatchMessageW(&msg);
     if (!IsClientWindow(client)) return false;
     HWND partner = Partner(client);
     return partner && IsWindow(partner);
@@ -211,7 +218,7 @@ bool FormatDdeCommand(char* out, size_t cap, const char* format, const char* fir
         }
         const char* end = at + 1;
         while (*end && !(end[0] == '%' && end[1] == 's')) ++end;
-        size_t used = lstrlenA(out);
+        size_t used = std::strlen(out);
         fits = CopyTextN(out + used, cap - used, at, end - at);
         at = end;
     }

@@ -6,8 +6,9 @@
 
 #include <cstddef>
 
-// Commands are formatted into buffers of this size.
-constexpr int kDdeCommandSize = 2048;
+// Commands are formatted into buffers of this size: UTF-8 text, room for the
+// longest names and arguments at three bytes a character.
+constexpr int kDdeCommandSize = 3 * 2048;
 // Sent to the client window's parent when the server ends the conversation.
 constexpr UINT kDdeConversationEnded = WM_USER + 100;
 

@@ -8,6 +8,7 @@
 #include "base/file_system.h"
 #include "ui/messages.h"
 #include "base/profile_text.h"
+#include "base/wide_text.h"
 #include "base/setup_state.h"
 #include "actions/records.h"
 #include "actions/undo_journal.h"
@@ -31,6 +32,12 @@ StepResult Open(const FileStep& step) {
     return JournalKeepFile(step.path) == StepResult::Abort ? StepResult::Abort : StepResult::GoOn;
 }
 
+// A read-only target is replaced like any other.
+void MakeWritable(const char* path) {
+    std::wstring wide = Wide(path);
+    if (GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 // Asks about a file that could not be written: Retry (true) writes again.
 bool Retry(const char* path, StepResult* result) {
     Answer answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotModify, kStyleAbortRetryIgnore, path);
@@ -47,13 +54,16 @@ StepResult CarryOutIni(const FileStep& step) {
     StepResult opened = Open(step);
     if (opened != StepResult::GoOn) return opened;
     TextBuffer present;
-    bool presentWhole = ReadProfileText(step.section, step.key, "", step.path, present);
+    bool presentWhole = ReadIniValue(step.path, step.section, step.key, "", present);
     TextBuffer newValue;
     bool appending = step.separator && present.Length() > 0;
     bool built = appending ? presentWhole && newValue.Assign(present.Text()) && newValue.Append(step.separator) &&
                                  newValue.Append(step.value.Text())
                            : newValue.Assign(step.value.Text());
     if (!built || newValue.Length() > kProfileTextLimit) return ReportStepEntry(step.source, MSG_CANNOT_CARRY_OUT);
+    // Refused before anything is recorded: an ANSI file gets no character it cannot spell.
+    if (!IniCanSpell(step.path, step.section, step.key, newValue.Text()))
+        return ReportStepEntry(step.source, MSG_CANNOT_ENCODE_VALUE);
     if (!step.unrecorded) {
         if (!presentWhole || !CanRecordOldText(present.Text(), present.Length()))
             return ReportStepEntry(step.source, MSG_CANNOT_KEEP_OLD_VALUE);
@@ -64,9 +74,10 @@ StepResult CarryOutIni(const FileStep& step) {
     ReleaseRemovalLog();
     StepResult result;
     do {
-        if (GetFileAttributesA(step.path) != INVALID_FILE_ATTRIBUTES)
-            SetFileAttributesA(step.path, FILE_ATTRIBUTE_NORMAL);
-        if (WriteIniValue(step.path, step.section, step.key, newValue.Text())) return StepResult::GoOn;
+        MakeWritable(step.path);
+        IniWrite written = WriteIniValue(step.path, step.section, step.key, newValue.Text());
+        if (written == IniWrite::kDone) return StepResult::GoOn;
+        if (written == IniWrite::kCannotEncode) return ReportStepEntry(step.source, MSG_CANNOT_ENCODE_VALUE);
     } while (Retry(step.path, &result));
     return result;
 }
@@ -85,7 +96,10 @@ StepResult CarryOutTextLine(const FileStep& step) {
         // The file may be the log, which its writer holds sharing reading only.
         ReleaseRemovalLog();
         TextBuffer oldLine;
-        bool found = !recordDue || PrepareTextEdit(step.section, step.key, line, &oldLine, step.path, nullptr);
+        int looked = recordDue ? PrepareTextEdit(step.section, step.key, line, &oldLine, step.path, nullptr)
+                               : kTextEditDone;
+        if (looked == kTextEditUnencodable) return ReportStepEntry(step.source, MSG_CANNOT_ENCODE_VALUE);
+        bool found = looked == kTextEditDone;
         if (found && recordDue) {
             if (!CanRecordOldText(oldLine.Text(), oldLine.Length()))
                 return ReportStepEntry(step.source, MSG_CANNOT_KEEP_OLD_VALUE);
@@ -95,10 +109,10 @@ StepResult CarryOutTextLine(const FileStep& step) {
             ReleaseRemovalLog();
         }
         PreparedEdit edit;
-        if (found && PrepareTextEdit(step.section, step.key, line, &oldLine, step.path, &edit)) {
-            // A read-only target is replaced like any other.
-            if (GetFileAttributesA(step.path) != INVALID_FILE_ATTRIBUTES)
-                SetFileAttributesA(step.path, FILE_ATTRIBUTE_NORMAL);
+        int prepared = found ? PrepareTextEdit(step.section, step.key, line, &oldLine, step.path, &edit) : kTextEditFailed;
+        if (prepared == kTextEditUnencodable) return ReportStepEntry(step.source, MSG_CANNOT_ENCODE_VALUE);
+        if (prepared == kTextEditDone) {
+            MakeWritable(step.path);
             if (edit.Commit()) return StepResult::GoOn;
         }
     } while (Retry(step.path, &result));

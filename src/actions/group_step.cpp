@@ -1,9 +1,10 @@
 // Program group entries: groups and items of the shell's Program Manager, sent
 // as execute commands over one DDE conversation for the pass, opened again
 // whenever the shell has ended it. What Program Manager does not carry out
-// (none answers, it refuses, or it does not answer in time), and everything
-// in a quiet run, where its windows must not open, is made the way the shell
-// keeps groups: a folder of links (shell_links.h).
+// (none answers, it refuses, or it does not answer in time), everything in a
+// quiet run, where its windows must not open, and every name Program Manager
+// cannot carry is made the way the shell keeps groups: a folder of links
+// (shell_links.h).
 #include "actions/group_step.h"
 
 #include "actions/dde_client.h"
@@ -64,11 +65,22 @@ template <typename LinkStep> StepResult Carry(const GroupStep& step, LinkStep li
     }
 }
 
+// Program Manager carries names of characters up to U+00FF only, even in a
+// Unicode conversation (beyond that Wine's refuses the command, and others
+// may write a look-alike): such a name goes straight to the links. In UTF-8
+// a lead byte from C4 up starts a character from U+0100 up.
+bool BeyondProgman(const char* text) {
+    for (const unsigned char* at = reinterpret_cast<const unsigned char*>(text); *at; ++at)
+        if (*at >= 0xC4) return true;
+    return false;
+}
+
 }  // namespace
 
 StepResult CarryOut(const GroupStep& step) {
     // A quiet run shows nothing: Program Manager would open a window on the group.
-    bool dde = !QuietRun();
+    bool dde = !QuietRun() && !BeyondProgman(step.group) &&
+               (step.wholeGroup || (!BeyondProgman(step.item) && !BeyondProgman(step.arguments)));
     HWND conversation = dde ? Conversation() : nullptr;
     char command[kDdeCommandSize];
     if (step.wholeGroup) {

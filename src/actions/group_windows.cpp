@@ -60,7 +60,7 @@ BOOL CALLBACK CloseNewWindow(HWND window, LPARAM) {
     // Posted: a shell that is busy must not hold up the run.
     if (PostMessageW(window, WM_CLOSE, 0, 0)) {
         wchar_t title[MAX_PATH] = L"";
-        char text[MAX_PATH] = "";
+        char text[kPathBytes] = "";
         GetWindowTextW(window, title, MAX_PATH);
         FromWide(title, text);
         LogLine("Closed the window Program Manager opened on %s", {TextArgument(text)});

@@ -252,3 +252,184 @@ int EditLines(LineFiles& files, char* work, uint32_t chunk, const unsigned char*
     return ok && !stream.failed ? 1 : 0;
 }
 
+
+namespace {
+
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+constexpr char kUtf16Mark[] = "\xFF\xFE";
+
+// A file with a UTF-8 mark seen from behind its mark: the scanner never sees
+// the mark, and the output gets it first.
+class BehindMark : public LineFiles {
+public:
+    explicit BehindMark(LineFiles& file) : file_(file) {}
+    bool HasInput() override { return file_.HasInput(); }
+    uint32_t Read(char* buffer, uint32_t count, bool* failed) override { return file_.Read(buffer, count, failed); }
+    void Seek(uint32_t at) override { file_.Seek(at + kMark); }
+    uint32_t Tell() override { return file_.Tell() - kMark; }
+    uint32_t Write(const char* buffer, uint32_t count) override { return file_.Write(buffer, count); }
+
+private:
+    static constexpr uint32_t kMark = sizeof kUtf8Mark - 1;
+    LineFiles& file_;
+};
+
+// A UTF-16LE file seen as UTF-8 text: read whole and converted, edited in
+// memory, and converted back when the edit is done. The scanner's offsets are
+// offsets into the UTF-8 text.
+class AsUtf8 : public LineFiles {
+public:
+    explicit AsUtf8(LineFiles& file) : file_(file) {}
+    // Reads the input behind its mark; false when it cannot be read or is
+    // not UTF-16 that converts exactly.
+    bool Load(char* work, uint32_t chunk) {
+        if (!file_.HasInput()) return true;
+        std::string bytes;
+        bool failed = false;
+        file_.Seek(sizeof kUtf16Mark - 1);
+        for (uint32_t got; (got = file_.Read(work, chunk, &failed)) > 0;) bytes.append(work, got);
+        return !failed && Utf16ToUtf8(bytes.data(), bytes.size(), text_);
+    }
+    // Writes the mark and the output as UTF-16LE; false when a write fell short.
+    bool Flush() {
+        std::string bytes(kUtf16Mark, sizeof kUtf16Mark - 1);
+        if (!Utf8ToUtf16(out_.data(), out_.size(), bytes)) return false;
+        for (size_t at = 0; at < bytes.size();) {
+            uint32_t piece = bytes.size() - at < kChunkSize ? static_cast<uint32_t>(bytes.size() - at) : kChunkSize;
+            if (file_.Write(bytes.data() + at, piece) != piece) return false;
+            at += piece;
+        }
+        return true;
+    }
+    bool HasInput() override { return file_.HasInput(); }
+    uint32_t Read(char* buffer, uint32_t count, bool*) override {
+        size_t left = at_ < text_.size() ? text_.size() - at_ : 0;
+        uint32_t take = left < count ? static_cast<uint32_t>(left) : count;
+        if (take) std::memcpy(buffer, text_.data() + at_, take);
+        at_ += take;
+        return take;
+    }
+    void Seek(uint32_t at) override { at_ = at; }
+    uint32_t Tell() override { return static_cast<uint32_t>(at_); }
+    uint32_t Write(const char* buffer, uint32_t count) override {
+        out_.append(buffer, count);
+        return count;
+    }
+
+private:
+    LineFiles& file_;
+    std::string text_, out_;
+    size_t at_ = 0;
+};
+
+bool StartsWith(const char* bytes, uint32_t length, const char* mark) {
+    size_t n = std::strlen(mark);
+    return length >= n && std::memcmp(bytes, mark, n) == 0;
+}
+
+void AppendUtf8(uint32_t code, std::string& out) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | code >> 6);
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | code >> 12);
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | code >> 18);
+        out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+void AppendUnit(uint32_t unit, std::string& out) {
+    out += static_cast<char>(unit & 0xFF);
+    out += static_cast<char>(unit >> 8);
+}
+
+}  // namespace
+
+LineEncoding InputEncoding(LineFiles& files, bool* empty) {
+    *empty = true;
+    if (!files.HasInput()) return LineEncoding::kAnsi;
+    char start[3];
+    bool failed = false;
+    files.Seek(0);
+    uint32_t got = 0;
+    for (uint32_t n; got < sizeof start && (n = files.Read(start + got, sizeof start - got, &failed)) > 0;) got += n;
+    files.Seek(0);
+    *empty = got == 0;
+    if (StartsWith(start, got, kUtf8Mark)) return LineEncoding::kUtf8;
+    if (StartsWith(start, got, kUtf16Mark)) return LineEncoding::kUtf16;
+    return LineEncoding::kAnsi;
+}
+
+bool Utf16ToUtf8(const char* bytes, size_t length, std::string& out) {
+    if (length % 2) return false;
+    const unsigned char* at = reinterpret_cast<const unsigned char*>(bytes);
+    out.reserve(out.size() + length);
+    for (size_t i = 0; i < length; i += 2) {
+        uint32_t unit = at[i] | at[i + 1] << 8;
+        if (unit >= 0xDC00 && unit < 0xE000) return false;
+        if (unit >= 0xD800 && unit < 0xDC00) {
+            uint32_t low = i + 3 < length ? (at[i + 2] | at[i + 3] << 8) : 0;
+            if (low < 0xDC00 || low >= 0xE000) return false;
+            unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+            i += 2;
+        }
+        AppendUtf8(unit, out);
+    }
+    return true;
+}
+
+bool Utf8ToUtf16(const char* text, size_t length, std::string& out) {
+    const unsigned char* at = reinterpret_cast<const unsigned char*>(text);
+    out.reserve(out.size() + 2 * length);
+    for (size_t i = 0; i < length;) {
+        uint32_t lead = at[i];
+        int more = lead < 0x80 ? 0 : lead >= 0xC2 && lead < 0xE0 ? 1 : lead >= 0xE0 && lead < 0xF0 ? 2
+                                                                 : lead >= 0xF0 && lead < 0xF5 ? 3 : -1;
+        if (more < 0 || i + more >= length) return false;
+        uint32_t code = more ? lead & (0x3F >> more) : lead;
+        for (int k = 1; k <= more; ++k) {
+            if ((at[i + k] & 0xC0) != 0x80) return false;
+            code = code << 6 | (at[i + k] & 0x3F);
+        }
+        // Overlong forms, surrogates and code points past U+10FFFF do not convert.
+        static const uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+        if (code < kLeast[more] || (code >= 0xD800 && code < 0xE000) || code > 0x10FFFF) return false;
+        if (code >= 0x10000) {
+            AppendUnit(0xD800 + ((code - 0x10000) >> 10), out);
+            AppendUnit(0xDC00 + ((code - 0x10000) & 0x3FF), out);
+        } else {
+            AppendUnit(code, out);
+        }
+        i += more + 1;
+    }
+    return true;
+}
+
+int EditEncodedLines(LineFiles& files, LineEncoding encoding, char* work, uint32_t chunk, const unsigned char* lower,
+                     const char* section, const char* lineKey, const char* newLine, TextBuffer* oldLine) {
+    if (encoding == LineEncoding::kAnsi)
+        return EditLines(files, work, chunk, lower, section, lineKey, newLine, oldLine);
+    unsigned char ascii[256];
+    for (int i = 0; i < 256; ++i) ascii[i] = static_cast<unsigned char>(i >= 'A' && i <= 'Z' ? i - 'A' + 'a' : i);
+    bool empty = false;
+    bool marked = InputEncoding(files, &empty) == encoding;
+    if (!empty && !marked) return 0;  // a file of another encoding is not written over with this one
+    if (encoding == LineEncoding::kUtf8) {
+        BehindMark behind(files);
+        if (behind.Write(kUtf8Mark, sizeof kUtf8Mark - 1) != sizeof kUtf8Mark - 1) return 0;
+        if (marked) behind.Seek(0);
+        LineFiles& input = marked ? static_cast<LineFiles&>(behind) : files;
+        return EditLines(input, work, chunk, ascii, section, lineKey, newLine, oldLine);
+    }
+    AsUtf8 text(files);
+    if (marked && !text.Load(work, chunk)) return 0;
+    if (marked) text.Seek(0);
+    return EditLines(text, work, chunk, ascii, section, lineKey, newLine, oldLine) && text.Flush() ? 1 : 0;
+}

@@ -7,6 +7,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "base/profile_text.h"
 #include "base/text_buffer.h"
@@ -67,3 +68,29 @@ bool WriteText(LineStream& stream, const char* text, uint32_t count);
 // 0 failed.
 int EditLines(LineFiles& files, char* work, uint32_t chunk, const unsigned char* lower, const char* section,
               const char* lineKey, const char* newLine, TextBuffer* oldLine);
+
+// How a text file spells its characters, as its first bytes declare it: a
+// file without a byte order mark is in the legacy (ANSI) code page; one that
+// starts with EF BB BF is UTF-8, one that starts with FF FE is UTF-16LE.
+enum class LineEncoding { kAnsi, kUtf8, kUtf16 };
+
+// The input's encoding; *empty tells whether there is no input or it holds no
+// byte at all (such a file takes whatever encoding its first edit chooses).
+// The input is left at its start.
+LineEncoding InputEncoding(LineFiles& files, bool* empty);
+
+// UTF-16LE bytes (no mark) into UTF-8 and back. False for text that does not
+// convert exactly: an odd byte count, a lone surrogate, a malformed sequence.
+bool Utf16ToUtf8(const char* bytes, size_t length, std::string& out);
+bool Utf8ToUtf16(const char* text, size_t length, std::string& out);
+
+// EditLines over a file in the given encoding. The texts (section, lineKey,
+// newLine) and the captured old line are in the file's own encoding for an
+// ANSI file and UTF-8 otherwise. A file with a UTF-8 mark is streamed as it
+// is, behind its mark; a UTF-16LE file is read whole, edited as UTF-8 and
+// written back as UTF-16LE, so every line it does not change comes back with
+// the same bytes. Letter case is ignored through `lower` in an ANSI file and
+// only for A-Z in the others (a byte table cannot lower a character of
+// several bytes). A new or empty input gets the encoding's mark first.
+int EditEncodedLines(LineFiles& files, LineEncoding encoding, char* work, uint32_t chunk, const unsigned char* lower,
+                     const char* section, const char* lineKey, const char* newLine, TextBuffer* oldLine);

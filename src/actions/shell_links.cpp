@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "base/run_log.h"
 #include "base/text.h"
@@ -249,10 +250,9 @@ LinkResult RemoveShellItem(const char* group, const char* item, LinkFailure* fai
 }
 
 LinkResult AddShellItem(const char* group, const char* arguments, LinkFailure* failure) {
-    char text[1024];
-    if (!CopyText(text, arguments)) return LinkResult::kBadName;
+    std::string text = arguments;
     ItemArguments fields;
-    SplitItemArguments(text, &fields);
+    SplitItemArguments(&text[0], &fields);
     wchar_t commandLine[1024], program[MAX_PATH];
     const wchar_t* programArguments = L"";
     if (!fields.fields[kItemCommandLine][0] || !ToWide(fields.fields[kItemCommandLine], commandLine))
@@ -262,7 +262,7 @@ LinkResult AddShellItem(const char* group, const char* arguments, LinkFailure* f
 
     // Without a name the item is called after its program's file, as Program
     // Manager calls it.
-    char name[MAX_PATH];
+    char name[kPathBytes];
     if (fields.fields[kItemName][0]) {
         if (!CopyText(name, fields.fields[kItemName])) return LinkResult::kBadName;
     } else {
@@ -297,7 +297,7 @@ LinkResult AddShellItem(const char* group, const char* arguments, LinkFailure* f
         KeepReason(result);
         return Fail(failure, kMsgCannotCreateLink, path);
     }
-    char target[MAX_PATH];
+    char target[kPathBytes];
     FromWide(program, target);
     LogLine(exists ? "Link made: %s -> %s" : "Link made: %s -> %s (not found)",
             {TextArgument(name), TextArgument(target)});

@@ -7,6 +7,7 @@
 #pragma once
 #include <windows.h>
 
+#include "base/wide_text.h"
 #include "ui/messages.h"
 
 enum class LinkResult {
@@ -19,7 +20,7 @@ enum class LinkResult {
 // The platform's reason is the thread's last error.
 struct LinkFailure {
     TextMessage message;
-    char path[MAX_PATH];
+    char path[kPathBytes];
 };
 
 // Deletes the item's link from the group folder, when it is there.

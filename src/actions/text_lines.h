@@ -7,6 +7,16 @@
 
 #include "actions/line_scan.h"
 #include "base/text_buffer.h"
+#include "base/wide_text.h"
+
+// What an edit came to. Texts are UTF-8; the file keeps its encoding
+// (line_scan.h), and a line an ANSI file cannot spell exactly is refused,
+// never written with a character that only looks like it.
+enum TextEditResult {
+    kTextEditFailed = 0,
+    kTextEditDone = 1,
+    kTextEditUnencodable = 2,  // the file is ANSI and a text has no exact spelling in its code page
+};
 
 // One platform read or write; the bytes moved, 0 at the end or on failure.
 // ReadChunk sets *failed (when given) only when the platform call failed.
@@ -16,7 +26,8 @@ DWORD WriteChunk(HANDLE file, const char* buffer, DWORD count);
 // Streams input (may be INVALID_HANDLE_VALUE) into output with one edit:
 // the line of `section` holding lineKey is replaced by newLine (none: deleted)
 // or newLine is inserted after the section's last content line; a missing
-// section is appended. The replaced line goes to oldLine. 1 done, 0 failed.
+// section is appended. The replaced line goes to oldLine as UTF-8. A
+// TextEditResult.
 int EditSection(HANDLE input, const char* section, const char* lineKey, const char* newLine, TextBuffer* oldLine,
                 HANDLE output);
 
@@ -34,13 +45,13 @@ public:
 
 private:
     friend int PrepareTextEdit(const char*, const char*, const char*, TextBuffer*, const char*, PreparedEdit*);
-    char temp_[MAX_PATH] = "";
-    char target_[MAX_PATH] = "";
+    char temp_[kPathBytes] = "";
+    char target_[kPathBytes] = "";
 };
 
 // Writes the edit of the file at path into a file beside it (whole_files.h),
 // capturing the replaced line. Without an edit nothing is written: the line
-// the edit would replace is only looked for. 1 prepared (or found), 0 failed
-// (nothing left behind).
+// the edit would replace is only looked for. kTextEditDone when prepared (or
+// found); otherwise nothing is left behind.
 int PrepareTextEdit(const char* section, const char* lineKey, const char* newLine, TextBuffer* oldLine,
                     const char* path, PreparedEdit* edit);

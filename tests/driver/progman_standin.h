@@ -13,7 +13,7 @@ class ProgmanStandIn {
 public:
     struct Command {
         int conversation;  // counted from 1
-        std::string text;
+        std::string text;  // UTF-8
     };
 
     ProgmanStandIn(HDESK desktop, int endAfter);

@@ -38,6 +38,9 @@ TEST(ProfileRewrite, OnlyTheWrittenKeyMayDiffer) {
         {"written into a later section of the name", kFile + "[B]\r\nz=1\r\n", kFile + "[B]\r\nz=1\r\nq=2\r\n",
          {"B", "q", "2"}, false},
         {"empty file gains its first section", "", "[S]\r\nk=v\r\n", {"S", "k", "v"}, true},
+        // Texts are UTF-8 (the file decoded): a look-alike the writer put in is not the value.
+        {"value written with a look-alike", "[S]\r\nk=1\r\n", "[S]\r\nk=Omega\r\n", {"S", "k", "\xCE\xA9mega"}, false},
+        {"value beyond ASCII written", "[S]\r\nk=1\r\n", "[S]\r\nk=\xCE\xA9mega\r\n", {"S", "k", "\xCE\xA9mega"}, true},
     };
     for (const Row& row : rows)
         EXPECT_EQ(RewriteIsWhole(row.before.data(), row.before.size(), row.after.data(), row.after.size(), row.write),

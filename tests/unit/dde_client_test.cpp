@@ -11,16 +11,20 @@
 #include <vector>
 
 #include "actions/dde_client.h"
+#include "base/wide_text.h"
 
 namespace {
 
 const char kService[] = "SetupUnitService";
 const char kTopic[] = "SetupUnitTopic";
+const wchar_t kWideService[] = L"SetupUnitService";
+const wchar_t kWideTopic[] = L"SetupUnitTopic";
 constexpr UINT kEndFromServer = WM_APP + 1;
 
-// A raw DDE server: acknowledges the initiate for its service and topic,
+// A raw DDE server with a Unicode window, as the shell's is: acknowledges the initiate for its service and topic,
 // records every execute (and acknowledges it when asked to), counts
-// terminates. Everything it records is read after an event or a sent message.
+// terminates. It reads the commands as UTF-16 text and keeps them as UTF-8.
+// Everything it records is read after an event or a sent message.
 struct FakeServer {
     bool acknowledgeExecutes = true;
     WORD acknowledgement = 0x8000;  // positive; 0 refuses
@@ -28,8 +32,8 @@ struct FakeServer {
     HWND client = nullptr;
     std::vector<std::string> commands;
     std::atomic<int> terminates{0};
-    HANDLE executed = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE executed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE thread = nullptr;
 
     FakeServer() {
@@ -37,38 +41,38 @@ struct FakeServer {
         WaitForSingleObject(ready, 5000);
     }
     ~FakeServer() {
-        PostMessageA(window, WM_CLOSE, 0, 0);
+        PostMessageW(window, WM_CLOSE, 0, 0);
         WaitForSingleObject(thread, 5000);
         CloseHandle(thread);
         CloseHandle(executed);
         CloseHandle(ready);
     }
 
-    static std::string AtomName(ATOM atom) {
-        char name[64] = "";
-        GlobalGetAtomNameA(atom, name, sizeof name);
+    static std::wstring AtomName(ATOM atom) {
+        wchar_t name[64] = L"";
+        GlobalGetAtomNameW(atom, name, 64);
         return name;
     }
 
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<FakeServer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        auto* self = reinterpret_cast<FakeServer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
         HWND sender = reinterpret_cast<HWND>(wParam);
-        if (!self) return DefWindowProcA(window, message, wParam, lParam);
+        if (!self) return DefWindowProcW(window, message, wParam, lParam);
         switch (message) {
             case WM_DDE_INITIATE:
-                if (AtomName(LOWORD(lParam)) == kService && AtomName(HIWORD(lParam)) == kTopic) {
+                if (AtomName(LOWORD(lParam)) == kWideService && AtomName(HIWORD(lParam)) == kWideTopic) {
                     self->client = sender;
-                    SendMessageA(sender, WM_DDE_ACK, reinterpret_cast<WPARAM>(window),
-                                 MAKELPARAM(GlobalAddAtomA(kService), GlobalAddAtomA(kTopic)));
+                    SendMessageW(sender, WM_DDE_ACK, reinterpret_cast<WPARAM>(window),
+                                 MAKELPARAM(GlobalAddAtomW(kWideService), GlobalAddAtomW(kWideTopic)));
                 }
                 return 0;
             case WM_DDE_EXECUTE: {
                 HGLOBAL block = reinterpret_cast<HGLOBAL>(lParam);
-                const char* text = static_cast<const char*>(GlobalLock(block));
-                self->commands.push_back(text ? text : "(unreadable)");
+                const wchar_t* text = static_cast<const wchar_t*>(GlobalLock(block));
+                self->commands.push_back(text ? Narrow(text) : "(unreadable)");
                 GlobalUnlock(block);
                 if (self->acknowledgeExecutes)
-                    PostMessageA(sender, WM_DDE_ACK, reinterpret_cast<WPARAM>(window),
+                    PostMessageW(sender, WM_DDE_ACK, reinterpret_cast<WPARAM>(window),
                                  PackDDElParam(WM_DDE_ACK, self->acknowledgement,
                                                                 reinterpret_cast<UINT_PTR>(block)));
                 SetEvent(self->executed);
@@ -76,27 +80,27 @@ struct FakeServer {
             }
             case WM_DDE_TERMINATE: ++self->terminates; return 0;
             case kEndFromServer:
-                PostMessageA(self->client, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(window), 0);
+                PostMessageW(self->client, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(window), 0);
                 return 0;
             case WM_CLOSE: DestroyWindow(window); return 0;
             case WM_DESTROY: PostQuitMessage(0); return 0;
         }
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 
     static DWORD WINAPI Run(void* param) {
         auto* self = static_cast<FakeServer*>(param);
-        WNDCLASSA wc = {};
+        WNDCLASSW wc = {};
         wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "SetupUnitDdeServer";
-        RegisterClassA(&wc);
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"SetupUnitDdeServer";
+        RegisterClassW(&wc);
         // Top-level, so that the initiate broadcast reaches it.
-        self->window = CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
-        SetWindowLongPtrA(self->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->window = CreateWindowW(wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+        SetWindowLongPtrW(self->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         SetEvent(self->ready);
         MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
         return 0;
     }
 };
@@ -150,9 +154,10 @@ TEST(DdeClient, OpensWithTheAnsweringServerAndItsAcknowledgementsEndTheWait) {
     ASSERT_NE(client, nullptr);
     EXPECT_EQ(server.client, client);
     EXPECT_EQ(GetParent(client), parent.window);
-    char name[32] = "";
-    GetClassNameA(client, name, sizeof name);
-    EXPECT_STREQ(name, "ddeclient");
+    wchar_t name[32] = L"";
+    GetClassNameW(client, name, 32);
+    EXPECT_STREQ(name, L"ddeclient");
+    EXPECT_TRUE(IsWindowUnicode(client)) << "the server reads a Unicode client's commands as UTF-16";
     // Our own atoms and those the answer carried are all deleted again.
     EXPECT_EQ(GlobalFindAtomA(kService), 0);
     EXPECT_EQ(GlobalFindAtomA(kTopic), 0);
@@ -162,10 +167,13 @@ TEST(DdeClient, OpensWithTheAnsweringServerAndItsAcknowledgementsEndTheWait) {
     EXPECT_EQ(SendDdeExecute(client, "[DeleteGroup(\"Tools\")]", 2), 1);
     ASSERT_EQ(server.commands.size(), 1u);
     EXPECT_EQ(server.commands[0], "[DeleteGroup(\"Tools\")]");
+    // Every character of a name goes over whole.
+    EXPECT_EQ(SendDdeExecute(client, "[DeleteGroup(\"Caf\xC3\xA9 \xCE\xA9mega \xE4\xB8\xAD\")]", 2), 1);
+    EXPECT_EQ(server.commands.back(), "[DeleteGroup(\"Caf\xC3\xA9 \xCE\xA9mega \xE4\xB8\xAD\")]");
     // A command the server answers without carrying it out counts as not done.
     server.acknowledgement = 0;
     EXPECT_EQ(SendDdeExecute(client, "[DeleteItem(Editor)]", 2), 0);
-    EXPECT_EQ(server.commands.size(), 2u);
+    EXPECT_EQ(server.commands.size(), 3u);
 }
 
 TEST(DdeClient, AnExecuteNobodyAcknowledgesWaitsOneToTwoSecondsAndReturnsZero) {
@@ -217,13 +225,16 @@ TEST(DdeCommand, FitsWithinItsBufferOrIsRefused) {
     } buffer;
     memset(buffer.canary, 'C', sizeof buffer.canary);
     const char* format = "[CreateGroup(\"%s\")][ShowGroup(\"%s\",1)][AddItem(%s)]";
-    // The longest group name (255) and arguments (1,023) the entries take.
-    std::string group(255, 'g'), arguments(1023, 'a');
+    // The longest group name (255 characters) and arguments (1,023) the
+    // entries take, each character three bytes of UTF-8.
+    std::string group, arguments;
+    for (int i = 0; i < 255; ++i) group += "\xE4\xB8\xAD";
+    for (int i = 0; i < 1023; ++i) arguments += "\xE6\x96\x87";
     ASSERT_TRUE(FormatDdeCommand(buffer.text, sizeof buffer.text, format, group.c_str(), group.c_str(),
                                  arguments.c_str()));
     EXPECT_EQ(std::string(buffer.text), "[CreateGroup(\"" + group + "\")][ShowGroup(\"" + group + "\",1)][AddItem(" +
                                             arguments + ")]");
-    std::string huge(2100, 'h');
+    std::string huge(kDdeCommandSize + 100, 'h');
     EXPECT_FALSE(FormatDdeCommand(buffer.text, sizeof buffer.text, format, group.c_str(), group.c_str(), huge.c_str()));
     EXPECT_FALSE(FormatDdeCommand(buffer.text, sizeof buffer.text, format, huge.c_str(), "", ""));
     EXPECT_EQ(std::string(buffer.canary, sizeof buffer.canary), std::string(sizeof buffer.canary, 'C'));

@@ -3,6 +3,7 @@
 #include "test_support.h"
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "base/wide_text.h"
 
 namespace {
 
@@ -105,6 +106,45 @@ TEST_F(IniEntryTest, LineBreaksAreRefused) {
     EXPECT_EQ(ReadBytes(file()), "<missing>");
     EXPECT_EQ(ReadBytes(log), "<missing>");
     EXPECT_EQ(answered.Texts().size(), 3u) << "each refusal is said";
+}
+
+// The UTF-16LE file, mark first, of a UTF-8 text.
+std::string Utf16(const std::string& text) {
+    std::wstring wide = Wide(text.c_str());
+    return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+}
+
+// Each file keeps its encoding. An ANSI file refuses a text its code page
+// cannot spell (message 202) before anything is recorded, and is left as it
+// was; a UTF-16LE file takes any character and gets its old value back
+// whole; a new file for such a text is made UTF-16LE; a UTF-8 file stays UTF-8.
+TEST_F(IniEntryTest, EncodingsKeptOrRefused) {
+    const std::string omega = "\xCE\xA9mega \xE4\xB8\xAD\xE6\x96\x87", cafe = "Caf\xC3\xA9 \xCE\xA9";
+    WriteBytes(file(), "[S]\r\nK=old\r\n");
+    MessageBoxes& answered = Answer({IDOK});
+    EXPECT_EQ(Visit("Dir\\app.ini|S|K", "\xCE\xA9"), StepResult::Skipped);
+    EXPECT_EQ(ReadBytes(file()), "[S]\r\nK=old\r\n");
+    EXPECT_EQ(ReadBytes(log), "<missing>");
+    ASSERT_EQ(answered.Texts().size(), 1u);
+    EXPECT_EQ(answered.Texts()[0].find("The value cannot be written in the character set of its file !"), 4u)
+        << answered.Texts()[0];
+
+    const std::string before = Utf16("[S]\r\nK=" + cafe + "\r\n[T]\r\nx=\xE4\xB8\xAD\r\n");
+    WriteBytes(Path("u16.ini"), before);
+    EXPECT_EQ(Visit("Dir\\u16.ini|S|K", omega), StepResult::GoOn);
+    EXPECT_EQ(ReadBytes(Path("u16.ini")), Utf16("[S]\r\nK=" + omega + "\r\n[T]\r\nx=\xE4\xB8\xAD\r\n"));
+    EXPECT_EQ(Logged("Dir\\u16.ini|S|K"), cafe);
+    EXPECT_EQ(Visit("Dir\\new.ini|S|K", omega), StepResult::GoOn);
+    EXPECT_EQ(ReadBytes(Path("new.ini")), Utf16("[S]\r\nK=" + omega + "\r\n"));
+    WriteBytes(Path("u8.ini"), "\xEF\xBB\xBF[S]\r\nK=" + cafe + "\r\n");
+    EXPECT_EQ(Visit("Dir\\u8.ini|S|K", omega), StepResult::GoOn);
+    EXPECT_EQ(ReadBytes(Path("u8.ini")), "\xEF\xBB\xBF[S]\r\nK=" + omega + "\r\n");
+    EXPECT_EQ(Logged("Dir\\u8.ini|S|K"), cafe);
+
+    // The removal writes the recorded value back.
+    gProcess.removeMode = 1;
+    EXPECT_EQ(Visit("Dir\\u16.ini|S|K", Logged("Dir\\u16.ini|S|K")), StepResult::GoOn);
+    EXPECT_EQ(ReadBytes(Path("u16.ini")), before);
 }
 
 // A directory where the file should be: the write fails and message 101 asks.

@@ -3,6 +3,7 @@
 #include "test_support.h"
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "base/wide_text.h"
 
 namespace {
 
@@ -106,6 +107,48 @@ TEST_F(TextLineEntryTest, OldLinesRecordedWholeOrReported) {
     EXPECT_EQ(Visit("Dir\\t.txt|s|l", "l=new"), StepResult::GoOn);
     EXPECT_EQ(Logged("str.step1", "Dir\\t.txt|s|l"), longLine);
     EXPECT_EQ(ReadBytes(file), "[s]\r\nl=new\r\n" + zero + "\r\n" + huge + "\r\n");
+}
+
+// The UTF-16LE file, mark first, of a UTF-8 text.
+std::string Utf16(const std::string& text) {
+    std::wstring wide = Wide(text.c_str());
+    return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+}
+
+// A line goes into a file in the file's own encoding; the old line is
+// recorded as UTF-8 and the removal's re-edit gives back the bytes there
+// were. An ANSI file that cannot spell the line keeps its bytes: message 202.
+TEST_F(TextLineEntryTest, EncodingsKeptAndOldLinesRestoredByteForByte) {
+    const std::string line = "k=\xCE\xA9mega \xE4\xB8\xAD\xE6\x96\x87", old = "k=Caf\xC3\xA9";
+    std::string ansi = Path("ansi.txt");
+    WriteBytes(ansi, "[s]\r\nk=Caf\xE9\r\n");
+    MessageBoxes& answered = Answer({IDOK});
+    EXPECT_EQ(Visit("Dir\\ansi.txt|s|k", line), StepResult::Skipped);
+    EXPECT_EQ(ReadBytes(ansi), "[s]\r\nk=Caf\xE9\r\n");
+    EXPECT_EQ(Logged("str.step1", "Dir\\ansi.txt|s|k"), "<none>") << "refused before anything was recorded";
+    ASSERT_EQ(answered.Texts().size(), 1u);
+    EXPECT_EQ(answered.Texts()[0].find("The value cannot be written in the character set of its file !"), 4u)
+        << answered.Texts()[0];
+
+    struct Row {
+        const char* file;
+        std::string before, after;
+    };
+    const Row rows[] = {
+        {"utf16.txt", Utf16("[s]\r\n" + old + "\r\nj=1\r\n"), Utf16("[s]\r\n" + line + "\r\nj=1\r\n")},
+        {"utf8.txt", "\xEF\xBB\xBF[s]\r\n" + old + "\r\nj=1\r\n", "\xEF\xBB\xBF[s]\r\n" + line + "\r\nj=1\r\n"},
+    };
+    for (const Row& row : rows) {
+        std::string key = std::string("Dir\\") + row.file + "|s|k";
+        gProcess.removeMode = 0;
+        WriteBytes(Path(row.file), row.before);
+        EXPECT_EQ(Visit(key, line), StepResult::GoOn) << row.file;
+        EXPECT_EQ(ReadBytes(Path(row.file)), row.after) << row.file;
+        EXPECT_EQ(Logged("str.step1", key), old) << row.file;
+        gProcess.removeMode = 1;
+        EXPECT_EQ(Visit(key, Logged("str.step1", key)), StepResult::GoOn) << row.file;
+        EXPECT_EQ(ReadBytes(Path(row.file)), row.before) << row.file;
+    }
 }
 
 // A directory where the file should be: the edit fails and message 101 asks.

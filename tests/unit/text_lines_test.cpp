@@ -2,6 +2,7 @@
 
 #include "test_support.h"
 #include "actions/text_lines.h"
+#include "base/wide_text.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ const char* const kUntouched = "<untouched>";
 int EditTextFile(const char* section, const char* key, const char* newLine, TextBuffer* oldLine,
                  const std::string& path) {
     PreparedEdit edit;
-    return PrepareTextEdit(section, key, newLine, oldLine, path.c_str(), &edit) && edit.Commit();
+    return PrepareTextEdit(section, key, newLine, oldLine, path.c_str(), &edit) == kTextEditDone && edit.Commit();
 }
 
 class TextLinesTest : public ActionTest {
@@ -36,6 +37,12 @@ protected:
     TextBuffer captured;
     std::string oldLine;
 };
+
+// The UTF-16LE file, mark first, of a UTF-8 text.
+std::string Utf16(const char* text) {
+    std::wstring wide = Wide(text);
+    return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+}
 
 struct Case {
     const char* what;
@@ -82,6 +89,15 @@ const Case kCases[] = {
     {"header as last line without line end", "x=1\r\n[boot]", "boot", "z", "z=9", "x=1\r\n[boot]\r\nz=9\r\n", kUntouched},
     {"a header without line end still ends the section", "[a]\r\nx=1\r\n[b]", "a", "y", "y=2", "[a]\r\nx=1\r\ny=2\r\n[b]", kUntouched},
     {"missing section after a last line without line end", "[a]\r\nx=1", "b", "y", "y=2", "[a]\r\nx=1\r\n[b]\r\ny=2\r\n", kUntouched},
+    // Texts are UTF-8; each file keeps its encoding, and the old line comes back as UTF-8.
+    {"ANSI file: the code page's bytes, letter case beyond ASCII ignored", "[s]\r\n\xC9T\xC9=1\r\n", "s",
+     "\xC3\xA9t\xC3\xA9=", "\xC3\xA9t\xC3\xA9=2", "[s]\r\n\xE9t\xE9=2\r\n", "\xC3\x89T\xC3\x89=1"},
+    {"UTF-16LE file", Utf16("[s]\r\nk=Caf\xC3\xA9\r\n[t]\r\n"), "s", "K=", "k=\xCE\xA9mega \xE4\xB8\xAD\xE6\x96\x87",
+     Utf16("[s]\r\nk=\xCE\xA9mega \xE4\xB8\xAD\xE6\x96\x87\r\n[t]\r\n"), "k=Caf\xC3\xA9"},
+    {"UTF-8 file: its mark is not part of the first line", "\xEF\xBB\xBF" "a=\xCE\xA9\r\n[s]\r\n", "none", "a=",
+     "a=\xE4\xB8\xAD", "\xEF\xBB\xBF" "a=\xE4\xB8\xAD\r\n[s]\r\n", "a=\xCE\xA9"},
+    {"missing file, a line the code page cannot spell: UTF-16LE", "<missing>", "s", "k", "k=\xCE\xA9", Utf16("\r\n[s]\r\nk=\xCE\xA9\r\n"),
+     kUntouched},
 };
 
 TEST_F(TextLinesTest, Cases) {

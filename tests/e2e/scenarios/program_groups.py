@@ -228,3 +228,39 @@ Tools|Viewer=%AppDir%\edit.exe,Viewer
     check(closed, "Program Manager opened no window to close")
     check(sorted(os.listdir(os.path.join(prefix.programs, "Tools"))) == ["Editor.lnk", "Viewer.lnk"],
           os.listdir(os.path.join(prefix.programs, "Tools")))
+
+
+def unicode_script(text):
+    """A script that holds text beyond the code page: UTF-16LE with its mark."""
+    return ("\ufeff" + text.replace("\r\n", "\n").replace("\n", "\r\n")).encode("utf-16-le")
+
+
+@scenario
+def names_beyond_program_manager(prefix):
+    # Program Manager carries names up to U+00FF only (Wine's refuses the
+    # command beyond that): a group with any other character in its name is
+    # made as a folder of links at once, in a run that shows its windows too,
+    # and its removal goes the same way.
+    make_target(prefix)
+    media = Media(prefix)
+    name = "Caf\u00e9 \u03a9mega \u4e2d\u6587"
+    group = os.path.join(prefix.programs, name)
+    t, records = run_actions(prefix, media, unicode_script(VARS + r"""
+[run]
+1=group.Main
+[group.Main]
+%s|Editor=%%AppDir%%\edit.exe,Editor
+%s|Viewer \u03a9=%%AppDir%%\edit.exe,Viewer \u03a9
+""" % (name, name)), name="install")
+    expect_done(t)
+    check([(r["result"], r["conversation"]) for r in entries(records)] == [("go on", 0)] * 2, records)
+    check(sorted(os.listdir(group)) == ["Editor.lnk", "Viewer \u03a9.lnk"],
+          os.listdir(group) if os.path.isdir(group) else os.listdir(prefix.programs))
+    check(lnk_target(os.path.join(group, "Editor.lnk")).lower() == r"c:\app\edit.exe",
+          lnk_target(os.path.join(group, "Editor.lnk")))
+
+    t, records = run_actions(prefix, media, unicode_script(VARS + "[run]\n1=group.Main\n[group.Main]\n%s=\n" % name),
+                             name="remove")
+    expect_done(t)
+    check([(r["result"], r["conversation"]) for r in entries(records)] == [("go on", 0)], records)
+    check(not os.path.exists(group), "the group is still there")
