@@ -32,18 +32,18 @@ StepResult ReportUnusablePath(int messageId, const char* path) {
     return AfterAnswer(answer);
 }
 
-bool SiblingDiskDirectory(const char* media, const char* inDrive, const char* disk, char (&sibling)[MAX_PATH]) {
+bool SiblingDiskDirectory(const char* media, const char* inDrive, const char* disk, char (&sibling)[kPathBytes]) {
     char marker[kDiskKeySize + 8] = "disk";
     AppendText(marker, inDrive);
     AppendText(marker, "\\");
     if (!EndsWithNoCase(media, marker)) return false;
-    CopyTextN(sibling, sizeof sibling, media, lstrlenA(media) - lstrlenA(inDrive) - 1);
+    CopyTextN(sibling, sizeof sibling, media, std::strlen(media) - std::strlen(inDrive) - 1);
     return AppendText(sibling, disk) && AppendText(sibling, "\\");
 }
 
 StepResult CarryOut(const DiskStep& step) {
     if (LandCopyInFlight() == StepResult::Abort) return StepResult::Abort;
-    char sibling[MAX_PATH];
+    char sibling[kPathBytes];
     if (SiblingDiskDirectory(gProcess.mediaDirectory, step.inDrive, step.disk, sibling)) {
         CopyText(gProcess.mediaDirectory, sibling);
         return StepResult::GoOn;
@@ -71,7 +71,7 @@ StepResult SaveReplacedFile(const CopyStep& step) {
     if (!GetFileInfo(step.target, nullptr))
         return Record(RemoveFile, step.recorded, step.description) == StepResult::Abort ? StepResult::Abort
                                                                                         : StepResult::GoOn;
-    char savedText[MAX_PATH] = "BackUpDir\\";
+    char savedText[kPathBytes] = "BackUpDir\\";
     if (!step.backupUsable || !AppendText(savedText, step.targetName))
         return ReportUnusablePath(MSG_CANNOT_CREATE_FILE, step.backup);
     if (Record(RestoreCopy, step.recorded, step.description) == StepResult::Abort ||
@@ -94,7 +94,7 @@ StepResult CarryOut(const CopyStep& step, bool cancelTested) {
     if (!cancelTested && CancelRequested()) return StepResult::Abort;
     // A copy that looks at an existing target finds it whole.
     if ((step.saveExisting || step.keepExisting) && LandCopyInFlight() == StepResult::Abort) return StepResult::Abort;
-    char source[MAX_PATH];
+    char source[kPathBytes];
     if (!CopyText(source, gProcess.mediaDirectory) || !AppendText(source, step.mediaName))
         return ReportUnusablePath(MSG_CANNOT_OPEN, source);
 

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include "base/wide_text.h"
 #include "plan/plan_steps.h"
 
 // Brings the step's disk into the drive: a media directory that ends in the
@@ -16,7 +17,7 @@ StepResult CarryOut(const CopyStep& step, bool cancelTested);
 
 // The sibling of a media directory that ends in the disk in the drive's own
 // subdirectory (...\DISK1\ to ...\DISK2\); false when it does not end so.
-bool SiblingDiskDirectory(const char* media, const char* inDrive, const char* disk, char (&sibling)[MAX_PATH]);
+bool SiblingDiskDirectory(const char* media, const char* inDrive, const char* disk, char (&sibling)[kPathBytes]);
 
 // A path that had to be cut would name some other file: reported as the file
 // that cannot be opened or created (messageId), asked again until the user

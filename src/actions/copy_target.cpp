@@ -1,6 +1,7 @@
 #include "actions/copy_target.h"
 
 #include "base/setup_state.h"
+#include "base/wide_text.h"
 #include "base/whole_files.h"
 #include "ui/messages.h"
 
@@ -10,17 +11,17 @@ HANDLE CreateCopyTarget(const char* target, bool beside, char (&besidePath)[MAX_
         besidePath[0] = '\0';
         return INVALID_HANDLE_VALUE;
     }
-    return CreateFileA(besidePath[0] ? besidePath : target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    return CreateFileW(Wide(besidePath[0] ? besidePath : target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 StepResult MoveCopyIntoPlace(const char* besidePath, const char* target) {
     // Not flushed first: what the system has taken survives the end of the
     // process, and the copies written in place are not flushed either.
-    while (!MoveFileExA(besidePath, target, MOVEFILE_REPLACE_EXISTING)) {
+    while (!MoveFileExW(Wide(besidePath).c_str(), Wide(target).c_str(), MOVEFILE_REPLACE_EXISTING)) {
         Answer answer = ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, target);
         if (answer != Answer::Retry) {
-            DeleteFileA(besidePath);
+            DeleteFileW(Wide(besidePath).c_str());
             return AfterAnswer(answer);
         }
     }

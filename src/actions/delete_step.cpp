@@ -11,6 +11,7 @@
 #include "base/run_log.h"
 #include "base/setup_state.h"
 #include "base/whole_files.h"
+#include "base/wide_text.h"
 
 StepResult CarryOut(const DeleteStep& step) {
     if (CancelRequested()) return StepResult::Abort;
@@ -28,10 +29,11 @@ StepResult CarryOut(const DeleteStep& step) {
     if (!refusal) {
         // What a killed run left beside the file, half written, goes with it.
         char beside[MAX_PATH];
-        if (BesidePath(step.path, beside)) DeleteFileA(beside);
+        if (BesidePath(step.path, beside)) DeleteFileW(Wide(beside).c_str());
+        const std::wstring path = Wide(step.path);
         // A removal passes over a recorded file that is not there: an install
         // killed before it made the file recorded it all the same.
-        if (gProcess.removeMode && GetFileAttributesA(step.path) == INVALID_FILE_ATTRIBUTES &&
+        if (gProcess.removeMode && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
             (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND)) {
             LogLine("Not there, passed over: %s", {TextArgument(step.path)});
             return StepResult::GoOn;
@@ -41,11 +43,11 @@ StepResult CarryOut(const DeleteStep& step) {
         StepResult aside = JournalSetAside(step.path);
         if (aside != StepResult::Skipped) return aside;
         // Read-only, hidden and system files are deletable once made normal.
-        if (GetFileAttributesA(step.path) != INVALID_FILE_ATTRIBUTES)
-            SetFileAttributesA(step.path, FILE_ATTRIBUTE_NORMAL);
+        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
     for (;;) {
-        if (!refusal && DeleteFileA(step.path)) return StepResult::GoOn;
+        if (!refusal && DeleteFileW(Wide(step.path).c_str())) return StepResult::GoOn;
         if (refusal) SetLastError(refusal);
         if (step.quiet) return StepResult::GoOn;
         Answer answer = ReportMessage(gState->pass.ownerWindow, kMsgCannotDelete,

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <utility>
 
 #include "actions/copy_target.h"
@@ -16,6 +17,7 @@
 #include "base/setup_state.h"
 #include "base/system_libraries.h"
 #include "base/text.h"
+#include "base/wide_text.h"
 #include "ui/messages.h"
 #include "ui/overwrite_dialog.h"
 #include "ui/progress_dialog.h"
@@ -27,9 +29,9 @@ namespace {
 // until it is finished.
 struct Flight {
     int transfer = 0;
-    char targetPath[MAX_PATH] = "";
-    char besidePath[MAX_PATH] = "";  // where the data go, when not into the target
-    char sourcePath[MAX_PATH] = "";
+    char targetPath[kPathBytes] = "";
+    char besidePath[kPathBytes] = "";  // where the data go, when not into the target
+    char sourcePath[kPathBytes] = "";
     char description[1024] = "";
 };
 
@@ -81,7 +83,7 @@ StepResult Settle(const Flight& f, TransferEnd end, CopyHandles& handles) {
             SetFilePointer(handles.target.get(), 0, nullptr, FILE_BEGIN);
             SetEndOfFile(handles.target.get());
         } else {
-            handles.target.Reset(CreateFileA(WrittenPath(f), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+            handles.target.Reset(CreateFileW(Wide(WrittenPath(f)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                              FILE_ATTRIBUTE_NORMAL, nullptr));
         }
         long length = LengthAtStart(handles.source);
@@ -90,7 +92,7 @@ StepResult Settle(const Flight& f, TransferEnd end, CopyHandles& handles) {
     }
     if (end.status != TransferStatus::Whole) {
         handles.target.Close();
-        DeleteFileA(WrittenPath(f));
+        DeleteFileW(Wide(WrittenPath(f)).c_str());
     } else if (f.besidePath[0]) {
         result = MoveCopyIntoPlace(f.besidePath, f.targetPath);
     }
@@ -108,22 +110,33 @@ Flight Start(CopyHandles handles, const char* target, const char* source, const 
     return f;
 }
 
-// Opens a media file for reading through the LZ library. The library's
-// open-file record holds 127 characters of path; a longer path is opened by
-// the platform and handed to the library as it is.
-LzSource OpenMediaFile(const LzCalls* lz, char* name, OFSTRUCT* of) {
-    if (lstrlenA(name) < OFS_MAXPATHNAME) return LzSource(lz, lz->openFile(name, of, OF_READ), false);
-    of->szPathName[0] = '\0';
-    HFILE file = _lopen(name, OF_READ);
-    if (file == HFILE_ERROR) return LzSource();
-    INT handle = lz->init(file);
-    if (handle < 0) _lclose(file);
-    return LzSource(lz, handle, false);
+// The name a media file has once compressed, which the LZ library's own
+// open looks for when the name itself is not there: the last character of
+// the extension becomes '_' (a shorter extension gains one, a name without
+// one gains "._"). The media file is opened here by the platform, never by
+// the library's open: that reads its name through the legacy code page and
+// holds 127 characters of it. False when the name does not fit.
+bool CompressedName(const char* name, char (&compressed)[kPathBytes]) {
+    if (!CopyText(compressed, name)) return false;
+    char* file = std::strrchr(compressed, '\\');
+    char* dot = std::strchr(file ? file : compressed, '.');
+    if (!dot) return AppendText(compressed, "._");
+    // Characters, not bytes: a UTF-8 character's bytes after its first
+    // are 10xxxxxx.
+    char* last = nullptr;
+    int characters = 0;
+    for (char* at = dot + 1; *at; ++at)
+        if ((static_cast<unsigned char>(*at) & 0xC0) != 0x80) {
+            last = at;
+            ++characters;
+        }
+    if (characters >= 3) *last = '\0';
+    return AppendText(compressed, "_");
 }
 
 ScopedHandle OpenForReading(const char* path) {
-    return ScopedHandle(
-        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    return ScopedHandle(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
 }
 
 // The LZ error that a damaged compressed header at the file's start stands
@@ -134,20 +147,14 @@ long HeaderDamage(HANDLE file) {
     return ReadFile(file, start, sizeof start, &got, nullptr) ? CheckCompressedHeader(start, got) : LZERROR_READ;
 }
 
-long DamagedHeader(const char* path) {
-    ScopedHandle file = OpenForReading(path);
-    return file.valid() ? HeaderDamage(file.get()) : LZERROR_BADINHANDLE;
-}
-
 // A media file that is there under its own name is opened once: its header
 // is checked through the handle that the library then reads from. True when
 // the name opened: *source is open (or not, when the library failed), or
 // *damage the header's damage with nothing left open. False when the name
-// does not open as it is; the library then looks for it its own way.
-bool OpenChecked(const LzCalls* lz, const char* name, OFSTRUCT* of, LzSource* source, long* damage, CopyForm form) {
+// does not open as it is.
+bool OpenChecked(const LzCalls* lz, const char* name, LzSource* source, long* damage, CopyForm form) {
     ScopedHandle file = OpenForReading(name);
     if (!file.valid()) return false;
-    of->szPathName[0] = '\0';
     // A file copied as it is stored is read through its own handle, which
     // the library reads as it lies whatever it holds.
     if (form == CopyForm::AsStored) {
@@ -157,7 +164,7 @@ bool OpenChecked(const LzCalls* lz, const char* name, OFSTRUCT* of, LzSource* so
     *damage = HeaderDamage(file.get());
     if (*damage == 0 && SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) != 0) *damage = LZERROR_READ;
     if (*damage != 0) return true;
-    // The library takes the handle over, as it does one from _lopen; a file
+    // The library takes the handle over, as it would one of its own; a file
     // that is not compressed is then read through its own handle.
     INT own = static_cast<INT>(HandleToLong(file.get()));
     INT handle = lz->init(static_cast<HFILE>(own));
@@ -169,33 +176,34 @@ bool OpenChecked(const LzCalls* lz, const char* name, OFSTRUCT* of, LzSource* so
 // One try at opening a media file through the LZ library with a sound
 // header: the source is left open, or not with the header's damage returned
 // (0 when the file did not open). The library itself would take a damaged
-// compressed file for a plain one and copy it as it is.
-long TryOpenSource(const LzCalls* lz, char* sourceName, OFSTRUCT* of, LzSource* source, CopyForm form) {
+// compressed file for a plain one and copy it as it is. `found` is the
+// compressed name when that opened instead of the name, else empty.
+long TryOpenSource(const LzCalls* lz, const char* sourceName, char (&found)[kPathBytes], LzSource* source,
+                   CopyForm form) {
     long damage = 0;
     *source = LzSource();
+    found[0] = '\0';
     // A file the installer reads and checks itself (a saved file is put
     // back as it was saved).
     std::unique_ptr<MediaReader> reader;
     CheckedOpen checked = form == CopyForm::Expanded ? OpenCheckedMedia(sourceName, &reader) : CheckedOpen::Unchecked;
     if (checked != CheckedOpen::Unchecked) {
-        of->szPathName[0] = '\0';
         if (reader) *source = LzSource(std::move(reader));
         return 0;
     }
-    if (!OpenChecked(lz, sourceName, of, source, &damage, form) && form == CopyForm::Expanded) {
-        *source = OpenMediaFile(lz, sourceName, of);
-        if (source->valid()) damage = DamagedHeader(of->szPathName[0] ? of->szPathName : sourceName);
-    }
+    if (!OpenChecked(lz, sourceName, source, &damage, form) && form == CopyForm::Expanded &&
+        (!CompressedName(sourceName, found) || !OpenChecked(lz, found, source, &damage, form)))
+        found[0] = '\0';
     if (damage != 0) source->Close();
     return damage;
 }
 
 // Opens a media file, asking until it opens or the user gives up: GoOn with
 // the source open, or the step's result.
-StepResult OpenSource(const LzCalls* lz, char* sourceName, const char* path, OFSTRUCT* of, LzSource* source,
+StepResult OpenSource(const LzCalls* lz, const char* path, char (&found)[kPathBytes], LzSource* source,
                       CopyForm form) {
     for (;;) {
-        long damage = TryOpenSource(lz, sourceName, of, source, form);
+        long damage = TryOpenSource(lz, path, found, source, form);
         if (source->valid()) return StepResult::GoOn;
         Answer answer = damage != 0 ? ReportMessage(OwnerWindow(), kMsgLzError, kStyleAbortRetryIgnore, damage)
                                     : ReportMessage(OwnerWindow(), kMsgCannotOpen, kStyleAbortRetryIgnore, path);
@@ -206,17 +214,17 @@ StepResult OpenSource(const LzCalls* lz, char* sourceName, const char* path, OFS
 // For a target that could not be made new: asks whether an existing one is
 // replaced (and readies it), or makes its missing directories. GoOn when the
 // copy goes on; otherwise how the entry ends.
-StepResult ReadyTarget(const char* target, const char* source, const char* sourceName, const OFSTRUCT& of) {
+StepResult ReadyTarget(const char* target, const char* source, const char* found) {
     BY_HANDLE_FILE_INFORMATION targetInfo;
     if (!GetFileInfo(target, &targetInfo))
         return EnsureDirectory(target) == StepResult::Abort ? StepResult::Abort : StepResult::GoOn;
     Replace decision = Replace::Yes;
     if (!gState->pass.yesToAll) {
         // Only the question shows the source's details: reading them for
-        // every copy would cost one more open per file. The library tells
-        // which file it found, also for a name it searched.
+        // every copy would cost one more open per file. The file found may
+        // be the one under the compressed name.
         BY_HANDLE_FILE_INFORMATION sourceInfo = {};
-        MediaFileInfo(of.szPathName[0] ? of.szPathName : sourceName, &sourceInfo);
+        MediaFileInfo(found[0] ? found : source, &sourceInfo);
         OverwriteRequest request = {target, source, &sourceInfo, &targetInfo};
         decision = OverwriteDialog(&request);
     }
@@ -231,7 +239,7 @@ StepResult ReadyTarget(const char* target, const char* source, const char* sourc
     StepResult aside = JournalSetAside(target);
     if (aside == StepResult::Abort) return aside;
     // A read-only target is replaced like any other.
-    if (aside != StepResult::GoOn) SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+    if (aside != StepResult::GoOn) SetFileAttributesW(Wide(target).c_str(), FILE_ATTRIBUTE_NORMAL);
     return StepResult::GoOn;
 }
 
@@ -261,7 +269,7 @@ StepResult LandOldest(bool* asked) {
         CopyHandles laterHandles;
         FinishTransfer(later.transfer, &laterHandles);
         laterHandles.target.Close();
-        DeleteFileA(later.targetPath);
+        DeleteFileW(Wide(later.targetPath).c_str());
     }
     return result;
 }
@@ -302,12 +310,9 @@ StepResult Copy(const char* description, const char* source, const char* target,
         Answer answer = ReportMessage(OwnerWindow(), kMsgCannotOpen, kStyleAbortRetryIgnore, source);
         if (answer != Answer::Retry) return AfterAnswer(answer);
     }
-    // The LZ library takes a writable name.
-    char sourceName[MAX_PATH];
-    CopyText(sourceName, source);
-    OFSTRUCT of = {};
+    char found[kPathBytes];
     CopyHandles handles;
-    TryOpenSource(lz, sourceName, &of, &handles.source, form);
+    TryOpenSource(lz, source, found, &handles.source, form);
     // Most targets are new and their directory is there: one create tells
     // both. An existing target or a missing directory takes the steps below.
     // With rollback a new target is named in the journal before it is made.
@@ -315,8 +320,8 @@ StepResult Copy(const char* description, const char* source, const char* target,
         JournalNewFile(target) == StepResult::Abort)
         return StepResult::Abort;
     if (handles.source.valid())
-        handles.target.Reset(
-            CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        handles.target.Reset(CreateFileW(Wide(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     // Copies in flight are settled before this one may ask anything.
     bool ahead = description && handles.target.valid();
     bool asked = false;
@@ -326,7 +331,7 @@ StepResult Copy(const char* description, const char* source, const char* target,
         // Nothing of this entry stays: its target was made new just now.
         if (handles.target.valid()) {
             handles.target.Close();
-            DeleteFileA(target);
+            DeleteFileW(Wide(target).c_str());
         }
         return StepResult::Abort;
     }
@@ -336,10 +341,10 @@ StepResult Copy(const char* description, const char* source, const char* target,
     }
 
     StepResult result =
-        handles.source.valid() ? StepResult::GoOn : OpenSource(lz, sourceName, source, &of, &handles.source, form);
+        handles.source.valid() ? StepResult::GoOn : OpenSource(lz, source, found, &handles.source, form);
     if (result != StepResult::GoOn) return result;
     if (!handles.target.valid()) {
-        result = ReadyTarget(target, source, sourceName, of);
+        result = ReadyTarget(target, source, found);
         if (result != StepResult::GoOn) return result;
     }
     // A file set aside for this copy comes back when the copy is not made.

@@ -10,6 +10,7 @@
 #include "ui/messages.h"
 #include "base/resource_ids.h"
 #include "base/setup_state.h"
+#include "base/wide_text.h"
 #include "actions/records.h"
 #include "actions/undo_journal.h"
 #include "removal/removal_log.h"
@@ -35,8 +36,9 @@ bool ClearOldResource(const char* resource) {
     StepResult aside = JournalSetAside(resource);
     if (aside == StepResult::Abort) return false;
     if (aside == StepResult::GoOn) return true;
-    SetFileAttributesA(resource, FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(resource);
+    const std::wstring path = Wide(resource);
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(path.c_str());
     return true;
 }
 
@@ -50,7 +52,8 @@ StepResult CarryOut(const FontStep& step) {
     // Cancel in the overwrite question passes over this one font.
     if (!ClearOldResource(step.resource)) return StepResult::Skipped;
     if (JournalNewFile(step.resource) == StepResult::Abort) return StepResult::Abort;
-    if (!CreateScalableFontResourceA(0, step.resource, step.font, step.currentPath))
+    if (!CreateScalableFontResourceW(0, Wide(step.resource).c_str(), Wide(step.font).c_str(),
+                                     Wide(step.currentPath).c_str()))
         return AfterAnswer(
             ReportMessage(gState->pass.ownerWindow, kMsgCannotCreateFont, kStyleOkCancel, step.resource));
     return StepResult::GoOn;

@@ -6,10 +6,12 @@
 #pragma once
 #include <windows.h>
 
+#include "base/wide_text.h"
+
 // The outermost key of the subkey path under root that does not exist yet,
 // as the path up to it; false when the whole path exists (or cannot be
 // looked at).
-bool FirstMissingKey(HKEY root, const char* subkey, char (&missing)[MAX_PATH]);
+bool FirstMissingKey(HKEY root, const char* subkey, char (&missing)[kPathBytes]);
 
 // Deletes the key and each key below it that holds no value and, once the
 // keys below it are gone, no key: deepest first. A key that holds anything

@@ -10,32 +10,33 @@
 #include "base/scoped_handles.h"
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "base/wide_text.h"
 #include "ui/disk_prompt_dialog.h"
 #include "ui/messages.h"
 #include "ui/progress_dialog.h"
 
 JoinedFile::~JoinedFile() {
-    if (path_[0]) DeleteFileA(path_);
+    if (path_[0]) DeleteFileW(Wide(path_).c_str());
 }
 
 namespace {
 
 // The piece on the disk in the drive; false when the path does not fit.
-bool PiecePath(const CopyStep& step, char (&path)[MAX_PATH]) {
+bool PiecePath(const CopyStep& step, char (&path)[kPathBytes]) {
     return CopyText(path, gProcess.mediaDirectory) && AppendText(path, step.mediaName);
 }
 
 bool PieceThere(const CopyStep& step) {
-    char path[MAX_PATH];
-    return PiecePath(step, path) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    char path[kPathBytes];
+    return PiecePath(step, path) && GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Brings the disk of piece k into the drive: the set's sibling directory
 // when it holds the piece, else the user's answer to the disk prompt, asked
 // again until the piece is there (a quiet run reads from where it is).
 StepResult NextDisk(const CopyStep& step, int k) {
-    char sibling[MAX_PATH];
-    char media[MAX_PATH];
+    char sibling[kPathBytes];
+    char media[kPathBytes];
     CopyText(media, gProcess.mediaDirectory);
     if (SiblingDiskDirectory(media, step.disks.keys[k - 1], step.disks.keys[k], sibling)) {
         CopyText(gProcess.mediaDirectory, sibling);
@@ -58,12 +59,14 @@ StepResult NextDisk(const CopyStep& step, int k) {
 // about a piece that does not open and a joined file that does not take
 // it: Retry reads the piece again from its start.
 StepResult AppendPiece(const CopyStep& step, HANDLE out, const char* joined) {
-    char path[MAX_PATH];
+    char path[kPathBytes];
     if (!PiecePath(step, path)) return ReportUnusablePath(MSG_CANNOT_OPEN, path);
+    const std::wstring widePath = Wide(path);
     LARGE_INTEGER start = {};
     if (!SetFilePointerEx(out, start, &start, FILE_CURRENT)) return ReportUnusablePath(MSG_CANNOT_CREATE_FILE, joined);
     for (;;) {
-        ScopedHandle in(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ScopedHandle in(
+            CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         if (!in.valid()) {
             Answer answer = ReportMessage(OwnerWindow(), kMsgCannotOpen, kStyleAbortRetryIgnore, path);
             if (answer != Answer::Retry) return AfterAnswer(answer);
@@ -89,7 +92,7 @@ StepResult AppendPiece(const CopyStep& step, HANDLE out, const char* joined) {
 
 StepResult JoinPieces(const CopyStep& step, JoinedFile& joined) {
     // The run's own directory holds the script's copy.
-    char path[MAX_PATH];
+    char path[kPathBytes];
     CopyText(path, gProcess.scriptPath);
     char* name = path;
     for (char* at = path; *at; ++at)
@@ -98,7 +101,8 @@ StepResult JoinPieces(const CopyStep& step, JoinedFile& joined) {
     if (!AppendText(path, step.mediaName)) return ReportUnusablePath(MSG_CANNOT_CREATE_FILE, path);
     ScopedHandle out;
     for (;;) {
-        out.Reset(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr));
+        out.Reset(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY,
+                              nullptr));
         if (out.valid()) break;
         Answer answer = ReportMessage(OwnerWindow(), kMsgCannotCreateFile, kStyleAbortRetryIgnore, path);
         if (answer != Answer::Retry) return AfterAnswer(answer);

@@ -8,6 +8,7 @@
 #pragma once
 #include <windows.h>
 
+#include "base/wide_text.h"
 #include "plan/plan_steps.h"
 
 // The joined file, deleted when its owner goes.
@@ -22,7 +23,7 @@ public:
 
 private:
     friend StepResult JoinPieces(const CopyStep& step, JoinedFile& joined);
-    char path_[MAX_PATH] = "";
+    char path_[kPathBytes] = "";
 };
 
 // Reads the step's pieces, the disk of its first in the drive, into the

@@ -18,6 +18,7 @@
 #include "base/text.h"
 #include "base/text_buffer.h"
 #include "base/whole_files.h"
+#include "base/wide_text.h"
 #include "actions/records.h"
 #include "removal/removal_log.h"
 #include "removal/undo_records.h"
@@ -34,24 +35,34 @@ constexpr char kAsideSuffix[] = ".setup-aside";
 struct UndoJournalState {
     ScopedHandle file;
     char log[MAX_PATH] = "";
-    char journal[MAX_PATH] = "";
+    char journal[kPathBytes] = "";
     int lines = 0;
     std::unordered_set<std::string> recorded;  // files, values and keys, lower case
     std::unordered_map<std::string, std::string> asides;  // a file set aside: where it is now
 };
 UndoJournalState gUndo;
 
-bool WithSuffix(const char* path, const char* suffix, char (&out)[MAX_PATH]) {
+template <size_t N> bool WithSuffix(const char* path, const char* suffix, char (&out)[N]) {
     return CopyText(out, path) && AppendText(out, suffix);
 }
 
+// Letter case is put aside over UTF-16, where the platform knows it for
+// every character.
 std::string Lowered(const char* kind, const char* text, const char* more = "") {
-    std::string key = std::string(kind) + '|' + text + '|' + more;
-    CharLowerBuffA(&key[0], static_cast<DWORD>(key.size()));
-    return key;
+    std::wstring key = Wide((std::string(kind) + '|' + text + '|' + more).c_str());
+    if (!key.empty()) CharLowerBuffW(&key[0], static_cast<DWORD>(key.size()));
+    return Narrow(key.c_str(), static_cast<int>(key.size()));
 }
 
-bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const char* path) { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void MakeNormal(const char* path) { SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL); }
+
+BOOL Delete(const char* path) { return DeleteFileW(Wide(path).c_str()); }
+
+BOOL Move(const char* from, const char* to, DWORD flags) {
+    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), flags);
+}
 
 // Writes the line; a line that does not go is put to the user: Retry
 // writes it again, Ignore makes the change without it. A line that keeps
@@ -81,7 +92,7 @@ StepResult WriteLine(UndoKind kind, std::initializer_list<const char*> fields) {
 
 // The folders of a file's path that are not there, outermost first.
 void MissingFolders(const char* filePath, std::vector<std::string>& missing) {
-    char folder[MAX_PATH];
+    char folder[kPathBytes];
     if (!CopyText(folder, filePath)) return;
     // Each backslash after the root ends a folder of the path.
     for (char* at = folder + 3; *at; ++at) {
@@ -125,18 +136,20 @@ void RestoreValue(const UndoLine& line) {
     char rootName[64];
     if (!CopyTextN(rootName, sizeof rootName, keyPath, slash - keyPath)) return;
     HKEY root = RootKeyFromName(rootName);
+    const std::wstring subkey = Wide(slash + 1), name = Wide(line.fields[1]);
     ScopedKey key;
     if (std::strcmp(line.fields[2], "absent") == 0) {
-        if (RegOpenKeyExA(root, slash + 1, 0, KEY_SET_VALUE, key.Receive()) == ERROR_SUCCESS)
-            RegDeleteValueA(key.get(), line.fields[1]);
+        if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_SET_VALUE, key.Receive()) == ERROR_SUCCESS)
+            RegDeleteValueW(key.get(), name.c_str());
         return;
     }
+    // The bytes as the W function read them: strings are put back in UTF-16.
     TextBuffer data;
     if (!BytesOfHex(line.fields[3], data) ||
-        RegCreateKeyExA(root, slash + 1, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(), nullptr) !=
+        RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(), nullptr) !=
             ERROR_SUCCESS)
         return;
-    if (RegSetValueExA(key.get(), line.fields[1], 0, std::strtoul(line.fields[2], nullptr, 10),
+    if (RegSetValueExW(key.get(), name.c_str(), 0, std::strtoul(line.fields[2], nullptr, 10),
                        reinterpret_cast<const BYTE*>(data.Text()), static_cast<DWORD>(data.Length())) !=
         ERROR_SUCCESS)
         LogLine("Not undone: the value %s of %s", {TextArgument(line.fields[1]), TextArgument(keyPath)});
@@ -147,21 +160,22 @@ void RemoveKeyIfEmpty(const char* keyPath) {
     char rootName[64];
     if (!slash || !CopyTextN(rootName, sizeof rootName, keyPath, slash - keyPath)) return;
     HKEY root = RootKeyFromName(rootName);
+    const std::wstring subkey = Wide(slash + 1);
     DWORD subkeys = 1, values = 1;
     {
         ScopedKey key;
-        if (RegOpenKeyExA(root, slash + 1, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS ||
-            RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+        if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS ||
+            RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
                              nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             return;
     }
-    if (subkeys == 0 && values == 0) RegDeleteKeyA(root, slash + 1);
+    if (subkeys == 0 && values == 0) RegDeleteKeyW(root, subkey.c_str());
 }
 
 // What a kill left half written beside a file the pass wrote goes with it.
 void DeleteBeside(const char* path) {
     char beside[MAX_PATH];
-    if (BesidePath(path, beside)) DeleteFileA(beside);
+    if (BesidePath(path, beside)) Delete(beside);
 }
 
 // Puts one change back. Each is safe to do twice: an undo that was itself
@@ -171,19 +185,19 @@ void UndoOne(const UndoLine& line, const char* log, const char* savedLog) {
     switch (line.kind) {
         case UndoKind::NewFile:
             ShowStatus(ProgramText::UndoLabels, line.fields[0], "", "");
-            SetFileAttributesA(line.fields[0], FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(line.fields[0]);
+            MakeNormal(line.fields[0]);
+            Delete(line.fields[0]);
             break;
         case UndoKind::Aside:
             ShowStatus(ProgramText::UndoLabels, line.fields[0], "", "");
             if (Exists(line.fields[1])) {
-                SetFileAttributesA(line.fields[0], FILE_ATTRIBUTE_NORMAL);
-                if (!MoveFileExA(line.fields[1], line.fields[0], MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                MakeNormal(line.fields[0]);
+                if (!Move(line.fields[1], line.fields[0], MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
                     LogLine("Not undone: %s (kept as %s)", {TextArgument(line.fields[0]), TextArgument(line.fields[1])});
             }
             break;
         case UndoKind::Folder:
-            RemoveDirectoryA(line.fields[0]);
+            RemoveDirectoryW(Wide(line.fields[0]).c_str());
             break;
         case UndoKind::Value:
             ShowStatus(ProgramText::UndoLabels, line.fields[0], line.fields[1], "");
@@ -197,9 +211,9 @@ void UndoOne(const UndoLine& line, const char* log, const char* savedLog) {
             ReleaseRemovalLog();
             DeleteBeside(log);
             if (std::strcmp(line.fields[0], "saved") == 0) {
-                if (Exists(savedLog)) MoveFileExA(savedLog, log, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+                if (Exists(savedLog)) Move(savedLog, log, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
             } else {
-                DeleteFileA(log);
+                Delete(log);
             }
             break;
         case UndoKind::Start:
@@ -211,7 +225,7 @@ void UndoOne(const UndoLine& line, const char* log, const char* savedLog) {
 // Finishes a journal: a committed pass loses its files set aside; any other
 // is undone, newest change first. Then the journal goes.
 void FinishJournal(const char* journal, const char* log) {
-    char savedLog[MAX_PATH];
+    char savedLog[kPathBytes];
     if (!WithSuffix(log, kSavedLogSuffix, savedLog)) return;
     TextBuffer text;
     bool exists = false;
@@ -222,26 +236,26 @@ void FinishJournal(const char* journal, const char* log) {
     if (committed) {
         for (int i = 0; i < count; ++i)
             if (lines[i].kind == UndoKind::Aside) {
-                SetFileAttributesA(lines[i].fields[1], FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(lines[i].fields[1]);
+                MakeNormal(lines[i].fields[1]);
+                Delete(lines[i].fields[1]);
             }
     } else {
         for (int i = count; i-- > 0;) UndoOne(lines[i], log, savedLog);
         LogLine("Install pass rolled back: %d changes undone", {NumberArgument(count > 2 ? count - 2 : 0)});
     }
-    DeleteFileA(savedLog);
-    DeleteFileA(journal);
+    Delete(savedLog);
+    Delete(journal);
     // The log's own folder held the journal until now.
     if (!committed)
         for (int i = count; i-- > 0;)
-            if (lines[i].kind == UndoKind::Folder) RemoveDirectoryA(lines[i].fields[0]);
+            if (lines[i].kind == UndoKind::Folder) RemoveDirectoryW(Wide(lines[i].fields[0]).c_str());
 }
 
 // A journal that could not start goes: the pass runs without (Ignore) or
 // not at all (Abort).
 StepResult Forget(StepResult result) {
     gUndo.file.Close();
-    DeleteFileA(gUndo.journal);
+    Delete(gUndo.journal);
     LogLine("Rollback: off, the undo journal cannot be written");
     return result == StepResult::Abort ? StepResult::Abort : StepResult::GoOn;
 }
@@ -249,7 +263,8 @@ StepResult Forget(StepResult result) {
 }  // namespace
 
 bool RollbackWanted() {
-    return gSwitches.rollback || GetPrivateProfileIntA("SetUp", "rollback", 0, gProcess.scriptPath) != 0;
+    return gSwitches.rollback ||
+           GetPrivateProfileIntW(L"SetUp", L"rollback", 0, Wide(gProcess.scriptPath).c_str()) != 0;
 }
 
 bool UndoJournalActive() { return gUndo.file.valid(); }
@@ -259,7 +274,7 @@ StepResult BeginPassUndo() {
     gUndo.recorded.clear();
     gUndo.asides.clear();
     gUndo.lines = 0;
-    char savedLog[MAX_PATH];
+    char savedLog[kPathBytes];
     if (!RemovalLogFile(gUndo.log) || !WithSuffix(gUndo.log, kJournalSuffix, gUndo.journal) ||
         !WithSuffix(gUndo.log, kSavedLogSuffix, savedLog)) {
         if (!RollbackWanted()) return StepResult::GoOn;
@@ -280,8 +295,8 @@ StepResult BeginPassUndo() {
     char failed[MAX_PATH];
     MakeDirectories(gUndo.journal, failed);
     for (;;) {
-        gUndo.file.Reset(CreateFileA(gUndo.journal, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        gUndo.file.Reset(CreateFileW(Wide(gUndo.journal).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (gUndo.file) break;
         Answer answer = ReportMessage(OwnerWindow(), kMsgCannotWriteUndo, kStyleAbortRetryIgnore, gUndo.journal);
         if (answer != Answer::Retry) return AfterAnswer(answer) == StepResult::Abort ? StepResult::Abort
@@ -316,7 +331,7 @@ StepResult JournalSetAside(const char* path) {
     if (!UndoJournalActive() || !Exists(path)) return StepResult::Skipped;
     std::string key = Lowered("file", path);
     if (!FirstTime(key)) return StepResult::Skipped;
-    char aside[MAX_PATH], number[16];
+    char aside[kPathBytes], number[16];
     FormatText(number, sizeof number, "%d", {NumberArgument(gUndo.lines)});
     if (!WithSuffix(path, kAsideSuffix, aside) || !AppendText(aside, number)) {
         JournalCannotUndo("the file", path);
@@ -326,7 +341,7 @@ StepResult JournalSetAside(const char* path) {
     if (written != StepResult::GoOn) return written;
     // A rename, not a copy: the file's bytes, attributes and date stay as
     // they are.
-    if (!MoveFileExA(path, aside, MOVEFILE_WRITE_THROUGH)) {
+    if (!Move(path, aside, MOVEFILE_WRITE_THROUGH)) {
         JournalCannotUndo("the file", path);
         return StepResult::Skipped;
     }
@@ -338,18 +353,18 @@ void JournalPutBack(const char* path) {
     std::string key = Lowered("file", path);
     auto found = gUndo.asides.find(key);
     if (found == gUndo.asides.end() || Exists(path)) return;
-    if (MoveFileExA(found->second.c_str(), path, MOVEFILE_WRITE_THROUGH)) {
+    if (Move(found->second.c_str(), path, MOVEFILE_WRITE_THROUGH)) {
         gUndo.asides.erase(found);
         gUndo.recorded.erase(key);  // a later change of it sets it aside anew
     }
 }
 
 StepResult JournalKeepFile(const char* path) {
-    if (!UndoJournalActive() || !lstrcmpiA(path, gUndo.log)) return StepResult::GoOn;
+    if (!UndoJournalActive() || !CompareNoCase(path, gUndo.log)) return StepResult::GoOn;
     if (!Exists(path)) return JournalNewFile(path);
     std::string key = Lowered("file", path);
     if (!FirstTime(key)) return StepResult::GoOn;
-    char aside[MAX_PATH], number[16];
+    char aside[kPathBytes], number[16];
     FormatText(number, sizeof number, "%d", {NumberArgument(gUndo.lines)});
     if (!WithSuffix(path, kAsideSuffix, aside) || !AppendText(aside, number)) {
         JournalCannotUndo("the file", path);
@@ -358,7 +373,7 @@ StepResult JournalKeepFile(const char* path) {
     StepResult written = WriteLine(UndoKind::Aside, {path, aside});
     if (written != StepResult::GoOn) return written;
     // The copy keeps the file's date and attributes.
-    DeleteFileA(aside);
+    Delete(aside);
     while (!SaveWholeCopy(path, aside)) {
         Answer answer = ReportMessage(OwnerWindow(), kMsgCannotWriteUndo, kStyleAbortRetryIgnore, aside);
         if (answer != Answer::Retry) return AfterAnswer(answer);
@@ -382,14 +397,17 @@ StepResult JournalFolder(const char* path) {
 
 StepResult JournalValue(HKEY root, const char* keyPath, const char* subkey, const char* valueName) {
     if (!UndoJournalActive() || !FirstTime(Lowered("value", keyPath, valueName))) return StepResult::GoOn;
+    // The value's bytes as the W function gives them (strings in UTF-16),
+    // put back by the W function as they are.
+    const std::wstring name = Wide(valueName);
     ScopedKey key;
     DWORD type = 0, size = 0;
-    bool present = RegOpenKeyExA(root, subkey, 0, KEY_QUERY_VALUE, key.Receive()) == ERROR_SUCCESS &&
-                   RegQueryValueExA(key.get(), valueName, nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+    bool present = RegOpenKeyExW(root, Wide(subkey).c_str(), 0, KEY_QUERY_VALUE, key.Receive()) == ERROR_SUCCESS &&
+                   RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
     if (!present) return WriteLine(UndoKind::Value, {keyPath, valueName, "absent", ""});
     TextBuffer data, hex;
     if (!data.Reserve(size + 1) ||
-        RegQueryValueExA(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(data.Data()), &size) !=
+        RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.Data()), &size) !=
             ERROR_SUCCESS ||
         !HexOfBytes(reinterpret_cast<const unsigned char*>(data.Data()), size, hex)) {
         ReportMessage(OwnerWindow(), kMsgNoMemory, kStyleStop);
@@ -402,9 +420,9 @@ StepResult JournalValue(HKEY root, const char* keyPath, const char* subkey, cons
 
 StepResult JournalMissingKeys(HKEY root, const char* rootName, const char* subkey) {
     if (!UndoJournalActive()) return StepResult::GoOn;
-    char path[MAX_PATH + 40];
+    char path[kPathBytes + 40];
     FormatText(path, sizeof path, "%s\\%s", {TextArgument(rootName), TextArgument(subkey)});
-    size_t rootLength = lstrlenA(rootName) + 1;
+    size_t rootLength = std::strlen(rootName) + 1;
     // Each key of the path, outermost first, from the first that is missing.
     bool missing = false;
     for (size_t at = rootLength;; ++at) {
@@ -413,7 +431,7 @@ StepResult JournalMissingKeys(HKEY root, const char* rootName, const char* subke
         path[at] = '\0';
         if (!missing) {
             ScopedKey key;
-            missing = RegOpenKeyExA(root, path + rootLength, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS;
+            missing = RegOpenKeyExW(root, Wide(path + rootLength).c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS;
         }
         StepResult written = StepResult::GoOn;
         if (missing && FirstTime(Lowered("key", path))) written = WriteLine(UndoKind::Key, {path});
@@ -440,7 +458,7 @@ void RollBackUndoJournal() {
 }
 
 bool UndoUnfinishedPassOf(const char* logPath) {
-    char journal[MAX_PATH];
+    char journal[kPathBytes];
     if (!WithSuffix(logPath, kJournalSuffix, journal) || !Exists(journal)) return false;
     if (!QuietRun()) ReportMessage(OwnerWindow(), kMsgUnfinishedInstall, kStyleNote);
     FinishJournal(journal, logPath);

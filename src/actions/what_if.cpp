@@ -10,6 +10,7 @@
 #include "base/setup_state.h"
 #include "base/text.h"
 #include "base/whole_files.h"
+#include "base/wide_text.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ bool Holds(const TextBuffer& list, const char* path) {
     for (const char* at = list.Text(); *at;) {
         const char* end = std::strchr(at, '\n');
         size_t length = end ? static_cast<size_t>(end - at) : std::strlen(at);
-        char line[MAX_PATH];
+        char line[kPathBytes];
         if (CopyTextN(line, sizeof line, at, length) && CompareNoCase(line, path) == 0) return true;
         at += length + (end ? 1 : 0);
     }
@@ -26,6 +27,8 @@ bool Holds(const TextBuffer& list, const char* path) {
 }
 
 bool Add(TextBuffer& list, const char* path) { return list.Append(path) && list.Append("\n"); }
+
+bool IsThere(const char* path) { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 }  // namespace
 
@@ -39,17 +42,18 @@ void WhatIfWriter::Line(std::initializer_list<const char*> fields) {
 }
 
 bool WhatIfWriter::Exists(const char* path) const {
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES || Holds(madeFiles_, path) ||
+    return IsThere(path) || Holds(madeFiles_, path) ||
            Holds(madeFolders_, path);
 }
 
 void WhatIfWriter::Folders(const char* path) {
-    char folder[MAX_PATH];
-    char* filePart = nullptr;
-    DWORD n = GetFullPathNameA(path, sizeof folder, folder, &filePart);
-    if (n == 0 || n >= sizeof folder || !filePart) return;
-    *filePart = '\0';
-    if (GetFileAttributesA(folder) != INVALID_FILE_ATTRIBUTES) return;
+    wchar_t full[MAX_PATH];
+    wchar_t* filePart = nullptr;
+    DWORD n = GetFullPathNameW(Wide(path).c_str(), ARRAYSIZE(full), full, &filePart);
+    if (n == 0 || n >= ARRAYSIZE(full) || !filePart) return;
+    *filePart = L'\0';
+    char folder[kPathBytes];
+    if (!FromWide(full, folder) || IsThere(folder)) return;
     // Each folder from the outermost, after the drive or share it lies on.
     char* start = folder + 1;
     if (folder[0] == '\\' && folder[1] == '\\')
@@ -57,7 +61,7 @@ void WhatIfWriter::Folders(const char* path) {
     for (char* at = start; *at; ++at) {
         if (*at != '\\' || at[-1] == ':' || at[-1] == '\\') continue;
         *at = '\0';
-        if (GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES && !Holds(madeFolders_, folder)) {
+        if (!IsThere(folder) && !Holds(madeFolders_, folder)) {
             Line({"folder", folder});
             whole_ = Add(madeFolders_, folder) && whole_;
         }
@@ -84,14 +88,14 @@ StepResult WhatIfWriter::Refused(const RefusedStep& step) {
 // A quiet run reads from the directory the disk prompt would show; only the
 // switch between a set's disk directories moves it.
 StepResult WhatIfWriter::ChangeDisk(const DiskStep& step) {
-    char sibling[MAX_PATH];
+    char sibling[kPathBytes];
     if (SiblingDiskDirectory(gProcess.mediaDirectory, step.inDrive, step.disk, sibling))
         CopyText(gProcess.mediaDirectory, sibling);
     return StepResult::GoOn;
 }
 
 StepResult WhatIfWriter::Copy(const CopyStep& step) {
-    char source[MAX_PATH];
+    char source[kPathBytes];
     CopyText(source, gProcess.mediaDirectory);
     AppendText(source, step.mediaName);
     // A file split over disks leaves the disk of its last piece in the drive.
@@ -163,7 +167,7 @@ bool WriteWhatIfFile(const char* path, const TextBuffer& lines) {
     char beside[MAX_PATH];
     if (!BesidePath(path, beside)) return false;
     if (!WriteWholeFile(beside, lines)) {
-        DeleteFileA(beside);
+        DeleteFileW(Wide(beside).c_str());
         return false;
     }
     return MoveIntoPlace(beside, path);

@@ -18,15 +18,18 @@
 //   [run]     any keys; each value names one action section, in key order,
 //             such as fot.Main, del.!Main or group.Main
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "actions/pass_executor.h"
 #include "plan/entry_plans.h"
 #include "progman_standin.h"
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "base/wide_text.h"
 #include "ui/sections.h"
 #include "script/variables.h"
 #include "ui/resource_library.h"
@@ -107,52 +110,62 @@ StepResult RunSection(SectionEntry& entry, void* context) {
 }
 
 LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A [driver] value of the script, as the engine's text.
+std::string DriverText(const wchar_t* script, const wchar_t* key) {
+    wchar_t value[256] = L"";
+    GetPrivateProfileStringW(L"driver", key, L"", value, ARRAYSIZE(value), script);
+    return Narrow(value);
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc < 3) {
+int main() {
+    // The arguments as the platform has them, whatever characters they hold.
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv || argc < 3) {
         fprintf(stderr, "usage: action_driver SCRIPT RESULTS\n");
         return 2;
     }
-    gProcess.ownModule = GetModuleHandleA(nullptr);
+    gProcess.ownModule = GetModuleHandleW(nullptr);
     if (!CreateSetupState()) return 2;
-    char* filePart = nullptr;
-    GetFullPathNameA(argv[1], sizeof gProcess.scriptPath, gProcess.scriptPath, &filePart);
-    FILE* results = fopen(argv[2], "w");
+    wchar_t fullScript[MAX_PATH];
+    DWORD n = GetFullPathNameW(argv[1], ARRAYSIZE(fullScript), fullScript, nullptr);
+    if (n == 0 || n >= ARRAYSIZE(fullScript) || !FromWide(fullScript, gProcess.scriptPath)) return 2;
+    FILE* results = _wfopen(argv[2], L"w");
+    LocalFree(argv);
     if (!results) return 2;
 
     const char* script = gProcess.scriptPath;
-    char shell[16] = "";
-    GetPrivateProfileStringA("driver", "shell", "", shell, sizeof shell, script);
     HDESK desktop = nullptr;
-    if (!lstrcmpiA(shell, "none")) {
+    if (!CompareNoCase(DriverText(fullScript, L"shell").c_str(), "none")) {
         // Wine starts no desktop process for a window station that is not
         // visible; this must happen before the thread has any window.
-        HWINSTA station = CreateWindowStationA("SetupNoShell", 0, WINSTA_ALL_ACCESS, nullptr);
+        HWINSTA station = CreateWindowStationW(L"SetupNoShell", 0, WINSTA_ALL_ACCESS, nullptr);
         if (!station || !SetProcessWindowStation(station)) return 3;
-        desktop = CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        desktop = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
         if (!desktop || !SetThreadDesktop(desktop)) return 3;
     }
-    int endAfter = GetPrivateProfileIntA("driver", "progman", 0, script);
+    int endAfter = GetPrivateProfileIntW(L"driver", L"progman", 0, fullScript);
     ProgmanStandIn* standIn = endAfter > 0 ? new ProgmanStandIn(desktop, endAfter) : nullptr;
-    GetPrivateProfileStringA("driver", "codes", "", gState->optionCodes, sizeof gState->optionCodes, script);
-    gProcess.removeMode = GetPrivateProfileIntA("driver", "remove", 0, script);
-    gState->pass.yesToAll = GetPrivateProfileIntA("driver", "yesToAll", 0, script);
+    CopyText(gState->optionCodes, DriverText(fullScript, L"codes").c_str());
+    gProcess.removeMode = GetPrivateProfileIntW(L"driver", L"remove", 0, fullScript);
+    gState->pass.yesToAll = GetPrivateProfileIntW(L"driver", L"yesToAll", 0, fullScript);
     // The dialogs come from the resource library beside the driver, as they
     // come from the media's library in a real run.
     gProcess.libraryModule = LoadResourceLibrary("STP.DLL");
     ForEachEntry("vars", script, 0, 0, LoadVariable, nullptr);
 
-    WNDCLASSA wc = {};
+    WNDCLASSW wc = {};
     wc.lpfnWndProc = MainProc;
     wc.hInstance = gProcess.ownModule;
-    wc.lpszClassName = "ActionDriverMain";
+    wc.lpszClassName = L"ActionDriverMain";
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    RegisterClassA(&wc);
-    HWND main = CreateWindowA("ActionDriverMain", "Action driver", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
+    RegisterClassW(&wc);
+    HWND main = CreateWindowW(L"ActionDriverMain", L"Action driver", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
                               nullptr, nullptr, gProcess.ownModule, nullptr);
     gState->pass.mainWindow = main;
     gState->pass.ownerWindow = main;

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <random>
 #include <string>
 
@@ -86,39 +87,48 @@ TEST(RegistryData, HexNumbersReadLikeScanf) {
     }
 }
 
+std::wstring Chars(const wchar_t* text, size_t length) { return std::wstring(text, length); }
+
+// The list is the registry's UTF-16 data, counted in characters.
 TEST(RegistryData, StringListAdditionsStayInsideTheBufferAndTheData) {
-    const std::pair<std::string, std::string> cases[] = {
-        {Bytes("one\0two\0\0", 9), Bytes("one\0two\0\0", 9)},  // already there
-        {Bytes("one\0TWO\0\0", 9), Bytes("one\0TWO\0\0", 9)},  // letter case aside
-        {"", Bytes("two\0\0", 5)},
-        {Bytes("\0", 1), Bytes("two\0\0", 5)},
-        {Bytes("one\0\0", 5), Bytes("one\0two\0\0", 9)},
-        {Bytes("one\0", 4), Bytes("one\0two\0\0", 9)},       // no list end
-        {"one", Bytes("one\0two\0\0", 9)},                    // no terminator at all
-        {Bytes("one\0\0two\0\0", 10), Bytes("one\0two\0\0", 9)},  // the list ends at its empty string
-        {"twofold", Bytes("twofold\0two\0\0", 13)},
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {Chars(L"one\0two\0\0", 9), Chars(L"one\0two\0\0", 9)},  // already there
+        {Chars(L"one\0TWO\0\0", 9), Chars(L"one\0TWO\0\0", 9)},  // letter case aside
+        {L"", Chars(L"two\0\0", 5)},
+        {Chars(L"\0", 1), Chars(L"two\0\0", 5)},
+        {Chars(L"one\0\0", 5), Chars(L"one\0two\0\0", 9)},
+        {Chars(L"one\0", 4), Chars(L"one\0two\0\0", 9)},       // no list end
+        {L"one", Chars(L"one\0two\0\0", 9)},                    // no terminator at all
+        {Chars(L"one\0\0two\0\0", 10), Chars(L"one\0two\0\0", 9)},  // the list ends at its empty string
+        {L"twofold", Chars(L"twofold\0two\0\0", 13)},
     };
     for (const auto& c : cases) {
-        unsigned char list[kRegistryDataSize];
-        memset(list, '#', sizeof list);  // nothing beyond the data may be relied on
-        memcpy(list, c.first.data(), c.first.size());
+        wchar_t list[kRegistryDataSize];
+        wmemset(list, L'#', kRegistryDataSize);  // nothing beyond the data may be relied on
+        wmemcpy(list, c.first.data(), c.first.size());
         DWORD size = static_cast<DWORD>(c.first.size());
-        StringListResult result = AddToStringList(list, &size, sizeof list, "two");
-        EXPECT_EQ(result == StringListResult::AlreadyThere, c.first == c.second) << c.first;
-        EXPECT_EQ(std::string(reinterpret_cast<char*>(list), size), c.second) << c.first;
+        StringListResult result = AddToStringList(list, &size, kRegistryDataSize, L"two");
+        EXPECT_EQ(result == StringListResult::AlreadyThere, c.first == c.second) << c.first.size();
+        EXPECT_TRUE(std::wstring(list, size) == c.second) << c.first.size();
     }
+    // Letter case beyond ASCII is put aside too; a string of other letters is added.
+    wchar_t greek[32] = L"\u03a9MEGA \u4e2d\u6587";  // "ΩMEGA 中文", ended twice
+    DWORD greekSize = 10;
+    EXPECT_EQ(AddToStringList(greek, &greekSize, 32, L"\u03c9mega \u4e2d\u6587"), StringListResult::AlreadyThere);
+    EXPECT_EQ(AddToStringList(greek, &greekSize, 32, L"\u03a9mega \u4e2d"), StringListResult::Added);
+    EXPECT_TRUE(std::wstring(greek, greekSize) == Chars(L"\u03a9MEGA \u4e2d\u6587\0\u03a9mega \u4e2d\0\0", 18));
 
-    unsigned char buffer[32 + 4];
-    memset(buffer, '#', sizeof buffer);  // 4 guard bytes behind a 32-byte buffer
-    memset(buffer, 'a', 26);  // one unterminated string
+    wchar_t buffer[32 + 4];
+    wmemset(buffer, L'#', 36);  // 4 guard characters behind a 32-character buffer
+    wmemset(buffer, L'a', 26);  // one unterminated string
     DWORD size = 26;
-    EXPECT_EQ(AddToStringList(buffer, &size, 32, "three"), StringListResult::NoRoom);
-    EXPECT_EQ(AddToStringList(buffer, &size, 32, "two"), StringListResult::Added);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 36), std::string(26, 'a') + Bytes("\0two\0\0####", 10));
-    memset(buffer, 'b', 32);  // data filling the whole buffer
+    EXPECT_EQ(AddToStringList(buffer, &size, 32, L"three"), StringListResult::NoRoom);
+    EXPECT_EQ(AddToStringList(buffer, &size, 32, L"two"), StringListResult::Added);
+    EXPECT_TRUE(std::wstring(buffer, 36) == std::wstring(26, L'a') + Chars(L"\0two\0\0####", 10));
+    wmemset(buffer, L'b', 32);  // data filling the whole buffer
     size = 32;
-    EXPECT_EQ(AddToStringList(buffer, &size, 32, "b"), StringListResult::NoRoom);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 36), std::string(32, 'b') + "####");
+    EXPECT_EQ(AddToStringList(buffer, &size, 32, L"b"), StringListResult::NoRoom);
+    EXPECT_TRUE(std::wstring(buffer, 36) == std::wstring(32, L'b') + L"####");
 }
 
 }  // namespace

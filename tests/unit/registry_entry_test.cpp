@@ -3,6 +3,7 @@
 #include "test_support.h"
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "base/wide_text.h"
 #include "script/variables.h"
 
 namespace {
@@ -21,6 +22,27 @@ std::string Read(HKEY root, const std::string& subkey, const char* name, DWORD* 
     LONG r = RegQueryValueExA(key, name, nullptr, type ? type : &scratchType, reinterpret_cast<BYTE*>(data), &size);
     RegCloseKey(key);
     return r == ERROR_SUCCESS ? std::string(data, size) : "<absent>";
+}
+
+// The value's data as UTF-16, read by the W function: text beyond the
+// legacy code page as the registry holds it. "<absent>" when it is not there.
+std::wstring CuWide(const char* name) {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\SettingsTest", 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return L"<no key>";
+    wchar_t data[1024];
+    DWORD size = sizeof data;
+    LONG r = RegQueryValueExW(key, Wide(name).c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    return r == ERROR_SUCCESS ? std::wstring(data, size / sizeof(wchar_t)) : L"<absent>";
+}
+
+void WriteWide(const char* name, DWORD type, const std::wstring& data) {
+    HKEY key;
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\SettingsTest", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    RegSetValueExW(key, Wide(name).c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                   static_cast<DWORD>(data.size() * sizeof(wchar_t)));
+    RegCloseKey(key);
 }
 
 void Write(const char* name, DWORD type, const std::string& data) {
@@ -140,6 +162,23 @@ TEST_F(RegistryEntryTest, BinaryAndMultiStringTypes) {
     Write("List", REG_MULTI_SZ, full);
     EXPECT_EQ(Visit(add, "another"), StepResult::GoOn);
     EXPECT_EQ(Cu("List"), std::string(1020, 'f') + Bytes("\0x\0another\0\0", 12));
+
+    // Text beyond the legacy code page is stored as UTF-16: a string, each
+    // string of a list and the list's end; letter case is put aside for
+    // every letter. Bytes of the code page spelled in groups (an old
+    // script's "<e9>") are read as the code page's characters.
+    EXPECT_EQ(Visit(kCu + "|Uni", "Caf\xc3\xa9 \xce\xa9mega \xe4\xb8\xad\xe6\x96\x87"), StepResult::GoOn);
+    EXPECT_TRUE(CuWide("Uni") == std::wstring(L"Caf\u00e9 \u03a9mega \u4e2d\u6587") + L'\0');
+    EXPECT_EQ(Visit(kCu + "|UniList:REG_MULTI_SZ", "Caf\xc3\xa9<00>\xce\xa9mega \xe4\xb8\xad\xe6\x96\x87<0000>"),
+              StepResult::GoOn);
+    const std::wstring list(L"Caf\u00e9\0\u03a9mega \u4e2d\u6587\0\0", 15);
+    EXPECT_TRUE(CuWide("UniList") == list);
+    EXPECT_EQ(Visit(kCu + "|UniList:REG_MULTI_SZ_ADD", "\xcf\x89MEGA \xe4\xb8\xad\xe6\x96\x87"), StepResult::GoOn);
+    EXPECT_TRUE(CuWide("UniList") == list) << "on the list already, letter case aside";
+    EXPECT_EQ(Visit(kCu + "|UniList:REG_MULTI_SZ_ADD", "\xe4\xb8\xad"), StepResult::GoOn);
+    EXPECT_TRUE(CuWide("UniList") == list.substr(0, 14) + std::wstring(L"\u4e2d\0\0", 3));
+    EXPECT_EQ(Visit(kCu + "|OldList:REG_MULTI_SZ", "caf<e9><0000>"), StepResult::GoOn);
+    EXPECT_TRUE(CuWide("OldList") == std::wstring(L"caf\u00e9\0\0", 6));
 }
 
 // Data that does not read as its type is reported, not stored as a guess:
@@ -169,12 +208,22 @@ TEST_F(RegistryEntryTest, RecordsByThePresentType) {
     Write("M", REG_MULTI_SZ, Bytes("x\0y\0\0", 5));
     Write("E", REG_EXPAND_SZ, Bytes("e\0", 2));
     Write("Huge", REG_SZ, std::string(1500, 'h'));
-    MessageBoxes& answered = Answer({IDOK});  // the log has no type for REG_EXPAND_SZ: reported, skipped
-    for (const char* name : {"S", "D", "B", "M", "A", "Huge"}) EXPECT_EQ(Visit(kCu + "|" + name, "new"), StepResult::GoOn);
+    WriteWide("U", REG_SZ, std::wstring(L"\u03a9mega \u4e2d\u6587", 8) + L'\0');
+    WriteWide("UM", REG_MULTI_SZ, std::wstring(L"\u03a9mega\0\u4e2d\u6587\0\0", 10));
+    WriteWide("Lone", REG_SZ, std::wstring(L"a\xd800" L"b", 3));  // a lone surrogate: no text to record
+    const std::wstring lone = CuWide("Lone");
+    // The log has no type for REG_EXPAND_SZ, nor text for a lone surrogate: reported, skipped.
+    MessageBoxes& answered = Answer({IDOK, IDOK});
+    for (const char* name : {"S", "D", "B", "M", "A", "Huge", "U", "UM"})
+        EXPECT_EQ(Visit(kCu + "|" + name, "new"), StepResult::GoOn);
     EXPECT_EQ(Visit(kCu + "|E", "new"), StepResult::Skipped);
     EXPECT_EQ(Cu("E"), Bytes("e\0", 2));
-    ASSERT_EQ(answered.Texts().size(), 1u);
+    EXPECT_EQ(Visit(kCu + "|Lone", "new"), StepResult::Skipped);
+    EXPECT_TRUE(CuWide("Lone") == lone && lone.substr(0, 3) == std::wstring(L"a\xd800" L"b", 3));
+    ASSERT_EQ(answered.Texts().size(), 2u);
     EXPECT_EQ(answered.Texts()[0].find("\nThe old value cannot be recorded for removal !"), 3u);
+    EXPECT_EQ(Logged(kCu + "|U"), "\xce\xa9mega \xe4\xb8\xad\xe6\x96\x87") << "the engine's text, UTF-8";
+    EXPECT_EQ(Logged(kCu + "|UM:REG_MULTI_SZ"), "<cea9>mega<00e4b8ade696870000>");
     EXPECT_EQ(Visit(kCu + "|S", "newer"), StepResult::GoOn);
     EXPECT_EQ(Logged(kCu + "|S"), "a//b") << "the first old value, its '/' doubled";
     EXPECT_EQ(Logged(kCu + "|D:REG_DWORD"), "FF");

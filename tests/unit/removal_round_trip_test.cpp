@@ -27,6 +27,18 @@ std::string Values() {
     return all;
 }
 
+// A value's bytes as the W function reads them (strings in UTF-16).
+std::string WideValueBytes(const wchar_t* name) {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\SettingsRoundTrip", 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "<no key>";
+    char data[1024];
+    DWORD size = sizeof data;
+    LONG r = RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    return r == ERROR_SUCCESS ? std::string(data, size) : "<absent>";
+}
+
 class RemovalRoundTripTest : public ActionTest {
 protected:
     void TearDown() override {
@@ -98,19 +110,28 @@ TEST_F(RemovalRoundTripTest, OldDataComesBackAsItWas) {
     RegSetValueExA(key, "Command", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()), command.size() + 1);
     RegSetValueExA(key, "Padded", 0, REG_SZ, reinterpret_cast<const BYTE*>(" 50% "), 6);
     RegSetValueExA(key, "Bin", 0, REG_BINARY, reinterpret_cast<const BYTE*>("%\x01%"), 3);
+    // Text beyond the legacy code page, which its A twin would read as a best fit.
+    const wchar_t unicode[] = L"\u03a9mega \u4e2d\u6587", list[] = L"Caf\u00e9\0\u03a9mega \u4e2d\u6587\0";
+    RegSetValueExW(key, L"Unicode", 0, REG_SZ, reinterpret_cast<const BYTE*>(unicode), sizeof unicode);
+    RegSetValueExW(key, L"UniList", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(list), sizeof list);
     RegCloseKey(key);
     const std::string registryBefore = Values();
+    const std::string unicodeBefore = WideValueBytes(L"Unicode"), listBefore = WideValueBytes(L"UniList");
+    ASSERT_EQ(unicodeBefore.size(), sizeof unicode);
     WriteBytes(script,
                "[ini.Main]\r\nDir\\app.ini|Paths|Temp=C:\\TEMP\r\n"
                "[str.Main]\r\nDir\\autoexec.bat|none|SET PATH=SET PATH=C:\\NOTES\r\n"
                "Dir\\autoexec.bat|none|rem indented=rem indented, changed\r\n"
                "[reg.Main]\r\nHKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Command=notes.exe\r\n"
                "HKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Padded=x\r\n"
-               "HKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Bin:REG_BINARY=<00>\r\n");
+               "HKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Bin:REG_BINARY=<00>\r\n"
+               "HKEY_CURRENT_USER\\Software\\SettingsRoundTrip|Unicode=plain\r\n"
+               "HKEY_CURRENT_USER\\Software\\SettingsRoundTrip|UniList:REG_MULTI_SZ=plain<0000>\r\n");
     Run("ini.Main", script, ActionKind::Ini);
     Run("str.Main", script, ActionKind::TextLine);
     Run("reg.Main", script, ActionKind::Registry);
     ASSERT_EQ(ReadBytes(text), "@echo off\r\nSET PATH=C:\\NOTES\r\nrem indented, changed\r\n");
+    ASSERT_EQ(WideValueBytes(L"Unicode"), std::string("p\0l\0a\0i\0n\0\0\0", 12));
 
     gProcess.removeMode = 1;
     Run("ini.step1", log, ActionKind::Ini);
@@ -119,6 +140,8 @@ TEST_F(RemovalRoundTripTest, OldDataComesBackAsItWas) {
     EXPECT_EQ(ProfileText(ini, "Paths", "Temp"), "%TEMP%\\notes");
     EXPECT_EQ(ReadBytes(text), textBefore);
     EXPECT_EQ(Values(), registryBefore);
+    EXPECT_EQ(WideValueBytes(L"Unicode"), unicodeBefore) << "character for character";
+    EXPECT_EQ(WideValueBytes(L"UniList"), listBefore);
 }
 
 }  // namespace

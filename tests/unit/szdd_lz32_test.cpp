@@ -7,6 +7,18 @@
 #include "szdd.h"
 #include "szdd_samples.h"
 #include "test_support.h"
+#include "base/wide_text.h"
+
+namespace {
+
+// A file opened the way the installer opens media: by the W function, its
+// handle then given to the LZ library.
+HFILE OpenHandle(const std::string& path, DWORD access, DWORD disposition) {
+    HANDLE file = CreateFileW(Wide(path.c_str()).c_str(), access, FILE_SHARE_READ, nullptr, disposition, 0, nullptr);
+    return file == INVALID_HANDLE_VALUE ? HFILE_ERROR : static_cast<HFILE>(HandleToLong(file));
+}
+
+}  // namespace
 
 // What setupkit compresses, the platform's LZ library expands byte for byte
 // and names from the header's last character; our own file expansion agrees
@@ -22,21 +34,22 @@ TEST(SzddCodec, PlatformLzLibraryExpandsOurFiles) {
             ASSERT_TRUE(WriteBytes(plain, data));
             ASSERT_EQ(szdd::CompressFile(plain.c_str(), packed.c_str()), szdd::Status::Ok);
 
-            std::string sourceName = packed, targetName = copy;  // the library takes writable names
-            OFSTRUCT sourceOf = {}, targetOf = {};
-            INT source = LZOpenFileA(&sourceName[0], &sourceOf, OF_READ);
-            INT target = LZOpenFileA(&targetName[0], &targetOf, OF_CREATE);
+            HFILE sourceFile = OpenHandle(packed, GENERIC_READ, OPEN_EXISTING);
+            ASSERT_NE(sourceFile, HFILE_ERROR);
+            INT source = LZInit(sourceFile);
+            INT target = OpenHandle(copy, GENERIC_WRITE, CREATE_ALWAYS);
             ASSERT_GE(source, 0);
-            ASSERT_GE(target, 0);
+            ASSERT_NE(target, HFILE_ERROR);
             EXPECT_EQ(LZSeek(source, 0, 2), LONG(size));
             LZSeek(source, 0, 0);
             EXPECT_EQ(LZCopy(source, target), LONG(size));
             LZClose(target);
             LZClose(source);
             EXPECT_TRUE(ReadBytes(copy) == data);
-            char expanded[MAX_PATH];
-            ASSERT_EQ(GetExpandedNameA(&sourceName[0], expanded), 1);
-            EXPECT_EQ(std::string(expanded), plain);
+            std::wstring sourceName = Wide(packed.c_str());  // the library takes a writable name
+            wchar_t expanded[MAX_PATH];
+            ASSERT_EQ(GetExpandedNameW(&sourceName[0], expanded), 1);
+            EXPECT_EQ(Narrow(expanded), plain);
 
             ASSERT_EQ(szdd::ExpandFile(packed.c_str(), copy.c_str()), szdd::Status::Ok);
             EXPECT_TRUE(ReadBytes(copy) == data);
