@@ -50,10 +50,6 @@ private:
     HANDLE output_;
 };
 
-}  // namespace
-
-namespace {
-
 // Every byte of the legacy code page lowered as the platform lowers the
 // character it stands for; a byte whose lowered character has no byte of its
 // own stays as it is.
