@@ -61,7 +61,8 @@ void LowerAnsiBytes(unsigned char (&lower)[256]) {
         if (i == 0 || wide.size() != 1) continue;
         CharLowerBuffW(&wide[0], 1);
         std::string back;
-        if (ToAnsi(Narrow(wide.c_str()).c_str(), back) && back.size() == 1) lower[i] = static_cast<unsigned char>(back[0]);
+        if (ToAnsi(Narrow(wide.c_str()).c_str(), back) && back.size() == 1)
+            lower[i] = static_cast<unsigned char>(back[0]);
     }
 }
 
