@@ -35,7 +35,8 @@ StepResult Open(const FileStep& step) {
 // A read-only target is replaced like any other.
 void MakeWritable(const char* path) {
     std::wstring wide = Wide(path);
-    if (GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 // Asks about a file that could not be written: Retry (true) writes again.
@@ -109,7 +110,8 @@ StepResult CarryOutTextLine(const FileStep& step) {
             ReleaseRemovalLog();
         }
         PreparedEdit edit;
-        int prepared = found ? PrepareTextEdit(step.section, step.key, line, &oldLine, step.path, &edit) : kTextEditFailed;
+        int prepared =
+            found ? PrepareTextEdit(step.section, step.key, line, &oldLine, step.path, &edit) : kTextEditFailed;
         if (prepared == kTextEditUnencodable) return ReportStepEntry(step.source, MSG_CANNOT_ENCODE_VALUE);
         if (prepared == kTextEditDone) {
             MakeWritable(step.path);

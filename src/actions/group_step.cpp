@@ -66,9 +66,9 @@ template <typename LinkStep> StepResult Carry(const GroupStep& step, LinkStep li
 }
 
 // Program Manager carries names of characters up to U+00FF only, even in a
-// Unicode conversation (beyond that Wine's refuses the command, and others
-// may write a look-alike): such a name goes straight to the links. In UTF-8
-// a lead byte from C4 up starts a character from U+0100 up.
+// Unicode conversation (beyond that Wine's refuses the command): such a name
+// goes straight to the links. In UTF-8 a lead byte from C4 up starts a
+// character from U+0100 up.
 bool BeyondProgman(const char* text) {
     for (const unsigned char* at = reinterpret_cast<const unsigned char*>(text); *at; ++at)
         if (*at >= 0xC4) return true;

@@ -361,7 +361,8 @@ LineEncoding InputEncoding(LineFiles& files, bool* empty) {
     uint32_t got = 0;
     for (uint32_t n; got < sizeof start && (n = files.Read(start + got, sizeof start - got, &failed)) > 0;) got += n;
     files.Seek(0);
-    *empty = got == 0;
+    // A file that could not be read is not taken for an empty one.
+    *empty = got == 0 && !failed;
     if (StartsWith(start, got, kUtf8Mark)) return LineEncoding::kUtf8;
     if (StartsWith(start, got, kUtf16Mark)) return LineEncoding::kUtf16;
     return LineEncoding::kAnsi;

@@ -5,7 +5,9 @@
 // word alone never lets a new file replace the old one. Lines compare as the
 // profile functions read them (blank lines left out; blanks around a line,
 // a key and a value dropped; section and key names in any letter case of
-// A-Z). Plain code without any platform header.
+// A-Z). Both files come decoded to UTF-8 whatever their encoding, and the
+// write's texts are UTF-8 too, so a character the writer spelled with a
+// look-alike shows as a change. Plain code without any platform header.
 #pragma once
 #include <cstddef>
 

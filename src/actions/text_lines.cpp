@@ -50,10 +50,6 @@ private:
     HANDLE output_;
 };
 
-}  // namespace
-
-namespace {
-
 // Every byte of the legacy code page lowered as the platform lowers the
 // character it stands for; a byte whose lowered character has no byte of its
 // own stays as it is.
@@ -65,7 +61,8 @@ void LowerAnsiBytes(unsigned char (&lower)[256]) {
         if (i == 0 || wide.size() != 1) continue;
         CharLowerBuffW(&wide[0], 1);
         std::string back;
-        if (ToAnsi(Narrow(wide.c_str()).c_str(), back) && back.size() == 1) lower[i] = static_cast<unsigned char>(back[0]);
+        if (ToAnsi(Narrow(wide.c_str()).c_str(), back) && back.size() == 1)
+            lower[i] = static_cast<unsigned char>(back[0]);
     }
 }
 

@@ -160,5 +160,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (result && files.output != expected.output) __builtin_trap();
     std::string captured(oldLine.Text(), oldLine.Length());
     if (result && captured != (expected.replaced ? expected.oldLine : "<untouched>")) __builtin_trap();
+
+    // The same edit of the file (when it is UTF-8) kept as UTF-16LE: the
+    // output is the model's, in UTF-16LE behind the mark, letter case
+    // ignored for A-Z only. A file that is not UTF-16 throughout is refused.
+    std::string wide("\xFF\xFE"), unused;
+    bool texts = Utf8ToUtf16(section.data(), section.size(), unused) && Utf8ToUtf16(key.data(), key.size(), unused) &&
+                 Utf8ToUtf16(newLine.data(), newLine.size(), unused);
+    if (!texts) return 0;
+    bool wellFormed = Utf8ToUtf16(file.data(), file.size(), wide);
+    if (!wellFormed) wide += file.substr(0, 1);  // an odd byte count
+    for (int i = 0; i < 256; ++i) lower[i] = i >= 'A' && i <= 'Z' ? i + 32 : i;
+    MemoryFiles wideFiles(missing ? nullptr : &wide);
+    TextBuffer wideOld;
+    wideOld.Assign("<untouched>");
+    result = EditEncodedLines(wideFiles, LineEncoding::kUtf16, work.get(), chunk, lower, section.c_str(), key.c_str(),
+                              deletes ? nullptr : newLine.c_str(), &wideOld);
+    if (!missing && !wellFormed) {
+        if (result) __builtin_trap();
+        return 0;
+    }
+    expected = Model(missing ? nullptr : &file, section, key, deletes ? nullptr : &newLine);
+    std::string wideExpected("\xFF\xFE");
+    if (result != expected.result) __builtin_trap();
+    if (result && (!Utf8ToUtf16(expected.output.data(), expected.output.size(), wideExpected) ||
+                   wideFiles.output != wideExpected))
+        __builtin_trap();
+    captured.assign(wideOld.Text(), wideOld.Length());
+    if (result && captured != (expected.replaced ? expected.oldLine : "<untouched>")) __builtin_trap();
     return 0;
 }

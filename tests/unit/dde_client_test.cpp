@@ -96,7 +96,8 @@ struct FakeServer {
         wc.lpszClassName = L"SetupUnitDdeServer";
         RegisterClassW(&wc);
         // Top-level, so that the initiate broadcast reaches it.
-        self->window = CreateWindowW(wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+        self->window =
+            CreateWindowW(wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
         SetWindowLongPtrW(self->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         SetEvent(self->ready);
         MSG msg;

@@ -96,8 +96,8 @@ const Case kCases[] = {
      Utf16("[s]\r\nk=\xCE\xA9mega \xE4\xB8\xAD\xE6\x96\x87\r\n[t]\r\n"), "k=Caf\xC3\xA9"},
     {"UTF-8 file: its mark is not part of the first line", "\xEF\xBB\xBF" "a=\xCE\xA9\r\n[s]\r\n", "none", "a=",
      "a=\xE4\xB8\xAD", "\xEF\xBB\xBF" "a=\xE4\xB8\xAD\r\n[s]\r\n", "a=\xCE\xA9"},
-    {"missing file, a line the code page cannot spell: UTF-16LE", "<missing>", "s", "k", "k=\xCE\xA9", Utf16("\r\n[s]\r\nk=\xCE\xA9\r\n"),
-     kUntouched},
+    {"missing file, a line the code page cannot spell: UTF-16LE", "<missing>", "s", "k", "k=\xCE\xA9",
+     Utf16("\r\n[s]\r\nk=\xCE\xA9\r\n"), kUntouched},
 };
 
 TEST_F(TextLinesTest, Cases) {

@@ -250,8 +250,8 @@ def names_beyond_program_manager(prefix):
 1=group.Main
 [group.Main]
 %s|Editor=%%AppDir%%\edit.exe,Editor
-%s|Viewer \u03a9=%%AppDir%%\edit.exe,Viewer \u03a9
-""" % (name, name)), name="install")
+%s|Viewer %s=%%AppDir%%\edit.exe,Viewer %s
+""" % (name, name, "\u03a9", "\u03a9")), name="install")
     expect_done(t)
     check([(r["result"], r["conversation"]) for r in entries(records)] == [("go on", 0)] * 2, records)
     check(sorted(os.listdir(group)) == ["Editor.lnk", "Viewer \u03a9.lnk"],
