@@ -7,6 +7,7 @@
 #include "base/run_outcome.h"
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "base/wide_text.h"
 #include "removal/removal_log.h"
 #include "ui/sections.h"
 #include "script/variables.h"
@@ -14,8 +15,8 @@
 
 std::string ReadBytes(const std::string& path) {
     // Shares writing: the removal log's writer holds its file open between records.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+    HANDLE file = CreateFileW(Wide(path.c_str()).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "<missing>";
     std::string bytes(GetFileSize(file, nullptr), '\0');
     DWORD got = 0;
@@ -26,8 +27,8 @@ std::string ReadBytes(const std::string& path) {
 }
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    SetFileAttributesW(Wide(path.c_str()).c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE file = CreateFileW(Wide(path.c_str()).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     if (file != INVALID_HANDLE_VALUE) {
         WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -39,24 +40,25 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
 }
 
 bool SetWriteTime(const std::string& path, const FILETIME& time) {
-    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(Wide(path.c_str()).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     bool set = file != INVALID_HANDLE_VALUE && SetFileTime(file, nullptr, nullptr, &time);
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     if (!set) ADD_FAILURE() << "cannot date " << path;
     return set;
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path) { return GetFileAttributesW(Wide(path.c_str()).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool IsDirectory(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(Wide(path.c_str()).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::string ProfileText(const std::string& file, const char* section, const std::string& key) {
-    std::vector<char> value(65536);
-    GetPrivateProfileStringA(section, key.c_str(), "<none>", value.data(), static_cast<DWORD>(value.size()), file.c_str());
-    return value.data();
+    std::vector<wchar_t> value(65536);
+    GetPrivateProfileStringW(Wide(section).c_str(), Wide(key.c_str()).c_str(), L"<none>", value.data(),
+                             static_cast<DWORD>(value.size()), Wide(file.c_str()).c_str());
+    return Narrow(value.data());
 }
 
 std::string WindowsDirectory() {
@@ -68,20 +70,20 @@ std::string WindowsDirectory() {
 namespace {
 
 void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Wide((path + "\\*").c_str()).c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = found.cFileName;
+            std::string name = Narrow(found.cFileName);
             if (name == "." || name == "..") continue;
             std::string child = path + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            SetFileAttributesW(Wide(child.c_str()).c_str(), FILE_ATTRIBUTE_NORMAL);
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-            else DeleteFileA(child.c_str());
-        } while (FindNextFileA(search, &found));
+            else DeleteFileW(Wide(child.c_str()).c_str());
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(Wide(path.c_str()).c_str());
 }
 
 }  // namespace
