@@ -71,7 +71,7 @@ TEST_F(EnsureDirectoryTest, DirectoryThatCannotBeMadeIsReported) {
     {
         // Retry fails once more, then the blocker is gone and Retry succeeds.
         MessageBoxes answerer({IDRETRY, IDRETRY}, [&](size_t index) {
-            if (index == 1) DeleteFileA(blocker.c_str());
+            if (index == 1) DeleteFileW(Wide(blocker.c_str()).c_str());
         });
         EXPECT_EQ(EnsureDirectory(target.c_str()), StepResult::GoOn);
         EXPECT_EQ(answerer.Texts().size(), 2u);
