@@ -8,7 +8,8 @@ namespace {
 
 // Flushes a file's data to the disk; the file is opened only for that.
 bool Flush(const char* path) {
-    ScopedHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ScopedHandle file(
+        CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     return file && FlushFileBuffers(file.get()) && file.Close();
 }
 
@@ -34,7 +35,8 @@ bool CopyBytes(HANDLE source, HANDLE target) {
 
 bool ReadWholeFile(const char* path, TextBuffer& text, bool* exists) {
     text.Clear();
-    ScopedHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ScopedHandle file(
+        CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     *exists = file.valid();
     if (!*exists) return GetLastError() == ERROR_FILE_NOT_FOUND;
     LARGE_INTEGER size = {};
@@ -49,7 +51,8 @@ bool ReadWholeFile(const char* path, TextBuffer& text, bool* exists) {
 }
 
 bool WriteWholeFile(const char* path, const TextBuffer& text) {
-    ScopedHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ScopedHandle file(
+        CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     DWORD put = 0;
     bool written =
@@ -64,7 +67,9 @@ bool BesidePath(const char* path, char* beside, size_t cap) {
 }
 
 bool MoveIntoPlace(const char* beside, const char* path) {
-    if (Flush(beside) && MoveFileExW(Wide(beside).c_str(), Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    if (Flush(beside) &&
+        MoveFileExW(Wide(beside).c_str(), Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
     DeleteFileW(Wide(beside).c_str());
     return false;
 }
@@ -73,12 +78,14 @@ bool SaveWholeCopy(const char* source, const char* destination) {
     char beside[kPathBytes];
     if (!BesidePath(destination, beside)) return false;
     ScopedHandle in(
-        CreateFileW(Wide(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        CreateFileW(Wide(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in) return false;
     BY_HANDLE_FILE_INFORMATION info;
     ScopedHandle out;
     if (GetFileInformationByHandle(in.get(), &info))
-        out.Reset(CreateFileW(Wide(beside).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        out.Reset(CreateFileW(Wide(beside).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr));
     bool copied = out && CopyBytes(in.get(), out.get()) &&
                   SetFileTime(out.get(), &info.ftCreationTime, nullptr, &info.ftLastWriteTime) && out.Close();
     in.Close();

@@ -155,8 +155,12 @@ RunEnd Run(const char* scriptText) {
         return Ended(kExitFailed);
     }
     char scriptName[kPathBytes] = "SETUP.INF";
-    if (scriptText && *scriptText && (!CopyText(scriptName, scriptText) || Wide(scriptName).size() >= MAX_PATH)) {
-        // A name that long cannot be a file the platform opens: refuse it whole.
+    std::wstring wideName = Wide(scriptText);
+    if (scriptText && *scriptText && (!CopyText(scriptName, scriptText) || wideName.size() >= MAX_PATH)) {
+        // A name that long cannot be a file the platform opens: refuse it
+        // whole, named by as much as a path holds.
+        wideName.resize(MAX_PATH - 1);
+        FromWide(wideName.c_str(), scriptName);
         ReportMessage(nullptr, kMsgCannotOpen, kStyleStop, scriptName);
         ReleaseSetupState();
         return Ended(kExitFailed);

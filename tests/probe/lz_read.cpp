@@ -7,9 +7,11 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "base/system_libraries.h"
+#include "base/wide_text.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {
@@ -23,21 +25,29 @@ int main(int argc, char** argv) {
         return 2;
     }
     static char buffer[1 << 20];
-    std::string pattern = std::string(argv[1]) + "\\" + argv[2];
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    // The arguments come in the code page; the platform is asked in UTF-16.
+    std::wstring directory = Wide(FromAnsi(argv[1], std::strlen(argv[1])).c_str());
+    std::wstring pattern = directory + L"\\" + Wide(FromAnsi(argv[2], std::strlen(argv[2])).c_str());
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return 1;
     long long total = 0;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        std::string path = std::string(argv[1]) + "\\" + found.cFileName;
-        OFSTRUCT of = {};
-        INT file = lz->openFile(&path[0], &of, OF_READ);
-        if (file < 0) return 1;
+        std::wstring path = directory + L"\\" + found.cFileName;
+        // Opened by name in UTF-16, then handed to the library, as the installer's copy does.
+        HANDLE opened = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (opened == INVALID_HANDLE_VALUE) return 1;
+        INT file = lz->init(static_cast<INT>(reinterpret_cast<INT_PTR>(opened)));
+        if (file < 0) {
+            CloseHandle(opened);
+            return 1;
+        }
         for (INT got; (got = lz->read(file, buffer, sizeof buffer)) != 0; total += got)
             if (got < 0) return 1;
         lz->close(file);
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     std::printf("%lld\n", total);
     return 0;

@@ -28,18 +28,19 @@ void Write(const std::string& line) {
 
 std::string Leftovers() {
     std::string found;
-    if (FindWindowA("SetUp", nullptr)) found += " window";
-    char temp[MAX_PATH];
-    DWORD n = GetTempPathA(sizeof temp, temp);
-    if (n == 0 || n + 12 >= sizeof temp) return found + " temp-unknown";
-    lstrcatA(temp, "setup*");
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA(temp, &data);
+    if (FindWindowW(L"SetUp", nullptr)) found += " window";
+    wchar_t temp[MAX_PATH + 1];
+    DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+    if (n == 0 || n + 12 >= MAX_PATH) return found + " temp-unknown";
+    std::wstring pattern = std::wstring(temp) + L"setup*";
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW(pattern.c_str(), &data);
     if (search == INVALID_HANDLE_VALUE) return found;
     do {
+        // The names are the installer's own (setup and hex digits): ASCII.
         found += " ";
-        found += data.cFileName;
-    } while (FindNextFileA(search, &data));
+        for (const wchar_t* c = data.cFileName; *c; ++c) found += *c < 0x80 ? static_cast<char>(*c) : '?';
+    } while (FindNextFileW(search, &data));
     FindClose(search);
     return found;
 }
@@ -54,7 +55,7 @@ LRESULT CALLBACK WatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             if (wParam) PostQuitMessage(0);
             return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -62,16 +63,16 @@ LRESULT CALLBACK WatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
     output = argv[1];
-    WNDCLASSA wc = {};
+    WNDCLASSW wc = {};
     wc.lpfnWndProc = WatchProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "SessionWatch";
-    if (!RegisterClassA(&wc)) return 2;
-    if (!CreateWindowA("SessionWatch", "session watch", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
-                       nullptr))
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"SessionWatch";
+    if (!RegisterClassW(&wc)) return 2;
+    if (!CreateWindowW(L"SessionWatch", L"session watch", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                       wc.hInstance, nullptr))
         return 2;
     Write("ready");
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
     return 0;
 }

@@ -13,8 +13,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/file_system.h"
 #include "base/setup_state.h"
 #include "base/text.h"
+#include "base/wide_text.h"
 #include "ui/reg_variables.h"
 #include "script/variables.h"
 #include "ui/resource_library.h"
@@ -22,10 +24,11 @@
 
 int main(int argc, char** argv) {
     if (argc < 3) return 2;
-    gProcess.ownModule = GetModuleHandleA(nullptr);
+    gProcess.ownModule = GetModuleHandleW(nullptr);
     if (!CreateSetupState()) return 2;
     gProcess.libraryModule = LoadResourceLibrary("STP.DLL");
-    GetFullPathNameA(argv[2], sizeof gProcess.scriptPath, gProcess.scriptPath, nullptr);
+    // The argument comes in the code page; the engine's paths are UTF-8.
+    FullPathName(FromAnsi(argv[2], std::strlen(argv[2])).c_str(), gProcess.scriptPath);
     for (int i = 3; i < argc; ++i) {
         if (std::strncmp(argv[i], "codes=", 6) == 0) {
             CopyText(gState->optionCodes, argv[i] + 6);

@@ -100,7 +100,7 @@ TEST(RunDirectory, CopyIsDatedLikeItsMediaFile) {
     char source[kPathBytes];
     ASSERT_TRUE(directory.Fetch(search, "SETUP.INF", "SETUP.INF", copy, source));
     WIN32_FILE_ATTRIBUTE_DATA data;
-    ASSERT_TRUE(GetFileAttributesExA(copy.path(), GetFileExInfoStandard, &data));
+    ASSERT_TRUE(GetFileAttributesExW(Wide(copy.path()).c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ(CompareFileTime(&data.ftLastWriteTime, &date), 0);
     EXPECT_EQ(ReadBytes(copy.path()), "[SetUp]\r\nsilent=1\r\n");
     copy.Release();
@@ -187,11 +187,11 @@ TEST(RunDirectory, StartupFilesComeFromTheInstallersDirectoryFirst) {
     ASSERT_TRUE(WriteBytes(own / "BOTH.INF", "own"));
     ASSERT_TRUE(WriteBytes(current / "BOTH.INF", "current"));
     ASSERT_TRUE(WriteBytes(current / "CWD.INF", "current only"));
-    ASSERT_TRUE(CreateDirectoryA((current / "sub").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Wide((current / "sub").c_str()).c_str(), nullptr));
     ASSERT_TRUE(WriteBytes(current / "sub\\X.INF", "written path"));
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(sizeof previous, previous);
-    ASSERT_TRUE(SetCurrentDirectoryA(current.path().c_str()));
+    wchar_t previous[MAX_PATH];
+    ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, previous), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryW(Wide(current.path().c_str()).c_str()));
     const std::string refused = own / "CWD.INF\nCannot open specified file !";
     struct Row {
         const char* name;
@@ -223,7 +223,7 @@ TEST(RunDirectory, StartupFilesComeFromTheInstallersDirectoryFirst) {
         EXPECT_EQ(CompareNoCase(source, row.source.c_str()), 0) << source << " for " << row.name << row.elevated;
         copy.Release();
     }
-    SetCurrentDirectoryA(previous);
+    SetCurrentDirectoryW(previous);
 }
 
 // A line the log's file does not take (a full disk: /dev/full through Wine's
