@@ -131,9 +131,11 @@ HWND CreateBackgroundWindow() {
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     wc.lpszClassName = L"SetUp";
     if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
-    HWND window = CreateWindowExW(0, L"SetUp", Wide(ProductCaption()).c_str(), WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
-                                  WS_MAXIMIZE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                                  nullptr, gProcess.ownModule, nullptr);
+    std::wstring caption = Wide(ProductCaption());
+    HWND window = CreateWindowExW(0, L"SetUp", caption.c_str(),
+                                  WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_MAXIMIZE,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                  gProcess.ownModule, nullptr);
     if (!window) return nullptr;
     ShowWindow(window, SW_SHOWMAXIMIZED);
     UpdateWindow(window);

@@ -151,8 +151,8 @@ const char* ShownText(ProgramText which) {
 
 bool UseBrandingPicture(const char* path) {
     ReleaseBranding();
-    gBranding.picture =
-        static_cast<HBITMAP>(LoadImageW(nullptr, Wide(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    gBranding.picture = static_cast<HBITMAP>(
+        LoadImageW(nullptr, Wide(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     return gBranding.picture != nullptr;
 }
 

@@ -162,7 +162,7 @@ Answer Show(HWND owner, int id, UINT style, const MessageArguments& arguments) {
         FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, lastError,
                        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), system, 256, nullptr);
         AppendText(composed, "\n\n");
-        AppendText(composed, Narrow(system).c_str());
+        if (!AppendText(composed, Narrow(system).c_str())) DropCutCharacter(composed);
         style &= ~kAppendSystemText;
     }
     int answer;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/format_text.h"
+#include "base/wide_text.h"
 
 namespace {
 
@@ -55,6 +56,24 @@ TEST(FormatText, WritesWhatThePlatformWrites) {
     }
 }
 
+TEST(FormatText, CountsTheCharactersOfUtf8TextsAsThePlatformCountsWideOnes) {
+    // Width and precision count characters, as the wide formatter counts
+    // them; the UTF-8 result must be its result spelt in UTF-8.
+    const char* rows[][2] = {
+        {"[%.3s|%8.2s|%-8.4s]", "Caf\xC3\xA9 \xCE\xA9mega \xE4\xB8\xAD\xE6\x96\x87"},
+        {"[%5s|%-6.1s|%.5s]", "\xE4\xB8\xAD\xE6\x96\x87"},
+        {"%s\nCannot open specified file !", "C:\\\xCE\xA9MEGA\\\xC3\xA9T\xC3\xA9.TXT"},
+    };
+    for (auto& row : rows) {
+        std::wstring format = Wide(row[0]), text = Wide(row[1]);
+        wchar_t platform[1100];
+        wsprintfW(platform, format.c_str(), text.c_str(), text.c_str(), text.c_str());
+        EXPECT_EQ(Ours(row[0], {TextArgument(row[1]), TextArgument(row[1]), TextArgument(row[1])}), Narrow(platform))
+            << row[0];
+    }
+    EXPECT_EQ(Ours("%c%c", {NumberArgument(0xE9), NumberArgument(0x4E2D)}), "\xC3\xA9\xE4\xB8\xAD");
+}
+
 TEST(FormatText, StaysWithinItsBuffer) {
     char out[8];
     memset(out, 'x', sizeof out);
@@ -65,6 +84,11 @@ TEST(FormatText, StaysWithinItsBuffer) {
     EXPECT_STREQ(out, "");
     EXPECT_EQ(FormatText(out, sizeof out, "[%20d]", {NumberArgument(1)}), 7u);
     EXPECT_STREQ(out, "[      ");
+    // A character that does not fit whole is left out, never begun.
+    EXPECT_EQ(FormatText(out, 5, "%s", {TextArgument("Caf\xC3\xA9")}), 3u);
+    EXPECT_STREQ(out, "Caf");
+    EXPECT_EQ(FormatText(out, sizeof out, "ab%s", {TextArgument("\xE4\xB8\xAD\xE6\x96\x87")}), 5u);
+    EXPECT_STREQ(out, "ab\xE4\xB8\xAD");
 }
 
 TEST(FormatText, ReadsOnlyTheArgumentsItWasGiven) {

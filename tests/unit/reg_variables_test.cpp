@@ -23,6 +23,9 @@ protected:
         SetString(key, nullptr, "default text");
         SetString(key, "Fits", std::string(255, 'f').c_str());
         SetString(key, "TooLong", std::string(256, 't').c_str());
+        // A text beyond the code page: only a wide read gets it whole.
+        const wchar_t wide[] = L"C:\\Caf\u00e9 \u03a9mega \u4e2d\u6587";
+        RegSetValueExW(key, L"Wide", 0, REG_SZ, reinterpret_cast<const BYTE*>(wide), sizeof wide);
         DWORD number = 255, zero = 0;
         RegSetValueExA(key, "Count", 0, REG_DWORD, reinterpret_cast<BYTE*>(&number), sizeof number);
         RegSetValueExA(key, "Zero", 0, REG_DWORD, reinterpret_cast<BYTE*>(&zero), sizeof zero);
@@ -56,13 +59,14 @@ protected:
 
 TEST_F(RegVariables, StringAndNumberValues) {
     EXPECT_EQ(Read("OLDDIR" + at + "|Path\r\nCOUNT" + at + "|Count\r\nZERO" + at + "|Zero\r\nDEFAULT" + at +
-                   "\r\nFITS" + at + "|Fits\r\n"),
-              5);
+                   "\r\nFITS" + at + "|Fits\r\nWIDE" + at + "|Wide\r\n"),
+              6);
     EXPECT_EQ(Value("OLDDIR"), "C:\\OLD");
     EXPECT_EQ(Value("COUNT"), "FF");
     EXPECT_EQ(Value("ZERO"), "0");
     EXPECT_EQ(Value("DEFAULT"), "default text");
     EXPECT_EQ(Value("FITS"), std::string(255, 'f'));
+    EXPECT_EQ(Value("WIDE"), "C:\\Caf\xC3\xA9 \xCE\xA9mega \xE4\xB8\xAD\xE6\x96\x87");
 }
 
 TEST_F(RegVariables, NothingToReadGivesAnEmptyVariable) {

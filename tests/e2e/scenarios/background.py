@@ -173,3 +173,25 @@ picturepos=topright
     check(near(shot.pixel(WIDTH - 20, 0), BLUE, 12), "the transparent row %s" % (shot.pixel(WIDTH - 20, 0),))
     title = [shot.pixel(x, y) for x in range(10, 300) for y in range(10, 90)]
     check(title.count((255, 255, 255)) > 200, "no title: %d white pixels" % title.count((255, 255, 255)))
+
+
+@scenario
+def a_caption_beyond_the_code_page_shows_exactly(prefix):
+    """A UTF-16LE script names the product with characters that no ANSI code
+    page holds all of: the background window and the message box carry the
+    caption exactly, and the robot's plan matches it in UTF-8."""
+    caption = "Caf\u00e9 \u03a9mega \u4e2d\u6587"
+    media = Media(prefix)
+    script = "[SetUp]\r\nlicense=1\r\ncaption=%s\r\n" % caption
+    media.write("SETUP.INF", b"\xff\xfe" + script.encode("utf-16-le"))
+    t = run_setup(prefix, media, """
+        expect caption=Welcome
+        click 1
+        expect caption=%s
+        click 1
+    """ % caption)
+    expect_done(t, exit_code=1603)  # the licence the script asks for is not on the media
+    window = t.find(event=("window",))
+    check(window and window["caption"] == caption, "background window: %s" % window)
+    boxes = [e for e in t.dialogs() if has_control(e, 0xFFFF)]
+    check(boxes and boxes[0]["caption"] == caption, "message boxes: %s" % [b["caption"] for b in boxes])

@@ -114,3 +114,26 @@ AppDir=C:\\NEW;%s
     check(rows == [("AppDir", "C:\\OLDAPP"), ("Build", "FF"), ("Gone", ""), ("AppDir", "C:\\NEW")], rows)
     check(expanded["AppDir"] == "C:\\OLDAPP", expanded)
     check(control_text(t.dialogs()[0], 200) == "C:\\NEW", control_text(t.dialogs()[0], 200))
+
+
+@scenario
+def typed_path_and_registry_value_beyond_the_code_page(prefix):
+    """A path typed into the dialog and a registry value, both with
+    characters no ANSI code page holds all of, reach the rows whole (the
+    probe writes them in UTF-8)."""
+    typed = "C:\\Caf\u00e9 \u03a9mega\\\u4e2d\u6587"
+    prefix.reg("add", "HKCU\\Software\\Vendor\\App", "/v", "Path", "/d", typed + "\\OLD", "/f")
+    media = Media(prefix)
+    t, result, rows, _ = probe(prefix, media, """[reg]
+OldDir=HKEY_CURRENT_USER\\Software\\Vendor\\App|Path
+
+[path]
+AppDir=C:\\APP;%s
+""" % PROMPT, """
+        expect control=200
+        text 200 %s\\
+        click 1
+    """ % typed)
+    expect_done(t)
+    rows = [(name, value.encode("latin-1").decode("utf-8")) for name, value in rows]
+    check(rows == [("OldDir", typed + "\\OLD"), ("AppDir", typed)], rows)
