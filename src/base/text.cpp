@@ -60,7 +60,8 @@ char* AddBackslash(char* path, size_t cap) {
 }
 
 size_t CharacterStart(const char* text, size_t at) {
-    while (at > 0 && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) --at;
+    // A character has three continuation bytes at most: more are no text.
+    for (int back = 0; back < 3 && at > 0 && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80; ++back) --at;
     return at;
 }
 

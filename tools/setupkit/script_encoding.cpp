@@ -66,7 +66,7 @@ std::string ScriptInEncoding(const std::string& edited, ProfileEncoding encoding
     while (at < end) {
         unsigned c = *at++;
         int more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-        unsigned code = c & (0x3Fu >> more);
+        unsigned code = more ? c & (0x3Fu >> more) : c;
         for (; more && at < end && (*at & 0xC0) == 0x80; --more) code = code << 6 | (*at++ & 0x3F);
         if (code >= 0x10000) {
             PutUnit(0xD800 + ((code - 0x10000) >> 10), little, out);
