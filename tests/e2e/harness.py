@@ -214,10 +214,23 @@ def compressed(data):
     return read_bytes(packed)
 
 
+def read_text(path):
+    """A text file's text, read by its byte-order mark: UTF-16LE or UTF-8;
+    without one, UTF-8 when it reads as such, else one byte a character."""
+    data = read_bytes(path)
+    if data[:2] == b"\xff\xfe":
+        return data[2:].decode("utf-16-le", "replace")
+    if data[:3] == b"\xef\xbb\xbf":
+        return data[3:].decode("utf-8", "replace")
+    try:
+        return data.decode("utf-8")
+    except UnicodeDecodeError:
+        return data.decode("latin-1")
+
+
 def log_lines(prefix, path):
     """The lines of a run's log (/log=FILE) at a C:\\ path, without the time of day."""
-    with open(prefix.unix(path), encoding="latin-1") as f:
-        return [line[9:] for line in f.read().splitlines()]
+    return [line[9:] for line in read_text(prefix.unix(path)).splitlines()]
 
 
 def read_ini(path):
@@ -225,14 +238,13 @@ def read_ini(path):
     order; keys split at the first "=" only, as the profile functions do."""
     sections = {}
     current = None
-    with open(path, encoding="latin-1") as f:
-        for line in f:
-            line = line.strip()
-            if line.startswith("[") and "]" in line:
-                current = sections.setdefault(line[1:line.index("]")].lower(), [])
-            elif current is not None and "=" in line:
-                key, value = line.split("=", 1)
-                current.append((key.strip(), value.strip()))
+    for line in read_text(path).splitlines():
+        line = line.strip()
+        if line.startswith("[") and "]" in line:
+            current = sections.setdefault(line[1:line.index("]")].lower(), [])
+        elif current is not None and "=" in line:
+            key, value = line.split("=", 1)
+            current.append((key.strip(), value.strip()))
     return sections
 
 
@@ -352,9 +364,11 @@ def sample_plan(name):
 
 
 def import_registry(prefix, text):
-    """Imports a REGEDIT4 text into the prefix's registry."""
+    """Imports a REGEDIT4 text, or a version 5 one in UTF-16, into the
+    prefix's registry."""
     path = os.path.join(prefix.drive_c, "import.reg")
-    with open(path, "w", encoding="latin-1", newline="\r\n") as f:
+    wide = text.startswith("Windows Registry Editor Version 5.00")
+    with open(path, "w", encoding="utf-16" if wide else "latin-1", newline="\r\n") as f:
         f.write(text)
     prefix.wine("regedit", "/S", r"C:\import.reg")
     os.remove(path)

@@ -9,7 +9,8 @@ import random
 import threading
 import time
 
-from harness import Media, check, compressed, control_text, expect_done, read_bytes, read_ini, run_setup, scenario
+from harness import (Media, check, compressed, control_text, expect_done, read_bytes, read_ini, read_text, run_setup,
+                     scenario)
 
 SCRIPT = r"""[SetUp]
 silent=1
@@ -181,7 +182,7 @@ def plain_file_that_shrinks_while_copied(prefix):
     def cut_when_opened():
         deadline = time.time() + 60
         while time.time() < deadline:
-            opened = os.path.exists(log) and b"shrinks.bin" in read_bytes(log)
+            opened = os.path.exists(log) and "shrinks.bin" in read_text(log)
             if opened and os.path.exists(first_target) and os.path.getsize(first_target) >= 32 << 20:
                 os.truncate(shrinks, 512 << 10)
                 return

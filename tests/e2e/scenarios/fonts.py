@@ -4,7 +4,7 @@ be made into a resource (message 106)."""
 import os
 import shutil
 
-from harness import Media, check, control_text, entries, expect_done, read_bytes, run_actions, scenario
+from harness import Media, check, control_text, entries, expect_done, read_bytes, read_text, run_actions, scenario
 
 DEJAVU = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 OLD = b"an old font resource file"
@@ -56,7 +56,7 @@ C:\\fonts\D=x
         fot = read_bytes(os.path.join(fonts, name + ".fot"))
         check(("C:\\fonts\\%s.ttf" % name).encode() in fot, "%s.fot is not a new resource file" % name)
     # Every entry is recorded before its file is made, the passed-over one too.
-    log = open(prefix.unix(r"C:\test\remove.inf"), encoding="latin-1").read()
+    log = read_text(prefix.unix(r"C:\test\remove.inf"))
     for name in "ABCD":
         check("C:\\fonts\\%s.fot=Font Resource file" % name in log, log)
 

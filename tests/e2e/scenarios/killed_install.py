@@ -13,7 +13,7 @@ import signal
 import threading
 import time
 
-from harness import (Media, check, differences, expect_done, import_registry, log_lines, read_bytes,
+from harness import (Media, check, differences, expect_done, import_registry, log_lines, read_bytes, read_text,
                      registry_differences, run_setup, scenario, snapshot)
 
 KEY = r"HKEY_CURRENT_USER\Software\Killed"
@@ -144,7 +144,7 @@ def prepare(prefix, rollback=False):
     return media, snapshot(prefix), seed, random.Random(seed)
 
 
-def check_as_before(prefix, before, where, log=b"", killed=True):
+def check_as_before(prefix, before, where, log="", killed=True):
     """The machine as before the install, but for the log a removal leaves
     (the one it ran on, in the folder it made) and a killed run's own working
     copy in Temp, which it cannot take away: that is no installed file."""
@@ -153,7 +153,7 @@ def check_as_before(prefix, before, where, log=b"", killed=True):
     left = [k for k in differences(before[0], files)
             if k not in ("Logs", os.path.join("Logs", "remove.inf")) and not (killed and k.startswith(
                 os.path.join(temp, "setup")))]
-    check(not left, "%s: left after the removal: %s\nlog:\n%s" % (where, left[:10], log.decode("latin-1")))
+    check(not left, "%s: left after the removal: %s\nlog:\n%s" % (where, left[:10], log))
     changed = registry_differences(before[1], registry)
     check(not changed, "%s: registry not as before: %s" % (where, changed))
     # Each install starts from the same machine, the log's folder not there yet.
@@ -176,7 +176,7 @@ def install_killed_anywhere_is_removed_whole(prefix):
         where = "seed %d, kill %s (%d log bytes when whole)" % (seed, kill, whole)
         if kill:
             check(install_killed_at(prefix, media, **kill), "%s: the install ended before the kill" % where)
-        log = read_bytes(prefix.unix(LOG))
+        log = read_text(prefix.unix(LOG))
         remove(prefix)
         check_as_before(prefix, before, where, log, killed=bool(kill))
 

@@ -6,6 +6,8 @@ drive_c with its checksum, and every registry key and value as Wine stores
 them."""
 import os
 import random
+import re
+import shutil
 
 from harness import (Media, check, compressed, control_text, differences, expect_done, import_registry, lnk_target,
                      read_bytes, read_ini, registry_differences, run_setup, scenario, snapshot)
@@ -329,3 +331,126 @@ def separators_in_names_come_back_whole(prefix):
     changed = set(differences(before[0], files))
     check(changed == left, "files that differ from before: %s" % sorted(changed - left))
     check(registry_differences(before[1], registry) == [], "registry not as before")
+
+
+# Text beyond the legacy code page: a script saved as UTF-16LE or UTF-8 with a
+# byte-order mark names a folder, files, a registry value, INI and text
+# files in either Unicode form and a program group with Greek and Chinese
+# letters; the removal puts every old value back exactly. A script in the
+# legacy code page with only its letters behaves as it always did.
+WIDE_SCRIPT = r"""[SetUp]
+silent=1
+reboot=0
+
+[choise]
+Main=Main|%(name)s
+
+[path]
+AppDir=C:\Program Files\%(name)s
+BackUpDir=%%AppDir%%\Uninstall
+RemoveInf=%%BackUpDir%%\SETUP.INF
+SharedDir=C:\Shared
+
+[disks]
+1=Disk one
+
+[Main]
+1:%%AppDir%%\NOTES.EXE=Program
+1:%%AppDir%%\README.TXT__=Read me
+1:%%BackUpDir%%\setup.exe=Removal program/,-
+1:%%BackUpDir%%\STP.DLL=Removal resources/,-
+
+[ini.Main]
+SharedDir\wide.ini|%(name)s|Name=%(name)s
+SharedDir\wide.ini|%(name)s|Dir=%%AppDir%%
+BackUpDir\SETUP.INF|SetUp|remove=1/,-
+BackUpDir\SETUP.INF|SetUp|silent=1/,-
+BackUpDir\SETUP.INF|SetUp|reboot=0/,-
+BackUpDir\SETUP.INF|SetUp|Y2AOverwrite=1/,-
+BackUpDir\SETUP.INF|choise|Undo=step1/,-
+BackUpDir\SETUP.INF|choise|Remove=step2/,-
+BackUpDir\SETUP.INF|choise|Folders=step3/,-
+BackUpDir\SETUP.INF|disks|1=Backup/,-
+
+[str.Main]
+SharedDir\wide.txt|none|Name=Name=%(name)s
+SharedDir\plain.txt|none|Name=Name=%(name)s
+
+[reg.Main]
+HKEY_CURRENT_USER\Software\%(name)s|Name=%(name)s
+HKEY_CURRENT_USER\Software\%(name)s|Dir=%%AppDir%%
+
+[group.Main]
+%(name)s|%(name)s=%%AppDir%%\NOTES.EXE,%(name)s
+"""
+
+WIDE = "Café Ωmega 中文"
+
+
+def bom_text(encoding, text):
+    return text.encode(encoding) if encoding != "utf-16-le" else b"\xff\xfe" + text.encode(encoding)
+
+
+# script encoding, the product's name, the INI and the second text file's encoding
+WIDE_ROWS = [("utf-16-le", WIDE, "utf-16-le", "utf-8-sig"),
+             ("utf-8-sig", WIDE, "utf-16-le", "utf-16-le"),
+             ("cp1252", "Café", "cp1252", "cp1252")]
+
+
+@scenario
+def text_beyond_the_code_page_comes_back_exactly(prefix):
+    for encoding, name, ini_encoding, text_encoding in WIDE_ROWS:
+        row = "%s script: " % encoding
+        app = "C:\\Program Files\\" + name
+        old_value = "old " + name[::-1]
+        write(prefix, r"C:\Shared\wide.ini", bom_text(ini_encoding, "[%s]\r\nName=%s\r\n" % (name, old_value)))
+        write(prefix, r"C:\Shared\wide.txt", bom_text(ini_encoding, "Name=%s\r\nrest\r\n" % old_value))
+        write(prefix, r"C:\Shared\plain.txt", bom_text(text_encoding, "first\r\nName=%s\r\n" % old_value))
+        import_registry(prefix, 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\%s]\n'
+                                '"Name"="%s"\n' % (name, old_value))
+        media = Media(prefix, "media-" + encoding)
+        media.write("SETUP.INF", bom_text(encoding, (WIDE_SCRIPT % {"name": name}).replace("\n", "\r\n")))
+        media.write("NOTES.EXE", PROGRAM)
+        media.write("README.TX_", compressed(README))
+        before = snapshot(prefix)
+
+        expect_done(run_setup(prefix, media, "", args="/quiet", name="install-" + encoding))
+        for file, data in (("NOTES.EXE", PROGRAM), ("README.TXT", README)):
+            check(read_bytes(prefix.unix(app + "\\" + file)) == data, row + "%s not installed in %s" % (file, app))
+        check(read_bytes(prefix.unix(r"C:\Shared\wide.ini")) ==
+              bom_text(ini_encoding, "[%s]\r\nName=%s\r\nDir=%s\r\n" % (name, name, app)), row + "INI file")
+        check(read_bytes(prefix.unix(r"C:\Shared\wide.txt")) == bom_text(ini_encoding, "Name=%s\r\nrest\r\n" % name),
+              row + "UTF-16 text line")
+        check(read_bytes(prefix.unix(r"C:\Shared\plain.txt")) ==
+              bom_text(text_encoding, "first\r\nName=%s\r\n" % name), row + "text line")
+        check(registry_text(prefix, "user.reg", "Software\\\\" + name, "Name") == name, row + "registry value")
+        check(os.path.isfile(os.path.join(prefix.programs, name, name + ".lnk")), row + "no program item")
+        log = read_bytes(prefix.unix(app + r"\Uninstall\SETUP.INF"))
+        check(log[:2] == b"\xff\xfe" and name in log[2:].decode("utf-16-le"), row + "the removal log is no UTF-16 log")
+
+        remover = Media(prefix, rel(app + r"\Uninstall"), program=False)
+        expect_done(run_setup(prefix, remover, "", args="/quiet", name="remove-" + encoding))
+        files, registry = snapshot(prefix)
+        left = {rel(app), rel(app + r"\Uninstall")} | {rel(app + "\\Uninstall\\" + n)
+                                                      for n in ("SETUP.INF", "setup.exe", "STP.DLL")}
+        changed = set(differences(before[0], files))
+        check(changed == left, row + "files that differ from before: %s" % sorted(changed ^ left))
+        check(registry_differences(before[1], registry) == [], row + "registry not as before")
+        check(registry_text(prefix, "user.reg", "Software\\\\" + name, "Name") == old_value, row + "old value")
+        shutil.rmtree(prefix.unix(app))
+
+
+def registry_text(prefix, hive, key, name):
+    """A string value as Wine stores it in its registry file, escapes read."""
+    prefix.stop()
+    with open(os.path.join(prefix.path, hive), encoding="utf-8", errors="replace") as f:
+        lines = f.read().splitlines()
+    start = next((i for i, line in enumerate(lines) if line.lower().startswith("[%s]" % key.lower())), None)
+    check(start is not None, "no key %s in %s" % (key, hive))
+    for line in lines[start + 1:]:
+        if line.startswith("["):
+            break
+        if line.startswith('"%s"="' % name):
+            raw = line[len(name) + 4:-1]
+            return re.sub(r"\\x([0-9a-fA-F]{1,4})", lambda m: chr(int(m.group(1), 16)), raw).replace('\\\\', '\\')
+    return None

@@ -4,7 +4,8 @@ log, and the restart prompt."""
 import os
 import random
 
-from harness import (Media, check, compressed, expect_done, read_bytes, read_ini, run_setup, scenario)
+from harness import (Media, check, compressed, expect_done, import_registry, log_lines, read_bytes, read_ini, run_setup,
+                     scenario)
 
 random.seed(4)
 TEXT = ("Line %d of a readme that compresses well.\r\n" * 40 % tuple(range(40))).encode()
@@ -92,3 +93,22 @@ def restart_prompt_after_the_pass(prefix):
     expect_done(t, exit_code=3010)  # Later: the restart reboot=1 asks for is not done
     check(read_bytes(prefix.unix(r"C:\Apps\Deep\Product\data.bin")) == BINARY, "install before the prompt")
     check(prefix.temp_files() == [], "temporary files left: %s" % prefix.temp_files())
+
+
+@scenario
+def temporary_folder_beyond_the_code_page(prefix):
+    """A user whose profile folder holds letters the code page cannot spell
+    (TEMP lies under it): the run makes its private directory there, installs
+    and takes that directory away again."""
+    profile = "C:\\users\\\u03a9mega \u4e2d"
+    temp = profile + r"\AppData\Local\Temp"
+    os.makedirs(prefix.unix(temp))
+    wide, home = temp.replace("\\", "\\\\"), profile.replace("\\", "\\\\")
+    import_registry(prefix, 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Environment]\n'
+                            '"TEMP"="%s"\n"TMP"="%s"\n"USERPROFILE"="%s"\n' % (wide, wide, home))
+    media = lay_out(prefix)
+    t = run_setup(prefix, media, "expect caption=Welcome\nclick 1", args=r"/log=C:\temp.log")
+    expect_done(t)
+    check(read_bytes(prefix.unix(r"C:\Apps\Deep\Product\data.bin")) == BINARY, "data.bin not installed")
+    check(any(temp in line for line in log_lines(prefix, r"C:\temp.log")), "the run did not work in %s" % temp)
+    check(os.listdir(prefix.unix(temp)) == [], "left in the temporary folder: %s" % os.listdir(prefix.unix(temp)))
