@@ -24,9 +24,9 @@ RemoveInf=C:\App\remove.inf
 [Main]
 1:%%AppDir%%\program.txt=Program
 """
-TRACED = ("kernel32.DeleteFileA", "kernel32.FreeLibrary", "user32.DestroyWindow", "advapi32.OpenProcessToken",
-          "advapi32.LookupPrivilegeValueA", "advapi32.AdjustTokenPrivileges", "user32.ExitWindowsEx",
-          "kernel32.CreateDirectoryA", "kernel32.RemoveDirectoryA")
+TRACED = ("kernel32.DeleteFileW", "kernel32.FreeLibrary", "user32.DestroyWindow", "advapi32.OpenProcessToken",
+          "advapi32.LookupPrivilegeValueW", "advapi32.AdjustTokenPrivileges", "user32.ExitWindowsEx",
+          "kernel32.CreateDirectoryW", "kernel32.RemoveDirectoryW")
 
 
 def install(prefix, silent, restart_answer):
@@ -62,7 +62,7 @@ def check_restart(prefix, t, session):
     check(restarts[0][3] == 1, "ExitWindowsEx failed")
 
     # The shutdown privilege was looked up and enabled just before.
-    lookups = [c for c in calls[:at] if c[1] == "advapi32.LookupPrivilegeValueA"]
+    lookups = [c for c in calls[:at] if c[1] == "advapi32.LookupPrivilegeValueW"]
     check(lookups and '"SeShutdownPrivilege"' in lookups[-1][2] and lookups[-1][3] == 1,
           "no look-up of the shutdown privilege: %s" % lookups)
     adjusted = [c for c in calls[calls.index(lookups[-1]):at] if c[1] == "advapi32.AdjustTokenPrivileges"]
@@ -71,23 +71,23 @@ def check_restart(prefix, t, session):
     # Every clean-up step came before: the windows destroyed, the library
     # freed, the temporary copies deleted.
     after = [c[1] for c in calls[at + 1:]]
-    check(not any(f in after for f in ("kernel32.DeleteFileA", "kernel32.FreeLibrary", "user32.DestroyWindow",
-                                       "kernel32.RemoveDirectoryA")),
+    check(not any(f in after for f in ("kernel32.DeleteFileW", "kernel32.FreeLibrary", "user32.DestroyWindow",
+                                       "kernel32.RemoveDirectoryW")),
           "clean-up after the restart was asked for: %s" % after)
     # The copies live in a directory made for the run under the temporary
     # directory; the clean-up deletes the script copy, frees the library, then
     # deletes the library's copy and removes the directory.
     def path(call):
         return call[2].split('"')[1].lower()
-    made = [path(c) for c in calls[:at] if c[1] == "kernel32.CreateDirectoryA" and c[3] == 1 and "\\temp\\" in path(c)]
+    made = [path(c) for c in calls[:at] if c[1] == "kernel32.CreateDirectoryW" and c[3] == 1 and "\\temp\\" in path(c)]
     check(len(made) == 1, "not one directory of the run's own: %s" % made)
     private = made[0]
-    deletions = [path(c) for c in calls[:at] if c[1] == "kernel32.DeleteFileA" and c[3] == 1]
+    deletions = [path(c) for c in calls[:at] if c[1] == "kernel32.DeleteFileW" and c[3] == 1]
     script, library = private + "\\\\setup.inf", private + "\\\\stp.dll"
     check(sorted(deletions) == [script, library], "the copies were not each deleted once: %s" % deletions)
-    removed = [path(c) for c in calls[:at] if c[1] == "kernel32.RemoveDirectoryA" and c[3] == 1]
+    removed = [path(c) for c in calls[:at] if c[1] == "kernel32.RemoveDirectoryW" and c[3] == 1]
     check(removed == [private], "the run's directory was not removed: %s" % removed)
-    tail = [path(c) if c[1] in ("kernel32.DeleteFileA", "kernel32.RemoveDirectoryA") else c[1] for c in calls[:at]]
+    tail = [path(c) if c[1] in ("kernel32.DeleteFileW", "kernel32.RemoveDirectoryW") else c[1] for c in calls[:at]]
     def last(name):
         return len(tail) - 1 - tail[::-1].index(name)
     check(last(script) < last("kernel32.FreeLibrary") < last(library) < last(private),

@@ -371,6 +371,7 @@ BackUpDir\SETUP.INF|choise|Undo=step1/,-
 BackUpDir\SETUP.INF|choise|Remove=step2/,-
 BackUpDir\SETUP.INF|choise|Folders=step3/,-
 BackUpDir\SETUP.INF|disks|1=Backup/,-
+BackUpDir\SETUP.INF|group.step2|%(name)s=the program group/,-
 
 [str.Main]
 SharedDir\wide.txt|none|Name=Name=%(name)s
@@ -441,16 +442,17 @@ def text_beyond_the_code_page_comes_back_exactly(prefix):
 
 
 def registry_text(prefix, hive, key, name):
-    """A string value as Wine stores it in its registry file, escapes read."""
+    """A string value as Wine stores it in its registry file (a character
+    beyond ASCII as \\x and up to four hex digits)."""
     prefix.stop()
     with open(os.path.join(prefix.path, hive), encoding="utf-8", errors="replace") as f:
-        lines = f.read().splitlines()
+        lines = [re.sub(r"\\x([0-9a-fA-F]{1,4})", lambda m: chr(int(m.group(1), 16)), line)
+                 for line in f.read().splitlines()]
     start = next((i for i, line in enumerate(lines) if line.lower().startswith("[%s]" % key.lower())), None)
     check(start is not None, "no key %s in %s" % (key, hive))
     for line in lines[start + 1:]:
         if line.startswith("["):
             break
         if line.startswith('"%s"="' % name):
-            raw = line[len(name) + 4:-1]
-            return re.sub(r"\\x([0-9a-fA-F]{1,4})", lambda m: chr(int(m.group(1), 16)), raw).replace('\\\\', '\\')
+            return line[len(name) + 4:-1].replace("\\\\", "\\")
     return None
