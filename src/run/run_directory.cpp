@@ -74,6 +74,7 @@ bool RunDirectory::Create() {
             if (wide.size() + 16 >= MAX_PATH) break;
             if (CreateDirectoryW(wide.c_str(), nullptr)) {
                 CopyText(path_, name);
+                LogLine("Run directory: %s", {TextArgument(path_)});
                 return true;
             }
             if (GetLastError() != ERROR_ALREADY_EXISTS) break;
