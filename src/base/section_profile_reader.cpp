@@ -46,10 +46,10 @@ bool Plain(const char* name, size_t length) {
 // The file's last write time and size, to tell whether it changed since the
 // section was read. The platform looks a bare file name up in the Windows
 // directory: such a name is not stamped, and its sections are read per key.
-bool Stamp(const char* path, uint64_t stamp[2]) {
-    if (!std::strpbrk(path, "\\/:")) return false;
+bool Stamp(const wchar_t* path, uint64_t stamp[2]) {
+    if (!wcspbrk(path, L"\\/:")) return false;
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return false;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return false;
     stamp[0] = static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
     stamp[1] = static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
     return true;
@@ -89,11 +89,11 @@ void SectionProfileReader::Drop() {
 // zero, and one more zero after the last; a list cut for want of room leaves
 // two characters of it free at most, so it is read again into twice the room.
 bool SectionProfileReader::ReadSection(const char* section) {
-    std::wstring sectionName = Wide(section), path = Wide(path_);
+    std::wstring sectionName = Wide(section);
     DWORD length = 0;
     for (DWORD size = kFirstSectionSize;; size *= 2) {
         if (!wide_.Reserve(size * sizeof(WCHAR))) return false;
-        length = GetPrivateProfileSectionW(sectionName.c_str(), WideOf(wide_), size, path.c_str());
+        length = GetPrivateProfileSectionW(sectionName.c_str(), WideOf(wide_), size, widePath_.c_str());
         if (length + 2 < size) break;
         if (size >= kLastSectionSize) return false;
     }
@@ -154,7 +154,7 @@ const SectionProfileReader::Entry* SectionProfileReader::Find(const char* key, s
 
 bool SectionProfileReader::StillTheSameFile() const {
     uint64_t now[2];
-    return Stamp(path_, now) && now[0] == stamp_[0] && now[1] == stamp_[1];
+    return Stamp(widePath_.c_str(), now) && now[0] == stamp_[0] && now[1] == stamp_[1];
 }
 
 // The key list is the names of the entries with an '=', in order; one that
@@ -164,7 +164,7 @@ bool SectionProfileReader::StillTheSameFile() const {
 bool SectionProfileReader::ReadKeys(const char* section, TextBuffer& keys) {
     Drop();
     size_t sectionLength = std::strlen(section);
-    if (!Plain(section, sectionLength) || !Stamp(path_, stamp_) || !ReadSection(section) || !Index() ||
+    if (!Plain(section, sectionLength) || !Stamp(widePath_.c_str(), stamp_) || !ReadSection(section) || !Index() ||
         !name_.Assign(section)) {
         Drop();
         return perKey_.ReadKeys(section, keys);

@@ -12,14 +12,16 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "base/profile_reader.h"
 #include "base/profile_text.h"
 #include "base/text_buffer.h"
+#include "base/wide_text.h"
 
 class SectionProfileReader : public ProfileReader {
 public:
-    explicit SectionProfileReader(const char* path) : path_(path), perKey_(path) {}
+    explicit SectionProfileReader(const char* path) : path_(path), widePath_(Wide(path)), perKey_(path) {}
     ~SectionProfileReader() override;
     SectionProfileReader(const SectionProfileReader&) = delete;
     SectionProfileReader& operator=(const SectionProfileReader&) = delete;
@@ -47,6 +49,7 @@ private:
     bool StillTheSameFile() const;
 
     const char* path_;
+    std::wstring widePath_;  // as the platform takes it
     FileProfileReader perKey_;
     bool held_ = false;
     TextBuffer name_;     // the section held

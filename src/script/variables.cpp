@@ -98,7 +98,10 @@ bool ExpandPieces(char* text, bool split, Append append) {
 
 bool ExpandText(char* text, char* out, size_t cap, bool split) {
     if (cap) out[0] = '\0';
-    return ExpandPieces(text, split, [&](const char* add) { return AppendText(out, cap, add); });
+    // Nothing goes behind a cut piece: a cut ends on a whole character, and
+    // may leave room that a later piece would fill.
+    bool fits = true;
+    return ExpandPieces(text, split, [&](const char* add) { return fits = fits && AppendText(out, cap, add); });
 }
 
 bool ExpandText(char* text, TextBuffer& out, size_t limit, bool split) {

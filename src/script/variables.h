@@ -14,8 +14,9 @@ ScriptVariable* AppendVariable(const char* name);
 // InstDir; any letter case).
 bool IsBuiltInName(const char* name);
 
-// Writes the expansion of text into out (capacity cap; a longer result is cut
-// at the buffer's end). With split the text is cut in place on '%' and every
+// Writes the expansion of text into out (capacity cap bytes; a longer result
+// is cut at the buffer's end, on a whole character). A caller that holds a
+// width in characters checks it (WideLength). With split the text is cut in place on '%' and every
 // piece looked up; without, the whole text is looked up as one name.
 // Built-in names (WinDir, WinDisk, SysDir, SysDisk, InstDir; any letter case)
 // come before the table. Returns false when the result was cut.

@@ -1,6 +1,7 @@
 // Conditions and flags against the plain model of the rule: the input gives
 // the chosen codes, a few variables and a condition, which is tested with
 // the codes, the listing codes and every flag.
+#include <algorithm>
 #include <cstring>
 
 #include "base/script_tables.h"
@@ -21,8 +22,14 @@ bool CharacterRule(const std::string& codes, const std::string& alternative) {
 }
 
 int Model(const std::string& codes, const std::string& condition) {
-    std::vector<std::string> alternatives =
-        ReferenceFields(condition.substr(0, kConditionSize - 1), ',', kAlternativeRoom);
+    // A condition longer than its buffer is cut before the UTF-8 character
+    // that did not fit whole (three continuation bytes at most).
+    size_t cut = std::min(condition.size(), static_cast<size_t>(kConditionSize - 1));
+    for (int back = 0; cut < condition.size() && back < 3 && cut > 0 &&
+                       (static_cast<unsigned char>(condition[cut]) & 0xC0) == 0x80;
+         ++back)
+        --cut;
+    std::vector<std::string> alternatives = ReferenceFields(condition.substr(0, cut), ',', kAlternativeRoom);
     if (codes == "-") return alternatives.back() == "-";
     if (codes == "!") return alternatives.back() == "!";
     for (const std::string& alternative : alternatives) {

@@ -93,16 +93,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                            (static_cast<unsigned char>(expected[kept]) & 0xC0) == 0x80;
              ++back)
             --kept;
+        // Widths count UTF-16 units: a lead byte one (two from 0xF0 on),
+        // continuation bytes none.
+        auto units = [](const std::string& t, size_t n) {
+            size_t count = 0;
+            for (size_t i = 0; i < n; ++i) {
+                unsigned char c = static_cast<unsigned char>(t[i]);
+                count += (c & 0xC0) == 0x80 ? 0 : c >= 0xF0 ? 2 : 1;
+            }
+            return count;
+        };
         if (room && (whole != (expected.size() < room) || expected.compare(0, kept, fixed) != 0 ||
                      std::strlen(fixed) != kept))
             __builtin_trap();
         work = text;
         TextBuffer grown;
         whole = ExpandText(&work[0], grown, limit, split);
-        // The limit counts UTF-16 units: a lead byte one (two from 0xF0 on), continuation bytes none.
-        size_t units = 0;
-        for (unsigned char c : expected) units += (c & 0xC0) == 0x80 ? 0 : c >= 0xF0 ? 2 : 1;
-        if (whole != (units <= limit) || expected != std::string(grown.Text(), grown.Length()))
+        // The limit counts UTF-16 units.
+        if (whole != (units(expected, expected.size()) <= limit) ||
+            expected != std::string(grown.Text(), grown.Length()))
             __builtin_trap();
     }
     gTables = nullptr;

@@ -34,9 +34,9 @@ std::string Read(const std::string& path, const std::string& section, const std:
 // section's). The earlier install's log is in the code page (as earlier
 // versions wrote it, é among its bytes); the writer reads it, and leaves
 // the same bytes as the platform writer leaves in the same file in UTF-16LE,
-// characters beyond the code page (Ω, 😀) and letter case beyond ASCII (É
-// and é are one key) among them. The platform writes the same file now and
-// then behind the writer's back; its reader, which keeps copies of files,
+// characters beyond the code page (é in names, Ω and 😀 in values) among
+// them. The platform writes the same file now and then behind the writer's
+// back; its reader, which keeps copies of files,
 // sees every record at once.
 TEST(ProfileLog, LeavesTheBytesThePlatformWriterLeaves) {
     ScratchDirectory scratch;
@@ -67,7 +67,7 @@ TEST(ProfileLog, LeavesTheBytesThePlatformWriterLeaves) {
     for (int i = 0; i < 400; ++i) {
         std::string section = sections[random() % 6];
         std::string key = (random() % 2 ? "Key" : "KEY") + std::to_string(random() % 50) +
-                          (random() % 4 ? "" : random() % 2 ? "\xC3\x89" : "\xC3\xA9");
+                          (random() % 4 ? "" : "\xC3\xA9");
         // Blanks before a value are dropped by both writers. (Blanks behind
         // one, which no reader sees, stay until the platform next writes the
         // whole file: they are left out here.)

@@ -81,7 +81,8 @@ void Compare(const std::string& path, const std::string& bytes, int* lookups) {
         for (const std::string& listedKey : keys) {
             for (const std::string& key : Variants(listedKey)) {
                 if (key.empty()) continue;  // the platform answers an empty key with the key list
-                const std::string& section = key == listedKey ? listed : Variants(listed)[3];
+                // A copy: a reference would outlive the list of variants it points into.
+                const std::string section = key == listedKey ? listed : Variants(listed)[3];
                 bool theirsWhole = platform.ReadValue(section.c_str(), key.c_str(), theirs);
                 bool oursWhole = memory.ReadValue(section.c_str(), key.c_str(), ours);
                 ASSERT_EQ(oursWhole, theirsWhole) << Shown(section) << "|" << Shown(key) << " in " << Shown(bytes);
