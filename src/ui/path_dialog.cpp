@@ -63,8 +63,9 @@ void FillTemplate(HWND dialog, int id, const char* prompt) {
     SetDlgItemTextW(dialog, id, shown.c_str());
 }
 
-// The characters the edit control takes: a path's, and never more than the
-// row holds in UTF-8 with nothing but ASCII typed.
+// The characters the edit control takes: a path's room, or fewer when the
+// row has fewer bytes (a longer text could never fit it). A text within the
+// limit that still needs more bytes than the row has is refused on OK.
 constexpr size_t PathCharacters(size_t rowBytes) { return rowBytes - 1 < MAX_PATH - 1 ? rowBytes - 1 : MAX_PATH - 1; }
 
 INT_PTR CALLBACK PathProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
