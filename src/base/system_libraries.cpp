@@ -42,12 +42,11 @@ const LzCalls* LzLibrary() {
     if (!tried) {
         tried = true;
         HMODULE lz = SystemLibrary("lz32.dll");
-        calls.openFile = Find<decltype(calls.openFile)>(lz, "LZOpenFileA");
         calls.init = Find<decltype(calls.init)>(lz, "LZInit");
         calls.read = Find<decltype(calls.read)>(lz, "LZRead");
         calls.seek = Find<decltype(calls.seek)>(lz, "LZSeek");
         calls.close = Find<decltype(calls.close)>(lz, "LZClose");
-        complete = calls.openFile && calls.init && calls.read && calls.seek && calls.close;
+        complete = calls.init && calls.read && calls.seek && calls.close;
     }
     return complete ? &calls : nullptr;
 }

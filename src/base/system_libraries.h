@@ -20,7 +20,6 @@ HMODULE SystemLibrary(const char* fileName);
 // The LZ expansion library's calls; nullptr when the library or one of its
 // calls is missing.
 struct LzCalls {
-    decltype(&LZOpenFileA) openFile;
     decltype(&LZInit) init;
     decltype(&LZRead) read;
     decltype(&LZSeek) seek;

@@ -1,5 +1,7 @@
 #include "base/wide_text.h"
 
+#include <cstring>
+
 bool ToWide(const char* text, wchar_t* out, size_t cap) {
     if (cap == 0) return false;
     int n = MultiByteToWideChar(kEngineCodePage, 0, text ? text : "", -1, out, static_cast<int>(cap));
@@ -29,7 +31,7 @@ std::wstring Decode(UINT codePage, const char* text, size_t length) {
 
 }  // namespace
 
-std::wstring Wide(const char* text) { return Wide(text, text ? lstrlenA(text) : 0); }
+std::wstring Wide(const char* text) { return Wide(text, text ? std::strlen(text) : 0); }
 
 std::wstring Wide(const char* text, size_t length) { return Decode(kEngineCodePage, text, length); }
 

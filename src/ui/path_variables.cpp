@@ -46,7 +46,8 @@ StepResult PathVariableEntry(SectionEntry& entry, void*) {
     ScriptVariable* row = &gState->variables[gState->variableCount];
     row->name[0] = '\0';
     // A cut directory would install (and record) somewhere else than the script says.
-    if (!ExpandText(valueFields[0], row->value, true)) return ReportEntry(entry, kMsgCannotCarryOut);
+    if (!ExpandText(valueFields[0], row->value, true) || WideLength(row->value) > kPathWidth)
+        return ReportEntry(entry, kMsgCannotCarryOut);
     if (const char* given = PathAnswerFor(name)) CopyText(row->value, given);
     bool ask = keyCount <= 2 || ComponentSelected(keyFields[2]);
     row->asked = valueCount >= 2 && ask;

@@ -14,12 +14,6 @@ namespace {
 
 bool Roomy(const char*, unsigned long long, unsigned long long) { return true; }
 
-// A UTF-8 text as a UTF-16LE file holds it, behind its byte order mark.
-std::string Utf16File(const std::string& text) {
-    std::wstring wide = Wide(text.c_str(), text.size());
-    return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
-}
-
 std::string Read(const std::string& path, const std::string& section, const std::string& key) {
     FileProfileReader reader(path.c_str());
     TextBuffer value;

@@ -90,7 +90,7 @@ TEST_F(RegistryEntryTest, StringDwordDeletionAndTheShortForm) {
     EXPECT_EQ(Visit(".settingstestabc", "abcfile"), StepResult::GoOn);
     EXPECT_EQ(Read(HKEY_CLASSES_ROOT, ".settingstestabc", "", &type), Bytes("abcfile\0", 8));
     EXPECT_EQ(type, DWORD(REG_SZ));
-    EXPECT_EQ(ReadBytes(log).find("settingstestabc"), std::string::npos) << "the short form makes no record";
+    EXPECT_EQ(ReadText(log).find("settingstestabc"), std::string::npos) << "the short form makes no record";
 }
 
 TEST_F(RegistryEntryTest, KeyPathsClassesAndTypeSuffixes) {
@@ -334,7 +334,7 @@ TEST_F(RegistryEntryTest, KeyThatCannotBeCreatedAsksOkCancel) {
     EXPECT_EQ(Visit(".settingstestvolatile\\child", "x"), StepResult::Abort);
     // Only the key it was about to make was recorded, before it tried: a
     // removal finds no such key and leaves everything as it is.
-    EXPECT_EQ(ReadBytes(log), "[reg.step3]\r\n" + kCu +
+    EXPECT_EQ(ReadText(log), "[reg.step3]\r\n" + kCu +
                                   "\\Volatile\\Child|:REG_REMOVE_EMPTY_KEYS=Key made by the install\r\n");
     std::vector<std::string> texts = answered.Texts();
     ASSERT_EQ(texts.size(), 3u);

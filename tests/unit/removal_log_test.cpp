@@ -16,12 +16,6 @@
 
 namespace {
 
-// A UTF-8 text as the log's file holds it: UTF-16LE behind a byte order mark.
-std::string Utf16File(const std::string& text) {
-    std::wstring wide = Wide(text.c_str(), text.size());
-    return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
-}
-
 class RemovalLog : public testing::Test {
 protected:
     void SetUp() override {

@@ -54,6 +54,17 @@ bool IsDirectory(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::string Utf16File(const std::string& text) {
+    std::wstring wide = Wide(text.c_str(), text.size());
+    return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+}
+
+std::string ReadText(const std::string& path) {
+    std::string bytes = ReadBytes(path);
+    if (bytes.compare(0, 2, "\xFF\xFE") != 0) return bytes;
+    return Narrow(reinterpret_cast<const wchar_t*>(bytes.data() + 2), static_cast<int>((bytes.size() - 2) / 2));
+}
+
 std::string ProfileText(const std::string& file, const char* section, const std::string& key) {
     std::vector<wchar_t> value(65536);
     GetPrivateProfileStringW(Wide(section).c_str(), Wide(key.c_str()).c_str(), L"<none>", value.data(),

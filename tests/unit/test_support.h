@@ -24,6 +24,12 @@ bool SetWriteTime(const std::string& path, const FILETIME& time);
 bool Exists(const std::string& path);
 bool IsDirectory(const std::string& path);
 // The value of a key of a profile file; "<none>" when there is none.
+// A UTF-8 text as a UTF-16LE file holds it, behind its byte order mark
+// (the removal log's form).
+std::string Utf16File(const std::string& text);
+// A file's text in UTF-8: a UTF-16LE file (byte order mark) decoded, any
+// other file's bytes as they are; "<missing>" when there is none.
+std::string ReadText(const std::string& path);
 std::string ProfileText(const std::string& file, const char* section, const std::string& key);
 std::string WindowsDirectory();
 

@@ -14,7 +14,7 @@ class TextLineEntryTest : public ActionTest {
 protected:
     StepResult Visit(const std::string& key, const std::string& value) { return CarryOutEntry(ActionKind::TextLine, key, value); }
     // The log's text as the profile writer left it.
-    bool LogHasLine(const std::string& line) { return ReadBytes(log).find("\r\n" + line + "\r\n") != std::string::npos; }
+    bool LogHasLine(const std::string& line) { return ReadText(log).find("\r\n" + line + "\r\n") != std::string::npos; }
 };
 
 // Each entry of the worked example, on the file as it was at the start.

@@ -185,8 +185,9 @@ def removal_log_run_in_remove_mode_puts_saved_files_back(prefix):
     check(os.listdir(backup) == ["shared.txt"], os.listdir(backup))
 
     log = prefix.unix(r"C:\Logs\remove.inf")
+    wide = read_bytes(log)[:2] == b"\xff\xfe"  # the log's own form
     with open(log, "ab") as f:
-        f.write(COMPLETION.replace("\n", "\r\n").encode())
+        f.write(COMPLETION.replace("\n", "\r\n").encode("utf-16-le" if wide else "latin-1"))
     before = read_bytes(log)
     # The removal runs from the backup directory, where the saved files are.
     remover = Media(prefix, "Backup")
