@@ -170,7 +170,7 @@ def switches_come_before_the_script_name(prefix):
     expect_done(t)
     check(t.events == [t.end], "a quiet run showed: %s" % t.events[:-1])
     lines = log_lines(prefix, r"C:\other.log")
-    check(lines[1] == "Script: OTHER.INF" and lines[4:7] == [r"OTHER.INF read from C:\media\OTHER.INF",
+    check(lines[1] == "Script: OTHER.INF" and lines[5:8] == [r"OTHER.INF read from C:\media\OTHER.INF",
                                                              "Welcome: not shown (quiet)", "Licence: accepted (quiet)"],
           lines)
     no_temporary_copies(prefix)
