@@ -161,6 +161,20 @@ def quiet_refusal_is_logged_and_1603(prefix):
           refused[0].endswith("-> Abort (quiet)"), lines)
     check(lines[-2:] == ["Install pass aborted", "Exit code 1603"], lines[-2:])
 
+    # A value an ANSI file's code page cannot spell is never written as a
+    # look-alike: the entry is refused (message 202) and the file unchanged.
+    ini = prefix.unix(r"C:\windows\plain.ini")
+    with open(ini, "wb") as f:
+        f.write(b"[s]\r\nk=old\r\n")
+    setup = "reboot=0\nY2AOverwrite=1"
+    media = lay_out(prefix, setup=setup)
+    script = SCRIPT % {"setup": setup, "extra": "[ini.Main]\nplain.ini|s|k=\u03a9\n"}
+    media.write("SETUP.INF", script.replace("\n", "\r\n").encode("utf-16"))
+    run(prefix, media, "", 1603, "encoding", args=r"/quiet /log=C:\encoding.log")
+    lines = log_lines(prefix, r"C:\encoding.log")
+    check(any(line.startswith("Message 202: [ini.Main] plain.ini|s|k | ") for line in lines), lines)
+    check(open(ini, "rb").read() == b"[s]\r\nk=old\r\n", "the ANSI file was changed")
+
 
 @scenario
 def completed_is_0_or_3010_when_a_restart_is_due_and_not_done(prefix):
