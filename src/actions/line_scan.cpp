@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/text.h"
+#include "base/utf.h"
 
 bool WriteText(LineStream& stream, const char* text, uint32_t count) {
     if (count == 0) return true;
@@ -327,29 +328,6 @@ bool StartsWith(const char* bytes, uint32_t length, const char* mark) {
     return length >= n && std::memcmp(bytes, mark, n) == 0;
 }
 
-void AppendUtf8(uint32_t code, std::string& out) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | code >> 6);
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | code >> 12);
-        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | code >> 18);
-        out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-        out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-void AppendUnit(uint32_t unit, std::string& out) {
-    out += static_cast<char>(unit & 0xFF);
-    out += static_cast<char>(unit >> 8);
-}
-
 }  // namespace
 
 LineEncoding InputEncoding(LineFiles& files, bool* empty) {
@@ -402,12 +380,7 @@ bool Utf8ToUtf16(const char* text, size_t length, std::string& out) {
         // Overlong forms, surrogates and code points past U+10FFFF do not convert.
         static const uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
         if (code < kLeast[more] || (code >= 0xD800 && code < 0xE000) || code > 0x10FFFF) return false;
-        if (code >= 0x10000) {
-            AppendUnit(0xD800 + ((code - 0x10000) >> 10), out);
-            AppendUnit(0xDC00 + ((code - 0x10000) & 0x3FF), out);
-        } else {
-            AppendUnit(code, out);
-        }
+        AppendUtf16(code, true, out);
         i += more + 1;
     }
     return true;

@@ -4,6 +4,7 @@
 
 #include "base/profile_text.h"
 #include "base/text.h"
+#include "base/utf.h"
 
 namespace {
 
@@ -24,21 +25,7 @@ struct Decoded {
     std::string text;
     std::vector<size_t> from;
     void Add(unsigned code, size_t at) {
-        if (code < 0x80) {
-            text.push_back(static_cast<char>(code));
-        } else if (code < 0x800) {
-            text.push_back(static_cast<char>(0xC0 | code >> 6));
-            text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else if (code < 0x10000) {
-            text.push_back(static_cast<char>(0xE0 | code >> 12));
-            text.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
-            text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else {
-            text.push_back(static_cast<char>(0xF0 | code >> 18));
-            text.push_back(static_cast<char>(0x80 | (code >> 12 & 0x3F)));
-            text.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
-            text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        }
+        AppendUtf8(code, text);
         from.resize(text.size(), at);
     }
 };
