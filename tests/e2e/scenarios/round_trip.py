@@ -259,6 +259,32 @@ def installed_twice_then_removed(prefix):
 # written with a doubled ':', keys and a value name with a doubled '|', and a
 # library stored compressed on the machine. Installed and removed quietly, the
 # machine is as before, every byte of the saved library included.
+# What makes the log a quiet removal script: written into it, unrecorded.
+QUIET_REMOVAL = r"""BackUpDir\SETUP.INF|SetUp|remove=1/,-
+BackUpDir\SETUP.INF|SetUp|silent=1/,-
+BackUpDir\SETUP.INF|SetUp|reboot=0/,-
+BackUpDir\SETUP.INF|SetUp|Y2AOverwrite=1/,-
+BackUpDir\SETUP.INF|choise|Undo=step1/,-
+BackUpDir\SETUP.INF|choise|Remove=step2/,-
+BackUpDir\SETUP.INF|choise|Folders=step3/,-
+BackUpDir\SETUP.INF|disks|1=Backup/,-
+"""
+
+
+def remove_quietly(prefix, before, app, row="", name="remove"):
+    """Runs the quiet removal from the backup directory in app: the machine
+    is as before, but for that directory with the log and the installer's
+    own copies."""
+    remover = Media(prefix, rel(app + r"\Uninstall"), program=False)
+    expect_done(run_setup(prefix, remover, "", args="/quiet", name=name))
+    files, registry = snapshot(prefix)
+    left = {rel(app), rel(app + r"\Uninstall")} | {rel(app + "\\Uninstall\\" + n)
+                                                  for n in ("SETUP.INF", "setup.exe", "STP.DLL")}
+    changed = set(differences(before[0], files))
+    check(changed == left, row + "files that differ from before: %s" % sorted(changed ^ left))
+    check(registry_differences(before[1], registry) == [], row + "registry not as before")
+
+
 ODD = r"C:\Odd 100%"
 ODD_INSTALL = r"""[SetUp]
 silent=1
@@ -287,21 +313,13 @@ AppDir\NOTESANS=Notes Sans
 
 [ini.Main]
 SharedDir\x.ini|s|mode||fast=1
-BackUpDir\SETUP.INF|SetUp|remove=1/,-
-BackUpDir\SETUP.INF|SetUp|silent=1/,-
-BackUpDir\SETUP.INF|SetUp|reboot=0/,-
-BackUpDir\SETUP.INF|SetUp|Y2AOverwrite=1/,-
-BackUpDir\SETUP.INF|choise|Undo=step1/,-
-BackUpDir\SETUP.INF|choise|Remove=step2/,-
-BackUpDir\SETUP.INF|choise|Folders=step3/,-
-BackUpDir\SETUP.INF|disks|1=Backup/,-
-
+%(removal)s
 [str.Main]
 SharedDir\cmds.txt|none|grep -v foo||bar=grep -v foo|bar
 
 [reg.Main]
 HKEY_CURRENT_USER\Software\OddNames|a||b=new
-"""
+""".replace("%(removal)s", QUIET_REMOVAL)
 
 
 @scenario
@@ -323,14 +341,7 @@ def separators_in_names_come_back_whole(prefix):
     check(os.path.exists(prefix.unix(ODD + r"\NOTESANS.fot")), "no font resource")
     check(prefix.reg_query(r"HKCU\Software\OddNames", "a|b") == ("REG_SZ", "new"), "value a|b not written")
 
-    remover = Media(prefix, rel(ODD + r"\Uninstall"), program=False)
-    expect_done(run_setup(prefix, remover, "", args="/quiet", name="remove"))
-    files, registry = snapshot(prefix)
-    left = {rel(ODD), rel(ODD + r"\Uninstall")} | {rel(ODD + "\\Uninstall\\" + n) for n in ("SETUP.INF", "setup.exe",
-                                                                                           "STP.DLL")}
-    changed = set(differences(before[0], files))
-    check(changed == left, "files that differ from before: %s" % sorted(changed - left))
-    check(registry_differences(before[1], registry) == [], "registry not as before")
+    remove_quietly(prefix, before, ODD)
 
 
 # Text beyond the legacy code page: a script saved as UTF-16LE or UTF-8 with a
@@ -363,15 +374,7 @@ SharedDir=C:\Shared
 [ini.Main]
 SharedDir\wide.ini|%(name)s|Name=%(name)s
 SharedDir\wide.ini|%(name)s|Dir=%%AppDir%%
-BackUpDir\SETUP.INF|SetUp|remove=1/,-
-BackUpDir\SETUP.INF|SetUp|silent=1/,-
-BackUpDir\SETUP.INF|SetUp|reboot=0/,-
-BackUpDir\SETUP.INF|SetUp|Y2AOverwrite=1/,-
-BackUpDir\SETUP.INF|choise|Undo=step1/,-
-BackUpDir\SETUP.INF|choise|Remove=step2/,-
-BackUpDir\SETUP.INF|choise|Folders=step3/,-
-BackUpDir\SETUP.INF|disks|1=Backup/,-
-BackUpDir\SETUP.INF|group.step2|%(name)s=the program group/,-
+%(removal)sBackUpDir\SETUP.INF|group.step2|%(name)s=the program group/,-
 
 [str.Main]
 SharedDir\wide.txt|none|Name=Name=%(name)s
@@ -410,7 +413,8 @@ def text_beyond_the_code_page_comes_back_exactly(prefix):
         import_registry(prefix, 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\%s]\n'
                                 '"Name"="%s"\n' % (name, old_value))
         media = Media(prefix, "media-" + encoding)
-        media.write("SETUP.INF", bom_text(encoding, (WIDE_SCRIPT % {"name": name}).replace("\n", "\r\n")))
+        script = WIDE_SCRIPT % {"name": name, "removal": QUIET_REMOVAL}
+        media.write("SETUP.INF", bom_text(encoding, script.replace("\n", "\r\n")))
         media.write("NOTES.EXE", PROGRAM)
         media.write("README.TX_", compressed(README))
         before = snapshot(prefix)
@@ -429,14 +433,7 @@ def text_beyond_the_code_page_comes_back_exactly(prefix):
         log = read_bytes(prefix.unix(app + r"\Uninstall\SETUP.INF"))
         check(log[:2] == b"\xff\xfe" and name in log[2:].decode("utf-16-le"), row + "the removal log is no UTF-16 log")
 
-        remover = Media(prefix, rel(app + r"\Uninstall"), program=False)
-        expect_done(run_setup(prefix, remover, "", args="/quiet", name="remove-" + encoding))
-        files, registry = snapshot(prefix)
-        left = {rel(app), rel(app + r"\Uninstall")} | {rel(app + "\\Uninstall\\" + n)
-                                                      for n in ("SETUP.INF", "setup.exe", "STP.DLL")}
-        changed = set(differences(before[0], files))
-        check(changed == left, row + "files that differ from before: %s" % sorted(changed ^ left))
-        check(registry_differences(before[1], registry) == [], row + "registry not as before")
+        remove_quietly(prefix, before, app, row, "remove-" + encoding)
         check(registry_text(prefix, "user.reg", "Software\\\\" + name, "Name") == old_value, row + "old value")
         shutil.rmtree(prefix.unix(app))
 
