@@ -80,6 +80,19 @@ TEST(Messages, LongArgumentIsCutInsideTheBuffer) {
     EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
 }
 
+namespace {
+
+// Makes a run directory and fetches the media's SETUP.INF into it.
+bool FetchScript(const ScratchDirectory& media, RunDirectory& directory, HeldFile& copy,
+                 bool (*complete)(const char*) = nullptr) {
+    StartupSearch search = {};
+    CopyText(search.installerDirectory, (media.path() + "\\").c_str());
+    char source[kPathBytes];
+    return directory.Create() && directory.Fetch(search, "SETUP.INF", "SETUP.INF", copy, source, complete);
+}
+
+}  // namespace
+
 // The run's copy of a media file is dated like its original: a script copied
 // a moment ago would otherwise be read whole by the platform again at every
 // call for the next seconds.
@@ -93,12 +106,8 @@ TEST(RunDirectory, CopyIsDatedLikeItsMediaFile) {
     ASSERT_TRUE(SetWriteTime(media / "SETUP.INF", date));
 
     RunDirectory directory;
-    ASSERT_TRUE(directory.Create());
-    StartupSearch search = {};
-    CopyText(search.installerDirectory, (media.path() + "\\").c_str());
     HeldFile copy;
-    char source[kPathBytes];
-    ASSERT_TRUE(directory.Fetch(search, "SETUP.INF", "SETUP.INF", copy, source));
+    ASSERT_TRUE(FetchScript(media, directory, copy));
     WIN32_FILE_ATTRIBUTE_DATA data;
     ASSERT_TRUE(GetFileAttributesExW(Wide(copy.path()).c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ(CompareFileTime(&data.ftLastWriteTime, &date), 0);
@@ -106,21 +115,12 @@ TEST(RunDirectory, CopyIsDatedLikeItsMediaFile) {
     copy.Release();
 }
 
-namespace {
-
-std::string Utf16Bytes(const std::wstring& text) {
-    return std::string("\xFF\xFE") + std::string(reinterpret_cast<const char*>(text.data()), 2 * text.size());
-}
-
-}  // namespace
-
 // The run's copy of a script saved as UTF-8 with its byte order mark is
 // UTF-16LE, which every version of the profile functions reads; a UTF-16 or
 // ANSI script, and a file with a zero byte (no text), are copied as they are.
 TEST(RunDirectory, Utf8ScriptIsFetchedAsUtf16) {
     StateScope state;
     ScratchDirectory media;
-    const std::wstring text = L"[SetUp]\r\nname=Caf\u00E9 \u03A9mega \u4E2D\u6587\r\n";
     const std::string utf8 = "[SetUp]\r\nname=Caf\xC3\xA9 \xCE\xA9mega \xE4\xB8\xAD\xE6\x96\x87\r\n";
     const std::string ansi = "[SetUp]\r\nname=Caf\xE9\r\n";
     const std::string zero = std::string("\xEF\xBB\xBF[SetUp]\r\nname=a\0b\r\n", 22);
@@ -128,20 +128,16 @@ TEST(RunDirectory, Utf8ScriptIsFetchedAsUtf16) {
         std::string bytes, fetched;
         std::wstring name;  // as the wide profile reader reads it from the copy; empty: not text
     } rows[] = {
-        {"\xEF\xBB\xBF" + utf8, Utf16Bytes(text), L"Caf\u00E9 \u03A9mega \u4E2D\u6587"},
-        {Utf16Bytes(text), Utf16Bytes(text), L"Caf\u00E9 \u03A9mega \u4E2D\u6587"},
+        {"\xEF\xBB\xBF" + utf8, Utf16File(utf8), L"Caf\u00E9 \u03A9mega \u4E2D\u6587"},
+        {Utf16File(utf8), Utf16File(utf8), L"Caf\u00E9 \u03A9mega \u4E2D\u6587"},
         {ansi, ansi, L"Caf\u00E9"},
         {zero, zero, L""},
     };
     for (const Row& row : rows) {
         ASSERT_TRUE(WriteBytes(media / "SETUP.INF", row.bytes));
         RunDirectory directory;
-        ASSERT_TRUE(directory.Create());
-        StartupSearch search = {};
-        CopyText(search.installerDirectory, (media.path() + "\\").c_str());
         HeldFile copy;
-        char source[kPathBytes];
-        ASSERT_TRUE(directory.Fetch(search, "SETUP.INF", "SETUP.INF", copy, source, ScriptReadableByProfile));
+        ASSERT_TRUE(FetchScript(media, directory, copy, ScriptReadableByProfile));
         EXPECT_EQ(ReadBytes(copy.path()), row.fetched) << row.bytes;
         wchar_t name[64] = L"";
         GetPrivateProfileStringW(L"SetUp", L"name", L"", name, 64, Wide(copy.path()).c_str());
